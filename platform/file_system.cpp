@@ -1,0 +1,294 @@
+#include "platform/file_system.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace tarnel::platform {
+namespace {
+
+int errorOf(const std::error_code& ec) {
+    return ec ? (ec.value() != 0 ? ec.value() : EIO) : 0;
+}
+
+int writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+fs::path temporarySibling(const fs::path& path) {
+    static std::atomic<unsigned> counter{0};
+    std::string name = "." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                       std::to_string(counter++);
+    return path.parent_path() / name;
+}
+
+// Flushing the folder makes the rename itself survive a crash.
+void syncDirectory(const fs::path& dir) {
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+int copyTree(const FileSystem& fileSystem, const fs::path& from, const fs::path& to) {
+    if (!fileSystem.isDirectory(from)) {
+        return fileSystem.copyFile(from, to);
+    }
+    if (int err = fileSystem.createDirectory(to)) {
+        return err;
+    }
+    int err = 0;
+    for (const auto& entry : fileSystem.listDirectory(from, err)) {
+        if (int rc = copyTree(fileSystem, from / entry.name, to / entry.name)) {
+            return rc;
+        }
+    }
+    return err;
+}
+
+bool sameContentSizes(const FileSystem& fileSystem, const fs::path& a, const fs::path& b) {
+    if (!fileSystem.isDirectory(a)) {
+        return fileSystem.fileSize(a) == fileSystem.fileSize(b);
+    }
+    int errA = 0;
+    int errB = 0;
+    auto entriesA = fileSystem.listDirectory(a, errA);
+    auto entriesB = fileSystem.listDirectory(b, errB);
+    if (errA || errB || entriesA.size() != entriesB.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < entriesA.size(); ++i) {
+        if (entriesA[i].name != entriesB[i].name ||
+            !sameContentSizes(fileSystem, a / entriesA[i].name, b / entriesB[i].name)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool FileSystem::exists(const fs::path& path) const {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec)) || fs::exists(path, ec);
+}
+
+bool FileSystem::isDirectory(const fs::path& path) const {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+bool FileSystem::isRegularFile(const fs::path& path) const {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+std::optional<std::uint64_t> FileSystem::fileSize(const fs::path& path) const {
+    std::error_code ec;
+    auto size = fs::file_size(path, ec);
+    if (ec) {
+        return std::nullopt;
+    }
+    return size;
+}
+
+int FileSystem::readFile(const fs::path& path, std::string& out) const {
+    out.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return EISDIR;
+    }
+    if (st.st_size > 0) {
+        out.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            int err = errno;
+            ::close(fd);
+            out.clear();
+            return err;
+        }
+        if (n == 0) {
+            break;
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return 0;
+}
+
+int FileSystem::writeFileAtomic(const fs::path& path, std::string_view data, Access access) const {
+    mode_t mode = access == Access::OwnerOnly ? 0600 : 0644;
+    struct stat existing {};
+    bool keepMode = ::stat(path.c_str(), &existing) == 0;
+    if (keepMode && S_ISDIR(existing.st_mode)) {
+        return EISDIR;
+    }
+    fs::path temp = temporarySibling(path);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) {
+        return errno;
+    }
+    int err = writeAll(fd, data);
+    if (!err && keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+        err = errno;
+    }
+    if (!err && ::fsync(fd) != 0) {
+        err = errno;
+    }
+    if (::close(fd) != 0 && !err) {
+        err = errno;
+    }
+    if (!err) {
+        err = rename(temp, path);
+    }
+    if (err) {
+        ::unlink(temp.c_str());
+        return err;
+    }
+    syncDirectory(path.parent_path());
+    return 0;
+}
+
+int FileSystem::createDirectory(const fs::path& path) const {
+    if (::mkdir(path.c_str(), 0755) == 0) {
+        return 0;
+    }
+    int err = errno;
+    return err == EEXIST && isDirectory(path) ? 0 : err;
+}
+
+int FileSystem::createDirectories(const fs::path& path) const {
+    if (path.empty() || isDirectory(path)) {
+        return 0;
+    }
+    fs::path parent = path.parent_path();
+    if (parent != path) {
+        if (int err = createDirectories(parent)) {
+            return err;
+        }
+    }
+    return createDirectory(path);
+}
+
+int FileSystem::removeFile(const fs::path& path) const {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+int FileSystem::removeAll(const fs::path& path) const {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+    return errorOf(ec);
+}
+
+int FileSystem::rename(const fs::path& from, const fs::path& to) const {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int FileSystem::copyFile(const fs::path& from, const fs::path& to) const {
+    std::string data;
+    if (int err = readFile(from, data)) {
+        return err;
+    }
+    int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return errno;
+    }
+    int err = writeAll(fd, data);
+    if (!err && ::fsync(fd) != 0) {
+        err = errno;
+    }
+    if (::close(fd) != 0 && !err) {
+        err = errno;
+    }
+    if (err) {
+        ::unlink(to.c_str());
+    }
+    return err;
+}
+
+int FileSystem::moveTree(const fs::path& from, const fs::path& to) const {
+    if (!exists(from)) {
+        return ENOENT;
+    }
+    if (exists(to)) {
+        return EEXIST;
+    }
+    int err = rename(from, to);
+    if (err != EXDEV) {
+        return err;
+    }
+    err = copyTree(*this, from, to);
+    if (!err && !sameContentSizes(*this, from, to)) {
+        err = EIO;
+    }
+    if (err) {
+        removeAll(to);
+        return err;
+    }
+    return removeAll(from);
+}
+
+std::vector<FileSystem::Entry> FileSystem::listDirectory(const fs::path& path, int& err) const {
+    std::vector<Entry> entries;
+    std::error_code ec;
+    fs::directory_iterator it(path, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeEc;
+        entries.push_back({it->path().filename().string(), it->is_directory(typeEc)});
+    }
+    err = errorOf(ec);
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    return entries;
+}
+
+fs::path FileSystem::currentDirectory() const {
+    std::error_code ec;
+    return fs::current_path(ec);
+}
+
+fs::path FileSystem::tempDirectory() const {
+    const char* dir = std::getenv("TMPDIR");
+    return dir && *dir ? fs::path(dir) : fs::path("/tmp");
+}
+
+const FileSystem& realFileSystem() {
+    static const FileSystem instance;
+    return instance;
+}
+
+std::string errorText(int err) {
+    return std::strerror(err);
+}
+
+} // namespace tarnel::platform

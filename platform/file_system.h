@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnel::platform {
+
+// Every call the system makes to the file system goes through this interface, so that tests can
+// run on temporary folders and inject a full disk or a failed rename by overriding one method.
+// Results are 0 for success or the errno value of the failure. Calls may be made from any thread;
+// the real implementation keeps no state.
+class FileSystem {
+public:
+    enum class Access { Shared, OwnerOnly };
+
+    struct Entry {
+        std::string name;
+        bool isDirectory = false;
+    };
+
+    virtual ~FileSystem() = default;
+
+    virtual bool exists(const std::filesystem::path& path) const;
+    virtual bool isDirectory(const std::filesystem::path& path) const;
+    virtual bool isRegularFile(const std::filesystem::path& path) const;
+    virtual std::optional<std::uint64_t> fileSize(const std::filesystem::path& path) const;
+
+    // Reads the whole file into out (emptied first).
+    virtual int readFile(const std::filesystem::path& path, std::string& out) const;
+
+    // Replaces the file atomically: the data goes to a temporary file in the same folder, which is
+    // flushed to disk and renamed over the old file. On failure the old file is untouched and the
+    // temporary file is gone. A new file gets the access given; an existing one keeps its mode.
+    virtual int writeFileAtomic(const std::filesystem::path& path, std::string_view data,
+                                Access access = Access::Shared) const;
+
+    // Creates one folder; an existing folder is success.
+    virtual int createDirectory(const std::filesystem::path& path) const;
+    virtual int createDirectories(const std::filesystem::path& path) const;
+    virtual int removeFile(const std::filesystem::path& path) const;
+    // Removes a file or a folder with everything in it; a missing path is success.
+    virtual int removeAll(const std::filesystem::path& path) const;
+    virtual int rename(const std::filesystem::path& from, const std::filesystem::path& to) const;
+    virtual int copyFile(const std::filesystem::path& from, const std::filesystem::path& to) const;
+
+    // Moves a file or folder to a path that does not exist yet. Across file systems it copies,
+    // verifies every file's size, then deletes the source; a failure half way removes the partial
+    // copy and leaves the source complete.
+    virtual int moveTree(const std::filesystem::path& from, const std::filesystem::path& to) const;
+
+    // The entries of a folder, sorted by name; err receives 0 or the failure.
+    virtual std::vector<Entry> listDirectory(const std::filesystem::path& path, int& err) const;
+
+    virtual std::filesystem::path currentDirectory() const;
+    // The system's temporary folder ($TMPDIR, else /tmp).
+    virtual std::filesystem::path tempDirectory() const;
+};
+
+// The process-wide real file system.
+const FileSystem& realFileSystem();
+
+// A short human-readable text for an errno value.
+std::string errorText(int err);
+
+} // namespace tarnel::platform
