@@ -1,0 +1,36 @@
+#include "cli/command_registry.h"
+
+#include "cli/settings_command.h"
+
+#include <ostream>
+
+namespace tarnel::cli {
+
+std::filesystem::path CommandContext::dataDirectory() const {
+    return options.dataDirectory ? *options.dataDirectory
+                                 : std::filesystem::path(settings.dataPath);
+}
+
+int CommandContext::usageError(const std::string& text) const {
+    err << "error: " << text << '\n';
+    return kExitUsage;
+}
+
+void CommandRegistry::add(Command command) {
+    m_commands.push_back(std::move(command));
+}
+
+const Command* CommandRegistry::find(const std::string& name) const {
+    for (const auto& command : m_commands) {
+        if (command.name == name) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+void registerAllCommands(CommandRegistry& registry) {
+    registerSettingsCommand(registry);
+}
+
+} // namespace tarnel::cli
