@@ -1,0 +1,120 @@
+#include "platform/file_system.h"
+#include "platform/text_format.h"
+#include "tests/support/temp_dir.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tarnel::platform {
+namespace {
+
+using test::readBytes;
+using test::TempDir;
+using test::writeBytes;
+
+std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+    int err = 0;
+    std::vector<std::string> names;
+    for (const auto& entry : realFileSystem().listDirectory(dir, err)) {
+        names.push_back(entry.name);
+    }
+    return names;
+}
+
+TEST(FileSystemTest, AtomicWriteReplacesAndKeepsTheMode) {
+    TempDir dir;
+    const auto file = dir / "kms.cls";
+    const FileSystem& fs = realFileSystem();
+    ASSERT_EQ(fs.writeFileAtomic(file, "first", FileSystem::Access::OwnerOnly), 0);
+    ::chmod(file.c_str(), 0640);
+    ASSERT_EQ(fs.writeFileAtomic(file, "second"), 0);
+    EXPECT_EQ(readBytes(file), "second");
+    struct stat st {};
+    ::stat(file.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"kms.cls"});
+}
+
+// The rename at the end of a save fails: the old file must stand and no temporary file remain.
+class FailingRename : public FileSystem {
+public:
+    int rename(const std::filesystem::path&, const std::filesystem::path&) const override {
+        return EACCES;
+    }
+};
+
+TEST(FileSystemTest, AFailedReplaceLeavesTheOldFileAlone) {
+    TempDir dir;
+    const auto file = dir / "kms.ids";
+    writeBytes(file, "old");
+    FailingRename fs;
+    EXPECT_EQ(fs.writeFileAtomic(file, "new"), EACCES);
+    EXPECT_EQ(readBytes(file), "old");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"kms.ids"});
+    EXPECT_EQ(fs.writeFileAtomic(dir / "missing-folder" / "x", "new"), ENOENT);
+}
+
+// Renames that cross file systems fail with EXDEV; a move must then copy and delete.
+class OtherDevice : public FileSystem {
+public:
+    int rename(const std::filesystem::path& from, const std::filesystem::path& to) const override {
+        return from.filename() == to.filename() ? EXDEV : FileSystem::rename(from, to);
+    }
+    int copyFile(const std::filesystem::path& from,
+                 const std::filesystem::path& to) const override {
+        if (from.filename() == failOn) {
+            return ENOSPC;
+        }
+        return FileSystem::copyFile(from, to);
+    }
+    std::string failOn;
+};
+
+TEST(FileSystemTest, MoveAcrossFileSystemsCopiesThenDeletes) {
+    TempDir dir;
+    const auto source = dir / "Resource" / "Notes";
+    std::filesystem::create_directories(source / "Sub");
+    writeBytes(source / "a.rtf", "{\\rtf1 a}");
+    writeBytes(source / "Sub" / "b.txt", "bb");
+    std::filesystem::create_directories(dir / "Target");
+    OtherDevice fs;
+
+    ASSERT_EQ(fs.moveTree(source, dir / "Target" / "Notes"), 0);
+    EXPECT_FALSE(std::filesystem::exists(source));
+    EXPECT_EQ(readBytes(dir / "Target" / "Notes" / "a.rtf"), "{\\rtf1 a}");
+    EXPECT_EQ(readBytes(dir / "Target" / "Notes" / "Sub" / "b.txt"), "bb");
+}
+
+TEST(FileSystemTest, AMoveThatFailsHalfWayLeavesTheSourceComplete) {
+    TempDir dir;
+    const auto source = dir / "Notes";
+    std::filesystem::create_directories(source);
+    writeBytes(source / "a.rtf", "a");
+    writeBytes(source / "z.rtf", "z");
+    std::filesystem::create_directories(dir / "Target");
+    OtherDevice fs;
+    fs.failOn = "z.rtf";
+
+    EXPECT_EQ(fs.moveTree(source, dir / "Target" / "Notes"), ENOSPC);
+    EXPECT_EQ(readBytes(source / "a.rtf"), "a");
+    EXPECT_EQ(readBytes(source / "z.rtf"), "z");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Target" / "Notes"));
+    EXPECT_EQ(fs.moveTree(source, dir / "Target"), EEXIST);
+}
+
+TEST(TextFormatTest, FixedFormats) {
+    EXPECT_EQ(formatVersion(210), "2.1.0");
+    EXPECT_EQ(formatVersion(99), "9.9");
+    EXPECT_EQ(formatSize(512), "0.50KB");
+    EXPECT_EQ(formatSize(1024 * 1024), "1.00MB");
+    EXPECT_EQ(formatSize(3ull * 1024 * 1024 * 1024 / 2), "1.50GB");
+    std::string now = currentDateTime();
+    ASSERT_EQ(now.size(), 19u);
+    EXPECT_EQ(now[4], '-');
+    EXPECT_EQ(now[10], ' ');
+    EXPECT_EQ(now[13], ':');
+}
+
+} // namespace
+} // namespace tarnel::platform
