@@ -1,0 +1,191 @@
+#include "store/knowledge_store.h"
+
+#include "store/result_codes.h"
+
+namespace tarnel::store {
+
+KnowledgeStore::KnowledgeStore(const platform::FileSystem& fileSystem, ChangeSink& sink)
+    : m_fileSystem(fileSystem), m_sink(sink),
+      m_counters(fileSystem, DataLayout().countersFile()), m_context{fileSystem, DataLayout(),
+                                                                     m_counters, m_displayTypes,
+                                                                     sink},
+      m_categories(StoreKind::Category, m_context), m_recycle(StoreKind::Recycle, m_context),
+      m_tags(m_context) {}
+
+void KnowledgeStore::resetAll() {
+    m_counters.reset();
+    m_categories.createEmpty();
+    m_recycle.createEmpty();
+    m_tags.createEmpty();
+}
+
+int KnowledgeStore::open(const std::filesystem::path& dataDirectory, int databaseType,
+                         OpenMode mode) {
+    m_databaseType = databaseType;
+    m_report = OpenReport{};
+    m_context.layout = DataLayout(dataDirectory);
+    m_counters = IdCounters(m_fileSystem, m_context.layout.countersFile());
+    resetAll();
+    if (!usesLocalFiles()) {
+        return kOk;
+    }
+    const DataLayout& layout = m_context.layout;
+    if (mode == OpenMode::ReadWrite) {
+        for (const auto& folder :
+             {layout.dataDirectory(), layout.resourceFolder(), layout.indexFolder(),
+              layout.commentFolder(), layout.appendFolder()}) {
+            if (m_fileSystem.createDirectories(folder) != 0) {
+                m_report.folders = kFolderCreateFailed;
+            }
+        }
+    }
+    m_report.counters = m_counters.load();
+    if (m_report.counters != kOk && m_report.counters != kFileMissing) {
+        m_categories.markUnread();
+        m_recycle.markUnread();
+        m_tags.markUnread();
+        return m_report.counters;
+    }
+    m_report.categories = m_categories.load();
+    m_report.recycle = m_recycle.load();
+    m_report.tags = m_tags.load();
+    if (m_report.counters == kFileMissing) {
+        loadAllLists();
+    }
+    return kOk;
+}
+
+std::size_t KnowledgeStore::loadAllLists() {
+    std::size_t points = 0;
+    for (CategoryStore* store : {&m_categories, &m_recycle}) {
+        for (const auto& record : store->rows()) {
+            points += store->pointsOf(*record).size();
+            store->attachmentsOf(*record);
+        }
+    }
+    return points;
+}
+
+std::size_t KnowledgeStore::pointsLoaded() const {
+    std::size_t points = 0;
+    for (const CategoryStore* store : {&m_categories, &m_recycle}) {
+        for (const auto& record : store->rows()) {
+            points += record->points ? record->points->size() : 0;
+        }
+    }
+    return points;
+}
+
+int KnowledgeStore::saveCounters() {
+    return usesLocalFiles() ? m_counters.save() : kOk;
+}
+
+int KnowledgeStore::saveStore(StoreKind kind) {
+    if (!usesLocalFiles()) {
+        return kOk;
+    }
+    switch (kind) {
+    case StoreKind::Category:
+        return m_categories.save();
+    case StoreKind::Recycle:
+        return m_recycle.save();
+    case StoreKind::Tag:
+        return m_tags.save();
+    }
+    return kFailure;
+}
+
+int KnowledgeStore::savePoints(CategoryRecord& record) {
+    return usesLocalFiles() && record.points ? record.points->save() : kOk;
+}
+
+int KnowledgeStore::saveAttachments(CategoryRecord& record) {
+    return usesLocalFiles() && record.attachments ? record.attachments->save() : kOk;
+}
+
+int KnowledgeStore::saveAll() {
+    int first = kOk;
+    auto keep = [&first](int rc) {
+        if (first == kOk) {
+            first = rc;
+        }
+    };
+    keep(saveCounters());
+    keep(saveStore(StoreKind::Category));
+    keep(saveStore(StoreKind::Recycle));
+    keep(saveStore(StoreKind::Tag));
+    for (CategoryStore* store : {&m_categories, &m_recycle}) {
+        for (const auto& record : store->rows()) {
+            keep(savePoints(*record));
+            keep(saveAttachments(*record));
+        }
+    }
+    return first;
+}
+
+CategoryStore* KnowledgeStore::storeOf(const CategoryRecord* record) {
+    for (CategoryStore* store : {&m_categories, &m_recycle}) {
+        if (store->contains(record)) {
+            return store;
+        }
+    }
+    return nullptr;
+}
+
+int KnowledgeStore::removeCategory(CategoryRecord* record, bool* tagsChanged) {
+    if (!record) {
+        return kMissingRecord;
+    }
+    CategoryStore* store = storeOf(record);
+    if (!store || record == store->root()) {
+        return kNoRecord;
+    }
+    std::vector<CategoryRecord*> subtree = store->subtree(record);
+    // The lists are read before the folder goes, so that no point looks missing.
+    for (CategoryRecord* category : subtree) {
+        store->pointsOf(*category);
+        store->attachmentsOf(*category);
+    }
+    if (!CategoryStore::isLinked(*record) &&
+        m_fileSystem.removeAll(store->folderOf(*record)) != 0) {
+        return kFolderRemoveFailed;
+    }
+    bool tagChanged = false;
+    for (CategoryRecord* category : subtree) {
+        for (const auto& point : category->points->records()) {
+            if (point->values.integer(point::kHasComment) != 0) {
+                m_fileSystem.removeFile(layout().commentFile(point->id, point->name()));
+            }
+            for (long long tagId : idsOfList(point->values.value(point::kTagsId))) {
+                if (TagRecord* tag = m_tags.find(tagId)) {
+                    m_tags.pointLeft(*tag, point->id, store->kind());
+                    tagChanged = true;
+                }
+            }
+        }
+        category->points->file().remove();
+        for (const auto& attachment : category->attachments->records()) {
+            if (!attachment->isLinked()) {
+                m_fileSystem.removeFile(
+                    layout().attachmentCopy(attachment->id, attachment->name()));
+            }
+        }
+        category->attachments->file().remove();
+        for (const auto& tag : m_tags.rows()) {
+            std::string_view list = tag->values.value(tag::kClass);
+            if (tag->id != 0 && listContains(list, category->id)) {
+                tag->values.setValue(tag::kClass, listWithout(list, category->id));
+                m_sink.notify({change::kTagChanged, StoreKind::Tag, tag->id, 0});
+                tagChanged = true;
+            }
+        }
+        m_sink.notify({change::kCategoryRemoved, store->kind(), category->id, 0});
+    }
+    store->detach(record);
+    if (tagsChanged) {
+        *tagsChanged = tagChanged;
+    }
+    return kOk;
+}
+
+} // namespace tarnel::store

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "store/table_file.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnel::store {
+
+inline constexpr std::size_t kMaxAttributes = 15;
+
+// A record's attribute values in UTF-8, addressed by the attribute index of its kind. Absent and
+// empty are the same thing (both are written as an empty value). The values are kept back to back
+// in one buffer, because a large base holds hundreds of thousands of point records.
+class Record {
+public:
+    Record() = default;
+    explicit Record(std::size_t attributeCount);
+
+    std::size_t attributeCount() const { return m_count; }
+
+    // The value, or an empty view when absent or when the index is outside the kind's table.
+    std::string_view value(int index) const;
+    bool has(int index) const { return !value(index).empty(); }
+    // Ignored for an index outside the kind's table.
+    void setValue(int index, std::string_view value);
+    void clear(int index) { setValue(index, {}); }
+
+    // The decimal value read like the older programs did (leading blanks, sign, digits up to the
+    // first other character); fallback when the value is absent or holds no digits.
+    long long integer(int index, long long fallback = 0) const;
+    void setInteger(int index, long long value);
+
+private:
+    std::string m_text;
+    std::array<std::uint32_t, kMaxAttributes> m_ends{};
+    std::uint8_t m_count = 0;
+};
+
+// For each attribute of a kind, its column in a file, or -1.
+struct ColumnMap {
+    std::array<int, kMaxAttributes> columns{};
+    std::size_t headerSize = 0;
+
+    bool hasColumn(int attribute) const { return columns[attribute] >= 0; }
+};
+
+// Maps the header row's names onto the attribute names (exact, byte-wise comparison).
+ColumnMap mapColumns(std::span<const std::string> header, std::span<const std::string_view> names);
+
+// The header of a new file: every attribute name in table order.
+std::vector<std::string> headerOf(std::span<const std::string_view> names);
+
+// Fills a record of attributeCount attributes from a row of the file.
+Record recordFromRow(RawRow row, const ColumnMap& map, std::size_t attributeCount);
+
+// Appends the record as a row with as many values as the header; attributes without a column are
+// not written, columns without an attribute are written empty. Same results as appendRow.
+int appendRecord(const Record& record, const ColumnMap& map, std::string& out);
+
+// Appends the header row. Same results as appendRow.
+int appendHeader(std::span<const std::string> header, std::string& out);
+
+// Decimal text of an integer ("%ld").
+std::string decimal(long long value);
+
+// The integer of a decimal text, read like Record::integer.
+long long parseInteger(std::string_view text, long long fallback = 0);
+
+} // namespace tarnel::store

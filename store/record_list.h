@@ -1,0 +1,166 @@
+#pragma once
+
+#include "platform/file_system.h"
+#include "store/record.h"
+#include "store/result_codes.h"
+#include "store/table_file.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// A flat table file of records with an id map: the shape shared by point lists and attachment
+// lists. Rec has the fields values (Record) and id, and the static members kAttributeNames and
+// kSkipsNonPositiveIds. The list owns its records. Not thread-safe.
+namespace tarnel::store {
+
+// A list that may hold records, or one that holds none and has no file (the category root's
+// point list: the file of id 0 belongs to the recycle root).
+enum class ListHolding { Records, Nothing };
+
+template <class Rec> class RecordList {
+public:
+    using Records = std::vector<std::unique_ptr<Rec>>;
+
+    RecordList(const platform::FileSystem& fileSystem, std::filesystem::path file,
+               ListHolding holding)
+        : m_file(fileSystem, std::move(file)), m_holding(holding) {
+        resetHeader();
+    }
+
+    // Reads the file. 0; 13 when it does not exist (an empty list, not an error); else the table
+    // file's error or 17 without an `id` column, and the list is empty.
+    int load() {
+        clearRecords();
+        resetHeader();
+        if (m_holding == ListHolding::Nothing) {
+            return m_loadResult = kFileMissing;
+        }
+        int rc = m_file.read([this](std::size_t index, RawRow row) { takeRow(index, row); });
+        if (rc == kOk && !m_header.empty() && !m_map.hasColumn(0)) {
+            m_file.markDamaged();
+            rc = kDamagedFile;
+        }
+        if (rc != kOk) {
+            clearRecords();
+            resetHeader();
+        }
+        m_changed = false;
+        return m_loadResult = rc;
+    }
+
+    // Writes the file by the table-file rules: deleted when no record is left. A list that holds
+    // nothing has no file and saves as 0. 0 or the table file's error.
+    int save() {
+        if (m_holding == ListHolding::Nothing) {
+            return kOk;
+        }
+        int rc = kOk;
+        if (m_records.empty()) {
+            rc = m_file.remove();
+        } else {
+            std::string bytes;
+            rc = appendHeader(m_header, bytes);
+            for (const auto& record : m_records) {
+                if (rc == kOk) {
+                    rc = appendRecord(record->values, m_map, bytes);
+                }
+            }
+            if (rc == kOk) {
+                rc = m_file.replace(bytes);
+            }
+        }
+        if (rc == kOk) {
+            m_changed = false;
+        }
+        return rc;
+    }
+
+    const Records& records() const { return m_records; }
+    std::size_t size() const { return m_records.size(); }
+
+    Rec* find(long long id) const {
+        auto it = m_byId.find(id);
+        return it == m_byId.end() ? nullptr : it->second;
+    }
+
+    // Appends a record; 23 when none is given, kNotAllowed when the list holds nothing.
+    int add(std::unique_ptr<Rec> record) {
+        if (!record) {
+            return kNoRecord;
+        }
+        if (m_holding == ListHolding::Nothing) {
+            return kNotAllowed;
+        }
+        m_byId[record->id] = record.get();
+        m_records.push_back(std::move(record));
+        return kOk;
+    }
+
+    // Takes the record out of the list; null when it is not there.
+    std::unique_ptr<Rec> take(const Rec* record) {
+        for (auto it = m_records.begin(); it != m_records.end(); ++it) {
+            if (it->get() == record) {
+                std::unique_ptr<Rec> out = std::move(*it);
+                m_records.erase(it);
+                m_byId.erase(out->id);
+                return out;
+            }
+        }
+        return nullptr;
+    }
+
+    ListHolding holding() const { return m_holding; }
+    int loadResult() const { return m_loadResult; }
+    // Set when loading corrected the list (a point found missing); cleared by a save.
+    bool changed() const { return m_changed; }
+    void markChanged() { m_changed = true; }
+    TableFile& file() { return m_file; }
+    const TableFile& file() const { return m_file; }
+
+private:
+    void takeRow(std::size_t index, RawRow row) {
+        if (index == 0) {
+            m_header.clear();
+            for (std::string_view name : row) {
+                m_header.push_back(decodeValue(name));
+            }
+            m_map = mapColumns(m_header, Rec::kAttributeNames);
+            return;
+        }
+        if (!m_map.hasColumn(0)) {
+            return;
+        }
+        auto record = std::make_unique<Rec>();
+        record->values = recordFromRow(row, m_map, Rec::kAttributeNames.size());
+        record->id = record->values.integer(0);
+        if (Rec::kSkipsNonPositiveIds && record->id <= 0) {
+            return;
+        }
+        m_byId[record->id] = record.get();
+        m_records.push_back(std::move(record));
+    }
+
+    void resetHeader() {
+        m_header = headerOf(Rec::kAttributeNames);
+        m_map = mapColumns(m_header, Rec::kAttributeNames);
+    }
+
+    void clearRecords() {
+        m_records.clear();
+        m_byId.clear();
+    }
+
+    TableFile m_file;
+    ListHolding m_holding;
+    std::vector<std::string> m_header;
+    ColumnMap m_map;
+    Records m_records;
+    std::unordered_map<long long, Rec*> m_byId;
+    int m_loadResult = kFileMissing;
+    bool m_changed = false;
+};
+
+} // namespace tarnel::store
