@@ -155,12 +155,13 @@ int CategoryStore::add(std::unique_ptr<CategoryRecord> record, CategoryRecord* p
     if (!m_tree.contains(parent)) {
         return kNoNewParent;
     }
-    if (record->id == -1) {
-        record->id = m_context.counters.next(IdKind::Category);
+    // The id is taken only once the folder exists, so a failed add gives none away.
+    bool givesId = record->id == -1;
+    if (givesId) {
+        record->id = m_context.counters.highest(IdKind::Category) + 1;
     } else if (m_tree.find(record->id)) {
         return kNotAllowed;
     }
-    record->values.setInteger(category::kId, record->id);
     record->parent = parent;
     record->owner = this;
     record->childCount = 0;
@@ -170,6 +171,10 @@ int CategoryStore::add(std::unique_ptr<CategoryRecord> record, CategoryRecord* p
         m_context.fileSystem.createDirectories(folder) != 0) {
         return kFolderCreateFailed;
     }
+    if (givesId) {
+        m_context.counters.next(IdKind::Category);
+    }
+    record->values.setInteger(category::kId, record->id);
     Rows block;
     block.push_back(std::move(record));
     m_tree.insertBlock(std::move(block), parent, n);
