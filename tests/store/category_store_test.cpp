@@ -10,6 +10,11 @@ namespace tarnel::store {
 namespace {
 
 namespace fs = std::filesystem;
+
+void put(const fs::path& path, std::string_view bytes) {
+    fs::create_directories(path.parent_path());
+    test::writeBytes(path, bytes);
+}
 using test::scrambledTable;
 
 const std::vector<std::string> kNewHeader = {
@@ -81,9 +86,9 @@ TEST_F(CategoryStoreTest, ARecycleStoreNamesAllFifteenColumns) {
 }
 
 TEST_F(CategoryStoreTest, LoadsColumnsInAnyOrderAndLacksMemo) {
-    test::writeBytes(indexFile("kms.cls"), scrambledTable({{"name", "parent", "id", "extra"},
-                                                           {"A", "0", "5", "x"},
-                                                           {"B", "5", "9", "y"}}));
+    put(indexFile("kms.cls"),
+        scrambledTable(
+            {{"name", "parent", "id", "extra"}, {"A", "0", "5", "x"}, {"B", "5", "9", "y"}}));
     ASSERT_EQ(categories.load(), kOk);
     EXPECT_THAT(names(categories), ::testing::ElementsAre("分类列表", "A", "B"));
     CategoryRecord* b = categories.find(9);
@@ -101,12 +106,12 @@ TEST_F(CategoryStoreTest, LoadsColumnsInAnyOrderAndLacksMemo) {
 }
 
 TEST_F(CategoryStoreTest, ResolvesParentsThroughTheAncestorsOfThePreviousRow) {
-    test::writeBytes(indexFile("kms.cls"), scrambledTable({{"id", "parent", "name"},
-                                                           {"1", "0", "A"},
-                                                           {"2", "1", "B"},
-                                                           {"3", "2", "C"},
-                                                           {"4", "1", "D"},
-                                                           {"5", "77", "orphan"}}));
+    put(indexFile("kms.cls"), scrambledTable({{"id", "parent", "name"},
+                                              {"1", "0", "A"},
+                                              {"2", "1", "B"},
+                                              {"3", "2", "C"},
+                                              {"4", "1", "D"},
+                                              {"5", "77", "orphan"}}));
     ASSERT_EQ(categories.load(), kOk);
     EXPECT_EQ(categories.find(4)->parent, categories.find(1));
     EXPECT_EQ(categories.find(5)->parent, categories.root());
@@ -115,9 +120,9 @@ TEST_F(CategoryStoreTest, ResolvesParentsThroughTheAncestorsOfThePreviousRow) {
 }
 
 TEST_F(CategoryStoreTest, StateFollowsTheFolderOnEveryLoad) {
-    test::writeBytes(indexFile("kms.cls"), scrambledTable({{"id", "parent", "name", "state"},
-                                                           {"1", "0", "here", "0"},
-                                                           {"2", "0", "gone", "1"}}));
+    put(indexFile("kms.cls"),
+        scrambledTable(
+            {{"id", "parent", "name", "state"}, {"1", "0", "here", "0"}, {"2", "0", "gone", "1"}}));
     fs::create_directories(resource("here"));
     ASSERT_EQ(categories.load(), kOk);
     EXPECT_EQ(categories.find(1)->values.value(category::kState), "1");
@@ -126,7 +131,7 @@ TEST_F(CategoryStoreTest, StateFollowsTheFolderOnEveryLoad) {
 
 TEST_F(CategoryStoreTest, ADamagedFileEmptiesTheStoreAndSurvivesTheNextSave) {
     std::string damaged = scrambledTable({{"id", "parent", "name"}, {"1", "0", "A", "more"}});
-    test::writeBytes(indexFile("kms.cls"), damaged);
+    put(indexFile("kms.cls"), damaged);
     EXPECT_EQ(categories.load(), kDamagedFile);
     EXPECT_EQ(categories.categoryCount(), 0u);
     EXPECT_EQ(test::readBytes(indexFile("kms.cls")), damaged);
@@ -138,14 +143,14 @@ TEST_F(CategoryStoreTest, ADamagedFileEmptiesTheStoreAndSurvivesTheNextSave) {
 }
 
 TEST_F(CategoryStoreTest, AFileWithoutAnIdColumnIsDamaged) {
-    test::writeBytes(indexFile("kms.cls"), scrambledTable({{"parent", "name"}, {"0", "A"}}));
+    put(indexFile("kms.cls"), scrambledTable({{"parent", "name"}, {"0", "A"}}));
     EXPECT_EQ(categories.load(), kDamagedFile);
     EXPECT_EQ(categories.categoryCount(), 0u);
     EXPECT_TRUE(categories.file().damaged());
 }
 
 TEST_F(CategoryStoreTest, OnlyTheRootLeftDeletesTheFileAndLoadsBackEmpty) {
-    test::writeBytes(indexFile("kms.cls"), scrambledTable({kNewHeader}));
+    put(indexFile("kms.cls"), scrambledTable({kNewHeader}));
     ASSERT_EQ(categories.load(), kOk);
     ASSERT_EQ(categories.save(), kOk);
     EXPECT_FALSE(fs::exists(indexFile("kms.cls")));
@@ -226,7 +231,7 @@ TEST_F(CategoryStoreTest, MoveUnderMovesTheFolderCountsAndSizes) {
     CategoryRecord* a1 = add(categories, a, "A1", 100);
     add(categories, a1, "A1x", 30);
     CategoryRecord* b = add(categories, categories.root(), "B");
-    test::writeBytes(resource("A/A1/note.rtf"), "x");
+    put(resource("A/A1/note.rtf"), "x");
     sink.clear();
 
     ASSERT_EQ(categories.moveUnder(a1, b), kOk);
@@ -295,7 +300,7 @@ TEST_F(CategoryStoreTest, RecyclingMovesTheBlockWithItsIdsIntoAnIdNamedFolder) {
 TEST_F(CategoryStoreTest, AcrossFileSystemsAMoveCopiesAndDeletes) {
     CategoryRecord* a = add(categories, categories.root(), "A");
     CategoryRecord* b = add(categories, categories.root(), "B");
-    test::writeBytes(resource("A/doc.txt"), "content");
+    put(resource("A/doc.txt"), "content");
     fileSystem.renameCrossesDevices = true;
     ASSERT_EQ(categories.moveUnder(a, b), kOk);
     EXPECT_EQ(test::readBytes(resource("B/A/doc.txt")), "content");
@@ -329,8 +334,8 @@ TEST_F(CategoryStoreTest, FormerLocationPath) {
 TEST_F(CategoryStoreTest, NameCollisionLooksAtTheFolderWhenItExists) {
     CategoryRecord* a = add(categories, categories.root(), "A");
     add(categories, a, "Known");
-    test::writeBytes(resource("A/Unknown.TXT"), "");
-    test::writeBytes(resource("A/.hidden"), "");
+    put(resource("A/Unknown.TXT"), "");
+    put(resource("A/.hidden"), "");
     EXPECT_TRUE(categories.nameExistsUnder(*a, "known"));
     EXPECT_TRUE(categories.nameExistsUnder(*a, "unknown.txt"));
     EXPECT_FALSE(categories.nameExistsUnder(*a, ".hidden"));
@@ -351,8 +356,7 @@ TEST_F(CategoryStoreTest, NameCollisionFallsBackToChildrenAndPoints) {
 }
 
 TEST_F(CategoryStoreTest, TheCategoryRootHoldsNoPoints) {
-    test::writeBytes(indexFile("0.cps"),
-                     scrambledTable({{"id", "name", "state"}, {"4", "x", "0"}}));
+    put(indexFile("0.cps"), scrambledTable({{"id", "name", "state"}, {"4", "x", "0"}}));
     EXPECT_EQ(categories.pointsOf(*categories.root()).size(), 0u);
     EXPECT_EQ(categories.addPoint(*categories.root(), std::make_unique<PointRecord>()),
               kNotAllowed);
@@ -362,14 +366,14 @@ TEST_F(CategoryStoreTest, TheCategoryRootHoldsNoPoints) {
 TEST_F(CategoryStoreTest, AMissingContentFileLowersTheSizesAndRaisesTheCounters) {
     CategoryRecord* a = add(categories, categories.root(), "A", 0);
     CategoryRecord* b = add(categories, a, "B", 500);
-    test::writeBytes(resource("A/B/present.rtf"), "p");
+    put(resource("A/B/present.rtf"), "p");
     fs::create_directories(resource("A/B/folder.mht"));
-    test::writeBytes(indexFile("2.cps"), scrambledTable({{"id", "name", "point_size", "state"},
-                                                         {"7", "present.rtf", "100", "1"},
-                                                         {"9", "gone.doc", "300", "1"},
-                                                         {"12", "folder.mht", "50", "1"},
-                                                         {"0", "ignored", "1", "1"},
-                                                         {"3", "known missing", "40", "0"}}));
+    put(indexFile("2.cps"), scrambledTable({{"id", "name", "point_size", "state"},
+                                            {"7", "present.rtf", "100", "1"},
+                                            {"9", "gone.doc", "300", "1"},
+                                            {"12", "folder.mht", "50", "1"},
+                                            {"0", "ignored", "1", "1"},
+                                            {"3", "known missing", "40", "0"}}));
     PointList& list = categories.pointsOf(*b);
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list.find(7)->values.value(point::kState), "1");
@@ -389,7 +393,7 @@ TEST_F(CategoryStoreTest, AMissingContentFileLowersTheSizesAndRaisesTheCounters)
 
 TEST_F(CategoryStoreTest, APointListWithoutAnIdColumnIsDamagedAndEmpty) {
     CategoryRecord* a = add(categories, categories.root(), "A");
-    test::writeBytes(indexFile("1.cps"), scrambledTable({{"name"}, {"x"}}));
+    put(indexFile("1.cps"), scrambledTable({{"name"}, {"x"}}));
     PointList& list = categories.pointsOf(*a);
     EXPECT_EQ(list.loadResult(), kDamagedFile);
     EXPECT_EQ(list.size(), 0u);
