@@ -22,37 +22,35 @@ bool parseAnswerList(const std::string& list, std::vector<app::Answer>& answers,
 
 } // namespace
 
+namespace {
+
+struct NamedAnswer {
+    const char* name;
+    app::Answer answer;
+};
+
+constexpr NamedAnswer kAnswerNames[] = {
+    {"yes", app::Answer::Yes},     {"no", app::Answer::No},       {"cancel", app::Answer::Cancel},
+    {"ok", app::Answer::Ok},       {"retry", app::Answer::Retry}, {"ignore", app::Answer::Ignore},
+    {"abort", app::Answer::Abort},
+};
+
+} // namespace
+
 std::optional<app::Answer> answerNamed(const std::string& name) {
-    using app::Answer;
-    static const std::pair<const char*, Answer> kNames[] = {
-        {"yes", Answer::Yes},     {"no", Answer::No},       {"cancel", Answer::Cancel},
-        {"ok", Answer::Ok},       {"retry", Answer::Retry}, {"ignore", Answer::Ignore},
-        {"abort", Answer::Abort},
-    };
-    for (const auto& [text, answer] : kNames) {
-        if (name == text) {
-            return answer;
+    for (const auto& entry : kAnswerNames) {
+        if (name == entry.name) {
+            return entry.answer;
         }
     }
     return std::nullopt;
 }
 
 const char* answerName(app::Answer answer) {
-    switch (answer) {
-    case app::Answer::Yes:
-        return "yes";
-    case app::Answer::No:
-        return "no";
-    case app::Answer::Cancel:
-        return "cancel";
-    case app::Answer::Ok:
-        return "ok";
-    case app::Answer::Retry:
-        return "retry";
-    case app::Answer::Ignore:
-        return "ignore";
-    case app::Answer::Abort:
-        return "abort";
+    for (const auto& entry : kAnswerNames) {
+        if (answer == entry.answer) {
+            return entry.name;
+        }
     }
     return "?";
 }
