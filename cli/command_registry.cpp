@@ -1,6 +1,7 @@
 #include "cli/command_registry.h"
 
 #include "cli/settings_command.h"
+#include "cli/store_commands.h"
 
 #include <ostream>
 
@@ -31,6 +32,7 @@ const Command* CommandRegistry::find(const std::string& name) const {
 
 void registerAllCommands(CommandRegistry& registry) {
     registerSettingsCommand(registry);
+    registerStoreCommands(registry);
 }
 
 } // namespace tarnel::cli
