@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace tarnel::richtext {
+
+// The control words the reader acts on; every other word is passed over.
+enum class Keyword : std::uint8_t {
+    Unknown,
+    // Document code page and default font.
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    AnsiCodePage,
+    DefaultFont,
+    // Destinations the reader fills.
+    FontTable,
+    ColorTable,
+    Picture,
+    Field,
+    FieldInstruction,
+    FieldResult,
+    ListTable,
+    ListOverrideTable,
+    OldList,
+    ShapePicture,
+    // Destinations whose text is no part of the body (style sheet, headers, footnotes, the text
+    // that stands in for a list number, a picture's fallback copy, ...).
+    SkippedDestination,
+    // Font and colour tables, lists.
+    Font,
+    FontCharset,
+    FontCodePage,
+    Red,
+    Green,
+    Blue,
+    List,
+    ListLevel,
+    ListOverride,
+    ListId,
+    LevelNumberFormat,
+    // Character formatting.
+    Plain,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    Strike,
+    Hidden,
+    FontSize,
+    ForegroundColor,
+    BackgroundColor,
+    // Associated properties and the script they apply to: as LibreOffice reads them, \ab, \ai,
+    // \afs and \af stand for \b, \i, \fs and \f unless the text is right-to-left (\rtlch) or
+    // high-ANSI (\hich).
+    AssociatedBold,
+    AssociatedItalic,
+    AssociatedFontSize,
+    AssociatedFont,
+    RightToLeftText,
+    LeftToRightText,
+    LowAnsiText,
+    HighAnsiText,
+    DoubleByteText,
+    // Paragraph formatting.
+    ParagraphDefault,
+    AlignLeft,
+    AlignCenter,
+    AlignRight,
+    AlignJustify,
+    LeftIndent,
+    RightIndent,
+    FirstLineIndent,
+    ListNumber,
+    ListLevelNumber,
+    OldListBullet,
+    OldListBody,
+    OldListContinue,
+    OldListDecimal,
+    OldListUpperLetter,
+    OldListLowerLetter,
+    OldListUpperRoman,
+    OldListLowerRoman,
+    // Breaks.
+    Paragraph,
+    SectionBreak,
+    PageBreak,
+    LineBreak,
+    Tab,
+    Cell,
+    Row,
+    // Characters by name.
+    EmDash,
+    EnDash,
+    Bullet,
+    LeftQuote,
+    RightQuote,
+    LeftDoubleQuote,
+    RightDoubleQuote,
+    EmSpace,
+    EnSpace,
+    QuarterEmSpace,
+    ZeroWidthJoiner,
+    ZeroWidthNonJoiner,
+    // Unicode.
+    UnicodeChar,
+    UnicodeSkip,
+    // Pictures.
+    PngBlip,
+    JpegBlip,
+    EmfBlip,
+    WindowsMetafile,
+    DeviceIndependentBitmap,
+    UnsupportedPicture,
+    PictureWidth,
+    PictureHeight,
+    PictureGoalWidth,
+    PictureGoalHeight,
+    PictureScaleX,
+    PictureScaleY,
+};
+
+// The keyword of a control word's name (without backslash or parameter); Unknown for any other.
+Keyword lookupKeyword(std::string_view name);
+
+} // namespace tarnel::richtext

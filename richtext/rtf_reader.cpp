@@ -1,0 +1,1191 @@
+#include "richtext/rtf_reader.h"
+
+#include "richtext/code_page_decoder.h"
+#include "richtext/plain_text.h"
+#include "richtext/rtf_format.h"
+#include "richtext/rtf_keywords.h"
+#include "richtext/rtf_tokenizer.h"
+#include "richtext/utf8.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <unordered_map>
+#include <vector>
+
+namespace tarnel::richtext {
+namespace {
+
+enum class Destination : std::uint8_t {
+    Body,
+    FontTable,
+    ColorTable,
+    Picture,
+    Field,
+    FieldInstruction,
+    ListTable,
+    ListOverrideTable,
+    OldList,
+};
+
+constexpr std::uint8_t kBold = 1;
+constexpr std::uint8_t kItalic = 2;
+constexpr std::uint8_t kUnderline = 4;
+constexpr std::uint8_t kStrike = 8;
+constexpr std::uint8_t kHidden = 16;
+constexpr std::uint8_t kRightToLeft = 32;
+constexpr std::uint8_t kHighAnsi = 64;
+constexpr std::uint8_t kDoubleByte = 128;
+
+// Character formatting as the file states it: numbers into the file's tables, resolved to a
+// CharFormat only when a run starts. Kept small because every open group holds a copy.
+struct CharState {
+    std::int32_t font = -1; // -1: the document's default font
+    std::int32_t link = -1; // index into the reader's links
+    std::uint16_t color = 0;
+    std::uint16_t background = 0;
+    std::int16_t sizeHalfPoints = kDefaultFontSizeHalfPoints;
+    std::uint8_t flags = 0;
+
+    bool operator==(const CharState&) const = default;
+};
+
+struct ParagraphState {
+    std::int32_t leftIndent = 0;
+    std::int32_t rightIndent = 0;
+    std::int32_t firstLineIndent = 0;
+    std::int32_t listOverride = 0; // \ls; 0 when none
+    std::uint8_t listLevel = 0;
+    Alignment alignment = Alignment::Left;
+    ListKind oldList = ListKind::None; // from a \pn group
+
+    bool operator==(const ParagraphState&) const = default;
+};
+
+struct GroupState {
+    CharState chars;
+    ParagraphState paragraph;
+    std::uint32_t openFields = 0;
+    std::uint8_t unicodeSkip = 1;
+    Destination destination = Destination::Body;
+
+    bool operator==(const GroupState&) const = default;
+};
+
+// A run of nested groups that left the state unchanged costs one entry, so a file of a million
+// '{' costs one entry; otherwise an entry per group, which is linear in the input.
+struct SavedState {
+    GroupState state;
+    std::uint32_t repeat = 1;
+};
+
+struct FontInfo {
+    std::string name;
+    int codePage = 0; // 0: the document's code page
+};
+
+struct FontEntry {
+    int number = 0;
+    int charset = kCharsetDefault;
+    int codePage = 0;
+    std::string name;
+    std::string pendingBytes;
+};
+
+struct ListDefinition {
+    int id = 0;
+    std::vector<ListKind> levels;
+};
+
+struct ListOverride {
+    int listId = 0;
+    int number = 0;
+};
+
+struct FieldFrame {
+    std::string instruction;
+};
+
+constexpr std::array<std::int8_t, 256> kHexDigits = [] {
+    std::array<std::int8_t, 256> table{};
+    table.fill(-1);
+    for (int i = 0; i < 10; ++i) {
+        table['0' + i] = static_cast<std::int8_t>(i);
+    }
+    for (int i = 0; i < 6; ++i) {
+        table['a' + i] = static_cast<std::int8_t>(10 + i);
+        table['A' + i] = static_cast<std::int8_t>(10 + i);
+    }
+    return table;
+}();
+
+ListKind listKindOfLevelFormat(int format) {
+    switch (format) {
+    case kLevelDecimal:
+        return ListKind::Decimal;
+    case kLevelUpperRoman:
+        return ListKind::UpperRoman;
+    case kLevelLowerRoman:
+        return ListKind::LowerRoman;
+    case kLevelUpperLetter:
+        return ListKind::UpperLetter;
+    case kLevelLowerLetter:
+        return ListKind::LowerLetter;
+    case kLevelBullet:
+        return ListKind::Bullet;
+    case kLevelNone:
+        return ListKind::None;
+    default:
+        return ListKind::Decimal;
+    }
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool startsWithWordIgnoringCase(std::string_view text, std::string_view word) {
+    if (text.size() < word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if ((text[i] | 0x20) != (word[i] | 0x20)) {
+            return false;
+        }
+    }
+    return text.size() == word.size() || text[word.size()] == ' ' || text[word.size()] == '"';
+}
+
+// The arguments of a field instruction: quoted ones lose their quotes and their \\ and \"
+// escapes, as the field syntax has it.
+std::vector<std::string> fieldArguments(std::string_view text) {
+    std::vector<std::string> arguments;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\n') {
+            ++pos;
+            continue;
+        }
+        std::string argument;
+        if (text[pos] == '"') {
+            ++pos;
+            while (pos < text.size() && text[pos] != '"') {
+                if (text[pos] == '\\' && pos + 1 < text.size()) {
+                    ++pos;
+                }
+                argument += text[pos++];
+            }
+            ++pos;
+        } else {
+            while (pos < text.size() && text[pos] != ' ' && text[pos] != '\t') {
+                argument += text[pos++];
+            }
+        }
+        arguments.push_back(std::move(argument));
+    }
+    return arguments;
+}
+
+// The target of a HYPERLINK field ("url", or "#place" for \l "place"); empty for other fields.
+std::string hyperlinkTarget(std::string_view instruction) {
+    instruction = trimmed(instruction);
+    constexpr std::string_view kHyperlink = "HYPERLINK";
+    if (!startsWithWordIgnoringCase(instruction, kHyperlink)) {
+        return {};
+    }
+    std::vector<std::string> arguments = fieldArguments(instruction.substr(kHyperlink.size()));
+    std::string address;
+    std::string place;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        bool hasValue = i + 1 < arguments.size();
+        if (argument == "\\l" && hasValue) {
+            place = arguments[++i];
+        } else if ((argument == "\\o" || argument == "\\t") && hasValue) {
+            ++i;
+        } else if (!argument.starts_with("\\") && address.empty()) {
+            address = argument;
+        }
+    }
+    return place.empty() ? address : address + "#" + place;
+}
+
+Keyword regularOfAssociated(Keyword keyword) {
+    switch (keyword) {
+    case Keyword::AssociatedBold:
+        return Keyword::Bold;
+    case Keyword::AssociatedItalic:
+        return Keyword::Italic;
+    case Keyword::AssociatedFontSize:
+        return Keyword::FontSize;
+    default:
+        return Keyword::Font;
+    }
+}
+
+std::int32_t clampedTwips(std::int32_t value) {
+    constexpr std::int32_t kLimit = 31680 * 10; // far beyond any page, well inside int
+    return std::clamp(value, -kLimit, kLimit);
+}
+
+class Parser {
+public:
+    Parser(std::string_view input, ReadOptions options) : m_tokenizer(input), m_options(options) {}
+
+    ReadResult run();
+
+private:
+    void handle(const RtfToken& token);
+    void handleText(std::string_view text);
+    void handleByte(unsigned char byte);
+    void handleBinary(std::string_view bytes);
+    void handleControlWord(const RtfToken& token);
+    void handleControlSymbol(char symbol);
+    bool handleDestination(Keyword keyword);
+    void handleCharacterFormat(Keyword keyword, const RtfToken& token);
+    void handleParagraphFormat(Keyword keyword, const RtfToken& token);
+    void handleTableWord(Keyword keyword, const RtfToken& token);
+    void handlePictureWord(Keyword keyword, const RtfToken& token);
+    void handleUnicode(std::int32_t value);
+
+    void pushGroup();
+    void popGroup();
+    void endDestination(Destination ended);
+    void skipGroup();
+
+    void appendText(std::string_view utf8);
+    void appendCodePoint(char32_t codePoint);
+    void flushBytes();
+    void flushLoneSurrogate();
+    int currentCodePage() const;
+    TextRun& currentRun();
+    CharFormat resolve(const CharState& chars) const;
+    void endParagraph();
+    bool paragraphHasContent() const { return !m_paragraph.content.empty(); }
+    ListKind listKindOf(const ParagraphState& paragraph) const;
+
+    void fontTableText(std::string_view text);
+    void finishFontEntry();
+    int fontEntryCodePage() const;
+    void colorTableText(std::string_view text);
+    void pictureHex(std::string_view text);
+    void finishPicture();
+
+    RtfTokenizer m_tokenizer;
+    ReadOptions m_options;
+    ReadResult m_result;
+
+    GroupState m_state;
+    std::vector<SavedState> m_saved;
+    std::size_t m_depth = 0;
+    bool m_rootClosed = false;
+    bool m_starred = false;
+    int m_skipRemaining = 0;
+    char32_t m_highSurrogate = 0;
+
+    int m_documentCodePage = kCodePageAnsi;
+    int m_defaultFont = 0;
+    std::unordered_map<int, FontInfo> m_fonts;
+    FontEntry m_fontEntry;
+    bool m_fontEntryOpen = false;
+    std::vector<std::optional<Color>> m_colors;
+    Color m_color;
+    bool m_colorHasValue = false;
+    std::vector<ListDefinition> m_lists;
+    std::vector<ListOverride> m_listOverrides;
+    ListKind m_oldListKind = ListKind::None;
+    bool m_oldListBullet = false;
+    std::vector<FieldFrame> m_fields;
+    std::vector<std::string> m_links;
+
+    std::string m_pendingBytes;
+    Paragraph m_paragraph;
+    bool m_runOpen = false;
+    CharState m_runChars;
+
+    Picture m_picture;
+    bool m_pictureSupported = false;
+    int m_pictureNibble = -1;
+};
+
+ReadResult Parser::run() {
+    while (!m_rootClosed) {
+        RtfToken token = m_tokenizer.next();
+        if (token.kind == RtfToken::Kind::End) {
+            break;
+        }
+        handle(token);
+    }
+    flushBytes();
+    flushLoneSurrogate();
+    if (paragraphHasContent()) {
+        endParagraph();
+    }
+    if (m_depth > 0) {
+        m_result.status = ReadStatus::Truncated;
+        m_result.message = "the file ends inside " + std::to_string(m_depth) + " open group" +
+                           (m_depth == 1 ? "" : "s");
+    } else if (m_tokenizer.truncated()) {
+        m_result.status = ReadStatus::Truncated;
+    } else if (!m_tokenizer.firstProblem().empty()) {
+        m_result.status = ReadStatus::Damaged;
+    }
+    if (!m_tokenizer.firstProblem().empty()) {
+        m_result.message = m_result.message.empty()
+                               ? m_tokenizer.firstProblem()
+                               : m_result.message + "; " + m_tokenizer.firstProblem();
+    }
+    return std::move(m_result);
+}
+
+void Parser::handle(const RtfToken& token) {
+    using Kind = RtfToken::Kind;
+    if (token.kind == Kind::Text) {
+        handleText(token.text);
+        return;
+    }
+    // An escaped \\, { or } may be the trail byte of a double-byte character, so it joins the
+    // pending bytes like \'hh does.
+    bool escapedByte = token.kind == Kind::ControlSymbol &&
+                       (token.symbol == '\\' || token.symbol == '{' || token.symbol == '}');
+    if (token.kind == Kind::HexByte || escapedByte) {
+        if (m_skipRemaining > 0) {
+            --m_skipRemaining;
+            return;
+        }
+        m_starred = false;
+        handleByte(escapedByte ? static_cast<unsigned char>(token.symbol) : token.byte);
+        return;
+    }
+    flushBytes();
+    if (token.kind == Kind::GroupStart || token.kind == Kind::GroupEnd) {
+        m_skipRemaining = 0;
+        flushLoneSurrogate();
+        if (token.kind == Kind::GroupStart) {
+            pushGroup();
+        } else {
+            popGroup();
+        }
+        return;
+    }
+    if (m_skipRemaining > 0) {
+        --m_skipRemaining;
+        return;
+    }
+    switch (token.kind) {
+    case Kind::ControlWord:
+        handleControlWord(token);
+        break;
+    case Kind::ControlSymbol:
+        handleControlSymbol(token.symbol);
+        break;
+    case Kind::Binary:
+        handleBinary(token.text);
+        break;
+    default:
+        break;
+    }
+}
+
+void Parser::handleText(std::string_view text) {
+    if (m_skipRemaining > 0) {
+        std::size_t skipped = std::min(text.size(), static_cast<std::size_t>(m_skipRemaining));
+        m_skipRemaining -= static_cast<int>(skipped);
+        text.remove_prefix(skipped);
+    }
+    if (text.empty()) {
+        return;
+    }
+    m_starred = false;
+    switch (m_state.destination) {
+    case Destination::Body:
+    case Destination::FieldInstruction:
+        flushLoneSurrogate();
+        m_pendingBytes += text;
+        break;
+    case Destination::FontTable:
+        fontTableText(text);
+        break;
+    case Destination::ColorTable:
+        colorTableText(text);
+        break;
+    case Destination::Picture:
+        pictureHex(text);
+        break;
+    default:
+        break;
+    }
+}
+
+void Parser::handleByte(unsigned char byte) {
+    char c = static_cast<char>(byte);
+    switch (m_state.destination) {
+    case Destination::Body:
+    case Destination::FieldInstruction:
+        flushLoneSurrogate();
+        m_pendingBytes += c;
+        break;
+    case Destination::FontTable:
+        fontTableText(std::string_view(&c, 1));
+        break;
+    default:
+        break;
+    }
+}
+
+void Parser::handleBinary(std::string_view bytes) {
+    if (m_state.destination == Destination::Picture) {
+        m_picture.data += bytes;
+    }
+}
+
+void Parser::handleControlSymbol(char symbol) {
+    if (symbol == '*') {
+        m_starred = true;
+        return;
+    }
+    m_starred = false;
+    switch (symbol) {
+    case '~':
+        appendCodePoint(0x00A0);
+        break;
+    case '_':
+        appendCodePoint(0x2011);
+        break;
+    default:
+        break; // \- (optional hyphen), \| and \: (formula and index marks)
+    }
+}
+
+void Parser::handleControlWord(const RtfToken& token) {
+    Keyword keyword = lookupKeyword(token.name);
+    if (keyword != Keyword::UnicodeChar && keyword != Keyword::UnicodeSkip) {
+        flushLoneSurrogate();
+    }
+    bool starred = m_starred;
+    m_starred = false;
+    if (handleDestination(keyword)) {
+        return;
+    }
+    if (starred) {
+        skipGroup();
+        return;
+    }
+    std::int32_t value = token.parameter;
+    switch (keyword) {
+    case Keyword::Ansi:
+        m_documentCodePage = kCodePageAnsi;
+        break;
+    case Keyword::Mac:
+        m_documentCodePage = 10000;
+        break;
+    case Keyword::Pc:
+        m_documentCodePage = 437;
+        break;
+    case Keyword::Pca:
+        m_documentCodePage = 850;
+        break;
+    case Keyword::AnsiCodePage:
+        if (value > 0) {
+            m_documentCodePage = value;
+        }
+        break;
+    case Keyword::DefaultFont:
+        m_defaultFont = value;
+        break;
+    case Keyword::UnicodeChar:
+        handleUnicode(value);
+        break;
+    case Keyword::UnicodeSkip:
+        m_state.unicodeSkip = static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+        break;
+    case Keyword::Paragraph:
+    case Keyword::Cell:
+        if (m_state.destination == Destination::Body) {
+            endParagraph();
+        }
+        break;
+    case Keyword::SectionBreak:
+    case Keyword::PageBreak:
+    case Keyword::Row:
+        if (m_state.destination == Destination::Body && paragraphHasContent()) {
+            endParagraph();
+        }
+        break;
+    case Keyword::LineBreak:
+        appendText("\n");
+        break;
+    case Keyword::Tab:
+        appendText("\t");
+        break;
+    case Keyword::EmDash:
+        appendCodePoint(0x2014);
+        break;
+    case Keyword::EnDash:
+        appendCodePoint(0x2013);
+        break;
+    case Keyword::Bullet:
+        appendCodePoint(0x2022);
+        break;
+    case Keyword::LeftQuote:
+        appendCodePoint(0x2018);
+        break;
+    case Keyword::RightQuote:
+        appendCodePoint(0x2019);
+        break;
+    case Keyword::LeftDoubleQuote:
+        appendCodePoint(0x201C);
+        break;
+    case Keyword::RightDoubleQuote:
+        appendCodePoint(0x201D);
+        break;
+    case Keyword::EmSpace:
+        appendCodePoint(0x2003);
+        break;
+    case Keyword::EnSpace:
+        appendCodePoint(0x2002);
+        break;
+    case Keyword::QuarterEmSpace:
+        appendCodePoint(0x2005);
+        break;
+    case Keyword::ZeroWidthJoiner:
+        appendCodePoint(0x200D);
+        break;
+    case Keyword::ZeroWidthNonJoiner:
+        appendCodePoint(0x200C);
+        break;
+    default:
+        handleCharacterFormat(keyword, token);
+        handleParagraphFormat(keyword, token);
+        handleTableWord(keyword, token);
+        handlePictureWord(keyword, token);
+        break;
+    }
+}
+
+// Starts the destination a word names; false when the word names none.
+bool Parser::handleDestination(Keyword keyword) {
+    switch (keyword) {
+    case Keyword::SkippedDestination:
+        skipGroup();
+        return true;
+    case Keyword::FontTable:
+        m_state.destination = Destination::FontTable;
+        return true;
+    case Keyword::ColorTable:
+        m_state.destination = Destination::ColorTable;
+        return true;
+    case Keyword::ListTable:
+        m_state.destination = Destination::ListTable;
+        return true;
+    case Keyword::ListOverrideTable:
+        m_state.destination = Destination::ListOverrideTable;
+        return true;
+    case Keyword::ShapePicture:
+        return true;
+    case Keyword::Picture:
+        if (m_options.pictures == PictureData::Omit || m_state.destination != Destination::Body) {
+            skipGroup();
+            return true;
+        }
+        m_state.destination = Destination::Picture;
+        m_picture = Picture{};
+        m_pictureSupported = false;
+        m_pictureNibble = -1;
+        return true;
+    case Keyword::OldList:
+        m_state.destination = Destination::OldList;
+        m_oldListKind = ListKind::Decimal;
+        m_oldListBullet = false;
+        return true;
+    case Keyword::Field:
+        m_fields.emplace_back();
+        m_state.openFields = static_cast<std::uint32_t>(m_fields.size());
+        m_state.destination = Destination::Field;
+        return true;
+    case Keyword::FieldInstruction:
+        if (m_state.destination != Destination::Field) {
+            skipGroup();
+            return true;
+        }
+        m_state.destination = Destination::FieldInstruction;
+        return true;
+    case Keyword::FieldResult:
+        if (m_state.destination != Destination::Field) {
+            skipGroup();
+            return true;
+        }
+        m_state.destination = Destination::Body;
+        if (std::string target = hyperlinkTarget(m_fields.back().instruction); !target.empty()) {
+            m_links.push_back(std::move(target));
+            m_state.chars.link = static_cast<std::int32_t>(m_links.size() - 1);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Parser::handleCharacterFormat(Keyword keyword, const RtfToken& token) {
+    bool on = !token.hasParameter || token.parameter != 0;
+    auto setFlag = [&](std::uint8_t flag, bool value) {
+        m_state.chars.flags = static_cast<std::uint8_t>(value ? (m_state.chars.flags | flag)
+                                                              : (m_state.chars.flags & ~flag));
+    };
+    auto tableIndex = [&] {
+        return static_cast<std::uint16_t>(std::clamp(token.parameter, 0, 0xFFFF));
+    };
+    CharState& chars = m_state.chars;
+    if (keyword >= Keyword::AssociatedBold && keyword <= Keyword::AssociatedFont) {
+        // A run has one font, that of its Latin text: the East Asian one (\dbch\af) is left out.
+        bool eastAsianFont = keyword == Keyword::AssociatedFont && (chars.flags & kDoubleByte) != 0;
+        if ((chars.flags & (kRightToLeft | kHighAnsi)) != 0 || eastAsianFont ||
+            m_state.destination == Destination::FontTable) {
+            return;
+        }
+        keyword = regularOfAssociated(keyword);
+    }
+    switch (keyword) {
+    case Keyword::Plain: {
+        std::int32_t link = chars.link;
+        chars = CharState{};
+        chars.link = link;
+        break;
+    }
+    case Keyword::Font:
+        if (m_state.destination == Destination::FontTable) {
+            finishFontEntry();
+            m_fontEntry = FontEntry{};
+            m_fontEntry.number = token.parameter;
+            m_fontEntryOpen = true;
+        } else {
+            chars.font = std::max(token.parameter, 0);
+        }
+        break;
+    case Keyword::FontCharset:
+        m_fontEntry.charset = token.parameter;
+        break;
+    case Keyword::FontCodePage:
+        m_fontEntry.codePage = token.parameter;
+        break;
+    case Keyword::Red:
+        m_color.red = static_cast<std::uint8_t>(std::clamp(token.parameter, 0, 255));
+        m_colorHasValue = true;
+        break;
+    case Keyword::Green:
+        m_color.green = static_cast<std::uint8_t>(std::clamp(token.parameter, 0, 255));
+        m_colorHasValue = true;
+        break;
+    case Keyword::Blue:
+        m_color.blue = static_cast<std::uint8_t>(std::clamp(token.parameter, 0, 255));
+        m_colorHasValue = true;
+        break;
+    case Keyword::Bold:
+        setFlag(kBold, on);
+        break;
+    case Keyword::Italic:
+        setFlag(kItalic, on);
+        break;
+    case Keyword::Underline:
+        setFlag(kUnderline, on);
+        break;
+    case Keyword::UnderlineNone:
+        setFlag(kUnderline, false);
+        break;
+    case Keyword::Strike:
+        setFlag(kStrike, on);
+        break;
+    case Keyword::Hidden:
+        setFlag(kHidden, on);
+        break;
+    case Keyword::FontSize:
+        chars.sizeHalfPoints = static_cast<std::int16_t>(
+            token.parameter > 0 ? std::min(token.parameter, 32767) : kDefaultFontSizeHalfPoints);
+        break;
+    case Keyword::RightToLeftText:
+        setFlag(kRightToLeft, true);
+        break;
+    case Keyword::LeftToRightText:
+        setFlag(kRightToLeft, false);
+        break;
+    case Keyword::HighAnsiText:
+        setFlag(kHighAnsi, true);
+        setFlag(kDoubleByte, false);
+        break;
+    case Keyword::DoubleByteText:
+        setFlag(kHighAnsi, false);
+        setFlag(kDoubleByte, true);
+        break;
+    case Keyword::LowAnsiText:
+        setFlag(kHighAnsi | kDoubleByte, false);
+        break;
+    case Keyword::ForegroundColor:
+        chars.color = tableIndex();
+        break;
+    case Keyword::BackgroundColor:
+        chars.background = tableIndex();
+        break;
+    default:
+        break;
+    }
+}
+
+void Parser::handleParagraphFormat(Keyword keyword, const RtfToken& token) {
+    ParagraphState& paragraph = m_state.paragraph;
+    switch (keyword) {
+    case Keyword::ParagraphDefault:
+        paragraph = ParagraphState{};
+        break;
+    case Keyword::AlignLeft:
+        paragraph.alignment = Alignment::Left;
+        break;
+    case Keyword::AlignCenter:
+        paragraph.alignment = Alignment::Center;
+        break;
+    case Keyword::AlignRight:
+        paragraph.alignment = Alignment::Right;
+        break;
+    case Keyword::AlignJustify:
+        paragraph.alignment = Alignment::Justify;
+        break;
+    case Keyword::LeftIndent:
+        paragraph.leftIndent = clampedTwips(token.parameter);
+        break;
+    case Keyword::RightIndent:
+        paragraph.rightIndent = clampedTwips(token.parameter);
+        break;
+    case Keyword::FirstLineIndent:
+        paragraph.firstLineIndent = clampedTwips(token.parameter);
+        break;
+    case Keyword::ListNumber:
+        if (m_state.destination == Destination::ListOverrideTable) {
+            if (!m_listOverrides.empty()) {
+                m_listOverrides.back().number = token.parameter;
+            }
+        } else if (m_state.destination == Destination::Body) {
+            paragraph.listOverride = token.parameter;
+        }
+        break;
+    case Keyword::ListLevelNumber:
+        paragraph.listLevel = static_cast<std::uint8_t>(std::clamp(token.parameter, 0, 8));
+        break;
+    case Keyword::OldListBullet:
+        m_oldListBullet = true;
+        break;
+    case Keyword::OldListBody:
+        m_oldListBullet = false;
+        break;
+    case Keyword::OldListContinue:
+        m_oldListKind = ListKind::None;
+        break;
+    case Keyword::OldListDecimal:
+        m_oldListKind = ListKind::Decimal;
+        break;
+    case Keyword::OldListUpperLetter:
+        m_oldListKind = ListKind::UpperLetter;
+        break;
+    case Keyword::OldListLowerLetter:
+        m_oldListKind = ListKind::LowerLetter;
+        break;
+    case Keyword::OldListUpperRoman:
+        m_oldListKind = ListKind::UpperRoman;
+        break;
+    case Keyword::OldListLowerRoman:
+        m_oldListKind = ListKind::LowerRoman;
+        break;
+    default:
+        break;
+    }
+}
+
+void Parser::handleTableWord(Keyword keyword, const RtfToken& token) {
+    switch (keyword) {
+    case Keyword::List:
+        if (m_state.destination == Destination::ListTable) {
+            m_lists.emplace_back();
+        }
+        break;
+    case Keyword::ListLevel:
+        if (m_state.destination == Destination::ListTable && !m_lists.empty()) {
+            m_lists.back().levels.push_back(ListKind::Decimal);
+        }
+        break;
+    case Keyword::LevelNumberFormat:
+        if (m_state.destination == Destination::ListTable && !m_lists.empty() &&
+            !m_lists.back().levels.empty()) {
+            m_lists.back().levels.back() = listKindOfLevelFormat(token.parameter);
+        }
+        break;
+    case Keyword::ListOverride:
+        if (m_state.destination == Destination::ListOverrideTable) {
+            m_listOverrides.emplace_back();
+        }
+        break;
+    case Keyword::ListId:
+        if (m_state.destination == Destination::ListTable && !m_lists.empty()) {
+            m_lists.back().id = token.parameter;
+        } else if (m_state.destination == Destination::ListOverrideTable &&
+                   !m_listOverrides.empty()) {
+            m_listOverrides.back().listId = token.parameter;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void Parser::handlePictureWord(Keyword keyword, const RtfToken& token) {
+    if (m_state.destination != Destination::Picture) {
+        return;
+    }
+    auto setFormat = [&](PictureFormat format) {
+        m_picture.format = format;
+        m_pictureSupported = true;
+    };
+    switch (keyword) {
+    case Keyword::PngBlip:
+        setFormat(PictureFormat::Png);
+        break;
+    case Keyword::JpegBlip:
+        setFormat(PictureFormat::Jpeg);
+        break;
+    case Keyword::EmfBlip:
+        setFormat(PictureFormat::Emf);
+        break;
+    case Keyword::DeviceIndependentBitmap:
+        setFormat(PictureFormat::Bmp);
+        break;
+    case Keyword::WindowsMetafile:
+        setFormat(PictureFormat::Wmf);
+        if (token.hasParameter) {
+            m_picture.metafileMapMode = token.parameter;
+        }
+        break;
+    case Keyword::UnsupportedPicture:
+        m_pictureSupported = false;
+        break;
+    case Keyword::PictureWidth:
+        m_picture.width = token.parameter;
+        break;
+    case Keyword::PictureHeight:
+        m_picture.height = token.parameter;
+        break;
+    case Keyword::PictureGoalWidth:
+        m_picture.goalWidth = token.parameter;
+        break;
+    case Keyword::PictureGoalHeight:
+        m_picture.goalHeight = token.parameter;
+        break;
+    case Keyword::PictureScaleX:
+        m_picture.scaleX = token.parameter;
+        break;
+    case Keyword::PictureScaleY:
+        m_picture.scaleY = token.parameter;
+        break;
+    default:
+        break;
+    }
+}
+
+void Parser::handleUnicode(std::int32_t value) {
+    char32_t unit = static_cast<char32_t>(value < 0 ? value + 65536 : value) & 0xFFFF;
+    if (value > 0xFFFF || value < -32768) {
+        unit = kReplacementCharacter;
+    }
+    m_skipRemaining = m_state.unicodeSkip;
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        flushLoneSurrogate();
+        m_highSurrogate = unit;
+        return;
+    }
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        char32_t high = m_highSurrogate;
+        m_highSurrogate = 0;
+        appendCodePoint(high == 0 ? kReplacementCharacter
+                                  : 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+        return;
+    }
+    flushLoneSurrogate();
+    if (unit != 0) {
+        appendCodePoint(unit);
+    }
+}
+
+void Parser::pushGroup() {
+    ++m_depth;
+    if (!m_saved.empty() && m_saved.back().state == m_state &&
+        m_saved.back().repeat < std::numeric_limits<std::uint32_t>::max()) {
+        ++m_saved.back().repeat;
+    } else {
+        m_saved.push_back({m_state, 1});
+    }
+}
+
+void Parser::popGroup() {
+    if (m_saved.empty()) {
+        m_rootClosed = true;
+        return;
+    }
+    Destination ended = m_state.destination;
+    m_state = m_saved.back().state;
+    if (--m_saved.back().repeat == 0) {
+        m_saved.pop_back();
+    }
+    --m_depth;
+    if (m_state.openFields < m_fields.size()) {
+        m_fields.resize(m_state.openFields);
+    }
+    if (ended != m_state.destination) {
+        endDestination(ended);
+    }
+    if (m_depth == 0) {
+        m_rootClosed = true;
+    }
+}
+
+void Parser::endDestination(Destination ended) {
+    switch (ended) {
+    case Destination::FontTable:
+        finishFontEntry();
+        break;
+    case Destination::Picture:
+        finishPicture();
+        break;
+    case Destination::OldList:
+        m_state.paragraph.oldList = m_oldListBullet ? ListKind::Bullet : m_oldListKind;
+        break;
+    default:
+        break;
+    }
+}
+
+// Passes over the rest of the current group, whatever it holds, and closes it.
+void Parser::skipGroup() {
+    std::size_t depth = 1;
+    for (;;) {
+        RtfToken token = m_tokenizer.next();
+        if (token.kind == RtfToken::Kind::End) {
+            return;
+        }
+        if (token.kind == RtfToken::Kind::GroupStart) {
+            ++depth;
+        } else if (token.kind == RtfToken::Kind::GroupEnd && --depth == 0) {
+            break;
+        }
+    }
+    m_skipRemaining = 0;
+    popGroup();
+}
+
+void Parser::appendText(std::string_view utf8) {
+    flushBytes();
+    if (m_state.destination == Destination::Body) {
+        currentRun().text += utf8;
+    } else if (m_state.destination == Destination::FieldInstruction) {
+        m_fields.back().instruction += utf8;
+    }
+}
+
+void Parser::appendCodePoint(char32_t codePoint) {
+    std::string utf8;
+    appendUtf8(utf8, codePoint);
+    if (m_state.destination == Destination::FontTable) {
+        if (m_fontEntryOpen) {
+            appendDecoded(m_fontEntry.pendingBytes, fontEntryCodePage(), m_fontEntry.name);
+            m_fontEntry.pendingBytes.clear();
+            m_fontEntry.name += utf8;
+        }
+        return;
+    }
+    appendText(utf8);
+}
+
+void Parser::flushBytes() {
+    if (m_pendingBytes.empty()) {
+        return;
+    }
+    int codePage = currentCodePage();
+    if (m_state.destination == Destination::Body) {
+        appendDecoded(m_pendingBytes, codePage, currentRun().text);
+    } else if (m_state.destination == Destination::FieldInstruction) {
+        appendDecoded(m_pendingBytes, codePage, m_fields.back().instruction);
+    }
+    m_pendingBytes.clear();
+}
+
+void Parser::flushLoneSurrogate() {
+    if (m_highSurrogate != 0) {
+        m_highSurrogate = 0;
+        appendCodePoint(kReplacementCharacter);
+    }
+}
+
+int Parser::currentCodePage() const {
+    int font = m_state.chars.font < 0 ? m_defaultFont : m_state.chars.font;
+    auto found = m_fonts.find(font);
+    if (found == m_fonts.end() || found->second.codePage == 0) {
+        return m_documentCodePage;
+    }
+    return found->second.codePage;
+}
+
+TextRun& Parser::currentRun() {
+    std::vector<Inline>& content = m_paragraph.content;
+    if (m_runOpen && m_runChars == m_state.chars) {
+        return std::get<TextRun>(content.back());
+    }
+    CharFormat format = resolve(m_state.chars);
+    m_runOpen = true;
+    m_runChars = m_state.chars;
+    if (!content.empty()) {
+        if (auto* last = std::get_if<TextRun>(&content.back()); last && last->format == format) {
+            return *last;
+        }
+    }
+    content.emplace_back(TextRun{std::move(format), {}});
+    return std::get<TextRun>(content.back());
+}
+
+CharFormat Parser::resolve(const CharState& chars) const {
+    CharFormat format;
+    auto font = m_fonts.find(chars.font < 0 ? m_defaultFont : chars.font);
+    if (font != m_fonts.end()) {
+        format.font = font->second.name;
+    }
+    format.sizeHalfPoints = chars.sizeHalfPoints;
+    format.bold = (chars.flags & kBold) != 0;
+    format.italic = (chars.flags & kItalic) != 0;
+    format.underline = (chars.flags & kUnderline) != 0;
+    format.strikeThrough = (chars.flags & kStrike) != 0;
+    format.hidden = (chars.flags & kHidden) != 0;
+    auto colorAt = [&](std::uint16_t index) -> std::optional<Color> {
+        return index < m_colors.size() ? m_colors[index] : std::nullopt;
+    };
+    format.color = colorAt(chars.color);
+    format.background = colorAt(chars.background);
+    if (chars.link >= 0) {
+        format.link = m_links[static_cast<std::size_t>(chars.link)];
+    }
+    return format;
+}
+
+ListKind Parser::listKindOf(const ParagraphState& paragraph) const {
+    if (paragraph.listOverride != 0) {
+        for (const ListOverride& entry : m_listOverrides) {
+            if (entry.number != paragraph.listOverride) {
+                continue;
+            }
+            for (const ListDefinition& list : m_lists) {
+                if (list.id == entry.listId && !list.levels.empty()) {
+                    std::size_t level =
+                        std::min<std::size_t>(paragraph.listLevel, list.levels.size() - 1);
+                    return list.levels[level];
+                }
+            }
+        }
+        // A list the file's tables do not describe still shows as a list.
+        return paragraph.oldList != ListKind::None ? paragraph.oldList : ListKind::Bullet;
+    }
+    return paragraph.oldList;
+}
+
+void Parser::endParagraph() {
+    const ParagraphState& state = m_state.paragraph;
+    m_paragraph.alignment = state.alignment;
+    m_paragraph.leftIndent = state.leftIndent;
+    m_paragraph.rightIndent = state.rightIndent;
+    m_paragraph.firstLineIndent = state.firstLineIndent;
+    m_paragraph.list = listKindOf(state);
+    m_result.document.paragraphs.push_back(std::move(m_paragraph));
+    m_paragraph = Paragraph{};
+    m_runOpen = false;
+}
+
+void Parser::fontTableText(std::string_view text) {
+    if (!m_fontEntryOpen) {
+        return;
+    }
+    for (char c : text) {
+        if (c == ';') {
+            finishFontEntry();
+            return;
+        }
+        m_fontEntry.pendingBytes += c;
+    }
+}
+
+void Parser::finishFontEntry() {
+    if (!m_fontEntryOpen) {
+        return;
+    }
+    m_fontEntryOpen = false;
+    appendDecoded(m_fontEntry.pendingBytes, fontEntryCodePage(), m_fontEntry.name);
+    int ownCodePage =
+        m_fontEntry.codePage > 0 ? m_fontEntry.codePage : codePageOfCharset(m_fontEntry.charset);
+    m_fonts[m_fontEntry.number] = {std::string(trimmed(m_fontEntry.name)), ownCodePage};
+}
+
+int Parser::fontEntryCodePage() const {
+    if (m_fontEntry.codePage > 0) {
+        return m_fontEntry.codePage;
+    }
+    int codePage = codePageOfCharset(m_fontEntry.charset);
+    return codePage > 0 ? codePage : m_documentCodePage;
+}
+
+void Parser::colorTableText(std::string_view text) {
+    for (char c : text) {
+        if (c != ';') {
+            continue;
+        }
+        m_colors.push_back(m_colorHasValue ? std::optional<Color>(m_color) : std::nullopt);
+        m_color = Color{};
+        m_colorHasValue = false;
+    }
+}
+
+void Parser::pictureHex(std::string_view text) {
+    std::string& data = m_picture.data;
+    for (char c : text) {
+        int digit = kHexDigits[static_cast<unsigned char>(c)];
+        if (digit < 0) {
+            continue;
+        }
+        if (m_pictureNibble < 0) {
+            m_pictureNibble = digit;
+        } else {
+            data += static_cast<char>(m_pictureNibble * 16 + digit);
+            m_pictureNibble = -1;
+        }
+    }
+}
+
+void Parser::finishPicture() {
+    if (!m_pictureSupported || m_picture.data.empty()) {
+        ++m_result.omittedPictures;
+        return;
+    }
+    m_paragraph.content.emplace_back(std::move(m_picture));
+    m_picture = Picture{};
+    m_runOpen = false;
+}
+
+} // namespace
+
+ReadResult RtfReader::read(std::string_view bytes) const {
+    if (!hasRtfSignature(bytes)) {
+        ReadResult result;
+        result.source = SourceFormat::PlainText;
+        result.document = documentFromPlainText(bytes);
+        return result;
+    }
+    return Parser(bytes, m_options).run();
+}
+
+} // namespace tarnel::richtext

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "richtext/document.h"
+
+#include <string>
+#include <string_view>
+
+namespace tarnel::richtext {
+
+// Omit leaves pictures out of the document without decoding their bytes (for text extraction).
+enum class PictureData { Keep, Omit };
+
+struct ReadOptions {
+    PictureData pictures = PictureData::Keep;
+};
+
+enum class SourceFormat { Rtf, PlainText };
+
+enum class ReadStatus {
+    Complete,
+    // The input ended early (inside a group or a control's data); the document holds what came
+    // before.
+    Truncated,
+    // Malformed parts were met and passed over; the document holds everything else.
+    Damaged,
+};
+
+struct ReadResult {
+    Document document;
+    SourceFormat source = SourceFormat::Rtf;
+    ReadStatus status = ReadStatus::Complete;
+    // Empty when complete; else what was wrong and at which byte.
+    std::string message;
+    // Pictures left out because the model holds no such format (Macintosh PICT, OS/2 metafiles,
+    // device-dependent bitmaps).
+    int omittedPictures = 0;
+};
+
+// Reads rich-text bytes into a document. Input that does not begin with "{\rtf" is plain text and
+// reads as the rich-edit control reads it (see documentFromPlainText). Never throws and never
+// fails: bad input gives as much of the document as could be read, with the status saying why
+// the rest is missing. Memory and time grow linearly with the input, whatever its nesting.
+class RtfReader {
+public:
+    explicit RtfReader(ReadOptions options = {}) : m_options(options) {}
+
+    ReadResult read(std::string_view bytes) const;
+
+private:
+    ReadOptions m_options;
+};
+
+} // namespace tarnel::richtext

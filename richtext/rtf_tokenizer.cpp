@@ -1,0 +1,174 @@
+#include "richtext/rtf_tokenizer.h"
+
+#include <array>
+#include <limits>
+
+namespace tarnel::richtext {
+namespace {
+
+// Bytes that end a stretch of literal text. CR, LF and NUL are not text in the format: writers
+// wrap lines freely and some pad files with zero bytes.
+constexpr std::array<bool, 256> kEndsText = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {'{', '}', '\\', '\r', '\n', '\0'}) {
+        table[c] = true;
+    }
+    return table;
+}();
+
+constexpr bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+constexpr bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int hexValue(char c) {
+    if (isDigit(c)) {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+bool isIgnorable(char c) {
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
+} // namespace
+
+RtfToken RtfTokenizer::next() {
+    while (m_pos < m_input.size() && isIgnorable(m_input[m_pos])) {
+        ++m_pos;
+    }
+    RtfToken token;
+    token.offset = m_pos;
+    if (m_pos >= m_input.size()) {
+        return token;
+    }
+    std::size_t start = m_pos;
+    switch (m_input[m_pos]) {
+    case '{':
+        ++m_pos;
+        token.kind = RtfToken::Kind::GroupStart;
+        return token;
+    case '}':
+        ++m_pos;
+        token.kind = RtfToken::Kind::GroupEnd;
+        return token;
+    case '\\':
+        return readControl(start);
+    default:
+        return readText(start);
+    }
+}
+
+RtfToken RtfTokenizer::readText(std::size_t start) {
+    std::size_t end = start;
+    while (end < m_input.size() && !kEndsText[static_cast<unsigned char>(m_input[end])]) {
+        ++end;
+    }
+    m_pos = end;
+    RtfToken token;
+    token.kind = RtfToken::Kind::Text;
+    token.offset = start;
+    token.text = m_input.substr(start, end - start);
+    return token;
+}
+
+RtfToken RtfTokenizer::readControl(std::size_t start) {
+    RtfToken token;
+    token.offset = start;
+    std::size_t after = start + 1;
+    if (after >= m_input.size()) {
+        m_pos = after;
+        m_truncated = true;
+        noteProblem(start, "the file ends after a backslash");
+        return token;
+    }
+    char c = m_input[after];
+    if (isLetter(c)) {
+        return readControlWord(start);
+    }
+    if (c == '\'') {
+        int high = after + 1 < m_input.size() ? hexValue(m_input[after + 1]) : -1;
+        int low = after + 2 < m_input.size() ? hexValue(m_input[after + 2]) : -1;
+        if (high < 0 || low < 0) {
+            if (after + 2 >= m_input.size()) {
+                m_truncated = true;
+            }
+            noteProblem(start, "\\' is not followed by two hexadecimal digits");
+            m_pos = after + 1;
+            token.kind = RtfToken::Kind::HexByte;
+            token.byte = '?';
+            return token;
+        }
+        m_pos = after + 3;
+        token.kind = RtfToken::Kind::HexByte;
+        token.byte = static_cast<unsigned char>(high * 16 + low);
+        return token;
+    }
+    m_pos = after + 1;
+    if (c == '\r' || c == '\n') {
+        // A backslash before a line break is a paragraph mark in older writers' output.
+        token.kind = RtfToken::Kind::ControlWord;
+        token.name = "par";
+        return token;
+    }
+    token.kind = RtfToken::Kind::ControlSymbol;
+    token.symbol = c;
+    return token;
+}
+
+RtfToken RtfTokenizer::readControlWord(std::size_t start) {
+    RtfToken token;
+    token.kind = RtfToken::Kind::ControlWord;
+    token.offset = start;
+    std::size_t pos = start + 1;
+    while (pos < m_input.size() && isLetter(m_input[pos])) {
+        ++pos;
+    }
+    token.name = m_input.substr(start + 1, pos - start - 1);
+    bool negative = pos < m_input.size() && m_input[pos] == '-' && pos + 1 < m_input.size() &&
+                    isDigit(m_input[pos + 1]);
+    if (negative) {
+        ++pos;
+    }
+    std::int64_t value = 0;
+    constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
+    while (pos < m_input.size() && isDigit(m_input[pos])) {
+        token.hasParameter = true;
+        value = std::min(value * 10 + (m_input[pos] - '0'), kLimit);
+        ++pos;
+    }
+    token.parameter = static_cast<std::int32_t>(negative ? -value : value);
+    if (pos < m_input.size() && m_input[pos] == ' ') {
+        ++pos;
+    }
+    m_pos = pos;
+    if (token.name == "bin" && token.hasParameter) {
+        std::size_t length = token.parameter > 0 ? static_cast<std::size_t>(token.parameter) : 0;
+        if (length > m_input.size() - m_pos) {
+            m_truncated = true;
+            noteProblem(start, "\\bin announces more bytes than the file holds");
+            length = m_input.size() - m_pos;
+        }
+        token.kind = RtfToken::Kind::Binary;
+        token.text = m_input.substr(m_pos, length);
+        m_pos += length;
+    }
+    return token;
+}
+
+void RtfTokenizer::noteProblem(std::size_t offset, std::string_view what) {
+    if (m_firstProblem.empty()) {
+        m_firstProblem = "byte " + std::to_string(offset) + ": " + std::string(what);
+    }
+}
+
+} // namespace tarnel::richtext

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "richtext/document.h"
+
+#include <string>
+
+namespace tarnel::richtext::test {
+
+// A line per paragraph: its non-default properties, then each run as its non-default format in
+// brackets and its text in quotes, each picture in angle brackets. Expectations written in this
+// form fail on any lost character, format or paragraph.
+std::string dump(const Document& document);
+
+} // namespace tarnel::richtext::test

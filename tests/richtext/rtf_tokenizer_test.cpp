@@ -1,0 +1,100 @@
+#include "richtext/rtf_tokenizer.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace tarnel::richtext {
+namespace {
+
+// One line per token: "{", "}", "\name" or "\name=N", "\'hh", "sym:c", "text:..." or "bin:..".
+std::vector<std::string> tokens(std::string_view input) {
+    RtfTokenizer tokenizer(input);
+    std::vector<std::string> result;
+    for (RtfToken token = tokenizer.next(); token.kind != RtfToken::Kind::End;
+         token = tokenizer.next()) {
+        switch (token.kind) {
+        case RtfToken::Kind::GroupStart:
+            result.push_back("{");
+            break;
+        case RtfToken::Kind::GroupEnd:
+            result.push_back("}");
+            break;
+        case RtfToken::Kind::ControlWord:
+            result.push_back("\\" + std::string(token.name) +
+                             (token.hasParameter ? "=" + std::to_string(token.parameter) : ""));
+            break;
+        case RtfToken::Kind::ControlSymbol:
+            result.push_back(std::string("sym:") + token.symbol);
+            break;
+        case RtfToken::Kind::HexByte:
+            result.push_back("hex:" + std::to_string(token.byte));
+            break;
+        case RtfToken::Kind::Text:
+            result.push_back("text:" + std::string(token.text));
+            break;
+        case RtfToken::Kind::Binary:
+            result.push_back("bin:" + std::string(token.text));
+            break;
+        default:
+            break;
+        }
+    }
+    return result;
+}
+
+using Tokens = std::vector<std::string>;
+
+TEST(RtfTokenizerTest, SplitsGroupsWordsSymbolsAndText) {
+    EXPECT_EQ(tokens("{\\rtf1\\b0 Hi\\'c4\\~x}"),
+              (Tokens{"{", "\\rtf=1", "\\b=0", "text:Hi", "hex:196", "sym:~", "text:x", "}"}));
+}
+
+TEST(RtfTokenizerTest, DelimitingSpaceIsConsumedOnlyOnce) {
+    EXPECT_EQ(tokens("\\b  x"), (Tokens{"\\b", "text: x"}));
+}
+
+TEST(RtfTokenizerTest, LineBreaksAndZeroBytesAreNoText) {
+    EXPECT_EQ(tokens(std::string_view("a\r\nb\0c", 6)), (Tokens{"text:a", "text:b", "text:c"}));
+}
+
+TEST(RtfTokenizerTest, BackslashBeforeLineBreakIsParagraph) {
+    EXPECT_EQ(tokens("a\\\nb"), (Tokens{"text:a", "\\par", "text:b"}));
+}
+
+TEST(RtfTokenizerTest, NegativeAndHugeParameters) {
+    EXPECT_EQ(tokens("\\u-10179\\fs99999999999999 \\li-"),
+              (Tokens{"\\u=-10179", "\\fs=2147483647", "\\li", "text:-"}));
+}
+
+TEST(RtfTokenizerTest, BinaryDataMayHoldBraces) {
+    EXPECT_EQ(tokens("\\bin3 {}\\x"), (Tokens{"bin:{}\\", "text:x"}));
+}
+
+TEST(RtfTokenizerTest, BinaryLongerThanInputIsTruncated) {
+    RtfTokenizer tokenizer("\\bin10 abc");
+    RtfToken token = tokenizer.next();
+    EXPECT_EQ(token.kind, RtfToken::Kind::Binary);
+    EXPECT_EQ(token.text, "abc");
+    EXPECT_EQ(tokenizer.next().kind, RtfToken::Kind::End);
+    EXPECT_TRUE(tokenizer.truncated());
+}
+
+TEST(RtfTokenizerTest, BadHexEscapeIsNotedAndPassedOver) {
+    RtfTokenizer tokenizer("a\\'zq");
+    tokenizer.next();
+    EXPECT_EQ(tokenizer.next().byte, '?');
+    EXPECT_EQ(tokenizer.next().text, "zq");
+    EXPECT_EQ(tokenizer.firstProblem(), "byte 1: \\' is not followed by two hexadecimal digits");
+    EXPECT_FALSE(tokenizer.truncated());
+}
+
+TEST(RtfTokenizerTest, EndKeepsBeingEnd) {
+    RtfTokenizer tokenizer("\\");
+    EXPECT_EQ(tokenizer.next().kind, RtfToken::Kind::End);
+    EXPECT_EQ(tokenizer.next().kind, RtfToken::Kind::End);
+    EXPECT_TRUE(tokenizer.truncated());
+}
+
+} // namespace
+} // namespace tarnel::richtext

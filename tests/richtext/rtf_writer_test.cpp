@@ -1,0 +1,200 @@
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
+#include "tests/richtext/document_dump.h"
+#include "tests/richtext/fixture.h"
+
+#include <gtest/gtest.h>
+#include <ostream>
+
+namespace tarnel::richtext {
+namespace {
+
+using test::dump;
+
+constexpr Color kRed{255, 0, 0};
+constexpr Color kYellow{255, 255, 0};
+
+TextRun run(std::string text, CharFormat format = {}) {
+    return TextRun{std::move(format), std::move(text)};
+}
+
+CharFormat font(std::string name) {
+    CharFormat format;
+    format.font = std::move(name);
+    return format;
+}
+
+Paragraph paragraph(std::vector<Inline> content, Alignment alignment = Alignment::Left,
+                    ListKind list = ListKind::None) {
+    Paragraph result;
+    result.alignment = alignment;
+    result.list = list;
+    result.content = std::move(content);
+    return result;
+}
+
+Document sampleDocument() {
+    CharFormat title = font("宋体");
+    title.bold = true;
+    CharFormat red = font("宋体");
+    red.italic = true;
+    red.color = kRed;
+    CharFormat marked = font("Arial");
+    marked.underline = true;
+    marked.background = kYellow;
+    CharFormat link = font("Arial");
+    link.link = "http://a/";
+    Picture picture;
+    picture.data = "\x89P";
+    picture.width = 1;
+    picture.height = 1;
+    picture.goalWidth = 15;
+    picture.goalHeight = 15;
+    Document document;
+    document.paragraphs = {
+        paragraph({run("标题", title)}, Alignment::Center),
+        paragraph({run("a{b}\\ 1", font("Arial")), run("你好", red), run(" x", marked)}),
+        paragraph({run("item", font("Arial"))}, Alignment::Left, ListKind::Bullet),
+        paragraph({run("one", font("Arial"))}, Alignment::Left, ListKind::Decimal),
+        paragraph({run("two", font("Arial"))}, Alignment::Left, ListKind::Decimal),
+        paragraph({run("site", link), picture}),
+    };
+    return document;
+}
+
+TEST(RtfWriterTest, WritesExactBytes) {
+    EXPECT_EQ(RtfWriter().write(sampleDocument()),
+              "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 "
+              "\\'cb\\'ce\\'cc\\'e5;}{\\f1\\fnil\\fcharset134 Arial;}{\\f2\\fnil\\fcharset2 "
+              "Symbol;}}\r\n"
+              "{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}\r\n"
+              "\\uc1\r\n"
+              "\\pard\\qc{\\f0\\b\\uc2\\u26631\\'b1\\'ea\\u-26472\\'cc\\'e2}\\par\r\n"
+              "\\pard{\\f1 a\\{b\\}\\\\ 1}{\\f0\\i\\cf1\\uc2\\u20320\\'c4\\'e3\\u22909\\'ba\\'c3}"
+              "{\\f1\\ul\\highlight2  x}\\par\r\n"
+              "\\pard{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'b7}}"
+              "{\\f1 item}\\par\r\n"
+              "\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{"
+              "\\pntxta.}}{\\f1 one}\\par\r\n"
+              "\\pard{\\pntext\\f0 2.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{"
+              "\\pntxta.}}{\\f1 two}\\par\r\n"
+              "\\pard{\\field{\\*\\fldinst{HYPERLINK \"http://a/\"}}{\\fldrslt{\\f1 site}}}"
+              "{\\pict\\pngblip\\picw1\\pich1\\picwgoal15\\pichgoal15\r\n8950}\\par\r\n"
+              "}");
+}
+
+TEST(RtfWriterTest, EmptyDocumentIsValidRtf) {
+    EXPECT_EQ(
+        RtfWriter().write(Document{}),
+        "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134;}}\r\n\\uc1\r\n}");
+}
+
+struct TextCase {
+    const char* name;
+    std::string text;
+    std::string rtf;
+};
+
+void PrintTo(const TextCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
+class RtfWriterTextTest : public testing::TestWithParam<TextCase> {};
+
+// The run's group as written, without the header around it.
+std::string writtenRun(const std::string& text) {
+    Document document;
+    document.paragraphs = {paragraph({run(text)})};
+    std::string rtf = RtfWriter().write(document);
+    std::size_t begin = rtf.find("\\pard") + 5;
+    return rtf.substr(begin, rtf.rfind("\\par") - begin);
+}
+
+TEST_P(RtfWriterTextTest, WritesCharacters) {
+    EXPECT_EQ(writtenRun(GetParam().text), GetParam().rtf);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Characters, RtfWriterTextTest,
+    testing::Values(TextCase{"LeadingSpaceKeepsDelimiter", " a", "{\\f0  a}"},
+                    TextCase{"DigitAfterWord", "1", "{\\f0 1}"},
+                    TextCase{"HyphenAfterWord", "-2", "{\\f0 -2}"},
+                    TextCase{"PunctuationNeedsNoDelimiter", ".", "{\\f0.}"},
+                    TextCase{"TabAndLineBreak", "a\tb\nc", "{\\f0 a\\tab b\\line c}"},
+                    TextCase{"LatinWithGbFallback", "é", "{\\f0\\uc2\\u233\\'a8\\'a6}"},
+                    TextCase{"EuroHasFourByteGb18030", "€", "{\\f0\\uc2\\u8364\\'a2\\'e3}"},
+                    TextCase{"SupplementaryCharacter", "😀",
+                             "{\\f0\\uc0\\u-10179\\uc4\\u-8704\\'94\\'39\\'fc\\'36}"},
+                    TextCase{"SkipCountChangesOnlyWhenNeeded", "你a你",
+                             "{\\f0\\uc2\\u20320\\'c4\\'e3a\\u20320\\'c4\\'e3}"}),
+    [](const testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
+
+Document everyFeature() {
+    CharFormat all = font("微软雅黑");
+    all.sizeHalfPoints = 31;
+    all.bold = all.italic = all.underline = all.strikeThrough = true;
+    all.color = Color{1, 2, 3};
+    all.background = Color{4, 5, 6};
+    CharFormat hidden;
+    hidden.hidden = true;
+    CharFormat place;
+    place.link = "#top";
+    CharFormat odd;
+    odd.link = "C:\\dir\\\"x\".txt";
+    Paragraph indented = paragraph({run("indented")}, Alignment::Justify, ListKind::UpperRoman);
+    indented.leftIndent = 720;
+    indented.firstLineIndent = -360;
+    indented.rightIndent = 144;
+    Picture metafile;
+    metafile.format = PictureFormat::Wmf;
+    metafile.metafileMapMode = 1;
+    metafile.data = std::string("\x01\x00\x09\x00", 4);
+    metafile.scaleX = 50;
+    metafile.scaleY = 200;
+    Picture bitmap;
+    bitmap.format = PictureFormat::Bmp;
+    bitmap.data = "(";
+    Picture jpeg;
+    jpeg.format = PictureFormat::Jpeg;
+    jpeg.data = "\xFF\xD8";
+    Picture emf;
+    emf.format = PictureFormat::Emf;
+    emf.data = std::string(1000, '\x7F');
+    Document document;
+    document.paragraphs = {
+        paragraph({run("all 全部 formats", all), run("secret", hidden), run("😀\t\n{}", font(""))}),
+        paragraph({}),
+        indented,
+        paragraph({run("b")}, Alignment::Right, ListKind::LowerLetter),
+        paragraph({run("c")}, Alignment::Right, ListKind::UpperLetter),
+        paragraph({run("d")}, Alignment::Right, ListKind::LowerRoman),
+        paragraph({run("up", place), run("file", odd), metafile, bitmap, jpeg, emf}),
+    };
+    return document;
+}
+
+TEST(RtfWriterTest, ReaderGetsBackEveryFeature) {
+    Document document = everyFeature();
+    ReadResult result = RtfReader().read(RtfWriter().write(document));
+    EXPECT_EQ(result.status, ReadStatus::Complete) << result.message;
+    EXPECT_EQ(dump(result.document), dump(document));
+    EXPECT_EQ(result.document, document);
+}
+
+class RtfWriterFixtureTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(RtfWriterFixtureTest, RealFilesSurviveAWriteAndRead) {
+    Document original = RtfReader().read(test::fixtureBytes(GetParam())).document;
+    std::string written = RtfWriter().write(original);
+    Document again = RtfReader().read(written).document;
+    EXPECT_EQ(dump(again), dump(original));
+    EXPECT_EQ(again, original);
+    EXPECT_EQ(RtfWriter().write(again), written);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, RtfWriterFixtureTest,
+                         testing::Values("richedit_gbk.rtf", "wordpad.rtf", "word_2016.rtf",
+                                         "libreoffice_7_4.rtf"));
+
+} // namespace
+} // namespace tarnel::richtext
