@@ -382,10 +382,14 @@ void Emitter::writeInline(const Inline& item) {
 void Emitter::writeRun(const TextRun& run) {
     const CharFormat& format = run.format;
     openGroup();
-    word("f", fontIndex(format.font));
-    if (format.sizeHalfPoints != kDefaultFontSizeHalfPoints) {
-        word("fs", format.sizeHalfPoints);
-    }
+    // The font is named for East Asian text too, and the size always: LibreOffice otherwise
+    // shows Chinese text in its own default font and size.
+    int font = fontIndex(format.font);
+    word("dbch");
+    word("af", font);
+    word("loch");
+    word("f", font);
+    word("fs", format.sizeHalfPoints);
     if (format.bold) {
         word("b");
     }

@@ -69,16 +69,19 @@ TEST(RtfWriterTest, WritesExactBytes) {
               "Symbol;}}\r\n"
               "{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}\r\n"
               "\\uc1\r\n"
-              "\\pard\\qc{\\f0\\b\\uc2\\u26631\\'b1\\'ea\\u-26472\\'cc\\'e2}\\par\r\n"
-              "\\pard{\\f1 a\\{b\\}\\\\ 1}{\\f0\\i\\cf1\\uc2\\u20320\\'c4\\'e3\\u22909\\'ba\\'c3}"
-              "{\\f1\\ul\\highlight2  x}\\par\r\n"
+              "\\pard\\qc{\\dbch\\af0\\loch\\f0\\fs24\\b\\uc2\\u26631\\'b1\\'ea\\u-26472\\'cc\\'e2}"
+              "\\par\r\n"
+              "\\pard{\\dbch\\af1\\loch\\f1\\fs24 a\\{b\\}\\\\ "
+              "1}{\\dbch\\af0\\loch\\f0\\fs24\\i\\cf1\\uc2\\u20320\\'c4\\'e3\\u22909\\'ba\\'c3}"
+              "{\\dbch\\af1\\loch\\f1\\fs24\\ul\\highlight2  x}\\par\r\n"
               "\\pard{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'b7}}"
-              "{\\f1 item}\\par\r\n"
+              "{\\dbch\\af1\\loch\\f1\\fs24 item}\\par\r\n"
               "\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{"
-              "\\pntxta.}}{\\f1 one}\\par\r\n"
+              "\\pntxta.}}{\\dbch\\af1\\loch\\f1\\fs24 one}\\par\r\n"
               "\\pard{\\pntext\\f0 2.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{"
-              "\\pntxta.}}{\\f1 two}\\par\r\n"
-              "\\pard{\\field{\\*\\fldinst{HYPERLINK \"http://a/\"}}{\\fldrslt{\\f1 site}}}"
+              "\\pntxta.}}{\\dbch\\af1\\loch\\f1\\fs24 two}\\par\r\n"
+              "\\pard{\\field{\\*\\fldinst{HYPERLINK "
+              "\"http://a/\"}}{\\fldrslt{\\dbch\\af1\\loch\\f1\\fs24 site}}}"
               "{\\pict\\pngblip\\picw1\\pich1\\picwgoal15\\pichgoal15\r\n8950}\\par\r\n"
               "}");
 }
@@ -116,17 +119,19 @@ TEST_P(RtfWriterTextTest, WritesCharacters) {
 
 INSTANTIATE_TEST_SUITE_P(
     Characters, RtfWriterTextTest,
-    testing::Values(TextCase{"LeadingSpaceKeepsDelimiter", " a", "{\\f0  a}"},
-                    TextCase{"DigitAfterWord", "1", "{\\f0 1}"},
-                    TextCase{"HyphenAfterWord", "-2", "{\\f0 -2}"},
-                    TextCase{"PunctuationNeedsNoDelimiter", ".", "{\\f0.}"},
-                    TextCase{"TabAndLineBreak", "a\tb\nc", "{\\f0 a\\tab b\\line c}"},
-                    TextCase{"LatinWithGbFallback", "é", "{\\f0\\uc2\\u233\\'a8\\'a6}"},
-                    TextCase{"EuroHasFourByteGb18030", "€", "{\\f0\\uc2\\u8364\\'a2\\'e3}"},
-                    TextCase{"SupplementaryCharacter", "😀",
-                             "{\\f0\\uc0\\u-10179\\uc4\\u-8704\\'94\\'39\\'fc\\'36}"},
-                    TextCase{"SkipCountChangesOnlyWhenNeeded", "你a你",
-                             "{\\f0\\uc2\\u20320\\'c4\\'e3a\\u20320\\'c4\\'e3}"}),
+    testing::Values(
+        TextCase{"LeadingSpaceKeepsDelimiter", " a", "{\\dbch\\af0\\loch\\f0\\fs24  a}"},
+        TextCase{"DigitAfterWord", "1", "{\\dbch\\af0\\loch\\f0\\fs24 1}"},
+        TextCase{"HyphenAfterWord", "-2", "{\\dbch\\af0\\loch\\f0\\fs24 -2}"},
+        TextCase{"PunctuationNeedsNoDelimiter", ".", "{\\dbch\\af0\\loch\\f0\\fs24.}"},
+        TextCase{"TabAndLineBreak", "a\tb\nc", "{\\dbch\\af0\\loch\\f0\\fs24 a\\tab b\\line c}"},
+        TextCase{"LatinWithGbFallback", "é", "{\\dbch\\af0\\loch\\f0\\fs24\\uc2\\u233\\'a8\\'a6}"},
+        TextCase{"EuroHasFourByteGb18030", "€",
+                 "{\\dbch\\af0\\loch\\f0\\fs24\\uc2\\u8364\\'a2\\'e3}"},
+        TextCase{"SupplementaryCharacter", "😀",
+                 "{\\dbch\\af0\\loch\\f0\\fs24\\uc0\\u-10179\\uc4\\u-8704\\'94\\'39\\'fc\\'36}"},
+        TextCase{"SkipCountChangesOnlyWhenNeeded", "你a你",
+                 "{\\dbch\\af0\\loch\\f0\\fs24\\uc2\\u20320\\'c4\\'e3a\\u20320\\'c4\\'e3}"}),
     [](const testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
 
 Document everyFeature() {

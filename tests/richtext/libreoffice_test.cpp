@@ -1,0 +1,137 @@
+#include "richtext/plain_text.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
+#include "tests/richtext/fixture.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sstream>
+
+// Compatibility with LibreOffice: LibreOffice opens our writer's output and saves it as its own
+// RTF, which our reader then checks (reading LibreOffice's output is also tested on a fixture it
+// wrote). Skipped without LibreOffice.
+namespace tarnel::richtext {
+namespace {
+
+std::filesystem::path findOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path != nullptr ? path : "");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        std::filesystem::path candidate = std::filesystem::path(folder) / name;
+        if (!folder.empty() && std::filesystem::exists(candidate)) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+std::filesystem::path libreOffice() {
+    std::filesystem::path program = findOnPath("soffice");
+    return program.empty() ? findOnPath("libreoffice") : program;
+}
+
+// Each paragraph's alignment, list and runs with every format but the font, which LibreOffice
+// may substitute: what has to survive a trip through LibreOffice.
+std::string visibleFormats(const Document& document) {
+    std::string out;
+    for (const Paragraph& paragraph : document.paragraphs) {
+        out += "P" + std::to_string(static_cast<int>(paragraph.alignment)) + "/" +
+               std::to_string(static_cast<int>(paragraph.list)) + ":";
+        std::string previous;
+        for (const Inline& item : paragraph.content) {
+            if (const Picture* picture = std::get_if<Picture>(&item)) {
+                out += " <picture " + std::to_string(static_cast<int>(picture->format)) + ">";
+                previous.clear();
+                continue;
+            }
+            const TextRun& run = std::get<TextRun>(item);
+            const CharFormat& f = run.format;
+            auto hex = [](const std::optional<Color>& c) {
+                return c ? std::to_string(c->red) + "." + std::to_string(c->green) + "." +
+                               std::to_string(c->blue)
+                         : std::string("-");
+            };
+            std::string format = std::to_string(f.sizeHalfPoints) + (f.bold ? "b" : "") +
+                                 (f.italic ? "i" : "") + (f.underline ? "u" : "") +
+                                 (f.strikeThrough ? "s" : "") + " " + hex(f.color) + " " +
+                                 hex(f.background) + " " + f.link;
+            if (format != previous) {
+                out += " [" + format + "]";
+                previous = format;
+            }
+            out += run.text;
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+TextRun run(std::string text, CharFormat format) {
+    return TextRun{std::move(format), std::move(text)};
+}
+
+Document featureDocument() {
+    CharFormat plain;
+    plain.font = "DejaVu Sans";
+    CharFormat bold = plain;
+    bold.bold = true;
+    CharFormat italicUnderlined = plain;
+    italicUnderlined.italic = true;
+    italicUnderlined.underline = true;
+    CharFormat coloured = plain;
+    coloured.color = Color{255, 0, 0};
+    coloured.background = Color{255, 255, 0};
+    coloured.sizeHalfPoints = 32;
+    CharFormat struck = plain;
+    struck.strikeThrough = true;
+    Picture picture;
+    picture.data = test::fixtureBytes("dot.png");
+    picture.width = 2;
+    picture.height = 2;
+    picture.goalWidth = 300;
+    picture.goalHeight = 300;
+    Paragraph title;
+    title.alignment = Alignment::Center;
+    title.content = {run("标题 Title", bold)};
+    Paragraph body;
+    body.content = {run("普通 plain ", plain), run("斜体 italic", italicUnderlined),
+                    run(" 红色 red", coloured), run(" 删除 gone", struck)};
+    Paragraph first;
+    first.list = ListKind::Bullet;
+    first.content = {run("第一 first", plain)};
+    Paragraph second = first;
+    second.content = {run("第二 second", plain)};
+    Paragraph pictured;
+    pictured.alignment = Alignment::Right;
+    pictured.content = {run("图 picture ", plain), picture};
+    Document document;
+    document.paragraphs = {title, body, first, second, pictured};
+    return document;
+}
+
+TEST(LibreOfficeTest, OpensOurOutputWithTextAndFormatsIntact) {
+    std::filesystem::path program = libreOffice();
+    if (program.empty()) {
+        GTEST_SKIP() << "LibreOffice is not installed";
+    }
+    tarnel::test::TempDir dir;
+    Document document = featureDocument();
+    tarnel::test::writeBytes(dir / "ours.rtf", RtfWriter().write(document));
+    std::filesystem::create_directory(dir / "out");
+    tarnel::test::ProcessResult result = tarnel::test::runProcess(
+        program,
+        {"-env:UserInstallation=file://" + (dir / "profile").string(), "--headless", "--convert-to",
+         "rtf", "--outdir", (dir / "out").string(), (dir / "ours.rtf").string()},
+        dir.path());
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    ReadResult ours = RtfReader().read(tarnel::test::readBytes(dir / "out/ours.rtf"));
+    EXPECT_EQ(ours.status, ReadStatus::Complete) << ours.message;
+    EXPECT_EQ(visibleFormats(ours.document), visibleFormats(document));
+}
+
+} // namespace
+} // namespace tarnel::richtext
