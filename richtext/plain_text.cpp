@@ -29,6 +29,8 @@ std::string decodePlainText(std::string_view bytes) {
 
 Document documentFromPlainText(std::string_view bytes) {
     std::string text = decodePlainText(bytes);
+    // A zero byte is no character a document can hold.
+    std::erase(text, '\0');
     Document document;
     std::string_view rest = text;
     while (!rest.empty()) {

@@ -13,7 +13,7 @@ namespace tarnel::richtext {
 std::string decodePlainText(std::string_view bytes);
 
 // A plain-text file as a document: one paragraph per line (CR LF, CR or LF ends a line; a final
-// line break adds no empty paragraph), in the default format.
+// line break adds no empty paragraph), in the default format; zero bytes are left out.
 Document documentFromPlainText(std::string_view bytes);
 
 // The visible text of a document: paragraphs as lines joined by '\n' (a line break inside a

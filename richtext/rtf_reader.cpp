@@ -164,27 +164,35 @@ bool startsWithWordIgnoringCase(std::string_view text, std::string_view word) {
 
 // The arguments of a field instruction: quoted ones lose their quotes and their \\ and \"
 // escapes, as the field syntax has it.
-std::vector<std::string> fieldArguments(std::string_view text) {
-    std::vector<std::string> arguments;
+struct FieldArgument {
+    std::string text;
+    bool quoted = false;
+
+    bool isSwitch(std::string_view name) const { return !quoted && text == name; }
+};
+
+std::vector<FieldArgument> fieldArguments(std::string_view text) {
+    std::vector<FieldArgument> arguments;
     std::size_t pos = 0;
     while (pos < text.size()) {
         if (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\n') {
             ++pos;
             continue;
         }
-        std::string argument;
-        if (text[pos] == '"') {
+        FieldArgument argument;
+        argument.quoted = text[pos] == '"';
+        if (argument.quoted) {
             ++pos;
             while (pos < text.size() && text[pos] != '"') {
                 if (text[pos] == '\\' && pos + 1 < text.size()) {
                     ++pos;
                 }
-                argument += text[pos++];
+                argument.text += text[pos++];
             }
             ++pos;
         } else {
             while (pos < text.size() && text[pos] != ' ' && text[pos] != '\t') {
-                argument += text[pos++];
+                argument.text += text[pos++];
             }
         }
         arguments.push_back(std::move(argument));
@@ -199,21 +207,21 @@ std::string hyperlinkTarget(std::string_view instruction) {
     if (!startsWithWordIgnoringCase(instruction, kHyperlink)) {
         return {};
     }
-    std::vector<std::string> arguments = fieldArguments(instruction.substr(kHyperlink.size()));
+    std::vector<FieldArgument> arguments = fieldArguments(instruction.substr(kHyperlink.size()));
     std::string address;
-    std::string place;
+    std::optional<std::string> place;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
+        const FieldArgument& argument = arguments[i];
         bool hasValue = i + 1 < arguments.size();
-        if (argument == "\\l" && hasValue) {
-            place = arguments[++i];
-        } else if ((argument == "\\o" || argument == "\\t") && hasValue) {
+        if (argument.isSwitch("\\l") && hasValue) {
+            place = arguments[++i].text;
+        } else if ((argument.isSwitch("\\o") || argument.isSwitch("\\t")) && hasValue) {
             ++i;
-        } else if (!argument.starts_with("\\") && address.empty()) {
-            address = argument;
+        } else if ((argument.quoted || !argument.text.starts_with("\\")) && address.empty()) {
+            address = argument.text;
         }
     }
-    return place.empty() ? address : address + "#" + place;
+    return place ? address + "#" + *place : address;
 }
 
 Keyword regularOfAssociated(Keyword keyword) {
@@ -267,7 +275,10 @@ private:
     TextRun& currentRun();
     CharFormat resolve(const CharState& chars) const;
     void endParagraph();
-    bool paragraphHasContent() const { return !m_paragraph.content.empty(); }
+    // A picture left out still makes its paragraph one, so text extraction keeps the lines.
+    bool paragraphHasContent() const {
+        return !m_paragraph.content.empty() || m_paragraphHasOmittedPicture;
+    }
     ListKind listKindOf(const ParagraphState& paragraph) const;
 
     void fontTableText(std::string_view text);
@@ -298,7 +309,9 @@ private:
     Color m_color;
     bool m_colorHasValue = false;
     std::vector<ListDefinition> m_lists;
+    std::unordered_map<int, std::size_t> m_listById;
     std::vector<ListOverride> m_listOverrides;
+    std::unordered_map<int, int> m_listIdByOverride;
     ListKind m_oldListKind = ListKind::None;
     bool m_oldListBullet = false;
     std::vector<FieldFrame> m_fields;
@@ -306,6 +319,7 @@ private:
 
     std::string m_pendingBytes;
     Paragraph m_paragraph;
+    bool m_paragraphHasOmittedPicture = false;
     bool m_runOpen = false;
     CharState m_runChars;
 
@@ -424,6 +438,9 @@ void Parser::handleText(std::string_view text) {
 }
 
 void Parser::handleByte(unsigned char byte) {
+    if (byte == 0) {
+        return; // no character of any code page; writers pad with it
+    }
     char c = static_cast<char>(byte);
     switch (m_state.destination) {
     case Destination::Body:
@@ -591,6 +608,9 @@ bool Parser::handleDestination(Keyword keyword) {
         return true;
     case Keyword::Picture:
         if (m_options.pictures == PictureData::Omit || m_state.destination != Destination::Body) {
+            if (m_state.destination == Destination::Body) {
+                m_paragraphHasOmittedPicture = true;
+            }
             skipGroup();
             return true;
         }
@@ -767,6 +787,7 @@ void Parser::handleParagraphFormat(Keyword keyword, const RtfToken& token) {
         if (m_state.destination == Destination::ListOverrideTable) {
             if (!m_listOverrides.empty()) {
                 m_listOverrides.back().number = token.parameter;
+                m_listIdByOverride[token.parameter] = m_listOverrides.back().listId;
             }
         } else if (m_state.destination == Destination::Body) {
             paragraph.listOverride = token.parameter;
@@ -830,9 +851,14 @@ void Parser::handleTableWord(Keyword keyword, const RtfToken& token) {
     case Keyword::ListId:
         if (m_state.destination == Destination::ListTable && !m_lists.empty()) {
             m_lists.back().id = token.parameter;
+            m_listById[token.parameter] = m_lists.size() - 1;
         } else if (m_state.destination == Destination::ListOverrideTable &&
                    !m_listOverrides.empty()) {
-            m_listOverrides.back().listId = token.parameter;
+            ListOverride& entry = m_listOverrides.back();
+            entry.listId = token.parameter;
+            if (entry.number != 0) {
+                m_listIdByOverride[entry.number] = entry.listId;
+            }
         }
         break;
     default:
@@ -846,6 +872,7 @@ void Parser::handlePictureWord(Keyword keyword, const RtfToken& token) {
     }
     auto setFormat = [&](PictureFormat format) {
         m_picture.format = format;
+        m_picture.metafileMapMode = Picture{}.metafileMapMode;
         m_pictureSupported = true;
     };
     switch (keyword) {
@@ -1077,17 +1104,12 @@ CharFormat Parser::resolve(const CharState& chars) const {
 
 ListKind Parser::listKindOf(const ParagraphState& paragraph) const {
     if (paragraph.listOverride != 0) {
-        for (const ListOverride& entry : m_listOverrides) {
-            if (entry.number != paragraph.listOverride) {
-                continue;
-            }
-            for (const ListDefinition& list : m_lists) {
-                if (list.id == entry.listId && !list.levels.empty()) {
-                    std::size_t level =
-                        std::min<std::size_t>(paragraph.listLevel, list.levels.size() - 1);
-                    return list.levels[level];
-                }
-            }
+        auto entry = m_listIdByOverride.find(paragraph.listOverride);
+        auto list =
+            entry == m_listIdByOverride.end() ? m_listById.end() : m_listById.find(entry->second);
+        if (list != m_listById.end() && !m_lists[list->second].levels.empty()) {
+            const std::vector<ListKind>& levels = m_lists[list->second].levels;
+            return levels[std::min<std::size_t>(paragraph.listLevel, levels.size() - 1)];
         }
         // A list the file's tables do not describe still shows as a list.
         return paragraph.oldList != ListKind::None ? paragraph.oldList : ListKind::Bullet;
@@ -1104,6 +1126,7 @@ void Parser::endParagraph() {
     m_paragraph.list = listKindOf(state);
     m_result.document.paragraphs.push_back(std::move(m_paragraph));
     m_paragraph = Paragraph{};
+    m_paragraphHasOmittedPicture = false;
     m_runOpen = false;
 }
 
@@ -1128,7 +1151,9 @@ void Parser::finishFontEntry() {
     appendDecoded(m_fontEntry.pendingBytes, fontEntryCodePage(), m_fontEntry.name);
     int ownCodePage =
         m_fontEntry.codePage > 0 ? m_fontEntry.codePage : codePageOfCharset(m_fontEntry.charset);
-    m_fonts[m_fontEntry.number] = {std::string(trimmed(m_fontEntry.name)), ownCodePage};
+    std::string& name = m_fontEntry.name;
+    std::erase_if(name, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    m_fonts[m_fontEntry.number] = {std::string(trimmed(name)), ownCodePage};
 }
 
 int Parser::fontEntryCodePage() const {

@@ -230,20 +230,22 @@ void Emitter::writeHeader() {
     raw("{");
     word("fonttbl");
     for (std::size_t i = 0; i < m_fonts.size(); ++i) {
-        raw("{");
+        openGroup();
         word("f", static_cast<int>(i));
         word("fnil");
         word("fcharset", kCharsetGb2312);
         writeFontName(m_fonts[i]);
-        raw(";}");
+        raw(";");
+        closeGroup();
     }
     if (m_symbolFont >= 0) {
-        raw("{");
+        openGroup();
         word("f", m_symbolFont);
         word("fnil");
         word("fcharset", kCharsetSymbol);
         writeFontName(kSymbolFontName);
-        raw(";}");
+        raw(";");
+        closeGroup();
     }
     raw("}");
     raw(kLineEnd);
@@ -437,10 +439,10 @@ void Emitter::writePicture(const Picture& picture) {
     }
     word("picw", picture.width);
     word("pich", picture.height);
-    if (picture.goalWidth > 0) {
+    if (picture.goalWidth != 0) {
         word("picwgoal", picture.goalWidth);
     }
-    if (picture.goalHeight > 0) {
+    if (picture.goalHeight != 0) {
         word("pichgoal", picture.goalHeight);
     }
     if (picture.scaleX != 100) {
@@ -497,29 +499,19 @@ void Emitter::writeText(std::string_view utf8) {
     }
 }
 
-// Font names are written as the rich-edit control writes them: GB18030 bytes under the font's
-// own charset. A ';' would end the name early, so it is left out.
+// Font names are written like text, for old and new readers alike. A ';' would end the name
+// early and control characters are no part of a name, so both are left out.
 void Emitter::writeFontName(std::string_view utf8) {
-    if (!utf8.empty()) {
+    std::string name;
+    for (char c : utf8) {
+        if (c != ';' && static_cast<unsigned char>(c) >= 0x20) {
+            name += c;
+        }
+    }
+    if (!name.empty()) {
         raw(" ");
     }
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        std::size_t start = pos;
-        char32_t codePoint = nextCodePoint(utf8, pos);
-        if (codePoint == ';' || codePoint < 0x20) {
-            continue;
-        }
-        if (codePoint == '\\' || codePoint == '{' || codePoint == '}') {
-            raw("\\");
-            m_out += static_cast<char>(codePoint);
-        } else if (codePoint < 0x7F) {
-            literal(static_cast<char>(codePoint));
-        } else {
-            for (unsigned char byte : platform::utf8ToGb(utf8.substr(start, pos - start))) {
-                hexByte(byte);
-            }
-        }
-    }
+    writeText(name);
 }
 
 } // namespace

@@ -65,7 +65,8 @@ Document sampleDocument() {
 TEST(RtfWriterTest, WritesExactBytes) {
     EXPECT_EQ(RtfWriter().write(sampleDocument()),
               "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 "
-              "\\'cb\\'ce\\'cc\\'e5;}{\\f1\\fnil\\fcharset134 Arial;}{\\f2\\fnil\\fcharset2 "
+              "\\uc2\\u23435\\'cb\\'ce\\u20307\\'cc\\'e5;}{\\f1\\fnil\\fcharset134 "
+              "Arial;}{\\f2\\fnil\\fcharset2 "
               "Symbol;}}\r\n"
               "{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}\r\n"
               "\\uc1\r\n"

@@ -1,0 +1,25 @@
+// Reads arbitrary bytes as rich text: no input may crash, hang or exhaust memory; whatever was
+// read must write as rich text that reads back to the same document, and text extraction must
+// agree with the document.
+#include "richtext/plain_text.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace tarnel::richtext;
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    ReadResult read = RtfReader().read(bytes);
+    std::string written = RtfWriter().write(read.document);
+    ReadResult again = RtfReader().read(written);
+    if (again.status != ReadStatus::Complete || !(again.document == read.document)) {
+        std::abort();
+    }
+    if (extractPlainText(bytes).text != documentText(read.document)) {
+        std::abort();
+    }
+    return 0;
+}
