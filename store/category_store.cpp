@@ -286,23 +286,30 @@ bool CategoryStore::isLinked(const CategoryRecord& record) {
 std::filesystem::path CategoryStore::folderOf(const CategoryRecord& record) const {
     std::vector<const CategoryRecord*> chain = chainBelowRoot(record);
     std::size_t top = chain.size();
-    std::filesystem::path folder;
+    std::string folder;
     for (std::size_t i = 0; i < chain.size(); ++i) {
         if (chain[i]->isLinkedRoot()) {
             top = i;
-            folder = std::string(chain[i]->values.value(category::kRelationPath));
+            folder = chain[i]->values.value(category::kRelationPath);
             break;
         }
     }
     if (top == chain.size()) {
-        folder = m_context.layout.resourceFolder() / std::string(displayName());
+        folder = m_context.layout.resourceFolder().string();
+        folder += '/';
+        folder += displayName();
     }
     // Below a linked root the names continue under its own path; else from the top category.
     for (std::size_t i = top; i-- > 0;) {
         const CategoryRecord& r = *chain[i];
-        bool recycledTop =
-            top == chain.size() && i + 1 == chain.size() && m_kind == StoreKind::Recycle;
-        folder /= recycledTop ? idPrefixedName(r.id, r.name()) : std::string(r.name());
+        if (!folder.ends_with('/')) {
+            folder += '/';
+        }
+        if (top == chain.size() && i + 1 == chain.size() && m_kind == StoreKind::Recycle) {
+            folder += idPrefixedName(r.id, r.name());
+        } else {
+            folder += r.name();
+        }
     }
     return folder;
 }

@@ -33,6 +33,8 @@ public:
 
 private:
     std::filesystem::path m_data;
+    std::filesystem::path m_index;
+    std::filesystem::path m_resource;
 };
 
 // "<id>_<name>": how recycled top categories, recycled single points, comments and attachment

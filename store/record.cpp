@@ -4,6 +4,18 @@
 #include <cstdio>
 
 namespace tarnel::store {
+namespace {
+
+bool isAsciiText(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 Record::Record(std::size_t attributeCount)
     : m_count(static_cast<std::uint8_t>(std::min(attributeCount, kMaxAttributes))) {}
@@ -26,6 +38,21 @@ void Record::setValue(int index, std::string_view value) {
     auto delta = static_cast<std::int64_t>(value.size()) - oldLength;
     for (int i = index; i < m_count; ++i) {
         m_ends[i] = static_cast<std::uint32_t>(m_ends[i] + delta);
+    }
+}
+
+void Record::assign(std::span<const std::string_view> values) {
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < m_count && i < values.size(); ++i) {
+        total += values[i].size();
+    }
+    m_text.clear();
+    m_text.reserve(total);
+    for (std::size_t i = 0; i < m_count; ++i) {
+        if (i < values.size()) {
+            m_text += values[i];
+        }
+        m_ends[i] = static_cast<std::uint32_t>(m_text.size());
     }
 }
 
@@ -87,13 +114,24 @@ std::vector<std::string> headerOf(std::span<const std::string_view> names) {
 }
 
 Record recordFromRow(RawRow row, const ColumnMap& map, std::size_t attributeCount) {
-    Record record(attributeCount);
+    std::array<std::string_view, kMaxAttributes> values{};
+    // Texts outside ASCII are converted; the rest are taken as they stand in the file.
+    std::array<std::string, kMaxAttributes> converted;
     for (std::size_t attribute = 0; attribute < attributeCount; ++attribute) {
         int column = map.columns[attribute];
-        if (column >= 0 && static_cast<std::size_t>(column) < row.size() && !row[column].empty()) {
-            record.setValue(static_cast<int>(attribute), decodeValue(row[column]));
+        if (column < 0 || static_cast<std::size_t>(column) >= row.size()) {
+            continue;
+        }
+        std::string_view value = row[column];
+        if (isAsciiText(value)) {
+            values[attribute] = value;
+        } else {
+            converted[attribute] = decodeValue(value);
+            values[attribute] = converted[attribute];
         }
     }
+    Record record(attributeCount);
+    record.assign(std::span<const std::string_view>(values.data(), attributeCount));
     return record;
 }
 

@@ -36,6 +36,10 @@ public:
     long long integer(int index, long long fallback = 0) const;
     void setInteger(int index, long long value);
 
+    // Replaces every value at once, in attribute order (a record read from a file); values past
+    // the kind's table are ignored.
+    void assign(std::span<const std::string_view> values);
+
 private:
     std::string m_text;
     std::array<std::uint32_t, kMaxAttributes> m_ends{};

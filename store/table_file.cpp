@@ -110,6 +110,7 @@ int readResultOf(int err) {
     case EIO:
         return kReadError;
     case ENOMEM:
+    case EISDIR:
         return kFailure;
     default:
         return kCannotOpen;
@@ -170,13 +171,6 @@ TableFile::TableFile(const platform::FileSystem& fileSystem, std::filesystem::pa
 
 int TableFile::read(const RowVisitor& visit) {
     m_damaged = false;
-    if (!m_fileSystem->exists(m_path)) {
-        return kFileMissing;
-    }
-    if (!m_fileSystem->fileSize(m_path)) {
-        m_damaged = true;
-        return kFailure;
-    }
     std::string bytes;
     int rc = readResultOf(m_fileSystem->readFile(m_path, bytes));
     if (rc == kOk) {

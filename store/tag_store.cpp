@@ -177,8 +177,19 @@ std::vector<long long> idsOfList(std::string_view list) {
     return ids;
 }
 
+namespace {
+
+std::string entryOf(long long id) {
+    std::string entry(1, ';');
+    entry += decimal(id);
+    entry += ';';
+    return entry;
+}
+
+} // namespace
+
 bool listContains(std::string_view list, long long id) {
-    return list.find(";" + decimal(id) + ";") != std::string_view::npos;
+    return list.find(entryOf(id)) != std::string_view::npos;
 }
 
 std::string listWith(std::string_view list, long long id) {
@@ -187,7 +198,7 @@ std::string listWith(std::string_view list, long long id) {
         return out;
     }
     if (out.empty()) {
-        out = ";";
+        out.push_back(';');
     }
     out += decimal(id);
     out += ';';
@@ -196,7 +207,7 @@ std::string listWith(std::string_view list, long long id) {
 
 std::string listWithout(std::string_view list, long long id) {
     std::string out(list);
-    std::string needle = ";" + decimal(id) + ";";
+    std::string needle = entryOf(id);
     std::size_t at = out.find(needle);
     if (at != std::string::npos) {
         out.erase(at + 1, needle.size() - 1);
