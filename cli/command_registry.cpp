@@ -1,5 +1,6 @@
 #include "cli/command_registry.h"
 
+#include "cli/category_commands.h"
 #include "cli/settings_command.h"
 #include "cli/store_commands.h"
 
@@ -33,6 +34,7 @@ const Command* CommandRegistry::find(const std::string& name) const {
 void registerAllCommands(CommandRegistry& registry) {
     registerSettingsCommand(registry);
     registerStoreCommands(registry);
+    registerCategoryCommands(registry);
 }
 
 } // namespace tarnel::cli
