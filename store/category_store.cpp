@@ -1,5 +1,6 @@
 #include "store/category_store.h"
 
+#include "platform/directory_names.h"
 #include "store/result_codes.h"
 
 #include <algorithm>
@@ -370,8 +371,7 @@ PointList& CategoryStore::pointsOf(CategoryRecord& record) {
     }
     // One listing of the folder instead of one look-up per point.
     int err = 0;
-    std::vector<platform::FileSystem::Entry> entries =
-        m_context.fileSystem.listDirectory(folderOf(record), err);
+    std::vector<std::string> files = platform::fileNamesIn(folderOf(record), err);
     bool inRecycleRoot = m_kind == StoreKind::Recycle && !record.parent;
     for (const auto& point : list.records()) {
         m_context.counters.raise(IdKind::Point, point->id);
@@ -379,11 +379,7 @@ PointList& CategoryStore::pointsOf(CategoryRecord& record) {
         if (point->values.integer(point::kState) != 0) {
             std::string fileName = inRecycleRoot ? idPrefixedName(point->id, point->name())
                                                  : std::string(point->name());
-            auto found = std::lower_bound(entries.begin(), entries.end(), fileName,
-                                          [](const platform::FileSystem::Entry& e,
-                                             const std::string& n) { return e.name < n; });
-            bool present = found != entries.end() && found->name == fileName &&
-                           !found->isDirectory && !fileName.empty();
+            bool present = std::binary_search(files.begin(), files.end(), fileName);
             if (!present) {
                 long long pointSize = point->values.integer(point::kPointSize);
                 if (pointSize != 0) {
