@@ -1,9 +1,11 @@
 #pragma once
 
 #include "store/attribute_tables.h"
+#include "store/data_layout.h"
 #include "store/record.h"
 #include "store/record_list.h"
 
+#include <filesystem>
 #include <span>
 #include <string_view>
 
@@ -24,5 +26,15 @@ struct AttachmentRecord {
 // The attachment list of a category, file "<category id>.cas" in Index; loaded on first use by
 // CategoryStore::attachmentsOf.
 using AttachmentList = RecordList<AttachmentRecord>;
+
+// Where the attachment's file is: its `link_path` in link mode, else its copy
+// Append/<id>_<name>.
+inline std::filesystem::path attachmentPath(const DataLayout& layout,
+                                            const AttachmentRecord& attachment) {
+    if (attachment.isLinked()) {
+        return std::string(attachment.values.value(attachment::kLinkPath));
+    }
+    return layout.attachmentCopy(attachment.id, attachment.name());
+}
 
 } // namespace tarnel::store

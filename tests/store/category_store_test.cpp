@@ -407,5 +407,19 @@ TEST_F(CategoryStoreTest, RecyclePointsLiveUnderTheirIdInTheRecycleFolder) {
               dir / "Resource" / "回收站" / "8_n.rtf");
 }
 
+TEST(DataLayoutTest, CommentAndAttachmentPaths) {
+    DataLayout layout("/data");
+    EXPECT_EQ(layout.commentFile(7, "a.rtf"), fs::path("/data/Comment/7_a.rtf.rtf"));
+    EXPECT_EQ(layout.pointListFile(0), fs::path("/data/Index/0.cps"));
+    EXPECT_EQ(layout.attachmentListFile(12), fs::path("/data/Index/12.cas"));
+    AttachmentRecord copy;
+    copy.id = 5;
+    copy.values.setValue(attachment::kName, "报告.pdf");
+    copy.values.setValue(attachment::kLinkPath, "/elsewhere/x.pdf");
+    EXPECT_EQ(attachmentPath(layout, copy), fs::path("/data/Append/5_报告.pdf"));
+    copy.values.setInteger(attachment::kIsLinked, 1);
+    EXPECT_EQ(attachmentPath(layout, copy), fs::path("/elsewhere/x.pdf"));
+}
+
 } // namespace
 } // namespace tarnel::store
