@@ -117,6 +117,9 @@ int CategoryStore::load() {
 }
 
 int CategoryStore::save() {
+    if (!m_context.localFiles) {
+        return kOk;
+    }
     if (m_tree.rows().size() <= 1) {
         return m_file.remove();
     }
@@ -365,7 +368,9 @@ PointList& CategoryStore::pointsOf(CategoryRecord& record) {
         std::make_unique<PointList>(m_context.fileSystem, m_context.layout.pointListFile(record.id),
                                     holdsNothing ? ListHolding::Nothing : ListHolding::Records);
     PointList& list = *record.points;
-    list.load();
+    if (m_context.localFiles) {
+        list.load();
+    }
     if (list.size() == 0) {
         return list;
     }
@@ -403,7 +408,9 @@ AttachmentList& CategoryStore::attachmentsOf(CategoryRecord& record) {
     record.attachments = std::make_unique<AttachmentList>(
         m_context.fileSystem, m_context.layout.attachmentListFile(record.id),
         holdsNothing ? ListHolding::Nothing : ListHolding::Records);
-    record.attachments->load();
+    if (m_context.localFiles) {
+        record.attachments->load();
+    }
     for (const auto& attachment : record.attachments->records()) {
         m_context.counters.raise(IdKind::Attachment, attachment->id);
     }

@@ -22,6 +22,7 @@ void KnowledgeStore::resetAll() {
 int KnowledgeStore::open(const std::filesystem::path& dataDirectory, int databaseType,
                          OpenMode mode) {
     m_databaseType = databaseType;
+    m_context.localFiles = databaseType == 0;
     m_report = OpenReport{};
     m_context.layout = DataLayout(dataDirectory);
     m_counters = IdCounters(m_fileSystem, m_context.layout.countersFile());

@@ -16,6 +16,8 @@ struct StoreContext {
     IdCounters& counters;
     DisplayTypes& displayTypes;
     ChangeSink& sink;
+    // False for a base held by a shared database: no local index file is read or written.
+    bool localFiles = true;
 };
 
 } // namespace tarnel::store

@@ -64,6 +64,9 @@ int TagStore::load() {
 }
 
 int TagStore::save() {
+    if (!m_context.localFiles) {
+        return kOk;
+    }
     if (m_tree.rows().size() <= 1) {
         return m_file.remove();
     }

@@ -119,8 +119,11 @@ TEST_F(KnowledgeStoreTest, CountersReadWhateverTheColumnOrder) {
 TEST_F(KnowledgeStoreTest, ASharedDatabaseLeavesTheLocalFilesAlone) {
     write("kms.cls", {{"id", "parent", "name"}, {"1", "0", "A"}});
     std::string before = test::readBytes(index("kms.cls"));
+    write("0.cps", {{"id", "name", "state"}, {"4", "x", "0"}});
     ASSERT_EQ(base.open(dir.path(), 1), kOk);
     EXPECT_EQ(base.categories().categoryCount(), 0u);
+    EXPECT_EQ(base.recycle().pointsOf(*base.recycle().root()).size(), 0u);
+    EXPECT_EQ(base.recycle().save(), kOk);
     int writes = fileSystem.writes;
     EXPECT_EQ(base.saveAll(), kOk);
     EXPECT_EQ(fileSystem.writes, writes);
