@@ -227,6 +227,9 @@ int CategoryStore::moveUnder(CategoryRecord* record, CategoryStore& target,
     if (&target == this && RecordTree<CategoryRecord>::isInSubtree(newParent, record)) {
         return kNotAllowed;
     }
+    if (!hasSafeFolderNames(*record) || !hasSafeFolderNames(*newParent)) {
+        return kNotAllowed;
+    }
     std::filesystem::path oldFolder = folderOf(*record);
     std::filesystem::path newFolder;
     if (record->isLinkedRoot()) {
@@ -276,6 +279,20 @@ CategoryStore::Rows CategoryStore::detach(CategoryRecord* top) {
         notify(change::kCategoryChanged, ancestor->id);
     }
     return block;
+}
+
+bool CategoryStore::hasSafeFolderNames(const CategoryRecord& record) {
+    for (const CategoryRecord* r = &record; r && r->parent; r = r->parent) {
+        if (r->isLinkedRoot()) {
+            return true;
+        }
+        std::string_view name = r->name();
+        if (name.empty() || name == "." || name == ".." ||
+            name.find('/') != std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CategoryStore::isLinked(const CategoryRecord& record) {

@@ -94,7 +94,8 @@ public:
     // changes and kFolderMoveFailed is returned. Old ancestors lose the block's counts and the
     // record's `size`, new ones gain them; notification 4 for each ancestor touched, then 11 for
     // the record. 42 without a record, 23 when the record is not in this store (or is the root),
-    // 24 when newParent is in neither store, kNotAllowed for a move into its own subtree.
+    // 24 when newParent is in neither store, kNotAllowed for a move into its own subtree or when
+    // a folder name is unsafe (hasSafeFolderNames).
     int moveUnder(CategoryRecord* record, CategoryStore& target, CategoryRecord* newParent);
     int moveUnder(CategoryRecord* record, CategoryRecord* newParent) {
         return moveUnder(record, *this, newParent);
@@ -109,6 +110,11 @@ public:
     // linked root's path and the names below it; else Resource, the store's display name and the
     // names from the top down (in the recycle store a top category is "<id>_<name>").
     std::filesystem::path folderOf(const CategoryRecord& record) const;
+    // True when every name that builds the folder (from the record up to its linked root or the
+    // store root) names exactly one folder level: not empty, not "." or "..", without "/". A
+    // folder built from other names could be its parent or lie outside the base, so nothing is
+    // ever deleted or moved through it.
+    static bool hasSafeFolderNames(const CategoryRecord& record);
     // True when the category or one of its ancestors has a `relation_path`.
     static bool isLinked(const CategoryRecord& record);
     // The path of a point's content file: the category folder and the point's name; a point of

@@ -141,6 +141,9 @@ int KnowledgeStore::removeCategory(CategoryRecord* record, bool* tagsChanged) {
     if (!store || record == store->root()) {
         return kNoRecord;
     }
+    if (!CategoryStore::hasSafeFolderNames(*record)) {
+        return kNotAllowed;
+    }
     std::vector<CategoryRecord*> subtree = store->subtree(record);
     // The lists are read before the folder goes, so that no point looks missing.
     for (CategoryRecord* category : subtree) {

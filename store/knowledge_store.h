@@ -82,7 +82,9 @@ public:
     // changed), the point list file, the copies of backup-mode attachments and the attachment list
     // file are deleted, and 7 is reported; then the block leaves the store and the ancestors'
     // counts and `size` drop (4). 42 without a record, 23 when it is in neither store or is a
-    // root. Nothing is saved; tagsChanged (when given) tells whether the tag store needs a save.
+    // root, kNotAllowed when its folder would be built from an unsafe name
+    // (CategoryStore::hasSafeFolderNames) and so could be a parent folder. Nothing is saved;
+    // tagsChanged (when given) tells whether the tag store needs a save.
     int removeCategory(CategoryRecord* record, bool* tagsChanged = nullptr);
 
 private:

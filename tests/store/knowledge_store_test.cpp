@@ -212,6 +212,18 @@ TEST_F(KnowledgeStoreTest, RemovingALinkedCategoryLeavesTheUsersFolder) {
     EXPECT_EQ(base.categories().categoryCount(), 0u);
 }
 
+TEST_F(KnowledgeStoreTest, ACategoryNamedLikeAParentFolderDeletesNothing) {
+    writeIds("2", "0");
+    write("kms.cls", {{"id", "parent", "name"}, {"1", "0", "A"}, {"2", "1", ".."}});
+    put(resource("A/keep.txt"), "keep");
+    ASSERT_EQ(base.open(dir.path()), kOk);
+    EXPECT_EQ(base.removeCategory(base.categories().find(2)), kNotAllowed);
+    EXPECT_EQ(base.categories().moveUnder(base.categories().find(2), base.categories().root()),
+              kNotAllowed);
+    EXPECT_EQ(test::readBytes(resource("A/keep.txt")), "keep");
+    EXPECT_EQ(base.categories().categoryCount(), 2u);
+}
+
 TEST_F(KnowledgeStoreTest, AFolderThatCannotBeDeletedStopsTheRemove) {
     writeIds("1", "0");
     write("kms.cls", {{"id", "parent", "name"}, {"1", "0", "A"}});
