@@ -275,9 +275,10 @@ private:
     TextRun& currentRun();
     CharFormat resolve(const CharState& chars) const;
     void endParagraph();
-    // A picture left out still makes its paragraph one, so text extraction keeps the lines.
+    // A picture makes its paragraph one even when it is left out (by the options, or for its
+    // format, or cut short), so that a read with pictures and one without give the same lines.
     bool paragraphHasContent() const {
-        return !m_paragraph.content.empty() || m_paragraphHasOmittedPicture;
+        return !m_paragraph.content.empty() || m_paragraphHasPicture;
     }
     ListKind listKindOf(const ParagraphState& paragraph) const;
 
@@ -319,7 +320,7 @@ private:
 
     std::string m_pendingBytes;
     Paragraph m_paragraph;
-    bool m_paragraphHasOmittedPicture = false;
+    bool m_paragraphHasPicture = false;
     bool m_runOpen = false;
     CharState m_runChars;
 
@@ -383,6 +384,10 @@ void Parser::handle(const RtfToken& token) {
         flushLoneSurrogate();
         if (token.kind == Kind::GroupStart) {
             pushGroup();
+            if (m_state.destination == Destination::Picture) {
+                // Picture data holds no groups; one inside a picture holds its properties.
+                skipGroup();
+            }
         } else {
             popGroup();
         }
@@ -487,6 +492,16 @@ void Parser::handleControlWord(const RtfToken& token) {
     }
     bool starred = m_starred;
     m_starred = false;
+    if (m_state.destination == Destination::Picture) {
+        // A read that leaves pictures out passes over the whole picture group, so nothing in a
+        // picture but its own words may count: no other word there changes text or tables.
+        if (starred) {
+            skipGroup();
+        } else {
+            handlePictureWord(keyword, token);
+        }
+        return;
+    }
     if (handleDestination(keyword)) {
         return;
     }
@@ -581,7 +596,6 @@ void Parser::handleControlWord(const RtfToken& token) {
         handleCharacterFormat(keyword, token);
         handleParagraphFormat(keyword, token);
         handleTableWord(keyword, token);
-        handlePictureWord(keyword, token);
         break;
     }
 }
@@ -607,10 +621,10 @@ bool Parser::handleDestination(Keyword keyword) {
     case Keyword::ShapePicture:
         return true;
     case Keyword::Picture:
+        if (m_state.destination == Destination::Body) {
+            m_paragraphHasPicture = true;
+        }
         if (m_options.pictures == PictureData::Omit || m_state.destination != Destination::Body) {
-            if (m_state.destination == Destination::Body) {
-                m_paragraphHasOmittedPicture = true;
-            }
             skipGroup();
             return true;
         }
@@ -867,9 +881,6 @@ void Parser::handleTableWord(Keyword keyword, const RtfToken& token) {
 }
 
 void Parser::handlePictureWord(Keyword keyword, const RtfToken& token) {
-    if (m_state.destination != Destination::Picture) {
-        return;
-    }
     auto setFormat = [&](PictureFormat format) {
         m_picture.format = format;
         m_picture.metafileMapMode = Picture{}.metafileMapMode;
@@ -1126,7 +1137,7 @@ void Parser::endParagraph() {
     m_paragraph.list = listKindOf(state);
     m_result.document.paragraphs.push_back(std::move(m_paragraph));
     m_paragraph = Paragraph{};
-    m_paragraphHasOmittedPicture = false;
+    m_paragraphHasPicture = false;
     m_runOpen = false;
 }
 

@@ -1,8 +1,11 @@
 #include "richtext/plain_text.h"
+#include "richtext/rtf_reader.h"
 #include "tests/richtext/document_dump.h"
 #include "tests/richtext/fixture.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
+#include <string>
 
 namespace tarnel::richtext {
 namespace {
@@ -35,6 +38,46 @@ TEST(PlainTextTest, ExtractionLeavesOutPicturesHiddenTextAndDestinations) {
     EXPECT_EQ(result.source, SourceFormat::Rtf);
     EXPECT_EQ(result.status, ReadStatus::Complete);
 }
+
+struct AgreementCase {
+    const char* name;
+    std::string rtf;
+    std::string text;
+};
+
+void PrintTo(const AgreementCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
+class PlainTextAgreementTest : public testing::TestWithParam<AgreementCase> {};
+
+// Extraction passes over pictures unread; the lines it gives must be those of the full read.
+TEST_P(PlainTextAgreementTest, ExtractionGivesTheLinesOfTheFullRead) {
+    EXPECT_EQ(extractPlainText(GetParam().rtf).text, GetParam().text);
+    EXPECT_EQ(documentText(RtfReader().read(GetParam().rtf).document), GetParam().text);
+}
+
+std::string caseName(const testing::TestParamInfo<AgreementCase>& info) {
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PictureAloneInLastParagraph, PlainTextAgreementTest,
+    testing::Values(AgreementCase{"Kept", "{\\rtf1 a\\par{\\pict\\pngblip 00}}", "a\n"},
+                    AgreementCase{"FormatNotHeld", "{\\rtf1 a\\par{\\pict\\macpict 0011}}", "a\n"},
+                    AgreementCase{"WithoutData", "{\\rtf1 a\\par{\\pict\\wmetafile8}}", "a\n"},
+                    AgreementCase{"CutShort", "{\\rtf1 a\\par{\\pict\\pngblip 00", "a\n"}),
+    caseName);
+
+// Only a picture's own words count inside it: the rest would change the text of a full read only.
+INSTANTIATE_TEST_SUITE_P(
+    WordsInsideAPicture, PlainTextAgreementTest,
+    testing::Values(
+        AgreementCase{"FieldResult", "{\\rtf1 x{\\pict\\pngblip{\\field{\\fldrslt a}}00}y}", "xy"},
+        AgreementCase{"CodePage", "{\\rtf1 {\\pict\\pngblip\\ansicpg936 00}\\'c4\\'e3}", "Äã"},
+        AgreementCase{"FontTable",
+                      "{\\rtf1 {\\pict{\\fonttbl{\\f0\\fcharset134 S;}}00}\\f0\\'c4\\'e3}", "Äã"}),
+    caseName);
 
 TEST(PlainTextTest, ExtractionOfARealFile) {
     EXPECT_EQ(extractPlainText(test::fixtureBytes("richedit_gbk.rtf")).text,
