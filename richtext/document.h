@@ -1,5 +1,7 @@
 #pragma once
 
+#include "richtext/shared_text.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,7 +26,7 @@ inline constexpr int kDefaultFontSizeHalfPoints = 24;
 
 struct CharFormat {
     // Empty when the file named no font for the text.
-    std::string font;
+    SharedText font;
     int sizeHalfPoints = kDefaultFontSizeHalfPoints;
     bool bold = false;
     bool italic = false;
@@ -36,7 +38,7 @@ struct CharFormat {
     std::optional<Color> color;
     std::optional<Color> background;
     // The target of the hyperlink the text belongs to; empty when it is no link.
-    std::string link;
+    SharedText link;
 
     bool operator==(const CharFormat&) const = default;
 };

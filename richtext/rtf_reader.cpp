@@ -80,7 +80,7 @@ struct SavedState {
 };
 
 struct FontInfo {
-    std::string name;
+    SharedText name;
     int codePage = 0; // 0: the document's code page
 };
 
@@ -104,6 +104,8 @@ struct ListOverride {
 
 struct FieldFrame {
     std::string instruction;
+    // Found at the field's first result, so that many results do not each read the instruction.
+    std::optional<std::int32_t> link; // index into the reader's links; -1 for no hyperlink
 };
 
 constexpr std::array<std::int8_t, 256> kHexDigits = [] {
@@ -237,6 +239,22 @@ Keyword regularOfAssociated(Keyword keyword) {
     }
 }
 
+// Far beyond any real font's name; the writer looks a run's font up by its name, so a longer one
+// would cost its length for every run.
+constexpr std::size_t kMaxFontNameBytes = 255;
+
+// At most maxBytes of UTF-8 text, never splitting a character.
+std::string cutToCharacters(std::string_view utf8, std::size_t maxBytes) {
+    if (utf8.size() <= maxBytes) {
+        return std::string(utf8);
+    }
+    std::size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return std::string(utf8.substr(0, end));
+}
+
 std::int32_t clampedTwips(std::int32_t value) {
     constexpr std::int32_t kLimit = 31680 * 10; // far beyond any page, well inside int
     return std::clamp(value, -kLimit, kLimit);
@@ -282,6 +300,7 @@ private:
     }
     ListKind listKindOf(const ParagraphState& paragraph) const;
 
+    std::int32_t fieldLink(FieldFrame& field);
     void fontTableText(std::string_view text);
     void finishFontEntry();
     int fontEntryCodePage() const;
@@ -316,7 +335,7 @@ private:
     ListKind m_oldListKind = ListKind::None;
     bool m_oldListBullet = false;
     std::vector<FieldFrame> m_fields;
-    std::vector<std::string> m_links;
+    std::vector<SharedText> m_links;
 
     std::string m_pendingBytes;
     Paragraph m_paragraph;
@@ -656,9 +675,8 @@ bool Parser::handleDestination(Keyword keyword) {
             return true;
         }
         m_state.destination = Destination::Body;
-        if (std::string target = hyperlinkTarget(m_fields.back().instruction); !target.empty()) {
-            m_links.push_back(std::move(target));
-            m_state.chars.link = static_cast<std::int32_t>(m_links.size() - 1);
+        if (std::int32_t link = fieldLink(m_fields.back()); link >= 0) {
+            m_state.chars.link = link;
         }
         return true;
     default:
@@ -1141,6 +1159,17 @@ void Parser::endParagraph() {
     m_runOpen = false;
 }
 
+std::int32_t Parser::fieldLink(FieldFrame& field) {
+    if (!field.link) {
+        field.link = -1;
+        if (std::string target = hyperlinkTarget(field.instruction); !target.empty()) {
+            m_links.push_back(std::move(target));
+            field.link = static_cast<std::int32_t>(m_links.size() - 1);
+        }
+    }
+    return *field.link;
+}
+
 void Parser::fontTableText(std::string_view text) {
     if (!m_fontEntryOpen) {
         return;
@@ -1164,7 +1193,7 @@ void Parser::finishFontEntry() {
         m_fontEntry.codePage > 0 ? m_fontEntry.codePage : codePageOfCharset(m_fontEntry.charset);
     std::string& name = m_fontEntry.name;
     std::erase_if(name, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    m_fonts[m_fontEntry.number] = {std::string(trimmed(name)), ownCodePage};
+    m_fonts[m_fontEntry.number] = {cutToCharacters(trimmed(name), kMaxFontNameBytes), ownCodePage};
 }
 
 int Parser::fontEntryCodePage() const {

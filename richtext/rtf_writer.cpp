@@ -5,6 +5,8 @@
 #include "richtext/utf8.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace tarnel::richtext {
@@ -32,6 +34,11 @@ std::string romanNumeral(int number) {
     return text;
 }
 
+// Beyond these, letters and roman numerals would make a label grow with the list, so the number
+// is written in digits.
+constexpr int kLastLetterNumber = 26 * 30;
+constexpr int kLastRomanNumber = 3999;
+
 std::string letterNumeral(int number) {
     return std::string(static_cast<std::size_t>((number - 1) / 26 + 1),
                        static_cast<char>('a' + (number - 1) % 26));
@@ -49,13 +56,21 @@ std::string listLabel(ListKind kind, int number) {
     case ListKind::Decimal:
         return std::to_string(number) + ".";
     case ListKind::LowerLetter:
-        return letterNumeral(number) + ".";
     case ListKind::UpperLetter:
-        return upperCased(letterNumeral(number)) + ".";
+        if (number > kLastLetterNumber) {
+            return std::to_string(number) + ".";
+        }
+        return (kind == ListKind::UpperLetter ? upperCased(letterNumeral(number))
+                                              : letterNumeral(number)) +
+               ".";
     case ListKind::LowerRoman:
-        return romanNumeral(number) + ".";
     case ListKind::UpperRoman:
-        return upperCased(romanNumeral(number)) + ".";
+        if (number > kLastRomanNumber) {
+            return std::to_string(number) + ".";
+        }
+        return (kind == ListKind::UpperRoman ? upperCased(romanNumeral(number))
+                                             : romanNumeral(number)) +
+               ".";
     default:
         return {};
     }
@@ -76,8 +91,9 @@ std::string_view oldListStyleWord(ListKind kind) {
     }
 }
 
-const std::string& linkOf(const Inline& item) {
-    static const std::string kNone;
+// Runs of one link share its text, so comparing them costs nothing however long the target.
+const SharedText& linkOf(const Inline& item) {
+    static const SharedText kNone;
     const TextRun* run = std::get_if<TextRun>(&item);
     return run != nullptr ? run->format.link : kNone;
 }
@@ -115,8 +131,12 @@ private:
     void collectTables();
     void addFont(const std::string& name);
     void addColor(const std::optional<Color>& color);
-    int fontIndex(const std::string& name) const;
-    int colorIndex(const Color& color) const;
+    int fontIndex(const std::string& name) const { return m_fontIndex.at(name); }
+    // Entry 0 of the colour table is the automatic colour.
+    int colorIndex(const Color& color) const { return m_colorIndex.at(colorKey(color)) + 1; }
+    static std::uint32_t colorKey(const Color& color) {
+        return static_cast<std::uint32_t>(color.red << 16 | color.green << 8 | color.blue);
+    }
 
     void writeHeader();
     void writeParagraph(const Paragraph& paragraph, int number);
@@ -172,7 +192,9 @@ private:
 
     const Document& m_document;
     std::vector<std::string> m_fonts;
+    std::unordered_map<std::string, int> m_fontIndex;
     std::vector<Color> m_colors;
+    std::unordered_map<std::uint32_t, int> m_colorIndex;
     int m_symbolFont = -1;
     std::string m_out;
     bool m_delimit = false;
@@ -185,14 +207,14 @@ void Emitter::collectTables() {
         bullets = bullets || paragraph.list == ListKind::Bullet;
         for (const Inline& item : paragraph.content) {
             if (const TextRun* run = std::get_if<TextRun>(&item)) {
-                addFont(run->format.font);
+                addFont(run->format.font.str());
                 addColor(run->format.color);
                 addColor(run->format.background);
             }
         }
     }
     if (m_fonts.empty()) {
-        m_fonts.emplace_back();
+        addFont({});
     }
     if (bullets) {
         m_symbolFont = static_cast<int>(m_fonts.size());
@@ -200,25 +222,16 @@ void Emitter::collectTables() {
 }
 
 void Emitter::addFont(const std::string& name) {
-    if (std::find(m_fonts.begin(), m_fonts.end(), name) == m_fonts.end()) {
+    if (m_fontIndex.try_emplace(name, static_cast<int>(m_fonts.size())).second) {
         m_fonts.push_back(name);
     }
 }
 
 void Emitter::addColor(const std::optional<Color>& color) {
-    if (color && std::find(m_colors.begin(), m_colors.end(), *color) == m_colors.end()) {
+    if (color &&
+        m_colorIndex.try_emplace(colorKey(*color), static_cast<int>(m_colors.size())).second) {
         m_colors.push_back(*color);
     }
-}
-
-int Emitter::fontIndex(const std::string& name) const {
-    return static_cast<int>(std::find(m_fonts.begin(), m_fonts.end(), name) - m_fonts.begin());
-}
-
-// Entry 0 of the colour table is the automatic colour.
-int Emitter::colorIndex(const Color& color) const {
-    return static_cast<int>(std::find(m_colors.begin(), m_colors.end(), color) - m_colors.begin()) +
-           1;
 }
 
 void Emitter::writeHeader() {
@@ -295,7 +308,7 @@ void Emitter::writeParagraph(const Paragraph& paragraph, int number) {
     }
     const std::vector<Inline>& content = paragraph.content;
     for (std::size_t i = 0; i < content.size();) {
-        const std::string& link = linkOf(content[i]);
+        const SharedText& link = linkOf(content[i]);
         if (link.empty()) {
             writeInline(content[i++]);
             continue;
@@ -304,7 +317,7 @@ void Emitter::writeParagraph(const Paragraph& paragraph, int number) {
         while (end < content.size() && linkOf(content[end]) == link) {
             ++end;
         }
-        writeLinkGroup(link, content, i, end);
+        writeLinkGroup(link.str(), content, i, end);
         i = end;
     }
     word("par");
@@ -386,7 +399,7 @@ void Emitter::writeRun(const TextRun& run) {
     openGroup();
     // The font is named for East Asian text too, and the size always: LibreOffice otherwise
     // shows Chinese text in its own default font and size.
-    int font = fontIndex(format.font);
+    int font = fontIndex(format.font.str());
     word("dbch");
     word("af", font);
     word("loch");

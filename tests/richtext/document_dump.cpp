@@ -15,7 +15,7 @@ std::string formatText(const CharFormat& format) {
     std::string text;
     auto add = [&](const std::string& item) { text += (text.empty() ? "" : ",") + item; };
     if (!format.font.empty()) {
-        add("font=" + format.font);
+        add("font=" + format.font.str());
     }
     if (format.sizeHalfPoints != kDefaultFontSizeHalfPoints) {
         add("fs=" + std::to_string(format.sizeHalfPoints));
@@ -42,7 +42,7 @@ std::string formatText(const CharFormat& format) {
         add("bg=" + hexColor(*format.background));
     }
     if (!format.link.empty()) {
-        add("link=" + format.link);
+        add("link=" + format.link.str());
     }
     return text;
 }

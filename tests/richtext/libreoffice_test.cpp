@@ -57,7 +57,7 @@ std::string visibleFormats(const Document& document) {
             std::string format = std::to_string(f.sizeHalfPoints) + (f.bold ? "b" : "") +
                                  (f.italic ? "i" : "") + (f.underline ? "u" : "") +
                                  (f.strikeThrough ? "s" : "") + " " + hex(f.color) + " " +
-                                 hex(f.background) + " " + f.link;
+                                 hex(f.background) + " " + f.link.str();
             if (format != previous) {
                 out += " [" + format + "]";
                 previous = format;

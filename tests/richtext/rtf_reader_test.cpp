@@ -1,6 +1,7 @@
 #include "richtext/plain_text.h"
 #include "richtext/rtf_format.h"
 #include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
 #include "tests/richtext/document_dump.h"
 #include "tests/richtext/fixture.h"
 
@@ -394,6 +395,67 @@ TEST(RtfReaderTest, MillionNestedSkippedGroupsRead) {
     ReadResult result = read(rtf);
     EXPECT_EQ(result.status, ReadStatus::Truncated);
     EXPECT_EQ(documentText(result.document), "a");
+}
+
+std::string repeated(std::string_view piece, std::size_t bytes) {
+    std::string text;
+    while (text.size() < bytes) {
+        text += piece;
+    }
+    return text;
+}
+
+std::string listOf(int levelFormat, std::size_t bytes) {
+    return "{\\rtf1{\\*\\listtable{\\list\\listid1{\\listlevel\\levelnfc" +
+           std::to_string(levelFormat) +
+           "}}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\ls1 " +
+           repeated("a\\par ", bytes) + "}";
+}
+
+constexpr std::size_t kMebibyte = 1 << 20;
+
+// Inputs where a text every run or item repeats could make reading or writing grow with the
+// square of the file: each must read, write back to the same document and stay near its size.
+struct LinearCase {
+    const char* name;
+    std::string rtf;
+};
+
+void PrintTo(const LinearCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
+class RtfReaderLinearTest : public testing::TestWithParam<LinearCase> {};
+
+TEST_P(RtfReaderLinearTest, ReadsAndWritesBackInSizeLinearInTheFile) {
+    const std::string& rtf = GetParam().rtf;
+    ReadResult result = read(rtf);
+    std::string written = RtfWriter().write(result.document);
+    EXPECT_LT(written.size(), 32 * rtf.size());
+    EXPECT_TRUE(read(written).document == result.document);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mebibyte, RtfReaderLinearTest,
+    testing::Values(
+        LinearCase{"RunsOfALongLink", "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"" +
+                                          std::string(kMebibyte / 2, 'x') + "\"}{\\fldrslt " +
+                                          repeated("\\b a\\b0 a", kMebibyte / 2) + "}}}"},
+        LinearCase{"ResultsOfALongLink", "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"" +
+                                             std::string(kMebibyte / 2, 'x') + "\"}" +
+                                             repeated("{\\fldrslt a}", kMebibyte / 2) + "}}"},
+        LinearCase{"RunsOfALongFontName", "{\\rtf1{\\fonttbl{\\f0 " +
+                                              std::string(kMebibyte / 2, 'x') + ";}}" +
+                                              repeated("\\b a\\b0 a", kMebibyte / 2) + "}"},
+        LinearCase{"LongLetteredList", listOf(kLevelLowerLetter, kMebibyte)},
+        LinearCase{"LongRomanList", listOf(kLevelLowerRoman, kMebibyte)}),
+    [](const testing::TestParamInfo<LinearCase>& info) { return std::string(info.param.name); });
+
+TEST(RtfReaderTest, CutsAFontNameAtACharacter) {
+    std::string name = std::string(254, 'x') + "你";
+    ReadResult result = read("{\\rtf1{\\fonttbl{\\f0\\fcharset134 " + name + ";}}\\f0 a}");
+    const auto& run = std::get<TextRun>(result.document.paragraphs.at(0).content.at(0));
+    EXPECT_EQ(run.format.font, std::string(254, 'x'));
 }
 
 TEST(RtfReaderTest, EveryCutOfARealFileReadsAndSaysSo) {

@@ -187,6 +187,38 @@ TEST(RtfWriterTest, ReaderGetsBackEveryFeature) {
     EXPECT_EQ(result.document, document);
 }
 
+struct LabelCase {
+    ListKind kind;
+    int number;
+    std::string label;
+};
+
+void PrintTo(const LabelCase& value, std::ostream* out) {
+    *out << value.label;
+}
+
+class RtfWriterListLabelTest : public testing::TestWithParam<LabelCase> {};
+
+// The number text that readers without list numbering show for the list's last item.
+TEST_P(RtfWriterListLabelTest, WritesTheNumberText) {
+    Document document;
+    document.paragraphs.assign(static_cast<std::size_t>(GetParam().number),
+                               paragraph({run("x")}, Alignment::Left, GetParam().kind));
+    std::string written = RtfWriter().write(document);
+    constexpr std::string_view kPrefix = "{\\pntext\\f0 ";
+    std::size_t start = written.rfind(kPrefix) + kPrefix.size();
+    EXPECT_EQ(written.substr(start, written.find("\\tab", start) - start), GetParam().label);
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, RtfWriterListLabelTest,
+                         testing::Values(LabelCase{ListKind::Decimal, 12, "12."},
+                                         LabelCase{ListKind::LowerLetter, 27, "aa."},
+                                         LabelCase{ListKind::UpperLetter, 780,
+                                                   std::string(30, 'Z') + "."},
+                                         LabelCase{ListKind::LowerLetter, 781, "781."},
+                                         LabelCase{ListKind::UpperRoman, 3999, "MMMCMXCIX."},
+                                         LabelCase{ListKind::LowerRoman, 4000, "4000."}));
+
 class RtfWriterFixtureTest : public testing::TestWithParam<const char*> {};
 
 TEST_P(RtfWriterFixtureTest, RealFilesSurviveAWriteAndRead) {
