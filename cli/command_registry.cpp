@@ -1,6 +1,7 @@
 #include "cli/command_registry.h"
 
 #include "cli/category_commands.h"
+#include "cli/rtf_commands.h"
 #include "cli/settings_command.h"
 #include "cli/store_commands.h"
 
@@ -35,6 +36,7 @@ void registerAllCommands(CommandRegistry& registry) {
     registerSettingsCommand(registry);
     registerStoreCommands(registry);
     registerCategoryCommands(registry);
+    registerRtfCommands(registry);
 }
 
 } // namespace tarnel::cli

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "cli/command_registry.h"
+
+namespace tarnel::cli {
+
+// "rtf-text FILE" prints the plain text of a rich-text or plain-text file; "rtf-roundtrip IN OUT"
+// reads IN and writes its document with our writer to OUT. A file read only in part (truncated or
+// damaged) gives what could be read, with the reader's message as a warning on stderr, and
+// exits 0; a file that cannot be read or written exits 1.
+void registerRtfCommands(CommandRegistry& registry);
+
+} // namespace tarnel::cli
