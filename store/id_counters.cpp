@@ -19,6 +19,7 @@ IdCounters::IdCounters(const platform::FileSystem& fileSystem, std::filesystem::
 
 void IdCounters::reset() {
     m_header = headerOf(counters::kNames);
+    m_valueRow = Record(counters::kNames.size());
     m_version = kStoreVersion;
     m_highest.fill(0);
 }
@@ -47,6 +48,7 @@ int IdCounters::load() {
         m_header = std::move(header);
     }
     if (hasValues) {
+        m_valueRow = values;
         m_version = static_cast<int>(values.integer(counters::kVersion));
         for (std::size_t kind = 0; kind < kCounterColumns.size(); ++kind) {
             m_highest[kind] = values.integer(kCounterColumns[kind]);
@@ -57,15 +59,14 @@ int IdCounters::load() {
 
 int IdCounters::save() {
     ColumnMap map = mapColumns(m_header, counters::kNames);
-    Record values(counters::kNames.size());
-    values.setInteger(counters::kVersion, m_version);
+    m_valueRow.setInteger(counters::kVersion, m_version);
     for (std::size_t kind = 0; kind < kCounterColumns.size(); ++kind) {
-        values.setInteger(kCounterColumns[kind], m_highest[kind]);
+        m_valueRow.setInteger(kCounterColumns[kind], m_highest[kind]);
     }
     std::string bytes;
     int rc = appendHeader(m_header, bytes);
     if (rc == kOk) {
-        rc = appendRecord(values, map, bytes);
+        rc = appendRecord(m_valueRow, map, bytes);
     }
     return rc == kOk ? m_file.replace(bytes) : rc;
 }

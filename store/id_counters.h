@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "store/attribute_tables.h"
 #include "store/record.h"
 #include "store/table_file.h"
 
@@ -45,6 +46,8 @@ public:
 private:
     TableFile m_file;
     std::vector<std::string> m_header;
+    // The value row as read, so that the values of columns other than the six survive a save.
+    Record m_valueRow{counters::kNames.size()};
     int m_version = kStoreVersion;
     std::array<long long, 5> m_highest{};
 };

@@ -17,6 +17,11 @@ inline constexpr std::size_t kMaxAttributes = 15;
 // A record's attribute values in UTF-8, addressed by the attribute index of its kind. Absent and
 // empty are the same thing (both are written as an empty value). The values are kept back to back
 // in one buffer, because a large base holds hundreds of thousands of point records.
+//
+// A record read from a file with columns its kind does not know also keeps those columns' values,
+// as they stood in the file, each under its column's name, so that a save writes them back
+// unchanged wherever the record is saved (see addColumnsForUnknownValues). They sit behind the
+// attribute values in the same buffer: a record without them costs nothing more.
 class Record {
 public:
     Record() = default;
@@ -36,20 +41,34 @@ public:
     long long integer(int index, long long fallback = 0) const;
     void setInteger(int index, long long value);
 
-    // Replaces every value at once, in attribute order (a record read from a file); values past
-    // the kind's table are ignored.
+    // Replaces every value at once, in attribute order (a record read from a file), and drops the
+    // unknown columns' values; values past the kind's table are ignored.
     void assign(std::span<const std::string_view> values);
 
+    // The unknown columns' values: "name\bvalue\bname\bvalue..." with 0x08 between the pieces,
+    // names in UTF-8, values raw. Empty when the record holds none.
+    std::string_view unknownValues() const;
+    void setUnknownValues(std::string_view pairs);
+
 private:
+    std::uint32_t attributesEnd() const { return m_count == 0 ? 0 : m_ends[m_count - 1]; }
+
     std::string m_text;
     std::array<std::uint32_t, kMaxAttributes> m_ends{};
     std::uint8_t m_count = 0;
 };
 
-// For each attribute of a kind, its column in a file, or -1.
+// A column of a file whose name no attribute of the kind has (or a second column of a name).
+struct UnknownColumn {
+    std::size_t column = 0;
+    std::string name;
+};
+
+// For each attribute of a kind, its column in a file, or -1; and the file's other columns.
 struct ColumnMap {
     std::array<int, kMaxAttributes> columns{};
     std::size_t headerSize = 0;
+    std::vector<UnknownColumn> unknown; // in column order
 
     bool hasColumn(int attribute) const { return columns[attribute] >= 0; }
 };
@@ -60,12 +79,21 @@ ColumnMap mapColumns(std::span<const std::string> header, std::span<const std::s
 // The header of a new file: every attribute name in table order.
 std::vector<std::string> headerOf(std::span<const std::string_view> names);
 
-// Fills a record of attributeCount attributes from a row of the file.
+// Fills a record of attributeCount attributes from a row of the file, with the values of the
+// unknown columns when one of them is not empty.
 Record recordFromRow(RawRow row, const ColumnMap& map, std::size_t attributeCount);
 
 // Appends the record as a row with as many values as the header; attributes without a column are
-// not written, columns without an attribute are written empty. Same results as appendRow.
+// not written; an unknown column gets the record's raw value of that name (for the n-th column of
+// a name, the n-th value of that name), else it is written empty. Same results as appendRow.
 int appendRecord(const Record& record, const ColumnMap& map, std::string& out);
+
+// Before a save: a record that came from another file (a category moved between the category
+// store and the recycle bin) may hold a non-empty unknown value whose column this file lacks. The
+// column is then appended to the header, so that the value is written rather than lost; the file's
+// other rows get an empty value there.
+void addColumnsForUnknownValues(const Record& record, std::vector<std::string>& header,
+                                ColumnMap& map);
 
 // Appends the header row. Same results as appendRow.
 int appendHeader(std::span<const std::string> header, std::string& out);

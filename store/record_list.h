@@ -61,6 +61,9 @@ public:
         if (m_records.empty()) {
             rc = m_file.remove();
         } else {
+            for (const auto& record : m_records) {
+                addColumnsForUnknownValues(record->values, m_header, m_map);
+            }
             std::string bytes;
             rc = appendHeader(m_header, bytes);
             for (const auto& record : m_records) {

@@ -135,15 +135,15 @@ std::string decodeValue(std::string_view fileValue) {
     return isAscii(fileValue) ? std::string(fileValue) : platform::gbToUtf8(fileValue);
 }
 
-int appendRow(std::span<const std::string_view> values, std::string& out) {
+int appendRow(std::span<const RowValue> values, std::string& out) {
     std::string text;
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (i > 0) {
             text += tf::kValueSeparator;
         }
-        std::string_view value = values[i];
+        std::string_view value = values[i].bytes;
         std::size_t start = text.size();
-        if (isAscii(value)) {
+        if (values[i].form == ValueForm::Raw || isAscii(value)) {
             text += value;
         } else {
             text += platform::utf8ToGb(value);
@@ -164,6 +164,15 @@ int appendRow(std::span<const std::string_view> values, std::string& out) {
     }
     out += tf::kRowTerminator;
     return kOk;
+}
+
+int appendRow(std::span<const std::string_view> values, std::string& out) {
+    std::vector<RowValue> texts;
+    texts.reserve(values.size());
+    for (std::string_view value : values) {
+        texts.push_back({value, ValueForm::Text});
+    }
+    return appendRow(texts, out);
 }
 
 TableFile::TableFile(const platform::FileSystem& fileSystem, std::filesystem::path path)

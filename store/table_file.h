@@ -27,9 +27,20 @@ int parseTable(std::string_view fileBytes, const RowVisitor& visit);
 // A value of the file turned into UTF-8.
 std::string decodeValue(std::string_view fileValue);
 
-// Appends one encoded row (length, scrambled text, terminator) to out. The values are UTF-8 and
-// are written in GB18030. Refuses, leaving out unchanged, a value that would hold the byte 0x08 or
-// 0 (kValueNotStorable) and a row text longer than the format allows (kRowTooLong).
+// How a value to be written is held: UTF-8 text, written in GB18030, or bytes kept exactly as
+// they stood in a file, written unchanged.
+enum class ValueForm { Text, Raw };
+
+struct RowValue {
+    std::string_view bytes;
+    ValueForm form = ValueForm::Text;
+};
+
+// Appends one encoded row (length, scrambled text, terminator) to out. Refuses, leaving out
+// unchanged, a value that would hold the byte 0x08 or 0 (kValueNotStorable) and a row text longer
+// than the format allows (kRowTooLong).
+int appendRow(std::span<const RowValue> values, std::string& out);
+// The same for a row of UTF-8 texts only.
 int appendRow(std::span<const std::string_view> values, std::string& out);
 
 // One table file on disk. It remembers whether its last read failed on a file that exists

@@ -70,6 +70,9 @@ int TagStore::save() {
     if (m_tree.rows().size() <= 1) {
         return m_file.remove();
     }
+    for (std::size_t i = 1; i < m_tree.rows().size(); ++i) {
+        addColumnsForUnknownValues(m_tree.rows()[i]->values, m_header, m_map);
+    }
     std::string bytes;
     int rc = appendHeader(m_header, bytes);
     for (std::size_t i = 1; rc == kOk && i < m_tree.rows().size(); ++i) {

@@ -98,11 +98,11 @@ TEST_F(CategoryStoreTest, LoadsColumnsInAnyOrderAndLacksMemo) {
     EXPECT_EQ(categories.root()->descendantCount, 2);
     EXPECT_EQ(categories.find(5)->childCount, 1);
     EXPECT_EQ(counters.highest(IdKind::Category), 9);
-    // The file's own column order is kept on save.
+    // The file's own column order is kept on save, and so are the values of its unknown column.
     ASSERT_EQ(categories.save(), kOk);
     EXPECT_EQ(test::readBytes(indexFile("kms.cls")),
               scrambledTable(
-                  {{"name", "parent", "id", "extra"}, {"A", "0", "5", ""}, {"B", "5", "9", ""}}));
+                  {{"name", "parent", "id", "extra"}, {"A", "0", "5", "x"}, {"B", "5", "9", "y"}}));
 }
 
 TEST_F(CategoryStoreTest, ResolvesParentsThroughTheAncestorsOfThePreviousRow) {
