@@ -57,11 +57,11 @@ int SubtreeRemoval::detach(CategoryRecord& top) {
     store::TagStore& tags = m_context.base.tags();
     m_tags = std::make_unique<TagChanges>(tags);
     for (CategoryRecord* c : subtree) {
-        // Recycled points left their tags when they were recycled.
-        if (m_store->kind() == StoreKind::Category) {
+        if (m_store->pointsCountInTags()) {
             changeTagMemberships(m_context, {c}, Membership::Leaving, m_store->kind(), *m_tags);
         }
-        noteFiles(*c);
+        std::vector<fs::path> files = m_context.base.filesOwnedBy(*c);
+        m_files.insert(m_files.end(), files.begin(), files.end());
         for (const auto& tag : tags.rows()) {
             std::string_view list = tag->values.value(store::tag::kClass);
             if (tag->id != 0 && store::listContains(list, c->id)) {
@@ -76,22 +76,6 @@ int SubtreeRemoval::detach(CategoryRecord& top) {
     m_position = siblingIndex(top);
     m_block = m_store->detach(&top);
     return store::kOk;
-}
-
-void SubtreeRemoval::noteFiles(CategoryRecord& category) {
-    const store::DataLayout& layout = m_context.base.layout();
-    for (const auto& point : category.points->records()) {
-        if (point->values.integer(store::point::kHasComment) != 0) {
-            m_files.push_back(layout.commentFile(point->id, point->name()));
-        }
-    }
-    m_files.push_back(layout.pointListFile(category.id));
-    for (const auto& attachment : category.attachments->records()) {
-        if (!attachment->isLinked()) {
-            m_files.push_back(layout.attachmentCopy(attachment->id, attachment->name()));
-        }
-    }
-    m_files.push_back(layout.attachmentListFile(category.id));
 }
 
 void SubtreeRemoval::commit() {

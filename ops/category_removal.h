@@ -16,8 +16,9 @@ namespace tarnel::ops {
 // detach() sets the folder aside under a hidden name (a linked folder is never touched), takes
 // the subtree out of memory with its notifications (per category: 35 for each point that leaves
 // a tag of the category store, 33 for each tag whose `class` list held it, 7; then 4 for each
-// ancestor); commit() deletes the folder, the point and attachment list files, the comment files
-// and the stored attachment copies; undo() puts the records, the tags and the folder back.
+// ancestor); commit() deletes the folder and the files of KnowledgeStore::filesOwnedBy; undo() puts
+// the records, the tags and the folder back. KnowledgeStore::removeCategory does the same in one
+// step without undo; the two share filesOwnedBy and CategoryStore::pointsCountInTags.
 class SubtreeRemoval {
 public:
     explicit SubtreeRemoval(OperationContext& context) : m_context(context) {}
@@ -30,8 +31,6 @@ public:
     bool tagsChanged() const { return m_tags && m_tags->any(); }
 
 private:
-    void noteFiles(store::CategoryRecord& category);
-
     OperationContext& m_context;
     store::CategoryStore* m_store = nullptr;
     store::CategoryRecord* m_parent = nullptr;

@@ -51,6 +51,10 @@ public:
     CategoryStore& operator=(const CategoryStore&) = delete;
 
     StoreKind kind() const { return m_kind; }
+    // Whether the points of this store's categories count in their tags (`point_num`, `class`).
+    // Recycled points left their tags when they were recycled, so a permanent delete from the
+    // recycle bin must not take them out a second time.
+    bool pointsCountInTags() const { return m_kind == StoreKind::Category; }
     // "分类列表" or "回收站": the root's label and its folder name under Resource.
     std::string_view displayName() const;
     const TableFile& file() const { return m_file; }

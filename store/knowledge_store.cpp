@@ -133,6 +133,36 @@ CategoryStore* KnowledgeStore::storeOf(const CategoryRecord* record) {
     return nullptr;
 }
 
+std::vector<std::filesystem::path> KnowledgeStore::filesOwnedBy(CategoryRecord& category) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& point : category.owner->pointsOf(category).records()) {
+        if (point->values.integer(point::kHasComment) != 0) {
+            files.push_back(layout().commentFile(point->id, point->name()));
+        }
+    }
+    files.push_back(layout().pointListFile(category.id));
+    for (const auto& attachment : category.owner->attachmentsOf(category).records()) {
+        if (!attachment->isLinked()) {
+            files.push_back(layout().attachmentCopy(attachment->id, attachment->name()));
+        }
+    }
+    files.push_back(layout().attachmentListFile(category.id));
+    return files;
+}
+
+bool KnowledgeStore::takePointsOutOfTags(CategoryRecord& category) {
+    bool changed = false;
+    for (const auto& point : category.points->records()) {
+        for (long long tagId : idsOfList(point->values.value(point::kTagsId))) {
+            if (TagRecord* tag = m_tags.find(tagId)) {
+                m_tags.pointLeft(*tag, point->id, category.owner->kind());
+                changed = true;
+            }
+        }
+    }
+    return changed;
+}
+
 int KnowledgeStore::removeCategory(CategoryRecord* record, bool* tagsChanged) {
     if (!record) {
         return kMissingRecord;
@@ -156,25 +186,14 @@ int KnowledgeStore::removeCategory(CategoryRecord* record, bool* tagsChanged) {
     }
     bool tagChanged = false;
     for (CategoryRecord* category : subtree) {
-        for (const auto& point : category->points->records()) {
-            if (point->values.integer(point::kHasComment) != 0) {
-                m_fileSystem.removeFile(layout().commentFile(point->id, point->name()));
-            }
-            for (long long tagId : idsOfList(point->values.value(point::kTagsId))) {
-                if (TagRecord* tag = m_tags.find(tagId)) {
-                    m_tags.pointLeft(*tag, point->id, store->kind());
-                    tagChanged = true;
-                }
+        if (store->pointsCountInTags()) {
+            tagChanged = takePointsOutOfTags(*category) || tagChanged;
+        }
+        for (const std::filesystem::path& file : filesOwnedBy(*category)) {
+            if (m_fileSystem.exists(file)) {
+                m_fileSystem.removeFile(file);
             }
         }
-        category->points->file().remove();
-        for (const auto& attachment : category->attachments->records()) {
-            if (!attachment->isLinked()) {
-                m_fileSystem.removeFile(
-                    layout().attachmentCopy(attachment->id, attachment->name()));
-            }
-        }
-        category->attachments->file().remove();
         for (const auto& tag : m_tags.rows()) {
             std::string_view list = tag->values.value(tag::kClass);
             if (tag->id != 0 && listContains(list, category->id)) {

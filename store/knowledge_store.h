@@ -75,10 +75,19 @@ public:
     // every file is tried.
     int saveAll();
 
-    // Deletes the category and its subtree permanently. When it is not linked its folder goes
-    // with everything in it (kFolderRemoveFailed and nothing else changes when that fails). For
-    // every category of the subtree: comment files of its points, the points leave their tags
-    // (`point_num` lowered, 35), the category leaves every tag's `class` list (33 for each tag
+    // The files that belong to the category alone and go when it is deleted for good: the comment
+    // files of its points, its point list, the copies of its backup-mode attachments and its
+    // attachment list (the folder and content files are not among them). Loads both lists first.
+    // Shared by removeCategory and the delete operation that removes these files only after the
+    // index was saved.
+    std::vector<std::filesystem::path> filesOwnedBy(CategoryRecord& category);
+
+    // Deletes the category and its subtree permanently, at once: for a caller that needs no undo
+    // (the delete operation of ops/ detaches first and deletes files after the save instead). When
+    // it is not linked its folder goes with everything in it (kFolderRemoveFailed and nothing else
+    // changes when that fails). For every category of the subtree: the files of filesOwnedBy, the
+    // points of a category-store category leave their tags (`point_num` lowered, 35; recycled
+    // points left them already), the category leaves every tag's `class` list (33 for each tag
     // changed), the point list file, the copies of backup-mode attachments and the attachment list
     // file are deleted, and 7 is reported; then the block leaves the store and the ancestors'
     // counts and `size` drop (4). 42 without a record, 23 when it is in neither store or is a
@@ -90,6 +99,8 @@ public:
 private:
     void resetAll();
     CategoryStore* storeOf(const CategoryRecord* record);
+    // Each point of the loaded list leaves the tags of its `tags_id`; true when a tag changed.
+    bool takePointsOutOfTags(CategoryRecord& category);
 
     const platform::FileSystem& m_fileSystem;
     ChangeSink& m_sink;

@@ -201,6 +201,27 @@ TEST_F(KnowledgeStoreTest, RemovingACategoryTakesItsFilesTagsAndCounts) {
     EXPECT_EQ(base.counters().next(IdKind::Category), 4);
 }
 
+TEST_F(KnowledgeStoreTest, RemovingARecycledCategoryLeavesTheTagsItsPointsAlreadyLeft) {
+    writeIds("4", "10");
+    write("recycle_kms.cls", {{"id", "parent", "name"}, {"4", "0", "R"}});
+    write("4.cps", {{"id", "class", "name", "tags_id"}, {"10", "4", "a.rtf", ";1;"}});
+    write("kms.tags",
+          {{"id", "parent", "name", "point_num", "class"}, {"1", "0", "T", "1", ";5;"}});
+    ASSERT_EQ(base.open(dir.path()), kOk);
+    sink.clear();
+
+    bool tagsChanged = true;
+    ASSERT_EQ(base.removeCategory(base.recycle().find(4), &tagsChanged), kOk);
+    EXPECT_FALSE(tagsChanged);
+    EXPECT_FALSE(fs::exists(index("4.cps")));
+    TagRecord* tag = base.tags().find(1);
+    EXPECT_EQ(tag->values.value(tag::kPointNum), "1");
+    EXPECT_EQ(tag->values.value(tag::kClass), ";5;");
+    using N = ChangeNotification;
+    EXPECT_THAT(sink.received(), ::testing::ElementsAre(N{7, StoreKind::Recycle, 4, 0},
+                                                        N{4, StoreKind::Recycle, 0, 0}));
+}
+
 TEST_F(KnowledgeStoreTest, RemovingALinkedCategoryLeavesTheUsersFolder) {
     fs::path own = dir / "mine";
     put(own / "doc.txt", "mine");
