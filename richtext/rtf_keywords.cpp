@@ -1,11 +1,24 @@
 #include "richtext/rtf_keywords.h"
 
+#include <cstdint>
 #include <unordered_map>
 
 namespace tarnel::richtext {
 namespace {
 
-using Map = std::unordered_map<std::string_view, Keyword>;
+// Control words are short: FNV-1a over their few letters costs less than the library's hash, and
+// the reader looks one up for every word of the file.
+struct WordHash {
+    std::size_t operator()(std::string_view word) const {
+        std::uint32_t hash = 2166136261u;
+        for (char c : word) {
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        }
+        return hash;
+    }
+};
+
+using Map = std::unordered_map<std::string_view, Keyword, WordHash>;
 
 Map buildKeywordMap() {
     Map map = {

@@ -1217,18 +1217,33 @@ void Parser::colorTableText(std::string_view text) {
 
 void Parser::pictureHex(std::string_view text) {
     std::string& data = m_picture.data;
-    for (char c : text) {
-        int digit = kHexDigits[static_cast<unsigned char>(c)];
+    std::size_t start = data.size();
+    data.resize(start + text.size() / 2 + 1);
+    char* out = data.data() + start;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        int digit = kHexDigits[static_cast<unsigned char>(text[pos])];
+        // Pictures are mostly unbroken pairs of digits: take two at a time while they last.
+        if (m_pictureNibble < 0 && digit >= 0 && pos + 1 < text.size()) {
+            int low = kHexDigits[static_cast<unsigned char>(text[pos + 1])];
+            if (low >= 0) {
+                *out++ = static_cast<char>(digit * 16 + low);
+                pos += 2;
+                continue;
+            }
+        }
+        ++pos;
         if (digit < 0) {
             continue;
         }
         if (m_pictureNibble < 0) {
             m_pictureNibble = digit;
         } else {
-            data += static_cast<char>(m_pictureNibble * 16 + digit);
+            *out++ = static_cast<char>(m_pictureNibble * 16 + digit);
             m_pictureNibble = -1;
         }
     }
+    data.resize(static_cast<std::size_t>(out - data.data()));
 }
 
 void Parser::finishPicture() {
