@@ -1193,7 +1193,9 @@ void Parser::finishFontEntry() {
         m_fontEntry.codePage > 0 ? m_fontEntry.codePage : codePageOfCharset(m_fontEntry.charset);
     std::string& name = m_fontEntry.name;
     std::erase_if(name, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    m_fonts[m_fontEntry.number] = {cutToCharacters(trimmed(name), kMaxFontNameBytes), ownCodePage};
+    // Trimmed after the cut too, as a cut can end in a blank that a second read would trim.
+    std::string cut = cutToCharacters(trimmed(name), kMaxFontNameBytes);
+    m_fonts[m_fontEntry.number] = {std::string(trimmed(cut)), ownCodePage};
 }
 
 int Parser::fontEntryCodePage() const {

@@ -451,11 +451,14 @@ INSTANTIATE_TEST_SUITE_P(
         LinearCase{"LongRomanList", listOf(kLevelLowerRoman, kMebibyte)}),
     [](const testing::TestParamInfo<LinearCase>& info) { return std::string(info.param.name); });
 
-TEST(RtfReaderTest, CutsAFontNameAtACharacter) {
-    std::string name = std::string(254, 'x') + "你";
-    ReadResult result = read("{\\rtf1{\\fonttbl{\\f0\\fcharset134 " + name + ";}}\\f0 a}");
-    const auto& run = std::get<TextRun>(result.document.paragraphs.at(0).content.at(0));
-    EXPECT_EQ(run.format.font, std::string(254, 'x'));
+std::string fontOfFirstRun(const std::string& fontName) {
+    ReadResult result = read("{\\rtf1{\\fonttbl{\\f0\\fcharset134 " + fontName + ";}}\\f0 a}");
+    return std::get<TextRun>(result.document.paragraphs.at(0).content.at(0)).format.font.str();
+}
+
+TEST(RtfReaderTest, CutsAFontNameAtACharacterAndLeavesNoBlankAtTheCut) {
+    EXPECT_EQ(fontOfFirstRun(std::string(254, 'x') + "你"), std::string(254, 'x'));
+    EXPECT_EQ(fontOfFirstRun(std::string(254, 'x') + " y"), std::string(254, 'x'));
 }
 
 TEST(RtfReaderTest, EveryCutOfARealFileReadsAndSaysSo) {
