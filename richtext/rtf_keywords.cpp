@@ -2,23 +2,66 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 namespace tarnel::richtext {
 namespace {
 
-// Control words are short: FNV-1a over their few letters costs less than the library's hash, and
-// the reader looks one up for every word of the file.
-struct WordHash {
-    std::size_t operator()(std::string_view word) const {
-        std::uint32_t hash = 2166136261u;
-        for (char c : word) {
-            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-        }
-        return hash;
-    }
-};
+using Map = std::unordered_map<std::string_view, Keyword>;
 
-using Map = std::unordered_map<std::string_view, Keyword, WordHash>;
+// The reader looks a keyword up for every control word of the file, so the map is laid out once
+// as an open-addressed table of a power-of-two size (at most half full), hashed with FNV-1a over
+// the word's few letters.
+class KeywordTable {
+public:
+    explicit KeywordTable(const Map& map) {
+        std::size_t size = 1;
+        while (size < 2 * map.size()) {
+            size *= 2;
+        }
+        m_slots.resize(size);
+        m_mask = size - 1;
+        for (const auto& [name, keyword] : map) {
+            std::size_t slot = hash(name) & m_mask;
+            while (!m_slots[slot].name.empty()) {
+                slot = (slot + 1) & m_mask;
+            }
+            m_slots[slot] = {name, keyword};
+        }
+    }
+
+    Keyword find(std::string_view name) const {
+        if (name.empty()) {
+            return Keyword::Unknown;
+        }
+        for (std::size_t slot = hash(name) & m_mask;; slot = (slot + 1) & m_mask) {
+            const Slot& entry = m_slots[slot];
+            if (entry.name.empty()) {
+                return Keyword::Unknown;
+            }
+            if (entry.name == name) {
+                return entry.keyword;
+            }
+        }
+    }
+
+private:
+    struct Slot {
+        std::string_view name;
+        Keyword keyword = Keyword::Unknown;
+    };
+
+    static std::size_t hash(std::string_view word) {
+        std::uint32_t value = 2166136261u;
+        for (char c : word) {
+            value = (value ^ static_cast<unsigned char>(c)) * 16777619u;
+        }
+        return value;
+    }
+
+    std::vector<Slot> m_slots;
+    std::size_t m_mask = 0;
+};
 
 Map buildKeywordMap() {
     Map map = {
@@ -155,9 +198,8 @@ Map buildKeywordMap() {
 } // namespace
 
 Keyword lookupKeyword(std::string_view name) {
-    static const Map kKeywords = buildKeywordMap();
-    auto found = kKeywords.find(name);
-    return found == kKeywords.end() ? Keyword::Unknown : found->second;
+    static const KeywordTable kKeywords(buildKeywordMap());
+    return kKeywords.find(name);
 }
 
 } // namespace tarnel::richtext

@@ -1,6 +1,7 @@
 #include "richtext/rtf_tokenizer.h"
 
 #include <array>
+#include <cstdint>
 #include <limits>
 
 namespace tarnel::richtext {
@@ -23,17 +24,22 @@ constexpr bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+constexpr std::array<std::int8_t, 256> kHexValues = [] {
+    std::array<std::int8_t, 256> table{};
+    table.fill(-1);
+    for (int i = 0; i < 10; ++i) {
+        table['0' + i] = static_cast<std::int8_t>(i);
+    }
+    for (int i = 0; i < 6; ++i) {
+        table['a' + i] = static_cast<std::int8_t>(10 + i);
+        table['A' + i] = static_cast<std::int8_t>(10 + i);
+    }
+    return table;
+}();
+
+// -1 when c is no hexadecimal digit.
 int hexValue(char c) {
-    if (isDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    return kHexValues[static_cast<unsigned char>(c)];
 }
 
 bool isIgnorable(char c) {
