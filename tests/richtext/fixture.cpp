@@ -3,6 +3,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <cstdlib>
+#include <stdexcept>
 
 namespace tarnel::richtext::test {
 
@@ -11,8 +12,14 @@ std::filesystem::path fixturePath(const std::string& name) {
     return std::filesystem::path(root != nullptr ? root : ".") / "tests/richtext/fixtures" / name;
 }
 
+// A missing fixture must fail its test, not quietly read as an empty file.
 std::string fixtureBytes(const std::string& name) {
-    return tarnel::test::readBytes(fixturePath(name));
+    const std::filesystem::path path = fixturePath(name);
+    if (!std::filesystem::is_regular_file(path)) {
+        throw std::runtime_error("missing fixture " + path.string() +
+                                 " (is TARNEL_TEST_SOURCE_DIR the source root?)");
+    }
+    return tarnel::test::readBytes(path);
 }
 
 } // namespace tarnel::richtext::test
