@@ -20,7 +20,7 @@ IdCounters::IdCounters(const platform::FileSystem& fileSystem, std::filesystem::
 void IdCounters::reset() {
     m_header = headerOf(counters::kNames);
     m_valueRow = Record(counters::kNames.size());
-    m_version = kStoreVersion;
+    m_version = app::kStoreVersion;
     m_highest.fill(0);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/program_version.h"
 #include "platform/file_system.h"
 #include "store/attribute_tables.h"
 #include "store/record.h"
@@ -14,8 +15,6 @@
 namespace tarnel::store {
 
 enum class IdKind { Category = 0, Point, Tag, Comment, Attachment };
-
-inline constexpr int kStoreVersion = 210;
 
 class IdCounters {
 public:
@@ -48,7 +47,7 @@ private:
     std::vector<std::string> m_header;
     // The value row as read, so that the values of columns other than the six survive a save.
     Record m_valueRow{counters::kNames.size()};
-    int m_version = kStoreVersion;
+    int m_version = app::kStoreVersion;
     std::array<long long, 5> m_highest{};
 };
 
