@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/result_codes.h"
 #include "store/table_file.h"
 
 #include <array>
@@ -97,6 +98,22 @@ void addColumnsForUnknownValues(const Record& record, std::vector<std::string>& 
 
 // Appends the header row. Same results as appendRow.
 int appendHeader(std::span<const std::string> header, std::string& out);
+
+// Encodes a whole table file: the header row, then the values of rows[first...] (each row a
+// pointer-like holder of a node with a member values). Columns for unknown values are added to
+// the header first, as addColumnsForUnknownValues says. Same results as appendRow.
+template <class Rows>
+int encodeTable(const Rows& rows, std::size_t first, std::vector<std::string>& header,
+                ColumnMap& map, std::string& out) {
+    for (std::size_t i = first; i < rows.size(); ++i) {
+        addColumnsForUnknownValues(rows[i]->values, header, map);
+    }
+    int rc = appendHeader(header, out);
+    for (std::size_t i = first; rc == kOk && i < rows.size(); ++i) {
+        rc = appendRecord(rows[i]->values, map, out);
+    }
+    return rc;
+}
 
 // Decimal text of an integer ("%ld").
 std::string decimal(long long value);

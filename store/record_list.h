@@ -61,16 +61,8 @@ public:
         if (m_records.empty()) {
             rc = m_file.remove();
         } else {
-            for (const auto& record : m_records) {
-                addColumnsForUnknownValues(record->values, m_header, m_map);
-            }
             std::string bytes;
-            rc = appendHeader(m_header, bytes);
-            for (const auto& record : m_records) {
-                if (rc == kOk) {
-                    rc = appendRecord(record->values, m_map, bytes);
-                }
-            }
+            rc = encodeTable(m_records, 0, m_header, m_map, bytes);
             if (rc == kOk) {
                 rc = m_file.replace(bytes);
             }

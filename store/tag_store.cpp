@@ -70,14 +70,8 @@ int TagStore::save() {
     if (m_tree.rows().size() <= 1) {
         return m_file.remove();
     }
-    for (std::size_t i = 1; i < m_tree.rows().size(); ++i) {
-        addColumnsForUnknownValues(m_tree.rows()[i]->values, m_header, m_map);
-    }
     std::string bytes;
-    int rc = appendHeader(m_header, bytes);
-    for (std::size_t i = 1; rc == kOk && i < m_tree.rows().size(); ++i) {
-        rc = appendRecord(m_tree.rows()[i]->values, m_map, bytes);
-    }
+    int rc = encodeTable(m_tree.rows(), 1, m_header, m_map, bytes);
     return rc == kOk ? m_file.replace(bytes) : rc;
 }
 
