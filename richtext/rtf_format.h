@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string_view>
 
 // Facts of the rich-text format that its reader and its writer share.
@@ -10,6 +12,25 @@ inline constexpr std::string_view kRtfSignature = "{\\rtf";
 
 inline constexpr bool hasRtfSignature(std::string_view bytes) {
     return bytes.substr(0, kRtfSignature.size()) == kRtfSignature;
+}
+
+// The value of a hexadecimal digit (either case), -1 for any other byte; \'hh escapes and picture
+// data are read with it.
+inline constexpr std::array<std::int8_t, 256> kHexDigitValues = [] {
+    std::array<std::int8_t, 256> table{};
+    table.fill(-1);
+    for (int i = 0; i < 10; ++i) {
+        table['0' + i] = static_cast<std::int8_t>(i);
+    }
+    for (int i = 0; i < 6; ++i) {
+        table['a' + i] = static_cast<std::int8_t>(10 + i);
+        table['A' + i] = static_cast<std::int8_t>(10 + i);
+    }
+    return table;
+}();
+
+inline constexpr int hexDigitValue(char c) {
+    return kHexDigitValues[static_cast<unsigned char>(c)];
 }
 
 inline constexpr int kCodePageAnsi = 1252;

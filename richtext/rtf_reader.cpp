@@ -108,19 +108,6 @@ struct FieldFrame {
     std::optional<std::int32_t> link; // index into the reader's links; -1 for no hyperlink
 };
 
-constexpr std::array<std::int8_t, 256> kHexDigits = [] {
-    std::array<std::int8_t, 256> table{};
-    table.fill(-1);
-    for (int i = 0; i < 10; ++i) {
-        table['0' + i] = static_cast<std::int8_t>(i);
-    }
-    for (int i = 0; i < 6; ++i) {
-        table['a' + i] = static_cast<std::int8_t>(10 + i);
-        table['A' + i] = static_cast<std::int8_t>(10 + i);
-    }
-    return table;
-}();
-
 ListKind listKindOfLevelFormat(int format) {
     switch (format) {
     case kLevelDecimal:
@@ -1224,10 +1211,10 @@ void Parser::pictureHex(std::string_view text) {
     char* out = data.data() + start;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        int digit = kHexDigits[static_cast<unsigned char>(text[pos])];
+        int digit = hexDigitValue(text[pos]);
         // Pictures are mostly unbroken pairs of digits: take two at a time while they last.
         if (m_pictureNibble < 0 && digit >= 0 && pos + 1 < text.size()) {
-            int low = kHexDigits[static_cast<unsigned char>(text[pos + 1])];
+            int low = hexDigitValue(text[pos + 1]);
             if (low >= 0) {
                 *out++ = static_cast<char>(digit * 16 + low);
                 pos += 2;

@@ -1,5 +1,7 @@
 #include "richtext/rtf_tokenizer.h"
 
+#include "richtext/rtf_format.h"
+
 #include <array>
 #include <cstdint>
 #include <limits>
@@ -22,24 +24,6 @@ constexpr bool isLetter(char c) {
 }
 constexpr bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-constexpr std::array<std::int8_t, 256> kHexValues = [] {
-    std::array<std::int8_t, 256> table{};
-    table.fill(-1);
-    for (int i = 0; i < 10; ++i) {
-        table['0' + i] = static_cast<std::int8_t>(i);
-    }
-    for (int i = 0; i < 6; ++i) {
-        table['a' + i] = static_cast<std::int8_t>(10 + i);
-        table['A' + i] = static_cast<std::int8_t>(10 + i);
-    }
-    return table;
-}();
-
-// -1 when c is no hexadecimal digit.
-int hexValue(char c) {
-    return kHexValues[static_cast<unsigned char>(c)];
 }
 
 bool isIgnorable(char c) {
@@ -102,8 +86,8 @@ RtfToken RtfTokenizer::readControl(std::size_t start) {
         return readControlWord(start);
     }
     if (c == '\'') {
-        int high = after + 1 < m_input.size() ? hexValue(m_input[after + 1]) : -1;
-        int low = after + 2 < m_input.size() ? hexValue(m_input[after + 2]) : -1;
+        int high = after + 1 < m_input.size() ? hexDigitValue(m_input[after + 1]) : -1;
+        int low = after + 2 < m_input.size() ? hexDigitValue(m_input[after + 2]) : -1;
         if (high < 0 || low < 0) {
             if (after + 2 >= m_input.size()) {
                 m_truncated = true;
