@@ -183,25 +183,11 @@ int CategoryStore::add(std::unique_ptr<CategoryRecord> record, CategoryRecord* p
 }
 
 int CategoryStore::moveUp(CategoryRecord* record) {
-    if (!record) {
-        return kMissingRecord;
-    }
-    if (!m_tree.contains(record)) {
-        return kNoRecord;
-    }
-    m_tree.moveUp(record);
-    return kOk;
+    return m_tree.moveAmongSiblings(record, RecordTree<CategoryRecord>::Direction::Up);
 }
 
 int CategoryStore::moveDown(CategoryRecord* record) {
-    if (!record) {
-        return kMissingRecord;
-    }
-    if (!m_tree.contains(record)) {
-        return kNoRecord;
-    }
-    m_tree.moveDown(record);
-    return kOk;
+    return m_tree.moveAmongSiblings(record, RecordTree<CategoryRecord>::Direction::Down);
 }
 
 void CategoryStore::adoptBlock(Rows& block) {

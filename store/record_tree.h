@@ -194,6 +194,25 @@ public:
         return next && swapBlocks(node, next);
     }
 
+    enum class Direction { Up, Down };
+
+    // The stores' move up and move down: kMissingRecord without a record, kNoRecord when it is
+    // not in the tree, else kOk (the first child stays first, the last stays last).
+    int moveAmongSiblings(Node* node, Direction direction) {
+        if (!node) {
+            return kMissingRecord;
+        }
+        if (!contains(node)) {
+            return kNoRecord;
+        }
+        if (direction == Direction::Up) {
+            moveUp(node);
+        } else {
+            moveDown(node);
+        }
+        return kOk;
+    }
+
 private:
     Node* siblingBefore(const Node* node) const {
         if (!contains(node) || !node->parent) {

@@ -105,25 +105,11 @@ int TagStore::add(std::unique_ptr<TagRecord> record, TagRecord* parent, int n) {
 }
 
 int TagStore::moveUp(TagRecord* record) {
-    if (!record) {
-        return kMissingRecord;
-    }
-    if (!m_tree.contains(record)) {
-        return kNoRecord;
-    }
-    m_tree.moveUp(record);
-    return kOk;
+    return m_tree.moveAmongSiblings(record, RecordTree<TagRecord>::Direction::Up);
 }
 
 int TagStore::moveDown(TagRecord* record) {
-    if (!record) {
-        return kMissingRecord;
-    }
-    if (!m_tree.contains(record)) {
-        return kNoRecord;
-    }
-    m_tree.moveDown(record);
-    return kOk;
+    return m_tree.moveAmongSiblings(record, RecordTree<TagRecord>::Direction::Down);
 }
 
 int TagStore::moveUnder(TagRecord* record, TagRecord* newParent) {
