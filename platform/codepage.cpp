@@ -1,8 +1,11 @@
 #include "platform/codepage.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
+#include <vector>
 
 namespace tarnel::platform {
 namespace {
@@ -122,6 +125,122 @@ std::string sanitizedUtf8(std::string_view text) {
     return out;
 }
 
+// The two-byte characters of GB18030 (lead 0x81-0xFE, trail 0x40-0x7E or 0x80-0xFE) hold
+// nearly every name a user writes. Their UTF-8 forms are taken once from the system converter,
+// a row of one lead byte per call, so that decoding them needs no converter call at all.
+class TwoByteTable {
+public:
+    static const TwoByteTable& instance() {
+        static const TwoByteTable table;
+        return table;
+    }
+
+    // Appends the UTF-8 form of the pair; false (out unchanged) when the table has none.
+    bool append(unsigned char lead, unsigned char trail, std::string& out) const {
+        if (lead < kFirstLead || lead == 0xFF || trail < kFirstTrail || trail == 0x7F ||
+            trail == 0xFF) {
+            return false;
+        }
+        const Entry& entry = m_entries[index(lead, trail)];
+        if (entry.length == 0) {
+            return false;
+        }
+        out.append(entry.bytes.data(), entry.length);
+        return true;
+    }
+
+private:
+    static constexpr unsigned char kFirstLead = 0x81;
+    static constexpr unsigned char kFirstTrail = 0x40;
+    static constexpr std::size_t kTrailCount = 0xFF - kFirstTrail;
+
+    struct Entry {
+        std::array<char, 3> bytes{};
+        std::uint8_t length = 0;
+    };
+
+    static std::size_t index(unsigned char lead, unsigned char trail) {
+        return static_cast<std::size_t>(lead - kFirstLead) * kTrailCount + (trail - kFirstTrail);
+    }
+
+    static std::vector<unsigned char> trailBytes() {
+        std::vector<unsigned char> trails;
+        for (unsigned trail = kFirstTrail; trail < 0xFF; ++trail) {
+            if (trail != 0x7F) {
+                trails.push_back(static_cast<unsigned char>(trail));
+            }
+        }
+        return trails;
+    }
+
+    TwoByteTable() : m_entries(static_cast<std::size_t>(0xFF - kFirstLead) * kTrailCount) {
+        Converter decoder("UTF-8", "GB18030");
+        if (!decoder.valid()) {
+            return;
+        }
+        std::vector<unsigned char> trails = trailBytes();
+        for (unsigned lead = kFirstLead; lead < 0xFF; ++lead) {
+            std::string row;
+            for (unsigned char trail : trails) {
+                row += static_cast<char>(lead);
+                row += static_cast<char>(trail);
+            }
+            const char* in = row.data();
+            std::size_t len = row.size();
+            std::string utf8;
+            if (decoder.convert(in, len, utf8) != Converter::Stop::Done) {
+                continue;
+            }
+            fillRow(static_cast<unsigned char>(lead), trails, utf8);
+        }
+    }
+
+    // Spreads one converted row over its entries; a row that does not split into exactly one
+    // character of at most three bytes per pair is left out, and decodes through the converter.
+    void fillRow(unsigned char lead, const std::vector<unsigned char>& trails,
+                 std::string_view utf8) {
+        std::vector<Entry> row;
+        while (!utf8.empty()) {
+            std::size_t n = utf8SequenceLength(utf8);
+            if (n == 0 || n > 3) {
+                return;
+            }
+            Entry entry;
+            std::copy_n(utf8.begin(), n, entry.bytes.begin());
+            entry.length = static_cast<std::uint8_t>(n);
+            row.push_back(entry);
+            utf8.remove_prefix(n);
+        }
+        if (row.size() != trails.size()) {
+            return;
+        }
+        for (std::size_t i = 0; i < trails.size(); ++i) {
+            m_entries[index(lead, trails[i])] = row[i];
+        }
+    }
+
+    std::vector<Entry> m_entries;
+};
+
+// ASCII and two-byte characters only; false as soon as anything else (a four-byte character, an
+// invalid byte) needs the converter's handling.
+bool decodeThroughTable(std::string_view gb, std::string& out) {
+    const TwoByteTable& table = TwoByteTable::instance();
+    for (std::size_t i = 0; i < gb.size();) {
+        auto lead = static_cast<unsigned char>(gb[i]);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        if (i + 1 >= gb.size() || !table.append(lead, static_cast<unsigned char>(gb[i + 1]), out)) {
+            return false;
+        }
+        i += 2;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string gbToUtf8(std::string_view gb) {
@@ -130,6 +249,10 @@ std::string gbToUtf8(std::string_view gb) {
     }
     std::string out;
     out.reserve(gb.size() * 3 / 2);
+    if (decodeThroughTable(gb, out)) {
+        return out;
+    }
+    out.clear();
     const char* in = gb.data();
     std::size_t len = gb.size();
     Converter& decoder = gbDecoder();

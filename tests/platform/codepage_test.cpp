@@ -83,5 +83,32 @@ TEST(CodepageTest, EveryBmpCharacterRoundTrips) {
     }
 }
 
+// Text of ASCII and two-byte characters decodes through a table, anything else through the
+// system converter; both must agree on every two-byte character. A four-byte character after the
+// pair sends the whole text down the converter's way.
+TEST(CodepageTest, EveryTwoByteCharacterDecodesAsTheConverterDoes) {
+    const std::string fourByte = "\x81\x30\x81\x30"; // U+0080
+    const std::string fourByteUtf8 = "\xC2\x80";
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F) {
+                continue;
+            }
+            std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+            std::string throughConverter = gbToUtf8("a" + pair + fourByte);
+            ASSERT_EQ("a" + gbToUtf8(pair) + fourByteUtf8, throughConverter)
+                << std::hex << lead << " " << trail;
+        }
+    }
+}
+
+TEST(CodepageTest, ABrokenPairFallsBackToReplacementPerByte) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    // 0x7F and 0xFF are no trail bytes: the lead byte alone is replaced, the next byte decodes.
+    EXPECT_EQ(gbToUtf8("\xD6\xD0\x81\x7F"), "\xE4\xB8\xAD" + fffd + "\x7F");
+    EXPECT_EQ(gbToUtf8("\xD6\xD0\x80"), "\xE4\xB8\xAD" + fffd);
+    EXPECT_EQ(gbToUtf8("\xD6\xD0\xFF\xCE\xC4"), "\xE4\xB8\xAD" + fffd + "\xE6\x96\x87");
+}
+
 } // namespace
 } // namespace tarnel::platform
