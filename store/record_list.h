@@ -5,6 +5,7 @@
 #include "store/result_codes.h"
 #include "store/table_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -16,6 +17,13 @@
 // kSkipsNonPositiveIds. The list owns its records. Not thread-safe.
 namespace tarnel::store {
 
+// The header of a list file and its column map. Nearly every list file carries the standard
+// header, so lists share that one layout and a large base does not hold it once per category.
+struct ListLayout {
+    std::vector<std::string> header;
+    ColumnMap map;
+};
+
 // A list that may hold records, or one that holds none and has no file (the category root's
 // point list: the file of id 0 belongs to the recycle root).
 enum class ListHolding { Records, Nothing };
@@ -26,26 +34,24 @@ public:
 
     RecordList(const platform::FileSystem& fileSystem, std::filesystem::path file,
                ListHolding holding)
-        : m_file(fileSystem, std::move(file)), m_holding(holding) {
-        resetHeader();
-    }
+        : m_file(fileSystem, std::move(file)), m_holding(holding), m_layout(standardLayout()) {}
 
     // Reads the file. 0; 13 when it does not exist (an empty list, not an error); else the table
     // file's error or 17 without an `id` column, and the list is empty.
     int load() {
         clearRecords();
-        resetHeader();
+        m_layout = standardLayout();
         if (m_holding == ListHolding::Nothing) {
             return m_loadResult = kFileMissing;
         }
         int rc = m_file.read([this](std::size_t index, RawRow row) { takeRow(index, row); });
-        if (rc == kOk && !m_header.empty() && !m_map.hasColumn(0)) {
+        if (rc == kOk && !m_layout->header.empty() && !m_layout->map.hasColumn(0)) {
             m_file.markDamaged();
             rc = kDamagedFile;
         }
         if (rc != kOk) {
             clearRecords();
-            resetHeader();
+            m_layout = standardLayout();
         }
         m_changed = false;
         return m_loadResult = rc;
@@ -62,7 +68,13 @@ public:
             rc = m_file.remove();
         } else {
             std::string bytes;
-            rc = encodeTable(m_records, 0, m_header, m_map, bytes);
+            // Encoding may add columns for values moved in from another file; the shared layout
+            // stays as it is and the list takes the grown copy.
+            ListLayout layout = *m_layout;
+            rc = encodeTable(m_records, 0, layout.header, layout.map, bytes);
+            if (layout.header.size() != m_layout->header.size()) {
+                m_layout = std::make_shared<const ListLayout>(std::move(layout));
+            }
             if (rc == kOk) {
                 rc = m_file.replace(bytes);
             }
@@ -118,18 +130,15 @@ public:
 private:
     void takeRow(std::size_t index, RawRow row) {
         if (index == 0) {
-            m_header.clear();
-            for (std::string_view name : row) {
-                m_header.push_back(decodeValue(name));
-            }
-            m_map = mapColumns(m_header, Rec::kAttributeNames);
+            m_layout = layoutOf(row);
             return;
         }
-        if (!m_map.hasColumn(0)) {
+        const ColumnMap& map = m_layout->map;
+        if (!map.hasColumn(0)) {
             return;
         }
         auto record = std::make_unique<Rec>();
-        record->values = recordFromRow(row, m_map, Rec::kAttributeNames.size());
+        record->values = recordFromRow(row, map, Rec::kAttributeNames.size());
         record->id = record->values.integer(0);
         if (Rec::kSkipsNonPositiveIds && record->id <= 0) {
             return;
@@ -138,9 +147,30 @@ private:
         m_records.push_back(std::move(record));
     }
 
-    void resetHeader() {
-        m_header = headerOf(Rec::kAttributeNames);
-        m_map = mapColumns(m_header, Rec::kAttributeNames);
+    static std::shared_ptr<const ListLayout> makeLayout(std::vector<std::string> header) {
+        ListLayout layout{std::move(header), {}};
+        layout.map = mapColumns(layout.header, Rec::kAttributeNames);
+        return std::make_shared<const ListLayout>(std::move(layout));
+    }
+
+    static const std::shared_ptr<const ListLayout>& standardLayout() {
+        static const std::shared_ptr<const ListLayout> layout =
+            makeLayout(headerOf(Rec::kAttributeNames));
+        return layout;
+    }
+
+    // The standard names are ASCII, so a header row that matches them byte for byte is the
+    // standard header whatever the file's encoding.
+    static std::shared_ptr<const ListLayout> layoutOf(RawRow row) {
+        const std::shared_ptr<const ListLayout>& standard = standardLayout();
+        if (std::equal(row.begin(), row.end(), standard->header.begin(), standard->header.end())) {
+            return standard;
+        }
+        std::vector<std::string> header;
+        for (std::string_view name : row) {
+            header.push_back(decodeValue(name));
+        }
+        return makeLayout(std::move(header));
     }
 
     void clearRecords() {
@@ -150,8 +180,7 @@ private:
 
     TableFile m_file;
     ListHolding m_holding;
-    std::vector<std::string> m_header;
-    ColumnMap m_map;
+    std::shared_ptr<const ListLayout> m_layout;
     Records m_records;
     std::unordered_map<long long, Rec*> m_byId;
     int m_loadResult = kFileMissing;

@@ -61,42 +61,38 @@ int findRows(std::string& bytes, std::vector<RowSpan>& rows) {
     return kOk;
 }
 
-std::size_t valueCount(std::string_view text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), tf::kValueSeparator)) + 1;
-}
-
-void splitValues(std::string_view text, std::vector<std::string_view>& values) {
-    values.clear();
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = text.find(tf::kValueSeparator, start);
-        if (end == std::string_view::npos) {
-            values.push_back(text.substr(start));
-            return;
-        }
-        values.push_back(text.substr(start, end - start));
-        start = end + 1;
+// Appends the row's values to values and returns how many there were.
+std::size_t splitValues(std::string_view text, std::vector<std::string_view>& values) {
+    std::size_t count = 1;
+    for (std::size_t end; (end = text.find(tf::kValueSeparator)) != std::string_view::npos;
+         ++count) {
+        values.push_back(text.substr(0, end));
+        text.remove_prefix(end + 1);
     }
+    values.push_back(text);
+    return count;
 }
 
+// Every row is split before any is visited, so that a damaged file visits nothing.
 int parseOwned(std::string& bytes, const RowVisitor& visit) {
     std::vector<RowSpan> rows;
     if (int rc = findRows(bytes, rows)) {
         return rc;
     }
+    if (rows.empty()) {
+        return kOk;
+    }
     std::string_view all(bytes);
-    if (!rows.empty()) {
-        std::size_t columns = valueCount(all.substr(rows[0].offset, rows[0].length));
-        for (const RowSpan& row : rows) {
-            if (valueCount(all.substr(row.offset, row.length)) != columns) {
-                return kDamagedFile;
-            }
+    std::vector<std::string_view> values;
+    std::size_t columns = splitValues(all.substr(rows[0].offset, rows[0].length), values);
+    values.reserve(columns * rows.size());
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        if (splitValues(all.substr(rows[i].offset, rows[i].length), values) != columns) {
+            return kDamagedFile;
         }
     }
-    std::vector<std::string_view> values;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        splitValues(all.substr(rows[i].offset, rows[i].length), values);
-        visit(i, values);
+        visit(i, RawRow(values.data() + i * columns, columns));
     }
     return kOk;
 }

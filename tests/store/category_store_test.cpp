@@ -391,6 +391,38 @@ TEST_F(CategoryStoreTest, AMissingContentFileLowersTheSizesAndRaisesTheCounters)
     EXPECT_EQ(displayTypes.size(), 4u);
 }
 
+// Lists read with the standard header share it; a save that must add a column for a value
+// moved in from another file changes that one list's header only.
+TEST_F(CategoryStoreTest, AColumnAddedForOneListLeavesTheOtherListsHeadersAlone) {
+    CategoryRecord* a = add(categories, categories.root(), "A");
+    CategoryRecord* b = add(categories, categories.root(), "B");
+    CategoryRecord* c = add(categories, categories.root(), "C");
+    std::vector<std::string> standard(point::kNames.begin(), point::kNames.end());
+    std::vector<std::string> row(standard.size());
+    row[point::kId] = "5";
+    row[point::kName] = "b.rtf";
+    put(indexFile("2.cps"), scrambledTable({standard, row}));
+    put(indexFile("3.cps"), scrambledTable({{"id", "name", "extra"}, {"9", "c.rtf", "kept"}}));
+    PointList& listA = categories.pointsOf(*a);
+    PointList& listB = categories.pointsOf(*b);
+    PointList& listC = categories.pointsOf(*c);
+    ASSERT_EQ(listB.size(), 1u);
+    ASSERT_EQ(listC.size(), 1u);
+
+    ASSERT_EQ(listA.add(listC.take(listC.find(9))), kOk);
+    ASSERT_EQ(listA.save(), kOk);
+    ASSERT_EQ(listB.save(), kOk);
+
+    std::vector<std::string> grown = standard;
+    grown.push_back("extra");
+    std::vector<std::string> moved(grown.size());
+    moved[point::kId] = "9";
+    moved[point::kName] = "c.rtf";
+    moved.back() = "kept";
+    EXPECT_EQ(test::readBytes(indexFile("1.cps")), scrambledTable({grown, moved}));
+    EXPECT_EQ(test::readBytes(indexFile("2.cps")), scrambledTable({standard, row}));
+}
+
 TEST_F(CategoryStoreTest, APointListWithoutAnIdColumnIsDamagedAndEmpty) {
     CategoryRecord* a = add(categories, categories.root(), "A");
     put(indexFile("1.cps"), scrambledTable({{"name"}, {"x"}}));
