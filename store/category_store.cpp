@@ -359,62 +359,121 @@ void CategoryStore::lowerSize(CategoryRecord& record, long long delta, Report re
     }
 }
 
-PointList& CategoryStore::pointsOf(CategoryRecord& record) {
-    if (record.points) {
-        return *record.points;
-    }
+ListHolding CategoryStore::holdingOf(const CategoryRecord& record) const {
     bool holdsNothing = m_kind == StoreKind::Category && !record.parent;
-    record.points =
-        std::make_unique<PointList>(m_context.fileSystem, m_context.layout.pointListFile(record.id),
-                                    holdsNothing ? ListHolding::Nothing : ListHolding::Records);
-    PointList& list = *record.points;
+    return holdsNothing ? ListHolding::Nothing : ListHolding::Records;
+}
+
+std::unique_ptr<PointList> CategoryStore::readPointList(const CategoryRecord& record) const {
+    auto list = std::make_unique<PointList>(
+        m_context.fileSystem, m_context.layout.pointListFile(record.id), holdingOf(record));
     if (m_context.localFiles) {
-        list.load();
-    }
-    if (list.size() == 0) {
-        return list;
-    }
-    // One listing of the folder instead of one look-up per point.
-    int err = 0;
-    std::vector<std::string> files = platform::fileNamesIn(folderOf(record), err);
-    bool inRecycleRoot = m_kind == StoreKind::Recycle && !record.parent;
-    for (const auto& point : list.records()) {
-        m_context.counters.raise(IdKind::Point, point->id);
-        m_context.counters.raise(IdKind::Comment, point->id);
-        if (point->values.integer(point::kState) != 0) {
-            std::string fileName = inRecycleRoot ? idPrefixedName(point->id, point->name())
-                                                 : std::string(point->name());
-            bool present = std::binary_search(files.begin(), files.end(), fileName);
-            if (!present) {
-                long long pointSize = point->values.integer(point::kPointSize);
-                if (pointSize != 0) {
-                    lowerSize(record, pointSize, Report::Silently);
-                    point->values.clear(point::kPointSize);
-                }
-                point->values.setInteger(point::kState, 0);
-                list.markChanged();
-            }
-        }
-        point->displayType = &m_context.displayTypes.of(point->name());
+        list->load();
     }
     return list;
 }
 
-AttachmentList& CategoryStore::attachmentsOf(CategoryRecord& record) {
-    if (record.attachments) {
-        return *record.attachments;
+std::vector<std::size_t> CategoryStore::missingContentIn(const CategoryRecord& record,
+                                                         const PointList& list) const {
+    std::vector<std::size_t> missing;
+    if (list.size() == 0) {
+        return missing;
     }
-    bool holdsNothing = m_kind == StoreKind::Category && !record.parent;
-    record.attachments = std::make_unique<AttachmentList>(
-        m_context.fileSystem, m_context.layout.attachmentListFile(record.id),
-        holdsNothing ? ListHolding::Nothing : ListHolding::Records);
+    // One listing of the folder instead of one look-up per point.
+    int err = 0;
+    std::vector<std::string> files = platform::fileNamesIn(folderOf(record), err);
+    auto present = [&](std::string_view name) {
+        return std::binary_search(files.begin(), files.end(), name, std::less<>());
+    };
+    bool inRecycleRoot = m_kind == StoreKind::Recycle && !record.parent;
+    const PointList::Records& points = list.records();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const PointRecord& point = *points[i];
+        if (point.values.integer(point::kState) == 0) {
+            continue;
+        }
+        if (!(inRecycleRoot ? present(idPrefixedName(point.id, point.name()))
+                            : present(point.name()))) {
+            missing.push_back(i);
+        }
+    }
+    return missing;
+}
+
+void CategoryStore::settlePoints(CategoryRecord& record, std::unique_ptr<PointList> list,
+                                 const std::vector<std::size_t>& missing) {
+    record.points = std::move(list);
+    const PointList::Records& points = record.points->records();
+    for (std::size_t i : missing) {
+        PointRecord& point = *points[i];
+        long long pointSize = point.values.integer(point::kPointSize);
+        if (pointSize != 0) {
+            lowerSize(record, pointSize, Report::Silently);
+            point.values.clear(point::kPointSize);
+        }
+        point.values.setInteger(point::kState, 0);
+        record.points->markChanged();
+    }
+    for (const auto& point : points) {
+        m_context.counters.raise(IdKind::Point, point->id);
+        m_context.counters.raise(IdKind::Comment, point->id);
+        point->displayType = &m_context.displayTypes.of(point->name());
+    }
+}
+
+PointList& CategoryStore::pointsOf(CategoryRecord& record) {
+    if (!record.points) {
+        std::unique_ptr<PointList> list = readPointList(record);
+        std::vector<std::size_t> missing = missingContentIn(record, *list);
+        settlePoints(record, std::move(list), missing);
+    }
+    return *record.points;
+}
+
+std::unique_ptr<AttachmentList>
+CategoryStore::readAttachmentList(const CategoryRecord& record) const {
+    auto list = std::make_unique<AttachmentList>(
+        m_context.fileSystem, m_context.layout.attachmentListFile(record.id), holdingOf(record));
     if (m_context.localFiles) {
-        record.attachments->load();
+        list->load();
     }
+    return list;
+}
+
+void CategoryStore::settleAttachments(CategoryRecord& record,
+                                      std::unique_ptr<AttachmentList> list) {
+    record.attachments = std::move(list);
     for (const auto& attachment : record.attachments->records()) {
         m_context.counters.raise(IdKind::Attachment, attachment->id);
     }
+}
+
+AttachmentList& CategoryStore::attachmentsOf(CategoryRecord& record) {
+    if (!record.attachments) {
+        settleAttachments(record, readAttachmentList(record));
+    }
     return *record.attachments;
+}
+
+CategoryStore::UnsettledLists CategoryStore::readLists(const CategoryRecord& record) const {
+    UnsettledLists lists;
+    if (!record.points) {
+        lists.points = readPointList(record);
+        lists.missingContent = missingContentIn(record, *lists.points);
+    }
+    if (!record.attachments) {
+        lists.attachments = readAttachmentList(record);
+    }
+    return lists;
+}
+
+void CategoryStore::settleLists(CategoryRecord& record, UnsettledLists lists) {
+    if (lists.points && !record.points) {
+        settlePoints(record, std::move(lists.points), lists.missingContent);
+    }
+    if (lists.attachments && !record.attachments) {
+        settleAttachments(record, std::move(lists.attachments));
+    }
 }
 
 int CategoryStore::addPoint(CategoryRecord& record, std::unique_ptr<PointRecord> point) {

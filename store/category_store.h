@@ -139,6 +139,20 @@ public:
     PointList& pointsOf(CategoryRecord& record);
     // The attachment list, loaded from "<id>.cas" on first use; raises the attachment counter.
     AttachmentList& attachmentsOf(CategoryRecord& record);
+
+    // The lists a category does not hold yet, read from disk but not yet taken into the store,
+    // with the points whose content file is missing. Reading changes nothing,
+    // so the lists of many categories can be read on several threads at once, as long as
+    // nothing changes the store meanwhile.
+    struct UnsettledLists {
+        std::unique_ptr<PointList> points;
+        std::unique_ptr<AttachmentList> attachments;
+        std::vector<std::size_t> missingContent; // indexes into points, in list order
+    };
+    UnsettledLists readLists(const CategoryRecord& record) const;
+    // Takes read lists into the record with every effect of pointsOf and attachmentsOf; a list
+    // the record meanwhile holds is kept.
+    void settleLists(CategoryRecord& record, UnsettledLists lists);
     // Adds a point at the end of the category's list, setting its display type. Same results as
     // PointList::add.
     int addPoint(CategoryRecord& record, std::unique_ptr<PointRecord> point);
@@ -153,6 +167,16 @@ public:
     void lowerSize(CategoryRecord& record, long long delta, Report report);
 
 private:
+    ListHolding holdingOf(const CategoryRecord& record) const;
+    std::unique_ptr<PointList> readPointList(const CategoryRecord& record) const;
+    // The points of the list that have `state` set but no content file in the folder.
+    std::vector<std::size_t> missingContentIn(const CategoryRecord& record,
+                                              const PointList& list) const;
+    // The missing-content rule for those points, the counters and the display types.
+    void settlePoints(CategoryRecord& record, std::unique_ptr<PointList> list,
+                      const std::vector<std::size_t>& missing);
+    std::unique_ptr<AttachmentList> readAttachmentList(const CategoryRecord& record) const;
+    void settleAttachments(CategoryRecord& record, std::unique_ptr<AttachmentList> list);
     void notify(int code, long long id);
     std::unique_ptr<CategoryRecord> makeRoot() const;
     std::vector<std::string_view> newHeaderNames() const;

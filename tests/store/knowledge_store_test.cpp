@@ -107,6 +107,110 @@ TEST_F(KnowledgeStoreTest, CountersFollowTheFilesWhenKmsIdsIsSmallerOrLost) {
     EXPECT_EQ(base.counters().next(IdKind::Attachment), 78);
 }
 
+// Sixty categories, two levels deep, each with a point whose content is there, one whose
+// content is missing and one already known missing, and an attachment; the recycle root keeps
+// its points under "<id>_<name>".
+class ManyListsTest : public KnowledgeStoreTest {
+protected:
+    static constexpr int kCategories = 60;
+    static constexpr long long kSize = 10000;
+
+    static int parentOf(int id) { return id <= 10 ? 0 : id % 10 + 1; }
+    static std::string nameOf(int id) { return (id <= 10 ? "T" : "C") + std::to_string(id); }
+    fs::path folderOf(int id) {
+        fs::path top = resource(nameOf(id <= 10 ? id : parentOf(id)));
+        return id <= 10 ? top : top / nameOf(id);
+    }
+
+    void SetUp() override {
+        std::vector<std::vector<std::string>> rows = {{"id", "parent", "name", "size"}};
+        auto addRow = [&](int id) {
+            rows.push_back({std::to_string(id), std::to_string(parentOf(id)), nameOf(id),
+                            std::to_string(kSize)});
+        };
+        for (int top = 1; top <= 10; ++top) {
+            addRow(top);
+            for (int id = 11; id <= kCategories; ++id) {
+                if (parentOf(id) == top) {
+                    addRow(id);
+                }
+            }
+        }
+        for (int id = 1; id <= kCategories; ++id) {
+            put(folderOf(id) / "p1.rtf", "x");
+            std::string first = std::to_string(10 * id);
+            write(std::to_string(id) + ".cps", {{"id", "name", "point_size", "state"},
+                                                {first + "1", "p1.rtf", "10", "1"},
+                                                {first + "2", "p2.mht", "20", "1"},
+                                                {first + "3", "p3.doc", "30", "0"}});
+            write(std::to_string(id) + ".cas",
+                  {{"id", "point", "name"}, {std::to_string(5000 + id), first + "1", "f"}});
+        }
+        write("kms.cls", rows);
+        write("recycle_kms.cls", {{"id", "parent", "name", "size"}});
+        put(dir / "Resource" / "回收站" / "9000_r.rtf", "x");
+        write("0.cps", {{"id", "name", "point_size", "state"},
+                        {"9000", "r.rtf", "5", "1"},
+                        {"9001", "r.rtf", "7", "1"}});
+        writeIds("60", "1");
+    }
+
+    static void loadOneByOne(KnowledgeStore& store) {
+        for (CategoryStore* categories : {&store.categories(), &store.recycle()}) {
+            for (const auto& record : categories->rows()) {
+                categories->pointsOf(*record);
+                categories->attachmentsOf(*record);
+            }
+        }
+    }
+
+    // Everything loading may change, one line per category and point.
+    static std::vector<std::string> loadedState(KnowledgeStore& store) {
+        std::vector<std::string> lines;
+        for (CategoryStore* categories : {&store.categories(), &store.recycle()}) {
+            for (const auto& record : categories->rows()) {
+                lines.push_back(std::to_string(record->id) + " size " +
+                                std::string(record->values.value(category::kSize)));
+                PointList& points = categories->pointsOf(*record);
+                for (const auto& point : points.records()) {
+                    lines.push_back(std::to_string(point->id) + " state " +
+                                    std::string(point->values.value(point::kState)) + " size " +
+                                    std::string(point->values.value(point::kPointSize)) + " type " +
+                                    point->displayType->extension);
+                }
+                lines.push_back(points.changed() ? "changed" : "unchanged");
+                lines.push_back(std::to_string(categories->attachmentsOf(*record).size()));
+            }
+        }
+        for (IdKind kind : {IdKind::Point, IdKind::Comment, IdKind::Attachment}) {
+            lines.push_back(std::to_string(store.counters().highest(kind)));
+        }
+        return lines;
+    }
+};
+
+TEST_F(ManyListsTest, LoadingEveryListAtOnceGivesWhatLoadingThemOneByOneGives) {
+    ASSERT_EQ(base.open(dir.path()), kOk);
+    EXPECT_EQ(base.loadAllLists(), 3u * kCategories + 2);
+
+    KnowledgeStore oneByOne{fileSystem, sink};
+    ASSERT_EQ(oneByOne.open(dir.path()), kOk);
+    loadOneByOne(oneByOne);
+    EXPECT_EQ(loadedState(base), loadedState(oneByOne));
+
+    // A top category loses its own missing point and those of its five children.
+    EXPECT_EQ(base.categories().find(1)->size(), kSize - 20 - 5 * 20);
+    EXPECT_EQ(base.categories().find(11)->size(), kSize - 20);
+    EXPECT_EQ(base.recycle().root()->values.value(category::kSize), "-7");
+    EXPECT_EQ(base.counters().highest(IdKind::Point), 9001);
+    EXPECT_EQ(base.counters().highest(IdKind::Attachment), 5000 + kCategories);
+    PointList& points = base.categories().pointsOf(*base.categories().find(7));
+    ASSERT_NE(points.find(702), nullptr);
+    EXPECT_EQ(points.find(702)->values.value(point::kState), "0");
+    EXPECT_FALSE(points.find(702)->values.has(point::kPointSize));
+    EXPECT_EQ(points.find(701)->values.value(point::kState), "1");
+}
+
 TEST_F(KnowledgeStoreTest, CountersReadWhateverTheColumnOrder) {
     write("kms.ids", {{"append", "point", "version"}, {"9", "4", "200"}});
     ASSERT_EQ(base.open(dir.path()), kOk);
