@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <sched.h>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -13,8 +14,18 @@ namespace {
 constexpr std::size_t kCallsPerThread = 32;
 constexpr unsigned kMaxThreads = 4;
 
+// The cores this process may run on, which can be fewer than the machine has.
+unsigned usableCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
+        return static_cast<unsigned>(std::max(1, CPU_COUNT(&set)));
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 unsigned threadsFor(std::size_t count) {
-    unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    unsigned cores = usableCores();
     std::size_t byWork = (count + kCallsPerThread - 1) / kCallsPerThread;
     return static_cast<unsigned>(std::min<std::size_t>({cores, kMaxThreads, byWork}));
 }

@@ -1,6 +1,7 @@
 #include "store/category_store.h"
 
 #include "platform/directory_names.h"
+#include "platform/parallel_for.h"
 #include "store/result_codes.h"
 
 #include <algorithm>
@@ -108,11 +109,7 @@ int CategoryStore::load() {
         createEmpty();
         return rc == kFileMissing ? kOk : rc;
     }
-    for (const auto& record : m_tree.rows()) {
-        if (record->parent) {
-            recomputeState(*record);
-        }
-    }
+    recomputeStates();
     return kOk;
 }
 
@@ -147,6 +144,18 @@ void CategoryStore::notify(int code, long long id) {
 void CategoryStore::recomputeState(CategoryRecord& record) {
     bool present = m_context.fileSystem.isDirectory(folderOf(record));
     record.values.setInteger(category::kState, present ? 1 : 0);
+}
+
+// One look at the disk per category; the looks change nothing, so they are spread over the cores.
+void CategoryStore::recomputeStates() {
+    const Rows& rows = m_tree.rows();
+    std::vector<char> present(rows.size());
+    platform::parallelFor(rows.size(), [&](std::size_t i) {
+        present[i] = rows[i]->parent && m_context.fileSystem.isDirectory(folderOf(*rows[i]));
+    });
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        rows[i]->values.setInteger(category::kState, present[i] ? 1 : 0);
+    }
 }
 
 int CategoryStore::add(std::unique_ptr<CategoryRecord> record, CategoryRecord* parent, int n) {

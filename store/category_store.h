@@ -181,6 +181,7 @@ private:
     std::unique_ptr<CategoryRecord> makeRoot() const;
     std::vector<std::string_view> newHeaderNames() const;
     void recomputeState(CategoryRecord& record);
+    void recomputeStates();
     void adoptBlock(Rows& block);
     std::filesystem::path filePath() const;
 
