@@ -3,6 +3,7 @@
 #include "platform/directory_names.h"
 #include "platform/parallel_for.h"
 #include "store/result_codes.h"
+#include "store/tree_table.h"
 
 #include <algorithm>
 
@@ -79,32 +80,11 @@ void CategoryStore::createEmpty() {
 int CategoryStore::load() {
     m_file = TableFile(m_context.fileSystem, filePath());
     createEmpty();
-    bool idMissing = false;
-    int rc = m_file.read([&](std::size_t index, RawRow row) {
-        if (index == 0) {
-            m_header.clear();
-            for (std::string_view name : row) {
-                m_header.push_back(decodeValue(name));
-            }
-            m_map = mapColumns(m_header, category::kNames);
-            idMissing = !m_map.hasColumn(category::kId);
-            return;
-        }
-        if (idMissing) {
-            return;
-        }
-        auto record = std::make_unique<CategoryRecord>();
-        record->values = recordFromRow(row, m_map, category::kNames.size());
-        record->id = record->values.integer(category::kId);
-        record->owner = this;
-        m_context.counters.raise(IdKind::Category, record->id);
-        long long parentId = record->values.integer(category::kParent);
-        m_tree.appendLoaded(std::move(record), parentId);
-    });
-    if (rc == kOk && idMissing) {
-        m_file.markDamaged();
-        rc = kDamagedFile;
-    }
+    int rc = readTreeTable(m_file, category::kNames, m_header, m_map, m_tree,
+                           [this](CategoryRecord& record) {
+                               record.owner = this;
+                               m_context.counters.raise(IdKind::Category, record.id);
+                           });
     if (rc != kOk) {
         createEmpty();
         return rc == kFileMissing ? kOk : rc;
@@ -117,12 +97,7 @@ int CategoryStore::save() {
     if (!m_context.localFiles) {
         return kOk;
     }
-    if (m_tree.rows().size() <= 1) {
-        return m_file.remove();
-    }
-    std::string bytes;
-    int rc = encodeTable(m_tree.rows(), 1, m_header, m_map, bytes);
-    return rc == kOk ? m_file.replace(bytes) : rc;
+    return writeTreeTable(m_file, m_tree, m_header, m_map);
 }
 
 std::vector<CategoryRecord*> CategoryStore::children(const CategoryRecord* parent) const {

@@ -164,6 +164,15 @@ ColumnMap mapColumns(std::span<const std::string> header, std::span<const std::s
     return map;
 }
 
+std::vector<std::string> decodedHeader(RawRow row) {
+    std::vector<std::string> header;
+    header.reserve(row.size());
+    for (std::string_view name : row) {
+        header.push_back(decodeValue(name));
+    }
+    return header;
+}
+
 std::vector<std::string> headerOf(std::span<const std::string_view> names) {
     return std::vector<std::string>(names.begin(), names.end());
 }

@@ -77,6 +77,9 @@ struct ColumnMap {
 // Maps the header row's names onto the attribute names (exact, byte-wise comparison).
 ColumnMap mapColumns(std::span<const std::string> header, std::span<const std::string_view> names);
 
+// The column names of a file's header row, in UTF-8.
+std::vector<std::string> decodedHeader(RawRow row);
+
 // The header of a new file: every attribute name in table order.
 std::vector<std::string> headerOf(std::span<const std::string_view> names);
 

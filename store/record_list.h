@@ -166,11 +166,7 @@ private:
         if (std::equal(row.begin(), row.end(), standard->header.begin(), standard->header.end())) {
             return standard;
         }
-        std::vector<std::string> header;
-        for (std::string_view name : row) {
-            header.push_back(decodeValue(name));
-        }
-        return makeLayout(std::move(header));
+        return makeLayout(decodedHeader(row));
     }
 
     void clearRecords() {

@@ -1,6 +1,7 @@
 #include "store/tag_store.h"
 
 #include "store/result_codes.h"
+#include "store/tree_table.h"
 
 namespace tarnel::store {
 
@@ -31,31 +32,9 @@ void TagStore::markUnread() {
 int TagStore::load() {
     m_file = TableFile(m_context.fileSystem, m_context.layout.tagStoreFile());
     createEmpty();
-    bool idMissing = false;
-    int rc = m_file.read([&](std::size_t index, RawRow row) {
-        if (index == 0) {
-            m_header.clear();
-            for (std::string_view name : row) {
-                m_header.push_back(decodeValue(name));
-            }
-            m_map = mapColumns(m_header, tag::kNames);
-            idMissing = !m_map.hasColumn(tag::kId);
-            return;
-        }
-        if (idMissing) {
-            return;
-        }
-        auto record = std::make_unique<TagRecord>();
-        record->values = recordFromRow(row, m_map, tag::kNames.size());
-        record->id = record->values.integer(tag::kId);
-        m_context.counters.raise(IdKind::Tag, record->id);
-        long long parentId = record->values.integer(tag::kParent);
-        m_tree.appendLoaded(std::move(record), parentId);
+    int rc = readTreeTable(m_file, tag::kNames, m_header, m_map, m_tree, [this](TagRecord& record) {
+        m_context.counters.raise(IdKind::Tag, record.id);
     });
-    if (rc == kOk && idMissing) {
-        m_file.markDamaged();
-        rc = kDamagedFile;
-    }
     if (rc != kOk) {
         createEmpty();
         return rc == kFileMissing ? kOk : rc;
@@ -67,12 +46,7 @@ int TagStore::save() {
     if (!m_context.localFiles) {
         return kOk;
     }
-    if (m_tree.rows().size() <= 1) {
-        return m_file.remove();
-    }
-    std::string bytes;
-    int rc = encodeTable(m_tree.rows(), 1, m_header, m_map, bytes);
-    return rc == kOk ? m_file.replace(bytes) : rc;
+    return writeTreeTable(m_file, m_tree, m_header, m_map);
 }
 
 std::vector<TagRecord*> TagStore::children(const TagRecord* parent) const {
