@@ -32,7 +32,8 @@ struct UnknownColumnCase {
     Rows after;
 };
 
-class UnknownColumnsTest : public ::testing::TestWithParam<UnknownColumnCase> {
+// A base on disk whose index files the test writes itself.
+class IndexFilesTest : public ::testing::Test {
 protected:
     test::TempDir dir;
     RecordingChangeSink sink;
@@ -44,6 +45,9 @@ protected:
         test::writeBytes(index(name), scrambledTable(rows));
     }
 };
+
+class UnknownColumnsTest : public IndexFilesTest,
+                           public ::testing::WithParamInterface<UnknownColumnCase> {};
 
 TEST_P(UnknownColumnsTest, ASaveWritesTheirValuesBackByteForByte) {
     const UnknownColumnCase& c = GetParam();
@@ -133,17 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-class UnknownColumnsOnMoveTest : public ::testing::Test {
+class UnknownColumnsOnMoveTest : public IndexFilesTest {
 protected:
-    test::TempDir dir;
-    RecordingChangeSink sink;
-    KnowledgeStore base{platform::realFileSystem(), sink};
-
-    fs::path index(const std::string& name) { return dir / "Index" / name; }
-    void write(const std::string& name, const Rows& rows) {
-        fs::create_directories(dir / "Index");
-        test::writeBytes(index(name), scrambledTable(rows));
-    }
     void recycleCategoryOne() {
         CategoryRecord* one = base.categories().find(1);
         ASSERT_EQ(base.categories().moveUnder(one, base.recycle(), base.recycle().root()), kOk);
