@@ -27,25 +27,6 @@ CategoryRecord* childNamed(const CategoryRecord& parent, std::string_view name) 
     return caseVariant;
 }
 
-// Takes the categories made for a former location away again, with their empty folders.
-void removeCreated(OperationContext& context, const std::vector<CategoryRecord*>& created) {
-    if (created.empty()) {
-        return;
-    }
-    CategoryStore& categories = context.base.categories();
-    std::filesystem::path folder = categories.folderOf(*created.front());
-    std::vector<long long> ids;
-    for (const CategoryRecord* record : created) {
-        ids.push_back(record->id);
-    }
-    categories.detach(created.front());
-    for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
-        context.sink().notify({store::change::kCategoryRemoved, StoreKind::Category, *it, 0});
-    }
-    context.fileSystem.removeAll(folder);
-    context.base.saveStore(StoreKind::Category);
-}
-
 int merge(OperationContext& context, CategoryRecord& recycled, CategoryRecord& into);
 
 int restoreInto(OperationContext& context, CategoryRecord& recycled, CategoryRecord& target) {
@@ -77,6 +58,24 @@ int merge(OperationContext& context, CategoryRecord& recycled, CategoryRecord& i
 }
 
 } // namespace
+
+void removeCreatedLocation(OperationContext& context, const std::vector<CategoryRecord*>& created) {
+    if (created.empty()) {
+        return;
+    }
+    CategoryStore& categories = context.base.categories();
+    std::filesystem::path folder = categories.folderOf(*created.front());
+    std::vector<long long> ids;
+    for (const CategoryRecord* record : created) {
+        ids.push_back(record->id);
+    }
+    categories.detach(created.front());
+    for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
+        context.sink().notify({store::change::kCategoryRemoved, StoreKind::Category, *it, 0});
+    }
+    context.fileSystem.removeAll(folder);
+    context.base.saveStore(StoreKind::Category);
+}
 
 int findOrCreateLocation(OperationContext& context, std::string_view path, CategoryRecord*& found,
                          std::vector<CategoryRecord*>& created) {
@@ -131,12 +130,12 @@ OperationResult restoreCategory(OperationContext& context, CategoryRecord& recyc
             rc = context.base.saveCounters();
         }
         if (rc != kOk) {
-            removeCreated(context, created);
+            removeCreatedLocation(context, created);
             return failed(rc);
         }
     }
     if (!context.base.categories().contains(target) || CategoryStore::isLinked(*target)) {
-        removeCreated(context, created);
+        removeCreatedLocation(context, created);
         return failed(kNotMovable);
     }
     int rc = restoreInto(context, recycled, *target);
@@ -144,7 +143,7 @@ OperationResult restoreCategory(OperationContext& context, CategoryRecord& recyc
         return {kCancelled};
     }
     if (rc != kOk) {
-        removeCreated(context, created);
+        removeCreatedLocation(context, created);
         return failed(rc);
     }
     return {kOk, Field::None, id};

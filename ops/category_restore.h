@@ -18,6 +18,11 @@ int findOrCreateLocation(OperationContext& context, std::string_view path,
                          store::CategoryRecord*& found,
                          std::vector<store::CategoryRecord*>& created);
 
+// Takes the categories that findOrCreateLocation made away again, with their empty folders, and
+// saves the category store.
+void removeCreatedLocation(OperationContext& context,
+                           const std::vector<store::CategoryRecord*>& created);
+
 // Restores a top category of the recycle bin under target, or under its former location when
 // target is null. When the target has no child of its name the subtree moves back; otherwise it
 // merges into that child: each point with the point restore's rename question, then each child

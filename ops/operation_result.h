@@ -28,6 +28,14 @@ inline constexpr int kNotMovable = 86;
 inline constexpr int kFolderMissing = 87;
 // The opener could not be started.
 inline constexpr int kOpenFailed = 88;
+// The point's content file is missing, so it cannot be moved or opened.
+inline constexpr int kContentMissing = 89;
+// The desktop's Trash refused the file; nothing changed.
+inline constexpr int kTrashFailed = 90;
+// A content, comment or attachment file could not be written or copied; nothing was added.
+inline constexpr int kWriteFailed = 91;
+// A value outside its range (a star rating above the list's maximum).
+inline constexpr int kOutOfRange = 92;
 
 // The dialog field a refused input belongs to.
 enum class Field { None, Name, Parent, Target };
@@ -35,7 +43,7 @@ enum class Field { None, Name, Parent, Target };
 struct OperationResult {
     int code = kOk;
     Field field = Field::None;
-    long long id = 0; // the category the operation made or moved, when there is one
+    long long id = 0; // the category, point or tag the operation made or moved, when there is one
 
     bool ok() const { return code == kOk; }
 };

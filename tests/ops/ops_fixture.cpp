@@ -83,6 +83,25 @@ store::PointRecord* OpsTest::makePoint(store::CategoryRecord& category, const st
     return raw;
 }
 
+store::TagRecord* OpsTest::makeTag(const std::string& name, store::TagRecord* parent) {
+    auto tag = std::make_unique<store::TagRecord>();
+    tag->values.setValue(store::tag::kName, name);
+    store::TagRecord* raw = tag.get();
+    EXPECT_EQ(base.tags().add(std::move(tag), parent ? parent : base.tags().root()), 0);
+    EXPECT_EQ(base.saveAll(), 0);
+    return raw;
+}
+
+std::vector<std::string> OpsTest::rowOf(const std::string& indexName, long long id) {
+    Rows rows = tableRows(indexFile(indexName));
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        if (!rows[i].empty() && rows[i][0] == std::to_string(id)) {
+            return rows[i];
+        }
+    }
+    return {};
+}
+
 void OpsTest::reopen() {
     ASSERT_EQ(base.saveAll(), 0);
     ASSERT_EQ(base.open(dir.path()), 0);

@@ -99,11 +99,16 @@ protected:
     // A point of the category with a content file of the given bytes; the list is saved.
     store::PointRecord* makePoint(store::CategoryRecord& category, const std::string& name,
                                   const std::string& bytes = "content");
+    // A tag made through the tag store under parent (null: the tag root); the store is saved.
+    store::TagRecord* makeTag(const std::string& name, store::TagRecord* parent = nullptr);
     // Saves everything and reopens the base from disk; the prompt and the sink are cleared.
     void reopen();
 
     store::CategoryRecord* byPath(const std::string& names);
     std::vector<int> codes() const;
+    // The decoded value row of the record with that id (column 0) in a table file; empty when
+    // there is none.
+    std::vector<std::string> rowOf(const std::string& indexName, long long id);
 };
 
 } // namespace tarnel::test

@@ -46,14 +46,6 @@ protected:
         sink.clear();
     }
 
-    store::TagRecord* makeTag(const std::string& name) {
-        auto tag = std::make_unique<store::TagRecord>();
-        tag->values.setValue(store::tag::kName, name);
-        store::TagRecord* raw = tag.get();
-        EXPECT_EQ(base.tags().add(std::move(tag), base.tags().root()), 0);
-        return raw;
-    }
-
     void tagNote(store::TagRecord& tag) {
         note->values.setValue(point::kTagsId, store::listWith("", tag.id));
         tag.values.setValue(store::tag::kClass, store::listWith("", b->id));

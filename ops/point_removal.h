@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ops/index_bookkeeping.h"
+#include "ops/operation_context.h"
+#include "ops/operation_result.h"
+#include "platform/desktop_trash.h"
+#include "store/category_store.h"
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+// Moving a point to another category, putting it into the recycle bin, deleting it for good and
+// restoring it from the recycle bin.
+namespace tarnel::ops {
+
+// The move dialog's OK with target T: refuses a point whose content file is missing (the
+// missing-file message, kContentMissing), a point of a linked category or of the recycle bin
+// (kNotMovable, no message), a target that cannot take it (the category root, a linked or
+// recycled category: "移动知识点失败!") and a target that already holds the name; T being the
+// point's own category changes nothing. A failed move is reported as "移动知识点失败!" and
+// leaves the point where it was with its comment, attachments and tags.
+OperationResult movePoint(OperationContext& context, store::CategoryRecord& from,
+                          const store::PointRecord& point, store::CategoryRecord& target);
+
+// The point moves into the recycle root's list without a question (the delete of a point of an
+// ordinary category, and the delete of several items). 0 or the move's error.
+int recyclePoint(OperationContext& context, store::CategoryRecord& category,
+                 const store::PointRecord& point);
+
+// A permanent delete in two phases, so that several can be saved together and a failed save
+// undone. detach() sends the content file of a linked category's point to the desktop's Trash
+// (kTrashFailed and nothing changed when the Trash refuses), takes the point out of its tags (a
+// point of the category store), takes its attachment records and the record out of memory
+// (8, 4 each). commit() deletes the content file of a point of any other category, the comment
+// file and the copies of backup-mode attachments. undo() puts everything back, the trashed file
+// included.
+class PointRemoval {
+public:
+    PointRemoval(OperationContext& context, const platform::Trash& trash)
+        : m_context(context), m_trash(trash), m_tags(context.base.tags()) {}
+
+    int detach(store::CategoryRecord& category, const store::PointRecord& point);
+    // The tag store when a tag changed, the attachment list when an attachment went, the point
+    // list and the category's store.
+    int save();
+    void commit();
+    void undo();
+    bool tagsChanged() const { return m_tags.any(); }
+
+private:
+    OperationContext& m_context;
+    const platform::Trash& m_trash;
+    TagChanges m_tags;
+    store::CategoryRecord* m_category = nullptr;
+    std::unique_ptr<store::PointRecord> m_point;
+    std::vector<std::unique_ptr<store::AttachmentRecord>> m_attachments;
+    std::vector<std::filesystem::path> m_files;
+    platform::TrashedItem m_trashed;
+    bool m_inTrash = false;
+};
+
+// Deletes the point for good without a question: detach, save, commit; a failed save is undone
+// and gives kSaveFailed.
+int deletePointForGood(OperationContext& context, const platform::Trash& trash,
+                       store::CategoryRecord& category, const store::PointRecord& point);
+
+// "删除知识点": a point of a linked category is deleted for good (its file to the desktop's Trash)
+// and one of the recycle bin too, each after its question; any other point goes into the recycle
+// bin after "确实要把知识点 “%s” 放入回收站吗？". kDeclined, or the failure with its message.
+OperationResult deletePoint(OperationContext& context, const platform::Trash& trash,
+                            store::CategoryRecord& category, const store::PointRecord& point);
+
+// "还原" on a point of the recycle bin (of its root or of a recycled category): into target, or
+// without one into the category at the point's `original_local`, made as needed. A name taken
+// there asks the rename question of restorePoint (kDeclined, kCancelled). A failure or a declined
+// rename leaves no category made for the former location behind.
+OperationResult restoreRecycledPoint(OperationContext& context, store::CategoryRecord& from,
+                                     const store::PointRecord& point,
+                                     store::CategoryRecord* target);
+
+} // namespace tarnel::ops
