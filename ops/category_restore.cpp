@@ -64,16 +64,23 @@ void removeCreatedLocation(OperationContext& context, const std::vector<Category
         return;
     }
     CategoryStore& categories = context.base.categories();
-    std::filesystem::path folder = categories.folderOf(*created.front());
+    std::vector<std::filesystem::path> folders;
     std::vector<long long> ids;
     for (const CategoryRecord* record : created) {
+        folders.push_back(categories.folderOf(*record));
         ids.push_back(record->id);
     }
     categories.detach(created.front());
     for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
         context.sink().notify({store::change::kCategoryRemoved, StoreKind::Category, *it, 0});
     }
-    context.fileSystem.removeAll(folder);
+    // A folder that was on disk already may hold the user's own files: only empty ones go.
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        int err = 0;
+        if (context.fileSystem.listDirectory(*it, err).empty() && err == 0) {
+            context.fileSystem.removeAll(*it);
+        }
+    }
     context.base.saveStore(StoreKind::Category);
 }
 

@@ -44,6 +44,8 @@ private:
     bool m_commentMoved = false;
     bool m_attachmentsMoved = false;
     long long m_pointId = 0;
+    // The categories whose counts and sizes the move changes, as they were written.
+    std::vector<std::pair<CategoryRecord*, store::Record>> m_categoriesBefore;
     std::unique_ptr<PointRecord> m_old;
     PointRecord* m_new = nullptr;
 };
@@ -93,6 +95,11 @@ int PointMove::run(const PointRecord& point, const std::string& newName) {
         return store::kNotAllowed;
     }
     m_pointId = point.id;
+    for (CategoryRecord* side : {&m_from, &m_to}) {
+        for (CategoryRecord* c = side; c; c = c->parent) {
+            m_categoriesBefore.emplace_back(c, c->values);
+        }
+    }
     auto record = std::make_unique<PointRecord>();
     record->id = point.id;
     record->values = point.values;
@@ -168,6 +175,9 @@ void PointMove::undo() {
         putPoint(m_context, m_from, std::move(m_old));
     }
     m_tags.restore();
+    for (auto it = m_categoriesBefore.rbegin(); it != m_categoriesBefore.rend(); ++it) {
+        it->first->values = it->second;
+    }
     if (m_attachmentsMoved) {
         moveAttachments(m_pointId, m_to, m_from);
     }

@@ -138,6 +138,7 @@ int PointRemoval::detach(CategoryRecord& category, const PointRecord& point) {
                 m_context.base.layout().attachmentCopy(attachment->id, attachment->name()));
         }
         m_attachments.push_back(attachments.take(attachment));
+        m_attachmentsChanged = true;
     }
     m_point = takePoint(m_context, category, *record);
     return kOk;
@@ -146,7 +147,7 @@ int PointRemoval::detach(CategoryRecord& category, const PointRecord& point) {
 int PointRemoval::save() {
     store::KnowledgeStore& base = m_context.base;
     int rc = m_tags.any() ? base.saveStore(StoreKind::Tag) : kOk;
-    if (rc == kOk && !m_attachments.empty()) {
+    if (rc == kOk && m_attachmentsChanged) {
         rc = base.saveAttachments(*m_category);
     }
     if (rc == kOk) {

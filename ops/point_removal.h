@@ -58,6 +58,7 @@ private:
     std::vector<std::filesystem::path> m_files;
     platform::TrashedItem m_trashed;
     bool m_inTrash = false;
+    bool m_attachmentsChanged = false;
 };
 
 // Deletes the point for good without a question: detach, save, commit; a failed save is undone
