@@ -1,0 +1,217 @@
+#include "ops/tag_points.h"
+
+#include "ops/index_bookkeeping.h"
+#include "ops/point_tags.h"
+#include "ops/tag_messages.h"
+#include "store/attribute_tables.h"
+
+#include <algorithm>
+
+namespace tarnel::ops {
+namespace {
+
+using app::MessageIcon;
+using store::CategoryRecord;
+using store::PointRecord;
+using store::StoreKind;
+using store::TagRecord;
+namespace point = store::point;
+namespace tag = store::tag;
+namespace change = store::change;
+
+// The `tags_id` of each point changed, to put back.
+using TagListsBefore = std::vector<std::pair<PointRecord*, std::string>>;
+
+void addOnce(std::vector<CategoryRecord*>& categories, CategoryRecord* category) {
+    if (std::find(categories.begin(), categories.end(), category) == categories.end()) {
+        categories.push_back(category);
+    }
+}
+
+int saveLists(OperationContext& context, const std::vector<CategoryRecord*>& categories) {
+    for (CategoryRecord* category : categories) {
+        if (int rc = context.base.savePoints(*category)) {
+            return rc;
+        }
+    }
+    return kOk;
+}
+
+std::vector<TagPoint> pointsCarrying(OperationContext& context, const TagRecord& record) {
+    std::vector<TagPoint> found;
+    store::CategoryStore& categories = context.base.categories();
+    for (long long id : store::idsOfList(record.values.value(tag::kClass))) {
+        CategoryRecord* category = categories.find(id);
+        if (!category || !category->parent) {
+            continue;
+        }
+        for (const auto& p : categories.pointsOf(*category).records()) {
+            if (store::listContains(p->values.value(point::kTagsId), record.id)) {
+                found.push_back({category, p.get()});
+            }
+        }
+    }
+    return found;
+}
+
+void notifyPointChanged(OperationContext& context, const TagPoint& entry) {
+    context.sink().notify({change::kPointChanged, entry.category->owner->kind(), entry.point->id,
+                           entry.category->id});
+}
+
+// Newest first, so that a point changed twice ends with its first value.
+void restoreLists(const TagListsBefore& before) {
+    for (auto it = before.rbegin(); it != before.rend(); ++it) {
+        it->first->values.setValue(point::kTagsId, it->second);
+    }
+}
+
+// The detached runs of tags, put back at their places when a save fails.
+struct DetachedRun {
+    TagRecord* parent = nullptr;
+    int position = store::kLastChild;
+    store::TagStore::Rows rows;
+};
+
+void putBack(store::TagStore& tags, DetachedRun& run) {
+    TagRecord* top = run.rows.empty() ? nullptr : run.rows.front().get();
+    for (auto& record : run.rows) {
+        bool isTop = record.get() == top;
+        TagRecord* parent = isTop ? run.parent : record->parent;
+        tags.add(std::move(record), parent, isTop ? run.position : store::kLastChild);
+    }
+    run.rows.clear();
+}
+
+int siblingPosition(const store::TagStore& tags, const TagRecord& record) {
+    int index = 0;
+    for (const TagRecord* child : tags.children(record.parent)) {
+        if (child == &record) {
+            return index;
+        }
+        ++index;
+    }
+    return store::kLastChild;
+}
+
+int detachRun(OperationContext& context, TagRecord& top, std::vector<CategoryRecord*>& touched,
+              TagListsBefore& before, DetachedRun& run) {
+    store::TagStore& tags = context.base.tags();
+    if (!tags.contains(&top) || !top.parent) {
+        return store::kNoRecord;
+    }
+    for (TagRecord* record : tags.subtree(&top)) {
+        context.sink().notify({change::kTagRemoved, StoreKind::Tag, record->id, 0});
+        for (const TagPoint& entry : pointsCarrying(context, *record)) {
+            std::string_view list = entry.point->values.value(point::kTagsId);
+            before.emplace_back(entry.point, std::string(list));
+            std::string rest = store::listWithout(list, record->id);
+            entry.point->values.setValue(point::kTagsId,
+                                         store::idsOfList(rest).empty() ? "" : rest);
+            notifyPointChanged(context, entry);
+            addOnce(touched, entry.category);
+        }
+    }
+    run.parent = top.parent;
+    run.position = siblingPosition(tags, top);
+    run.rows = tags.detach(&top);
+    return kOk;
+}
+
+} // namespace
+
+TagListing listTagPoints(OperationContext& context, TagRecord& record) {
+    TagListing listing;
+    listing.points = pointsCarrying(context, record);
+    long long count = static_cast<long long>(listing.points.size());
+    if (record.parent && count != record.values.integer(tag::kPointNum)) {
+        record.values.setInteger(tag::kPointNum, count);
+        listing.saveResult = context.base.saveStore(StoreKind::Tag);
+        context.sink().notify({change::kTagChanged, StoreKind::Tag, record.id, 0});
+    }
+    return listing;
+}
+
+OperationResult setTagsOfPoints(OperationContext& context, const std::vector<TagPoint>& points,
+                                const std::vector<long long>& tags) {
+    TagChanges changes(context.base.tags());
+    TagListsBefore before;
+    std::vector<CategoryRecord*> touched;
+    for (const TagPoint& entry : points) {
+        before.emplace_back(entry.point, std::string(entry.point->values.value(point::kTagsId)));
+        setPointTags(context, *entry.category, *entry.point, tags, changes);
+        addOnce(touched, entry.category);
+    }
+    int rc = saveLists(context, touched);
+    if (rc == kOk && changes.any()) {
+        rc = context.base.saveStore(StoreKind::Tag);
+    }
+    if (rc != kOk) {
+        restoreLists(before);
+        changes.restore();
+        saveLists(context, touched);
+        context.base.saveStore(StoreKind::Tag);
+        return {rc};
+    }
+    for (const TagPoint& entry : points) {
+        notifyPointChanged(context, entry);
+    }
+    return {kOk};
+}
+
+OperationResult removePointFromTag(OperationContext& context, TagRecord& record,
+                                   CategoryRecord& category, const PointRecord& point) {
+    PointRecord* editable = category.owner->pointsOf(category).find(point.id);
+    if (!editable || !record.parent) {
+        return {store::kNoRecord};
+    }
+    std::string question =
+        message::formatted(message::kRemoveFromTagQuestion, {record.name(), point.name()});
+    if (context.prompt.ask(question, MessageIcon::Question, app::Buttons::YesNo) !=
+        app::Answer::Yes) {
+        return {kDeclined};
+    }
+    std::vector<long long> rest = tagsOf(context.base.tags(), *editable);
+    rest.erase(std::remove(rest.begin(), rest.end(), record.id), rest.end());
+    OperationResult result = setTagsOfPoints(context, {{&category, editable}}, rest);
+    result.id = point.id;
+    return result;
+}
+
+int detachTag(OperationContext& context, TagRecord& record, std::vector<CategoryRecord*>& touched) {
+    TagListsBefore before;
+    DetachedRun run;
+    return detachRun(context, record, touched, before, run);
+}
+
+OperationResult deleteTag(OperationContext& context, TagRecord& record) {
+    if (!context.base.tags().contains(&record) || !record.parent) {
+        return {store::kNoRecord};
+    }
+    std::string name(record.name());
+    if (context.prompt.ask(message::formatted(message::kDeleteTagQuestion, {name}),
+                           MessageIcon::Question, app::Buttons::OkCancel) != app::Answer::Ok) {
+        return {kDeclined};
+    }
+    std::vector<CategoryRecord*> touched;
+    TagListsBefore before;
+    DetachedRun run;
+    if (int rc = detachRun(context, record, touched, before, run)) {
+        return {rc};
+    }
+    int rc = saveLists(context, touched);
+    if (rc == kOk) {
+        rc = context.base.saveStore(StoreKind::Tag);
+    }
+    if (rc != kOk) {
+        putBack(context.base.tags(), run);
+        restoreLists(before);
+        saveLists(context, touched);
+        context.base.saveStore(StoreKind::Tag);
+        return {rc};
+    }
+    context.prompt.show(message::formatted(message::kTagDeleted, {name}), MessageIcon::Information);
+    return {kOk};
+}
+
+} // namespace tarnel::ops
