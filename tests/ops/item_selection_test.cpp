@@ -1,0 +1,108 @@
+#include "ops/item_selection.h"
+#include "ops/tag_points.h"
+#include "store/attribute_tables.h"
+#include "tests/ops/ops_fixture.h"
+#include "tests/support/scoped_environment.h"
+
+#include <gmock/gmock.h>
+
+namespace tarnel::ops {
+namespace {
+
+namespace fs = std::filesystem;
+using app::Answer;
+using app::Buttons;
+using app::MessageIcon;
+using store::CategoryRecord;
+using store::TagRecord;
+using test::asked;
+using ::testing::ElementsAre;
+namespace point = store::point;
+
+class ItemSelectionTest : public test::OpsTest {
+protected:
+    test::TempDir outside;
+    test::ScopedEnvironment dataHome{"XDG_DATA_HOME", (outside / "data").string()};
+    platform::Trash trash{fileSystem};
+    CategoryRecord* a = nullptr;
+    CategoryRecord* b = nullptr;
+    CategoryRecord* c = nullptr;
+    CategoryRecord* l = nullptr;
+    TagRecord* t = nullptr;
+    TagRecord* sub = nullptr;
+    TagRecord* other = nullptr;
+
+    // A/B with a point, C with a point, the linked L with a point; tags T/Sub and Other.
+    void SetUp() override {
+        OpsTest::SetUp();
+        a = makeCategory(categories().root(), "A");
+        b = makeCategory(a, "B");
+        c = makeCategory(categories().root(), "C");
+        fs::create_directories(outside / "own");
+        auto linked = std::make_unique<CategoryRecord>();
+        linked->values.setValue(store::category::kName, "L");
+        linked->values.setValue(store::category::kRelationPath, (outside / "own").string());
+        l = linked.get();
+        EXPECT_EQ(categories().add(std::move(linked), categories().root()), 0);
+        makePoint(*b, "inner.rtf");
+        makePoint(*c, "c.rtf");
+        makePoint(*l, "own.doc");
+        t = makeTag("T");
+        sub = makeTag("Sub", t);
+        other = makeTag("Other");
+        ASSERT_TRUE(
+            setTagsOfPoints(context, {{c, c->points->records().front().get()}}, {sub->id}).ok());
+        sink.clear();
+    }
+
+    SelectedItem pointOf(CategoryRecord* category) {
+        return SelectedItem::ofPoint(*category, *category->points->records().front());
+    }
+};
+
+TEST_F(ItemSelectionTest, ItemsUnderASelectedAncestorAreLeftOut) {
+    std::vector<SelectedItem> kept =
+        itemsToHandle({SelectedItem::ofCategory(*b), pointOf(b), SelectedItem::ofCategory(*a),
+                       SelectedItem::ofTag(*sub), SelectedItem::ofTag(*t), pointOf(c), pointOf(c)});
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[0].category, a);
+    EXPECT_EQ(kept[1].tag, t);
+    EXPECT_EQ(kept[2].point, c->points->records().front().get());
+}
+
+TEST_F(ItemSelectionTest, DeletingSeveralRecyclesDeletesAndAsksOnce) {
+    std::vector<SelectedItem> selection = {
+        SelectedItem::ofCategory(*a), pointOf(b), pointOf(c), pointOf(l), SelectedItem::ofTag(*t),
+        SelectedItem::ofTag(*sub)};
+    long long tagId = t->id;
+    prompt.script({Answer::Yes});
+    ASSERT_TRUE(deleteSeveral(context, trash, selection).ok());
+    EXPECT_THAT(prompt.events(), ElementsAre(asked("确实要将这 6 项放入回收站吗？",
+                                                   MessageIcon::Question, Buttons::YesNo)));
+    EXPECT_TRUE(recycle().contains(a));
+    EXPECT_TRUE(fs::exists(recycleFolder("1_A/B/inner.rtf")));
+    ASSERT_EQ(recycle().pointsOf(*recycle().root()).size(), 1u);
+    EXPECT_TRUE(fs::exists(recycleFolder("2_c.rtf")));
+    EXPECT_TRUE(fs::exists(outside / "data" / "Trash" / "files" / "own.doc"));
+    EXPECT_FALSE(fs::exists(outside / "own" / "own.doc"));
+    EXPECT_EQ(base.tags().tagCount(), 1u);
+    EXPECT_TRUE(rowOf("kms.tags", tagId).empty());
+    EXPECT_EQ(rowOf("0.cps", 2)[4], ";" + std::to_string(tagId + 1) + ";");
+}
+
+TEST_F(ItemSelectionTest, MovingSeveralSkipsImpossibleTargetsAndMovesTheRest) {
+    std::vector<SelectedItem> selection = {SelectedItem::ofCategory(*b), pointOf(c),
+                                           SelectedItem::ofCategory(*c), SelectedItem::ofTag(*sub),
+                                           SelectedItem::ofTag(*other)};
+    ASSERT_TRUE(moveSeveral(context, selection, c, t).ok());
+    EXPECT_EQ(b->parent, c);
+    EXPECT_EQ(c->parent, categories().root());
+    EXPECT_TRUE(fs::exists(resource("C/B/inner.rtf")));
+    EXPECT_EQ(other->parent, t);
+    EXPECT_EQ(sub->parent, t);
+    EXPECT_EQ(rowOf("kms.tags", other->id)[1], std::to_string(t->id));
+    EXPECT_TRUE(prompt.events().empty());
+}
+
+} // namespace
+} // namespace tarnel::ops
