@@ -2,7 +2,7 @@
 
 #include "cli/category_path.h"
 #include "cli/command_args.h"
-#include "cli/json_writer.h"
+#include "cli/command_session.h"
 #include "ops/category_editing.h"
 #include "ops/category_folder.h"
 #include "ops/category_move.h"
@@ -19,113 +19,6 @@ namespace tarnel::cli {
 namespace {
 
 using store::CategoryRecord;
-
-// One open knowledge base for the length of a command.
-struct Session {
-    explicit Session(CommandContext& command)
-        : base(command.fileSystem, sink), context{base, command.fileSystem, command.prompt} {}
-
-    store::RecordingChangeSink sink;
-    store::KnowledgeStore base;
-    ops::OperationContext context;
-};
-
-const char* storeName(store::StoreKind kind) {
-    switch (kind) {
-    case store::StoreKind::Category:
-        return "category";
-    case store::StoreKind::Recycle:
-        return "recycle";
-    case store::StoreKind::Tag:
-        return "tag";
-    }
-    return "unknown";
-}
-
-// What an operation that shows no message of its own ended with.
-std::optional<std::string> silentFailure(int code) {
-    switch (code) {
-    case ops::kNotMovable:
-        return "the category cannot go there";
-    case ops::kFolderMissing:
-        return "the category's folder does not exist";
-    case ops::kOpenFailed:
-        return "the folder could not be opened";
-    case store::kSaveFailed:
-        return "an index file could not be saved";
-    default:
-        return std::nullopt;
-    }
-}
-
-int report(CommandContext& command, const Session& session, const ops::OperationResult& result) {
-    if (command.options.json) {
-        Json notifications = Json::array();
-        for (const auto& n : session.sink.received()) {
-            Json item = Json::object();
-            item.set("code", n.code);
-            item.set("store", storeName(n.store));
-            item.set("id", n.id);
-            item.set("related", n.relatedId);
-            notifications.push(std::move(item));
-        }
-        Json document = Json::object();
-        document.set("result", result.code);
-        document.set("id", result.id);
-        document.set("notifications", std::move(notifications));
-        command.out << document.dump() << '\n';
-    } else if (result.ok() && result.id > 0) {
-        command.out << '#' << result.id << '\n';
-    }
-    if (result.ok()) {
-        return kExitSuccess;
-    }
-    if (auto text = silentFailure(result.code)) {
-        command.err << "error: " << *text << '\n';
-    }
-    return kExitFailed;
-}
-
-using Body = std::function<int(Session&, const CommandArgs&)>;
-
-// Parses the arguments, opens the base of the data directory and runs the body.
-int runWithBase(CommandContext& command, const std::vector<std::string>& args,
-                std::size_t positional, const std::set<std::string>& switches,
-                const std::set<std::string>& values, const Body& body) {
-    CommandArgs parsed = parseCommandArgs(args, switches, values);
-    if (!parsed.error.empty()) {
-        return command.usageError(parsed.error);
-    }
-    if (parsed.positional.size() != positional) {
-        return command.usageError("expected " + std::to_string(positional) + " argument(s)");
-    }
-    Session session(command);
-    if (int rc = session.base.open(command.dataDirectory(), command.settings.databaseType)) {
-        command.err << "error: the knowledge base could not be opened (" << rc << ")\n";
-        return kExitFailed;
-    }
-    return body(session, parsed);
-}
-
-std::optional<long long> numberOf(const std::string& text) {
-    bool negative = text.starts_with('-');
-    std::string digits = negative ? text.substr(1) : text;
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
-        digits.size() > 18) {
-        return std::nullopt;
-    }
-    long long value = store::parseInteger(digits);
-    return negative ? -value : value;
-}
-
-// The named category, or null after a usage error was written.
-CategoryRecord* categoryArg(CommandContext& command, Session& session, const std::string& text) {
-    CategoryRecord* found = resolveCategory(session.base, text);
-    if (!found) {
-        command.usageError("no category " + text);
-    }
-    return found;
-}
 
 int addCategory(CommandContext& command, const std::vector<std::string>& args) {
     return runWithBase(
@@ -183,28 +76,21 @@ int categoryProperties(CommandContext& command, const std::vector<std::string>& 
 }
 
 int setColor(CommandContext& command, const std::vector<std::string>& args) {
-    return runWithBase(
-        command, args, 1, {}, {"--fore", "--back"},
-        [&](Session& session, const CommandArgs& parsed) {
-            std::optional<std::string> fore = parsed.value("--fore");
-            std::optional<std::string> back = parsed.value("--back");
-            if (fore.has_value() == back.has_value()) {
-                return command.usageError("give exactly one of --fore and --back");
-            }
-            std::string text = fore ? *fore : *back;
-            std::optional<long long> color =
-                text == "default" ? std::optional<long long>(ops::kDefaultColor) : numberOf(text);
-            if (!color || *color < ops::kDefaultColor) {
-                return command.usageError("a colour is a decimal value or \"default\"");
-            }
-            CategoryRecord* category = categoryArg(command, session, parsed.positional[0]);
-            if (!category) {
-                return kExitUsage;
-            }
-            ops::ColorRole role = fore ? ops::ColorRole::Fore : ops::ColorRole::Back;
-            return report(command, session,
-                          ops::setCategoryColor(session.context, *category, role, *color));
-        });
+    return runWithBase(command, args, 1, {}, {"--fore", "--back"},
+                       [&](Session& session, const CommandArgs& parsed) {
+                           std::optional<ColorChoice> choice = colorArg(command, parsed);
+                           if (!choice) {
+                               return kExitUsage;
+                           }
+                           CategoryRecord* category =
+                               categoryArg(command, session, parsed.positional[0]);
+                           if (!category) {
+                               return kExitUsage;
+                           }
+                           return report(command, session,
+                                         ops::setCategoryColor(session.context, *category,
+                                                               choice->role, choice->color));
+                       });
 }
 
 int moveCategory(CommandContext& command, const std::vector<std::string>& args) {

@@ -1,9 +1,11 @@
 #include "cli/command_registry.h"
 
 #include "cli/category_commands.h"
+#include "cli/point_commands.h"
 #include "cli/rtf_commands.h"
 #include "cli/settings_command.h"
 #include "cli/store_commands.h"
+#include "cli/tag_commands.h"
 
 #include <ostream>
 
@@ -37,6 +39,8 @@ void registerAllCommands(CommandRegistry& registry) {
     registerStoreCommands(registry);
     registerCategoryCommands(registry);
     registerRtfCommands(registry);
+    registerPointCommands(registry);
+    registerTagCommands(registry);
 }
 
 } // namespace tarnel::cli
