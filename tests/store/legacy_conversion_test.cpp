@@ -184,5 +184,163 @@ TEST_F(LegacyConversionTest, Converts201BaseToExactlyTheExpectedFiles) {
     }
 }
 
+TEST_F(LegacyConversionTest, Converts150BaseFromItsPerSourceFolder) {
+    put("0/kms.cls", olderFile(150, {olderCategory("1", "0", "0", "0", "Docs")}));
+    put("0/1.pts",
+        olderFile(150, {olderPoint("7", "1", "doc", "", "4"), olderPoint("8", "1", "page", "", "5"),
+                        olderPoint("9", "1", "r.txt", "txt", "6")}));
+    put("0/7.pcr", "rich");
+    put("0/8.mht", "web");
+    put("0/r.txt", "text");
+    put("0/7.pfs",
+        olderFile(150, {{"3", "7", "10", "1", "x.bin", "/nonexistent/x.bin", "", "", ""}},
+                  0xFFFFFFFFu));
+    put("0/1.ccs", olderFile(150, {{"5", "8", "0", "c", "d", "d"}}));
+    Snapshot before = snapshot();
+    ConversionResult result = convert();
+    ASSERT_EQ(result.outcome, ConversionOutcome::Converted);
+    EXPECT_TRUE(result.tabAlignDue);
+    EXPECT_EQ(result.backups, std::vector<fs::path>{data / "bak"});
+    Snapshot expected;
+    for (const auto& [path, bytes] : before) {
+        expected["bak" + path.substr(1)] = bytes;
+    }
+    expected["Index"] = "<dir>";
+    expected["Index/kms.ids"] = scrambledTable({kCountersHeader, {"210", "1", "9", "0", "5", "3"}});
+    Rows categories = kCategoryHeader;
+    categories.push_back(categoryRow("1", "0", "Docs", "15", "3", "1"));
+    expected["Index/kms.cls"] = scrambledTable(categories);
+    expected["Index/1.cps"] =
+        scrambledTable({kPointHeader, pointRow("7", "1", "doc.rtf", "0", "4", "1", "1"),
+                        pointRow("8", "1", "page.mht", "1", "5", "0", "1"),
+                        pointRow("9", "1", "r.txt", "0", "6", "0", "1")});
+    expected["Index/1.cas"] = scrambledTable(
+        {kAttachmentHeader, {"3", "7", "x.bin", "10", "1", "/nonexistent/x.bin", "0", "", ""}});
+    for (const char* folder :
+         {"Resource", "Resource/分类列表", "Resource/分类列表/Docs", "Comment"}) {
+        expected[folder] = "<dir>";
+    }
+    expected["Resource/分类列表/Docs/doc.rtf"] = "rich";
+    expected["Resource/分类列表/Docs/page.mht"] = "web";
+    expected["Resource/分类列表/Docs/r.txt"] = "text";
+    expected["Comment/8_page.mht.rtf"] = commentRtf({" c"});
+    EXPECT_EQ(snapshot(), expected);
+}
+
+TEST_F(LegacyConversionTest, ConvertsMinimal121BaseAndMakesTheCategoryFolders) {
+    put("Index/kms.cls", olderFile(121, {olderCategory("1", "0", "0", "0", "")}));
+    Snapshot before = snapshot();
+    ConversionResult result = convert();
+    ASSERT_EQ(result.outcome, ConversionOutcome::Converted);
+    EXPECT_TRUE(result.tabAlignDue);
+    std::string backup = "Index_121_bak(" + stamp() + ")";
+    Rows categories = kCategoryHeader;
+    categories.push_back(categoryRow("1", "0", "\xCE\xB4\xC3\xFC\xC3\xFB", "0", "0", "1"));
+    Snapshot expected = {
+        {backup, "<dir>"},
+        {backup + "/kms.cls", before["Index/kms.cls"]},
+        {"Index", "<dir>"},
+        {"Index/kms.ids", scrambledTable({kCountersHeader, {"210", "1", "0", "0", "0", "0"}})},
+        {"Index/kms.cls", scrambledTable(categories)},
+        {"Resource", "<dir>"},
+        {"Resource/分类列表", "<dir>"},
+        {"Resource/分类列表/未命名", "<dir>"},
+    };
+    EXPECT_EQ(snapshot(), expected);
+}
+
+TEST_F(LegacyConversionTest, ACurrentBaseIsLeftAloneWithoutAMessage) {
+    put("Index/kms.cls", scrambledTable({{"id", "parent", "name"}, {"1", "0", "A"}}));
+    put("Index/kms.ids", scrambledTable({kCountersHeader, {"210", "1", "0", "0", "0", "0"}}));
+    Snapshot before = snapshot();
+    EXPECT_EQ(convert().outcome, ConversionOutcome::NothingToDo);
+    EXPECT_TRUE(prompt.events().empty());
+    EXPECT_EQ(snapshot(), before);
+    put("Index/kms.cls", "\0\0\0");
+    EXPECT_EQ(convert().outcome, ConversionOutcome::NothingToDo);
+    fs::remove_all(data / "Index");
+    EXPECT_EQ(convert().outcome, ConversionOutcome::NothingToDo);
+    EXPECT_TRUE(prompt.events().empty());
+    SilentProgress progress;
+    write201();
+    EXPECT_EQ(
+        convertOlderBase({platform::realFileSystem(), data, 1, kNow}, prompt, progress).outcome,
+        ConversionOutcome::NothingToDo);
+}
+
+struct Refusal {
+    std::uint32_t version;
+    int code;
+    std::string text; // %p stands for the file's path
+};
+
+TEST_F(LegacyConversionTest, RefusesVersionsItCannotConvertAndChangesNothing) {
+    for (const Refusal& r :
+         {Refusal{211, kNewerVersion,
+                  "此分类文件是高版本生成的，当前版本还不能读取分析此文件!\n%p: 版本 211\n" +
+                      kUnchanged},
+          Refusal{205, kNotConvertible, "文件%p的版本(205)不能转换。\n" + kUnchanged},
+          Refusal{110, kNotConvertible, "文件%p的版本(110)不能转换。\n" + kUnchanged},
+          Refusal{115, kNotConvertible, "文件%p的版本(115)不能转换。\n" + kUnchanged}}) {
+        prompt.clear();
+        // The binary versions have no count: the header alone is a file of no records.
+        std::string header = olderFile(r.version, {});
+        put("Index/kms.cls", r.version == 110 ? header.substr(0, 8) : header);
+        Snapshot before = snapshot();
+        ConversionResult result = convert();
+        EXPECT_EQ(result.outcome, ConversionOutcome::EndProgram);
+        EXPECT_EQ(result.code, r.code);
+        std::string text = r.text;
+        text.replace(text.find("%p"), 2, (data / "Index/kms.cls").string());
+        EXPECT_EQ(prompt.events(),
+                  std::vector<test::PromptEvent>{test::shown(text, MessageIcon::Error)});
+        EXPECT_EQ(snapshot(), before) << r.version;
+    }
+}
+
+TEST_F(LegacyConversionTest, DamageOfEachKindStopsBeforeAnyWrite) {
+    struct Damage {
+        std::string file;
+        std::string kind;
+    };
+    for (const Damage& d :
+         {Damage{"Index/kms.cls", "分类文件"}, Damage{"Index/kms.ids", "ID索引文件"},
+          Damage{"Index/1.cps", "知识点文件"}, Damage{"Index/1.ccs", "批注文件"},
+          Damage{"Index/1.cas", "附件文件"}}) {
+        fs::remove_all(data);
+        fs::create_directories(data);
+        write201();
+        std::string bytes = test::readBytes(data / d.file);
+        put(d.file, bytes.substr(0, bytes.size() - 1));
+        Snapshot before = snapshot();
+        prompt.clear();
+        ConversionResult result = convert();
+        EXPECT_EQ(result.outcome, ConversionOutcome::EndProgram);
+        EXPECT_EQ(result.code, kDamagedFile);
+        ASSERT_EQ(prompt.events().size(), 1u);
+        const std::string& text = prompt.events()[0].text;
+        std::string head = "分析" + d.kind + "时失败!可能你的" + d.kind + "已损坏,请联系管理员\n" +
+                           kSupportLine + "\n" + (data / d.file).string() + ": 第";
+        EXPECT_TRUE(text.starts_with(head)) << text;
+        EXPECT_TRUE(text.ends_with("): 记录超出文件末尾\n" + kUnchanged)) << text;
+        EXPECT_EQ(snapshot(), before) << d.file;
+    }
+}
+
+TEST_F(LegacyConversionTest, AnUnopenableListStopsBeforeAnyWrite) {
+    write201();
+    fs::create_directories(data / "Index/1.ccs.dir");
+    fs::remove(data / "Index/1.ccs");
+    fs::rename(data / "Index/1.ccs.dir", data / "Index/1.ccs");
+    Snapshot before = snapshot();
+    ConversionResult result = convert();
+    EXPECT_EQ(result.outcome, ConversionOutcome::EndProgram);
+    ASSERT_EQ(prompt.events().size(), 1u);
+    EXPECT_TRUE(prompt.events()[0].text.starts_with(
+        "打开批注文件: " + (data / "Index/1.ccs").string() + "失败!\n"))
+        << prompt.events()[0].text;
+    EXPECT_EQ(snapshot(), before);
+}
+
 } // namespace
 } // namespace tarnel::store
