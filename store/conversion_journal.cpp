@@ -214,33 +214,29 @@ bool parseJournal(std::string_view text, ConversionJournal& out) {
     return sawState;
 }
 
-StepState stepState(const platform::FileSystem& fileSystem, const fs::path& dataDirectory,
-                    const RenameStep& step) {
-    bool source = fileSystem.exists(dataDirectory / step.from);
-    bool target = fileSystem.exists(dataDirectory / step.to);
-    if (!source && target) {
-        return StepState::Done;
+std::size_t stepsDone(const platform::FileSystem& fileSystem, const fs::path& dataDirectory,
+                      const ConversionJournal& journal) {
+    for (std::size_t i = journal.steps.size(); i-- > 0;) {
+        const RenameStep& step = journal.steps[i];
+        if (!fileSystem.exists(dataDirectory / step.from) &&
+            fileSystem.exists(dataDirectory / step.to)) {
+            return i + 1;
+        }
     }
-    return source && !target ? StepState::Pending : StepState::Broken;
+    return 0;
 }
 
 int commitSteps(const platform::FileSystem& fileSystem, const fs::path& dataDirectory,
                 const ConversionJournal& journal, StepFailure& failure) {
     bool checked = false;
-    for (const RenameStep& step : journal.steps) {
-        StepState state = stepState(fileSystem, dataDirectory, step);
-        if (state == StepState::Done) {
-            continue;
-        }
+    for (std::size_t i = stepsDone(fileSystem, dataDirectory, journal); i < journal.steps.size();
+         ++i) {
+        const RenameStep& step = journal.steps[i];
         if (step.kind == RenameStep::Kind::Place && !checked) {
             if (!backupsMatchManifest(fileSystem, dataDirectory, journal, failure)) {
                 return EIO;
             }
             checked = true;
-        }
-        if (state == StepState::Broken) {
-            failure = {dataDirectory / step.from, "已不存在或目标已被占用"};
-            return ENOENT;
         }
         if (int err =
                 fileSystem.renameNoReplace(dataDirectory / step.from, dataDirectory / step.to)) {
@@ -253,19 +249,15 @@ int commitSteps(const platform::FileSystem& fileSystem, const fs::path& dataDire
 
 int undoSteps(const platform::FileSystem& fileSystem, const fs::path& dataDirectory,
               const ConversionJournal& journal, StepFailure& failure) {
-    int first = 0;
-    for (std::size_t i = journal.steps.size(); i-- > 0;) {
+    for (std::size_t i = stepsDone(fileSystem, dataDirectory, journal); i-- > 0;) {
         const RenameStep& step = journal.steps[i];
-        if (stepState(fileSystem, dataDirectory, step) != StepState::Done) {
-            continue;
-        }
-        int err = fileSystem.renameNoReplace(dataDirectory / step.to, dataDirectory / step.from);
-        if (err && first == 0) {
-            first = err;
+        if (int err =
+                fileSystem.renameNoReplace(dataDirectory / step.to, dataDirectory / step.from)) {
             failure = {dataDirectory / step.to, platform::errorText(err)};
+            return err;
         }
     }
-    return first;
+    return 0;
 }
 
 } // namespace tarnel::store

@@ -54,11 +54,11 @@ bool parseJournal(std::string_view text, ConversionJournal& out);
 // 64-bit FNV-1a of the bytes.
 std::uint64_t checksumOf(std::string_view bytes);
 
-// What stands on disk for a step: done (source gone, target present), pending (source present,
-// target absent), or neither.
-enum class StepState { Pending, Done, Broken };
-StepState stepState(const platform::FileSystem& fileSystem,
-                    const std::filesystem::path& dataDirectory, const RenameStep& step);
+// How many steps are done: the renames run in order, so the done ones are the steps up to the
+// last one whose source is gone and whose target is there (an earlier step's source may be taken
+// again by a later step, as Index is by the staged Index).
+std::size_t stepsDone(const platform::FileSystem& fileSystem,
+                      const std::filesystem::path& dataDirectory, const ConversionJournal& journal);
 
 // Why a step of the commit or of its undo failed.
 struct StepFailure {
@@ -66,14 +66,15 @@ struct StepFailure {
     std::string reason;
 };
 
-// Runs the pending steps in order (renames that never replace, flushed after each). Right after
-// the last backup step the backups are checked against the manifest (size and checksum of every
-// file). 0, or an errno (kDamagedFile-like mismatch is EIO) with failure filled; the steps done so
-// far stay done, for the caller to undo.
+// Runs the steps not done yet in order (renames that never replace, flushed after each). Right
+// after the last backup step the backups are checked against the manifest (size and checksum of
+// every file). 0, or an errno (kDamagedFile-like mismatch is EIO) with failure filled; the steps
+// done so far stay done, for the caller to undo.
 int commitSteps(const platform::FileSystem& fileSystem, const std::filesystem::path& dataDirectory,
                 const ConversionJournal& journal, StepFailure& failure);
 
-// Undoes the done steps in reverse order. Every step is tried; 0 or the first errno.
+// Undoes the done steps in reverse order, up to the first that fails: 0 or its errno. Run again,
+// it goes on where it stopped.
 int undoSteps(const platform::FileSystem& fileSystem, const std::filesystem::path& dataDirectory,
               const ConversionJournal& journal, StepFailure& failure);
 

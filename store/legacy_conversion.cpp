@@ -644,8 +644,11 @@ private:
         return formatted(kConverted, lines);
     }
 
-    // A journal that asks for nothing more: the staging goes, the journal with it.
-    void discardStaging() { m_fs.removeAll(m_staging); }
+    // A journal that asks for nothing more: the staging goes, the journal and the lock with it.
+    void discardStaging() {
+        m_fs.removeAll(m_staging);
+        m_lock = platform::FileLock();
+    }
 
     ConversionResult resume(bool& again) {
         std::string text;
@@ -664,9 +667,10 @@ private:
                                                     kSupportLine);
         }
         if (journal.state == JournalState::Committing) {
+            // A step not done yet needs its source; its target is vacated by an earlier step.
             bool stagedMissing = false;
-            for (const RenameStep& step : journal.steps) {
-                stagedMissing = stagedMissing || stepState(m_fs, m_data, step) == StepState::Broken;
+            for (std::size_t i = stepsDone(m_fs, m_data, journal); i < journal.steps.size(); ++i) {
+                stagedMissing = stagedMissing || !m_fs.exists(m_data / journal.steps[i].from);
             }
             StepFailure failure;
             if (stagedMissing || commitSteps(m_fs, m_data, journal, failure) != 0) {

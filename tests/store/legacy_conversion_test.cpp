@@ -1,3 +1,4 @@
+#include "store/conversion_journal.h"
 #include "store/legacy_conversion.h"
 #include "store/result_codes.h"
 #include "tests/store/legacy_fixtures.h"
@@ -224,7 +225,7 @@ TEST_F(LegacyConversionTest, Converts150BaseFromItsPerSourceFolder) {
     expected["Resource/分类列表/Docs/page.mht"] = "web";
     expected["Resource/分类列表/Docs/r.txt"] = "text";
     expected["Comment/8_page.mht.rtf"] = commentRtf({" c"});
-    EXPECT_EQ(snapshot(), expected);
+    EXPECT_EQ(test::differences(snapshot(), expected), "");
 }
 
 TEST_F(LegacyConversionTest, ConvertsMinimal121BaseAndMakesTheCategoryFolders) {
@@ -246,7 +247,7 @@ TEST_F(LegacyConversionTest, ConvertsMinimal121BaseAndMakesTheCategoryFolders) {
         {"Resource/分类列表", "<dir>"},
         {"Resource/分类列表/未命名", "<dir>"},
     };
-    EXPECT_EQ(snapshot(), expected);
+    EXPECT_EQ(test::differences(snapshot(), expected), "");
 }
 
 TEST_F(LegacyConversionTest, ACurrentBaseIsLeftAloneWithoutAMessage) {
@@ -255,7 +256,7 @@ TEST_F(LegacyConversionTest, ACurrentBaseIsLeftAloneWithoutAMessage) {
     Snapshot before = snapshot();
     EXPECT_EQ(convert().outcome, ConversionOutcome::NothingToDo);
     EXPECT_TRUE(prompt.events().empty());
-    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(test::differences(snapshot(), before), "");
     put("Index/kms.cls", "\0\0\0");
     EXPECT_EQ(convert().outcome, ConversionOutcome::NothingToDo);
     fs::remove_all(data / "Index");
@@ -294,7 +295,7 @@ TEST_F(LegacyConversionTest, RefusesVersionsItCannotConvertAndChangesNothing) {
         text.replace(text.find("%p"), 2, (data / "Index/kms.cls").string());
         EXPECT_EQ(prompt.events(),
                   std::vector<test::PromptEvent>{test::shown(text, MessageIcon::Error)});
-        EXPECT_EQ(snapshot(), before) << r.version;
+        EXPECT_EQ(test::differences(snapshot(), before), "") << r.version;
     }
 }
 
@@ -323,7 +324,7 @@ TEST_F(LegacyConversionTest, DamageOfEachKindStopsBeforeAnyWrite) {
                            kSupportLine + "\n" + (data / d.file).string() + ": 第";
         EXPECT_TRUE(text.starts_with(head)) << text;
         EXPECT_TRUE(text.ends_with("): 记录超出文件末尾\n" + kUnchanged)) << text;
-        EXPECT_EQ(snapshot(), before) << d.file;
+        EXPECT_EQ(test::differences(snapshot(), before), "") << d.file;
     }
 }
 
@@ -339,7 +340,287 @@ TEST_F(LegacyConversionTest, AnUnopenableListStopsBeforeAnyWrite) {
     EXPECT_TRUE(prompt.events()[0].text.starts_with(
         "打开批注文件: " + (data / "Index/1.ccs").string() + "失败!\n"))
         << prompt.events()[0].text;
-    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(test::differences(snapshot(), before), "");
+}
+
+// A real file system that fails or dies at the n-th call of one sort.
+class FaultyAtCall : public platform::FileSystem {
+public:
+    enum class Fault { None, Kill, NoSpace, NoAccess };
+    FaultyAtCall(Fault fault, int at) : m_fault(fault), m_at(at) {}
+
+    int writeFileAtomic(const fs::path& path, std::string_view data, Access access) const override {
+        if (int err = hit(Fault::NoSpace, ENOSPC)) {
+            return err;
+        }
+        return FileSystem::writeFileAtomic(path, data, access);
+    }
+    int copyFile(const fs::path& from, const fs::path& to) const override {
+        if (int err = hit(Fault::NoSpace, ENOSPC)) {
+            return err;
+        }
+        return FileSystem::copyFile(from, to);
+    }
+    int rename(const fs::path& from, const fs::path& to) const override {
+        if (int err = hit(Fault::NoAccess, EACCES)) {
+            return err;
+        }
+        return FileSystem::rename(from, to);
+    }
+    int renameNoReplace(const fs::path& from, const fs::path& to) const override {
+        if (int err = hit(Fault::NoAccess, EACCES)) {
+            return err;
+        }
+        return FileSystem::renameNoReplace(from, to);
+    }
+    int createDirectory(const fs::path& path) const override {
+        hit(Fault::None, 0);
+        return FileSystem::createDirectory(path);
+    }
+    int removeFile(const fs::path& path) const override {
+        hit(Fault::None, 0);
+        return FileSystem::removeFile(path);
+    }
+    int removeAll(const fs::path& path) const override {
+        hit(Fault::None, 0);
+        return FileSystem::removeAll(path);
+    }
+    int tryLock(const fs::path& path, platform::FileLock& lock) const override {
+        hit(Fault::None, 0);
+        return FileSystem::tryLock(path, lock);
+    }
+
+    int calls() const { return m_calls; }
+
+private:
+    // Every mutating call counts for Kill; the others count only the calls of their sort.
+    int hit(Fault sort, int err) const {
+        if (m_fault == Fault::Kill || m_fault == sort) {
+            if (++m_calls == m_at) {
+                if (m_fault == Fault::Kill) {
+                    ::raise(SIGKILL);
+                }
+                return err;
+            }
+        }
+        return 0;
+    }
+
+    Fault m_fault;
+    int m_at;
+    mutable int m_calls = 0;
+};
+
+class NullPrompt : public app::Prompt {
+public:
+    void show(const std::string&, MessageIcon) override {}
+    app::Answer ask(const std::string&, MessageIcon, app::Buttons) override {
+        return app::Answer::Cancel;
+    }
+};
+
+class ConversionFaultTest : public LegacyConversionTest {
+protected:
+    Snapshot fresh201() {
+        fs::remove_all(data);
+        fs::create_directories(data);
+        write201();
+        return snapshot();
+    }
+
+    // Runs the conversion in a child that dies at its n-th mutating call; false when the child
+    // finished first.
+    bool killedAt(int n) {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            FaultyAtCall fileSystem(FaultyAtCall::Fault::Kill, n);
+            NullPrompt quiet;
+            SilentProgress progress;
+            convertOlderBase({fileSystem, data, 0, kNow}, quiet, progress);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    }
+
+    bool committing() {
+        std::string text;
+        ConversionJournal journal;
+        return platform::realFileSystem().readFile(data / ".conversion/journal", text) == 0 &&
+               parseJournal(text, journal) && journal.state != JournalState::Staging;
+    }
+
+    static Snapshot withoutStaging(Snapshot files) {
+        std::erase_if(files,
+                      [](const auto& item) { return item.first.starts_with(".conversion"); });
+        return files;
+    }
+};
+
+TEST_F(ConversionFaultTest, AKillAtAnyCallLeavesTheOldFilesOrLeadsToExactlyTheNewTree) {
+    Snapshot before = fresh201();
+    Snapshot expected = expected201(before);
+    int committed = 0;
+    for (int n = 1;; ++n) {
+        fresh201();
+        if (!killedAt(n)) {
+            EXPECT_EQ(test::differences(snapshot(), expected), "") << "finished";
+            break;
+        }
+        if (committing()) {
+            ++committed;
+        } else {
+            EXPECT_EQ(test::differences(withoutStaging(snapshot()), before), "")
+                << "killed at call " << n;
+        }
+        prompt.clear();
+        ConversionResult result = convert();
+        ASSERT_EQ(result.outcome, ConversionOutcome::Converted)
+            << "after call " << n << ": "
+            << (prompt.events().empty() ? "" : prompt.events().back().text);
+        EXPECT_EQ(test::differences(snapshot(), expected), "") << "after call " << n;
+    }
+    EXPECT_GT(committed, 3);
+}
+
+TEST_F(ConversionFaultTest, AKillInsideTheResumeIsFinishedByTheNextStart) {
+    Snapshot before = fresh201();
+    Snapshot expected = expected201(before);
+    for (int n = 1;; ++n) {
+        fresh201();
+        if (!killedAt(n)) {
+            break;
+        }
+        if (!committing()) {
+            continue;
+        }
+        for (int m = 1;; ++m) {
+            fresh201();
+            ASSERT_TRUE(killedAt(n));
+            bool killedAgain = killedAt(m);
+            // A resume that ran to its end leaves a current base.
+            EXPECT_EQ(convert().outcome,
+                      killedAgain ? ConversionOutcome::Converted : ConversionOutcome::NothingToDo)
+                << n << "/" << m;
+            EXPECT_EQ(test::differences(snapshot(), expected), "") << n << "/" << m;
+            if (!killedAgain) {
+                break;
+            }
+        }
+    }
+}
+
+TEST_F(ConversionFaultTest, AMissingStagedFileUndoesTheCommitAndRestoresTheOldFiles) {
+    Snapshot before = fresh201();
+    for (int n = 1;; ++n) {
+        fresh201();
+        ASSERT_TRUE(killedAt(n)) << "never stopped with a staged comment folder";
+        if (committing() && fs::exists(data / ".conversion/Comment")) {
+            break;
+        }
+    }
+    fs::remove_all(data / ".conversion/Comment");
+    ConversionResult result = convert();
+    EXPECT_EQ(result.outcome, ConversionOutcome::EndProgram);
+    EXPECT_EQ(result.code, kConversionInterrupted);
+    EXPECT_EQ(prompt.events(), std::vector<test::PromptEvent>{test::shown(
+                                   "上次的数据转换被中断，原有数据已恢复。", MessageIcon::Error)});
+    EXPECT_EQ(test::differences(snapshot(), before), "");
+}
+
+TEST_F(ConversionFaultTest, AFullDiskOrARefusedRenameLeavesTheOldSnapshotExactly) {
+    for (FaultyAtCall::Fault fault :
+         {FaultyAtCall::Fault::NoSpace, FaultyAtCall::Fault::NoAccess}) {
+        Snapshot before = fresh201();
+        Snapshot expected = expected201(before);
+        int failures = 0;
+        for (int n = 1;; ++n) {
+            fresh201();
+            prompt.clear();
+            FaultyAtCall fileSystem(fault, n);
+            ConversionResult result = convert(fileSystem);
+            if (fileSystem.calls() < n) {
+                EXPECT_EQ(result.outcome, ConversionOutcome::Converted);
+                break;
+            }
+            if (result.outcome == ConversionOutcome::Converted) {
+                EXPECT_EQ(test::differences(snapshot(), expected), "") << n;
+                continue;
+            }
+            ++failures;
+            EXPECT_EQ(result.outcome, ConversionOutcome::EndProgram);
+            EXPECT_EQ(test::differences(snapshot(), before), "") << "failed at call " << n;
+            ASSERT_EQ(prompt.events().size(), 1u);
+            const std::string& text = prompt.events()[0].text;
+            EXPECT_TRUE(text.starts_with("数据转换失败!\n")) << text;
+            EXPECT_TRUE(text.ends_with(kUnchanged)) << text;
+        }
+        EXPECT_GT(failures, 3);
+    }
+}
+
+TEST_F(ConversionFaultTest, ShortFreeSpaceIsRefusedBeforeAnyWrite) {
+    class SmallDisk : public platform::FileSystem {
+    public:
+        std::optional<std::uint64_t> freeSpace(const fs::path&) const override { return 1024; }
+    } smallDisk;
+    Snapshot before = fresh201();
+    ConversionResult result = convert(smallDisk);
+    EXPECT_EQ(result.outcome, ConversionOutcome::EndProgram);
+    EXPECT_EQ(result.code, kNoSpace);
+    ASSERT_EQ(prompt.events().size(), 1u);
+    EXPECT_TRUE(prompt.events()[0].text.starts_with("磁盘空间不足：需要1.00MB，可用1.00KB。\n"))
+        << prompt.events()[0].text;
+    EXPECT_EQ(test::differences(snapshot(), before), "");
+}
+
+TEST_F(ConversionFaultTest, ASecondConverterIsKeptOut) {
+    Snapshot before = fresh201();
+    fs::create_directories(data / ".conversion");
+    platform::FileLock held;
+    ASSERT_EQ(platform::realFileSystem().tryLock(data / ".conversion/lock", held), 0);
+    Snapshot locked = snapshot();
+    ConversionResult result = convert();
+    EXPECT_EQ(result.outcome, ConversionOutcome::EndProgram);
+    EXPECT_EQ(prompt.events(), std::vector<test::PromptEvent>{
+                                   test::shown("另一个数据转换正在进行。", MessageIcon::Error)});
+    EXPECT_EQ(test::differences(snapshot(), locked), "");
+}
+
+TEST_F(ConversionFaultTest, AJournalThatDoesNotParseIsNeverActedOn) {
+    fresh201();
+    ConversionJournal journal;
+    journal.state = JournalState::Committing;
+    journal.steps.push_back({RenameStep::Kind::Backup, "Index", "Index_201_bak(x)"});
+    std::string text = encodeJournal(journal);
+    text[text.size() - 3] ^= 1;
+    put(".conversion/journal", text);
+    Snapshot before = snapshot();
+    ConversionResult result = convert();
+    EXPECT_EQ(result.outcome, ConversionOutcome::EndProgram);
+    EXPECT_EQ(result.code, kConversionInterrupted);
+    // Only the lock file that kept other converters out while the journal was read.
+    Snapshot after = snapshot();
+    after.erase(".conversion/lock");
+    EXPECT_EQ(test::differences(after, before), "");
+}
+
+TEST(ConversionJournalTest, RoundTripsAndRefusesEveryCut) {
+    ConversionJournal journal;
+    journal.state = JournalState::Committing;
+    journal.version = 150;
+    journal.tabAlignDue = true;
+    journal.manifest.push_back({"0/a b%\n.txt", 12, 0x1234});
+    journal.steps.push_back({RenameStep::Kind::Backup, "0", "bak(1)"});
+    journal.steps.push_back({RenameStep::Kind::Place, ".conversion/Index", "Index"});
+    std::string text = encodeJournal(journal);
+    ConversionJournal back;
+    ASSERT_TRUE(parseJournal(text, back));
+    EXPECT_EQ(back, journal);
+    for (std::size_t cut = 0; cut < text.size(); ++cut) {
+        EXPECT_FALSE(parseJournal(text.substr(0, cut), back)) << cut;
+    }
 }
 
 } // namespace

@@ -106,4 +106,24 @@ inline std::map<std::string, std::string> snapshotOf(const std::filesystem::path
     return files;
 }
 
+// The paths whose bytes differ between two snapshots, one a line; empty when they are equal.
+inline std::string differences(const std::map<std::string, std::string>& actual,
+                               const std::map<std::string, std::string>& expected) {
+    std::string out;
+    for (const auto& [path, bytes] : actual) {
+        auto other = expected.find(path);
+        if (other == expected.end()) {
+            out += "unexpected " + path + "\n";
+        } else if (other->second != bytes) {
+            out += "different " + path + "\n";
+        }
+    }
+    for (const auto& [path, bytes] : expected) {
+        if (!actual.contains(path)) {
+            out += "missing " + path + "\n";
+        }
+    }
+    return out;
+}
+
 } // namespace tarnel::test
