@@ -1,6 +1,7 @@
 #include "cli/command_registry.h"
 
 #include "cli/category_commands.h"
+#include "cli/legacy_commands.h"
 #include "cli/rtf_commands.h"
 #include "cli/settings_command.h"
 #include "cli/store_commands.h"
@@ -37,6 +38,7 @@ void registerAllCommands(CommandRegistry& registry) {
     registerStoreCommands(registry);
     registerCategoryCommands(registry);
     registerRtfCommands(registry);
+    registerLegacyCommands(registry);
 }
 
 } // namespace tarnel::cli
