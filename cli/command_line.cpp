@@ -2,6 +2,7 @@
 
 #include "app/settings_file.h"
 #include "cli/command_registry.h"
+#include "cli/legacy_commands.h"
 #include "cli/terminal_prompt.h"
 
 #include <ostream>
@@ -59,6 +60,12 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 
     TerminalPrompt prompt(options, err, input);
     CommandContext context{options, settings, prompt, out, err, fileSystem};
+    if (!worksOnOlderBase(command->name)) {
+        if (std::string refusal = olderBaseRefusal(context); !refusal.empty()) {
+            err << "error: " << refusal << '\n';
+            return kExitFailed;
+        }
+    }
     std::vector<std::string> commandArgs(parsed.command.begin() + 1, parsed.command.end());
     int exitCode = command->run(context, commandArgs);
     return prompt.unanswered() ? kExitUnanswered : exitCode;

@@ -2,6 +2,7 @@
 
 #include "cli/category_commands.h"
 #include "cli/point_commands.h"
+#include "cli/legacy_commands.h"
 #include "cli/rtf_commands.h"
 #include "cli/settings_command.h"
 #include "cli/store_commands.h"
@@ -41,6 +42,7 @@ void registerAllCommands(CommandRegistry& registry) {
     registerRtfCommands(registry);
     registerPointCommands(registry);
     registerTagCommands(registry);
+    registerLegacyCommands(registry);
 }
 
 } // namespace tarnel::cli

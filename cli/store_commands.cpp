@@ -2,6 +2,7 @@
 
 #include "cli/command_args.h"
 #include "cli/json_writer.h"
+#include "cli/legacy_commands.h"
 #include "store/knowledge_store.h"
 #include "store/result_codes.h"
 
@@ -255,6 +256,9 @@ int runCheck(CommandContext& context, const std::vector<std::string>& args) {
     if (!parsed.error.empty() || !parsed.positional.empty()) {
         return context.usageError(parsed.error.empty() ? "check takes no arguments" : parsed.error);
     }
+    if (int exitCode = checkOlderBase(context); exitCode >= 0) {
+        return exitCode;
+    }
     OpenedBase opened(context);
     KnowledgeStore& base = opened.base;
     std::vector<Finding> findings;
@@ -329,7 +333,8 @@ void registerStoreCommands(CommandRegistry& registry) {
                   "the category tree (or the recycle bin, or the tags) with ids and state",
                   runTree});
     registry.add({"check", "check",
-                  "reads every index file and reports the missing, damaged and inconsistent ones",
+                  "reads every index file and reports the missing, damaged and inconsistent ones; "
+                  "on an older base, what converting it would do",
                   runCheck});
 }
 

@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <stdio.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -234,6 +237,54 @@ int FileSystem::copyFile(const fs::path& from, const fs::path& to) const {
         ::unlink(to.c_str());
     }
     return err;
+}
+
+int FileSystem::renameNoReplace(const fs::path& from, const fs::path& to) const {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        return errno;
+    }
+    syncDirectory(from.parent_path());
+    syncDirectory(to.parent_path());
+    return 0;
+}
+
+std::optional<std::uint64_t> FileSystem::freeSpace(const fs::path& path) const {
+    struct statvfs st {};
+    if (::statvfs(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+}
+
+int FileSystem::tryLock(const fs::path& path, FileLock& lock) const {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return errno;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int err = errno;
+        ::close(fd);
+        return err;
+    }
+    lock = FileLock(fd);
+    return 0;
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+FileLock::~FileLock() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
 }
 
 int FileSystem::moveTree(const fs::path& from, const fs::path& to) const {

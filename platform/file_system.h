@@ -9,6 +9,23 @@
 
 namespace tarnel::platform {
 
+// An exclusive lock on a file, held until the object goes (see FileSystem::tryLock).
+class FileLock {
+public:
+    FileLock() = default;
+    explicit FileLock(int fd) : m_fd(fd) {}
+    FileLock(FileLock&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+    FileLock& operator=(FileLock&& other) noexcept;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock();
+
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
 // Every call the system makes to the file system goes through this interface, so that tests can
 // run on temporary folders and inject a full disk or a failed rename by overriding one method.
 // Results are 0 for success or the errno value of the failure. Calls may be made from any thread;
@@ -46,6 +63,15 @@ public:
     virtual int removeAll(const std::filesystem::path& path) const;
     virtual int rename(const std::filesystem::path& from, const std::filesystem::path& to) const;
     virtual int copyFile(const std::filesystem::path& from, const std::filesystem::path& to) const;
+    // Renames a file or folder but never replaces: EEXIST when the target exists. Both folders
+    // are flushed afterwards, so that the rename survives a crash.
+    virtual int renameNoReplace(const std::filesystem::path& from,
+                                const std::filesystem::path& to) const;
+    // The bytes an unprivileged user may still write on the file system that holds path.
+    virtual std::optional<std::uint64_t> freeSpace(const std::filesystem::path& path) const;
+    // Takes an exclusive advisory lock on the file (created when missing) without waiting:
+    // EWOULDBLOCK while another process or object holds it. The lock goes with the object.
+    virtual int tryLock(const std::filesystem::path& path, FileLock& lock) const;
 
     // Moves a file or folder to a path that does not exist yet. Across file systems it copies,
     // verifies every file's size, then deletes the source; a failure half way removes the partial

@@ -30,5 +30,14 @@ inline constexpr int kFolderRemoveFailed = 65;
 // The target store or parent cannot take the record (for example the root of the category store
 // holds no points, or a block would be moved into its own subtree).
 inline constexpr int kNotAllowed = 66;
+// An older index file was written by a newer program than this one.
+inline constexpr int kNewerVersion = 67;
+// An older index file of a version that cannot be converted (binary records, or a version no
+// program of ours wrote).
+inline constexpr int kNotConvertible = 68;
+// The disk has not enough free space for a conversion.
+inline constexpr int kNoSpace = 69;
+// A conversion was interrupted and its journal could not be acted on.
+inline constexpr int kConversionInterrupted = 70;
 
 } // namespace tarnel::store

@@ -116,5 +116,31 @@ TEST(TextFormatTest, FixedFormats) {
     EXPECT_EQ(now[13], ':');
 }
 
+TEST(FileSystemTest, RenameNoReplaceNeverReplaces) {
+    TempDir dir;
+    const FileSystem& fs = realFileSystem();
+    writeBytes(dir / "a", "a");
+    writeBytes(dir / "b", "b");
+    EXPECT_EQ(fs.renameNoReplace(dir / "a", dir / "b"), EEXIST);
+    EXPECT_EQ(readBytes(dir / "b"), "b");
+    EXPECT_EQ(fs.renameNoReplace(dir / "a", dir / "c"), 0);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(fs.renameNoReplace(dir / "a", dir / "d"), ENOENT);
+}
+
+TEST(FileSystemTest, ALockKeepsASecondHolderOutUntilItGoes) {
+    TempDir dir;
+    const FileSystem& fs = realFileSystem();
+    FileLock first;
+    ASSERT_EQ(fs.tryLock(dir / "lock", first), 0);
+    EXPECT_TRUE(first.held());
+    FileLock second;
+    EXPECT_EQ(fs.tryLock(dir / "lock", second), EWOULDBLOCK);
+    EXPECT_FALSE(second.held());
+    first = FileLock();
+    EXPECT_EQ(fs.tryLock(dir / "lock", second), 0);
+    EXPECT_TRUE(fs.freeSpace(dir.path()).has_value());
+}
+
 } // namespace
 } // namespace tarnel::platform
