@@ -19,6 +19,7 @@ public:
 
     LUSTRA::CToolPaneExt pane;
     std::function<void(LUSTRA::ST_TOOLBAR_ITEM*)> onClick;
+    std::function<void()> onMove;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -28,6 +29,9 @@ protected:
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         pane.OnSetCursor(event->position().toPoint());
+        if (onMove) {
+            onMove();
+        }
     }
     void mousePressEvent(QMouseEvent* event) override {
         pane.OnLButtonDown(event->position().toPoint());
@@ -39,7 +43,12 @@ protected:
             onClick(item);
         }
     }
-    void leaveEvent(QEvent*) override { pane.OnMouseLeave(); }
+    void leaveEvent(QEvent*) override {
+        pane.OnMouseLeave();
+        if (onMove) {
+            onMove();
+        }
+    }
     void resizeEvent(QResizeEvent*) override { pane.ResizeToolbar(paneRect()); }
 };
 
