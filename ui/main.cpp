@@ -1,13 +1,36 @@
+#include "app/program_version.h"
 #include "platform/file_system.h"
+#include "platform/text_format.h"
+#include "ui/instance_client.h"
 #include "ui/tarnel_application.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 int main(int argc, char** argv) {
     QApplication qtApplication(argc, argv);
+    QApplication::setApplicationName("Tarnel");
+    QApplication::setApplicationVersion(
+        QString::fromStdString(tarnel::platform::formatVersion(tarnel::app::kProgramVersion)));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(tarnel::ui::TarnelApplication::programIcon());
+
+    // Nothing is locked or changed before the command line was understood.
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Tarnel个人知识管理系统");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(qtApplication);
+
     tarnel::ui::TarnelApplication application;
-    if (!application.initInstance(tarnel::platform::realFileSystem().currentDirectory())) {
+    switch (application.initInstance(tarnel::platform::realFileSystem().currentDirectory(),
+                                     tarnel::ui::instance::runtimeFolder())) {
+    case tarnel::ui::TarnelApplication::Start::Running:
+        return QApplication::exec();
+    case tarnel::ui::TarnelApplication::Start::HandedOver:
+        return 0;
+    case tarnel::ui::TarnelApplication::Start::Stopped:
         return 1;
     }
-    return QApplication::exec();
+    return 1;
 }

@@ -3,22 +3,551 @@
 #include "app/program_version.h"
 #include "app/settings_file.h"
 #include "app/window_title.h"
+#include "ops/operation_context.h"
+#include "store/result_codes.h"
+#include "ui/category_commands.h"
+#include "ui/category_window.h"
+#include "ui/close_tip_dialog.h"
+#include "ui/float_window.h"
+#include "ui/knowledge_tree_model.h"
+#include "ui/knowledge_tree_view.h"
+#include "ui/options_dialog.h"
 
-#include <QWidget>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QProxyStyle>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <algorithm>
 
 namespace tarnel::ui {
 
+using store::CategoryRecord;
+
+namespace {
+
+constexpr const char* kCloseNewPointQuestion = "此窗口的知识点尚未保存, 确定关闭窗口吗？";
+constexpr const char* kExitNewPointQuestion = "此窗口的知识点尚未保存, 确定退出程序吗？";
+constexpr const char* kUpdateStartFailed = "无法启动在线升级程序“%1”!";
+constexpr const char* kDamagedIndex =
+    "以下索引文件已损坏，无法读取，其中的内容这次显示为空：\n%1\n原文件仍保留在磁盘上；下次保存时"
+    "它会被改名为“原文件名.damaged-日期时间”留作备份。";
+
+// The workspace tabs' and toolbar's tooltips come after half a second.
+class TooltipDelayStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == QStyle::SH_ToolTip_WakeUpDelay) {
+            return CMainFrame::kTooltipDelayMs;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+QTabWidget::TabPosition panePosition(int tabAlign) {
+    switch (tabAlign) {
+    case 1:
+        return QTabWidget::West;
+    case 2:
+        return QTabWidget::South;
+    default:
+        return QTabWidget::North;
+    }
+}
+
+bool isDamaged(int code) {
+    return code == store::kCannotOpen || code == store::kReadError || code == store::kDamagedFile ||
+           code == store::kFailure;
+}
+
+QString fromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
 CMainFrame::CMainFrame(app::Settings& settings, QWidget* parent)
-    : QMainWindow(parent), m_settings(settings) {
+    : CMainFrame(settings, QIcon(), Services{}) {
+    if (parent) {
+        setParent(parent);
+    }
+}
+
+CMainFrame::CMainFrame(app::Settings& settings, const QIcon& icon, Services services)
+    : m_settings(settings), m_icon(icon), m_services(services),
+      m_mailbox(std::make_shared<FrameMailbox>(this)), m_messageBoxes(this),
+      m_activePrompt(services.prompt ? services.prompt : &m_messageBoxes) {
     setObjectName("CMainFrame");
-    auto* central = new QWidget(this);
-    central->setObjectName("workArea");
-    setCentralWidget(central);
+    setWindowIcon(m_icon);
+    m_dispatcher.setReceivers({
+        [this](const store::ChangeNotification& n) { deliver(n); },
+        [this] { closeGoneWindows(); },
+        [this] { postMessage(FrameMessage::Change); },
+    });
+    m_tooltipStyle = new TooltipDelayStyle;
+    m_tooltipStyle->setParent(this);
+    createTray();
+    createToolBar();
+    createMenus();
+    createStatusBar();
+    createWorkspace();
+    createWindowArea();
     updateTitle();
 }
 
+CMainFrame::~CMainFrame() {
+    m_mailbox->close();
+    // The windows' panes sit in the window area; they go before it.
+    m_current = nullptr;
+    m_windows.clear();
+    m_tree->setCommands(nullptr);
+    delete m_float.data();
+}
+
+void CMainFrame::createTray() {
+    m_tray = new QSystemTrayIcon(m_icon, this);
+    m_tray->setObjectName("trayIcon");
+    m_tray->setToolTip("Tarnel");
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->setObjectName("trayMenu");
+    QAction* show = m_trayMenu->addAction("显示主窗口");
+    show->setObjectName("trayShowMain");
+    connect(show, &QAction::triggered, this, [this] { postMessage(FrameMessage::ShowMain); });
+    m_floatToggle = m_trayMenu->addAction("显示悬浮窗口");
+    m_floatToggle->setObjectName("trayFloatWindow");
+    connect(m_floatToggle, &QAction::triggered, this, &CMainFrame::toggleFloatWindow);
+    QAction* update = m_trayMenu->addAction("在线升级");
+    update->setObjectName("trayUpdate");
+    connect(update, &QAction::triggered, this, [this] { postMessage(FrameMessage::StartUpdate); });
+    m_trayMenu->addSeparator();
+    QAction* quit = m_trayMenu->addAction("退出");
+    quit->setObjectName("trayExit");
+    connect(quit, &QAction::triggered, this, [this] { exitCommand(); });
+    connect(m_trayMenu, &QMenu::aboutToShow, this, [this] {
+        bool shown = m_float && m_float->isVisible();
+        m_floatToggle->setText(shown ? "隐藏悬浮窗口" : "显示悬浮窗口");
+    });
+    m_tray->setContextMenu(m_trayMenu);
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick) {
+                    postMessage(FrameMessage::TrayCallback, kTrayIconId, kTrayLeftDoubleClick);
+                }
+            });
+    m_tray->show();
+}
+
+void CMainFrame::createToolBar() {
+    m_toolBar = addToolBar("工具栏");
+    m_toolBar->setObjectName("mainToolBar");
+    m_toolBar->setMovable(false);
+    m_toolBar->setStyle(m_tooltipStyle);
+    m_toolBarCaption = new QLabel(m_toolBar);
+    m_toolBarCaption->setObjectName("toolBarCaption");
+    m_toolBarCaption->setAccessibleName("标题");
+    m_toolBarCaption->setContentsMargins(6, 0, 6, 0);
+    m_toolBar->addWidget(m_toolBarCaption);
+}
+
+void CMainFrame::createMenus() {
+    QMenu* system = menuBar()->addMenu("系统(&S)");
+    system->setObjectName("systemMenu");
+    QAction* options = system->addAction("选项...");
+    options->setObjectName("optionsCommand");
+    connect(options, &QAction::triggered, this, &CMainFrame::showOptions);
+    QAction* update = system->addAction("在线升级");
+    update->setObjectName("updateCommand");
+    update->setShortcut(QKeySequence("Alt+U"));
+    update->setData(kUpdateCommand);
+    connect(update, &QAction::triggered, this, &CMainFrame::startUpdate);
+    system->addSeparator();
+    QAction* quit = system->addAction("退出");
+    quit->setObjectName("exitCommand");
+    connect(quit, &QAction::triggered, this, [this] { exitCommand(); });
+
+    m_windowMenu = menuBar()->addMenu("窗口(&W)");
+    m_windowMenu->setObjectName("windowMenu");
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::rebuildWindowMenu);
+}
+
+void CMainFrame::createStatusBar() {
+    m_statusPane = new QLabel(this);
+    m_statusPane->setObjectName("statusPane");
+    m_statusPane->setAccessibleName("状态");
+    statusBar()->setObjectName("statusBar");
+    statusBar()->addWidget(m_statusPane, 1);
+}
+
+void CMainFrame::createWorkspace() {
+    m_workspace = new QDockWidget("知识分类", this);
+    m_workspace->setObjectName("workspaceBar");
+    m_workspace->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    m_panes = new QTabWidget(m_workspace);
+    m_panes->setObjectName("workspaceTabs");
+    m_panes->setAccessibleName("知识分类");
+    m_panes->tabBar()->setStyle(m_tooltipStyle);
+
+    m_treeModel = new KnowledgeTreeModel(m_settings, this);
+    m_treeModel->setWindowOpen(
+        [this](const ObjectIdentity& identity) { return isCategoryWindowOpen(identity); });
+    m_treeModel->setRenameHandler([this](CategoryRecord& category, const std::string& text) {
+        if (m_commands) {
+            m_commands->rename(category, text);
+        }
+    });
+    m_treeModel->setMoveHandler([this](CategoryRecord& category, CategoryRecord& target) {
+        if (m_commands) {
+            m_commands->moveByDrop(category, target);
+        }
+    });
+    m_tree = new KnowledgeTreeView(m_panes);
+    m_tree->setKnowledgeModel(m_treeModel);
+    m_tree->setOpener([this](const QModelIndex& index) { openTreeItem(index); });
+    m_panes->addTab(m_tree, "分类列表");
+
+    m_windowList = new QTreeWidget(m_panes);
+    m_windowList->setObjectName("windowList");
+    m_windowList->setAccessibleName("窗口列表");
+    m_windowList->setHeaderHidden(true);
+    QPalette white = m_windowList->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    m_windowList->setPalette(white);
+    m_windowListRoot = new QTreeWidgetItem(m_windowList, QStringList{"窗口列表"});
+    m_windowListRoot->setIcon(0, style()->standardIcon(QStyle::SP_DesktopIcon));
+    m_windowListRoot->setExpanded(true);
+    connect(m_windowList, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        int position = m_windowListRoot->indexOfChild(item);
+        if (position >= 0 && position < static_cast<int>(m_windows.size())) {
+            makeCurrent(m_windows[static_cast<std::size_t>(position)].get());
+        }
+    });
+    m_panes->addTab(m_windowList, "窗口列表");
+    m_panes->setTabPosition(panePosition(m_settings.tabAlign));
+    m_workspace->setWidget(m_panes);
+    addDockWidget(Qt::LeftDockWidgetArea, m_workspace);
+}
+
+void CMainFrame::createWindowArea() {
+    m_windowArea = new QSplitter(Qt::Vertical, this);
+    m_windowArea->setObjectName("windowArea");
+    m_windowArea->setChildrenCollapsible(false);
+    m_windowTabs = new QTabBar(m_windowArea);
+    m_windowTabs->setObjectName("windowTabs");
+    m_windowTabs->setAccessibleName("窗口");
+    m_windowTabs->setFixedHeight(kWindowTabsHeight);
+    m_windowTabs->setTabsClosable(true);
+    m_windowTabs->setExpanding(false);
+    m_windowTabs->setDocumentMode(true);
+    m_upper = new QStackedWidget(m_windowArea);
+    m_upper->setObjectName("upperPane");
+    m_upper->hide();
+    m_lower = new QStackedWidget(m_windowArea);
+    m_lower->setObjectName("lowerPane");
+    m_windowArea->addWidget(m_windowTabs);
+    m_windowArea->addWidget(m_upper);
+    m_windowArea->addWidget(m_lower);
+    m_windowArea->setStretchFactor(1, 3);
+    m_windowArea->setStretchFactor(2, 2);
+    connect(m_windowTabs, &QTabBar::currentChanged, this, [this](int position) {
+        if (position >= 0 && position < static_cast<int>(m_windows.size())) {
+            makeCurrent(m_windows[static_cast<std::size_t>(position)].get());
+        }
+    });
+    connect(m_windowTabs, &QTabBar::tabCloseRequested, this, [this](int position) {
+        if (position >= 0 && position < static_cast<int>(m_windows.size())) {
+            closeWindow(m_windows[static_cast<std::size_t>(position)].get());
+        }
+    });
+    setCentralWidget(m_windowArea);
+}
+
 void CMainFrame::initialUpdate() {
-    app::SettingsFile().workspaceRead(m_settings);
+    app::SettingsFile(*m_services.fileSystem).workspaceRead(m_settings);
+    m_panes->setTabPosition(panePosition(m_settings.tabAlign));
+    m_tree->setClickEdits(m_settings.modifyClassName);
+    m_float = new FloatWindow(m_icon, m_mailbox, [this] { return isVisible() && !isMinimized(); });
+    m_float->setVisible(m_settings.showFlayWnd);
+    m_statusPane->setText(QStringLiteral("本地知识库：%1").arg(fromStd(m_settings.dataPath)));
+    if (m_tipTimer == 0) {
+        m_tipTimer = startTimer(kTipPeriodMs);
+    }
+}
+
+void CMainFrame::setTips(std::vector<std::string> tips) {
+    m_tips = std::move(tips);
+    m_nextTip = 0;
+}
+
+void CMainFrame::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_tipTimer) {
+        QMainWindow::timerEvent(event);
+        return;
+    }
+    if (m_tips.empty()) {
+        return;
+    }
+    if (m_nextTip >= m_tips.size()) {
+        m_nextTip = 0;
+    }
+    m_statusPane->setText(fromStd(m_tips[m_nextTip++]));
+}
+
+bool CMainFrame::event(QEvent* event) {
+    if (event->type() == FrameEvent::eventType()) {
+        handleMessage(static_cast<const FrameEvent&>(*event));
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::handleMessage(const FrameEvent& message) {
+    if (m_exiting) {
+        return;
+    }
+    switch (message.message()) {
+    case FrameMessage::ShowMain:
+        showMain();
+        break;
+    case FrameMessage::TrayCallback:
+        if (message.wParam() == kTrayIconId) {
+            trayCallback(message.lParam());
+        }
+        break;
+    case FrameMessage::HideMain:
+        hideMain();
+        break;
+    case FrameMessage::Change:
+        m_dispatcher.deliverPending();
+        break;
+    case FrameMessage::StartUpdate:
+        startUpdate();
+        break;
+    case FrameMessage::ReloadSource:
+        reloadSource(message.wParam());
+        break;
+    case FrameMessage::ExitForUpdate:
+        exitCommand();
+        break;
+    case FrameMessage::FillPane:
+        break;
+    case FrameMessage::OpenBase:
+        openBase();
+        break;
+    }
+}
+
+void CMainFrame::trayCallback(long long mouseEvent) {
+    if (mouseEvent == kTrayLeftDoubleClick) {
+        showMain();
+    } else if (mouseEvent == kTrayRightButtonUp) {
+        if (isVisible() && !isMinimized()) {
+            raise();
+            activateWindow();
+        }
+        m_trayMenu->popup(QCursor::pos());
+    }
+}
+
+void CMainFrame::showMain() {
+    if (isMinimized()) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::hideMain() {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+// Asks about a window's unsaved work; false when the user keeps the window.
+bool CMainFrame::offerUnsavedWork(FrameWindow* window, const char* newPointQuestion) {
+    if (window->isUnsavedNewPoint()) {
+        makeCurrent(window);
+        if (m_activePrompt->ask(newPointQuestion, app::MessageIcon::Question,
+                                app::Buttons::YesNo) != app::Answer::Yes) {
+            return false;
+        }
+    } else if (window->hasUnsavedContent()) {
+        makeCurrent(window);
+        if (!window->runSavePrompt()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CMainFrame::exitCommand() {
+    if (m_exiting) {
+        return true;
+    }
+    for (std::size_t i = 0; i < m_windows.size(); ++i) {
+        if (!offerUnsavedWork(m_windows[i].get(), kExitNewPointQuestion)) {
+            return false;
+        }
+    }
+    m_exiting = true;
+    m_mailbox->close();
+    hide();
+    m_tray->hide();
+    delete m_float.data();
+    emit exited();
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_exiting) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    int choice = m_settings.closeTipSelection;
+    if (choice == 0) {
+        CloseTipDialog dialog(this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        choice = static_cast<int>(dialog.choice()) + 1;
+        if (dialog.remember()) {
+            m_settings.closeTipSelection = choice;
+            app::SettingsFile(*m_services.fileSystem).writeAll(m_settings);
+        }
+    }
+    if (choice == 1) {
+        hideMain();
+    } else {
+        exitCommand();
+    }
+}
+
+void CMainFrame::openBase() {
+    // Every window shows the old base: they go with it (a reload asked about their work first).
+    while (!m_windows.empty()) {
+        removeWindow(m_windows.back().get());
+    }
+    m_commands.reset();
+    m_context.reset();
+    m_tree->setCommands(nullptr);
+    m_treeModel->setBase(nullptr);
+    m_base = std::make_unique<store::KnowledgeStore>(*m_services.fileSystem, m_dispatcher);
+    m_base->displayTypes().setIconLookup(
+        [this](std::string_view extension) { return iconFor(extension); });
+    // An index of an older store version is converted here, before the base is opened.
+    int opened = m_base->open(m_settings.dataPath, m_settings.databaseType);
+    m_context = std::make_unique<ops::OperationContext>(
+        ops::OperationContext{*m_base, *m_services.fileSystem, *m_activePrompt});
+    m_commands = std::make_unique<CategoryCommands>(
+        *m_context, m_dispatcher, *m_services.opener, this,
+        CategoryCommands::Hooks{[this](CategoryRecord& category) { openCategoryWindow(category); },
+                                [this](CategoryRecord& category) {
+                                    m_tree->setCurrentIndex(m_treeModel->indexOf(
+                                        store::StoreKind::Category, category.id));
+                                }});
+    m_treeModel->setBase(m_base.get());
+    m_tree->setCommands(m_commands.get());
+    if (m_settings.autoExpandClass) {
+        m_tree->expandAll();
+    } else {
+        m_tree->expand(m_treeModel->categoryRootIndex());
+    }
+    if (opened != store::kOk || m_base->report().categories || m_base->report().recycle ||
+        m_base->report().tags) {
+        warnDamagedIndex();
+    }
+}
+
+// A damaged index opens as an empty base; the user hears of it once, with the files named.
+void CMainFrame::warnDamagedIndex() {
+    const store::OpenReport& report = m_base->report();
+    const store::DataLayout& layout = m_base->layout();
+    QStringList files;
+    if (isDamaged(report.counters)) {
+        files << fromStd(layout.countersFile().string());
+    }
+    if (isDamaged(report.categories)) {
+        files << fromStd(layout.categoryStoreFile().string());
+    }
+    if (isDamaged(report.recycle)) {
+        files << fromStd(layout.recycleStoreFile().string());
+    }
+    if (isDamaged(report.tags)) {
+        files << fromStd(layout.tagStoreFile().string());
+    }
+    if (!files.isEmpty()) {
+        m_activePrompt->show(QString::fromUtf8(kDamagedIndex).arg(files.join('\n')).toStdString(),
+                             app::MessageIcon::Warning);
+    }
+}
+
+void CMainFrame::reloadSource(long long source) {
+    if (source != 0) {
+        return;
+    }
+    while (!m_windows.empty()) {
+        if (!closeWindow(m_windows.back().get())) {
+            return;
+        }
+    }
+    openBase();
+}
+
+void CMainFrame::startUpdate() {
+    QString program = fromStd((m_settings.programDirectory / "Update").string());
+    if (!QProcess::startDetached(program, {}, fromStd(m_settings.programDirectory.string()))) {
+        m_activePrompt->show(QString::fromUtf8(kUpdateStartFailed).arg(program).toStdString(),
+                             app::MessageIcon::Error);
+    }
+}
+
+void CMainFrame::showOptions() {
+    OptionsDialog dialog(m_settings, *m_services.fileSystem, *m_activePrompt, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        applySettings();
+    }
+}
+
+void CMainFrame::applySettings() {
+    m_panes->setTabPosition(panePosition(m_settings.tabAlign));
+    m_tree->setClickEdits(m_settings.modifyClassName);
+    m_treeModel->refreshLabels();
+    for (const auto& window : m_windows) {
+        if (auto* list = dynamic_cast<CWindowFormView*>(window.get())) {
+            list->applySettings();
+        }
+    }
+    if (m_float) {
+        m_float->setVisible(m_settings.showFlayWnd);
+    }
+}
+
+void CMainFrame::toggleFloatWindow() {
+    if (!m_float) {
+        return;
+    }
+    m_settings.showFlayWnd = !m_float->isVisible();
+    m_float->setVisible(m_settings.showFlayWnd);
+    app::SettingsFile(*m_services.fileSystem).writeAll(m_settings);
 }
 
 void CMainFrame::setCurrentWindowName(const std::string& name) {
@@ -27,8 +556,211 @@ void CMainFrame::setCurrentWindowName(const std::string& name) {
 }
 
 void CMainFrame::updateTitle() {
-    setWindowTitle(
-        QString::fromStdString(app::mainWindowTitle(app::kProgramVersion, m_currentWindowName)));
+    setWindowTitle(fromStd(app::mainWindowTitle(app::kProgramVersion, m_currentWindowName)));
+    m_toolBarCaption->setText(
+        fromStd(m_currentWindowName.empty()
+                    ? app::mainWindowTitle(app::kProgramVersion)
+                    : app::toolbarCaption(app::kProgramVersion, m_currentWindowName)));
+}
+
+FrameWindow* CMainFrame::findWindow(const ObjectIdentity& identity) const {
+    for (const auto& window : m_windows) {
+        if (window->identity() == identity) {
+            return window.get();
+        }
+    }
+    return nullptr;
+}
+
+bool CMainFrame::isCategoryWindowOpen(const ObjectIdentity& identity) const {
+    FrameWindow* window = findWindow(identity);
+    return window && window->kind() == WindowKind::Category;
+}
+
+FrameWindow* CMainFrame::openCategoryWindow(CategoryRecord& category) {
+    ObjectIdentity identity{0, category.owner->kind(), category.id};
+    if (FrameWindow* open = findWindow(identity)) {
+        makeCurrent(open);
+        return open;
+    }
+    CWindowFormView::Services services{m_commands.get(),
+                                       [this](int icon) { return typeIcon(icon); },
+                                       [this](CategoryRecord& sub) { openCategoryWindow(sub); }};
+    FrameWindow* window = addWindow(std::make_unique<CWindowFormView>(
+        *m_base, identity.store, identity.id, m_settings, std::move(services)));
+    m_treeModel->refreshCategory(identity.store, identity.id);
+    return window;
+}
+
+void CMainFrame::openTreeItem(const QModelIndex& index) {
+    using Kind = KnowledgeTreeModel::ItemKind;
+    Kind kind = m_treeModel->kindOf(index);
+    if (kind != Kind::Category && kind != Kind::RecycleRoot) {
+        return;
+    }
+    if (CategoryRecord* category = m_treeModel->categoryAt(index)) {
+        openCategoryWindow(*category);
+    }
+}
+
+FrameWindow* CMainFrame::addWindow(std::unique_ptr<FrameWindow> window) {
+    FrameWindow* raw = window.get();
+    m_windows.push_back(std::move(window));
+    if (QWidget* upper = raw->upperPane()) {
+        m_upper->addWidget(upper);
+    }
+    m_lower->addWidget(raw->lowerPane());
+    auto* item = new QTreeWidgetItem(m_windowListRoot, QStringList{fromStd(raw->name())});
+    item->setIcon(0, style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    m_windowListRoot->setExpanded(true);
+    {
+        const QSignalBlocker blocker(m_windowTabs);
+        m_windowTabs->addTab(fromStd(raw->name()));
+    }
+    makeCurrent(raw);
+    return raw;
+}
+
+void CMainFrame::makeCurrent(FrameWindow* window) {
+    auto it = std::find_if(m_windows.begin(), m_windows.end(),
+                           [window](const auto& w) { return w.get() == window; });
+    if (it == m_windows.end()) {
+        return;
+    }
+    int position = static_cast<int>(it - m_windows.begin());
+    m_current = window;
+    if (QWidget* upper = window->upperPane()) {
+        m_upper->setCurrentWidget(upper);
+        m_upper->show();
+    } else {
+        m_upper->hide();
+    }
+    m_lower->setCurrentWidget(window->lowerPane());
+    {
+        const QSignalBlocker blocker(m_windowTabs);
+        m_windowTabs->setCurrentIndex(position);
+    }
+    m_windowList->setCurrentItem(m_windowListRoot->child(position));
+    setCurrentWindowName(window->name());
+}
+
+bool CMainFrame::closeWindow(FrameWindow* window) {
+    if (!offerUnsavedWork(window, kCloseNewPointQuestion)) {
+        return false;
+    }
+    removeWindow(window);
+    return true;
+}
+
+void CMainFrame::removeWindow(FrameWindow* window) {
+    auto it = std::find_if(m_windows.begin(), m_windows.end(),
+                           [window](const auto& w) { return w.get() == window; });
+    if (it == m_windows.end()) {
+        return;
+    }
+    int position = static_cast<int>(it - m_windows.begin());
+    std::optional<ObjectIdentity> identity = window->identity();
+    std::unique_ptr<FrameWindow> closing = std::move(*it);
+    m_windows.erase(it);
+    if (QWidget* upper = closing->upperPane()) {
+        m_upper->removeWidget(upper);
+    }
+    m_lower->removeWidget(closing->lowerPane());
+    delete m_windowListRoot->takeChild(position);
+    {
+        const QSignalBlocker blocker(m_windowTabs);
+        m_windowTabs->removeTab(position);
+    }
+    closing.reset();
+    if (identity) {
+        m_treeModel->refreshCategory(identity->store, identity->id);
+    }
+    if (m_current == window) {
+        m_current = nullptr;
+        if (!m_windows.empty()) {
+            std::size_t next = std::min(static_cast<std::size_t>(position), m_windows.size() - 1);
+            makeCurrent(m_windows[next].get());
+        } else {
+            m_upper->hide();
+            setCurrentWindowName("");
+        }
+    }
+}
+
+void CMainFrame::deliver(const store::ChangeNotification& notification) {
+    for (const auto& window : m_windows) {
+        window->applyChange(notification);
+    }
+    m_treeModel->applyChange(notification);
+}
+
+// After a batch: the windows whose object went close, and every label follows its name.
+void CMainFrame::closeGoneWindows() {
+    for (std::size_t i = m_windows.size(); i-- > 0;) {
+        if (m_windows[i]->objectGone()) {
+            removeWindow(m_windows[i].get());
+        }
+    }
+    refreshWindowLabels();
+}
+
+void CMainFrame::refreshWindowLabels() {
+    for (std::size_t i = 0; i < m_windows.size(); ++i) {
+        QString name = fromStd(m_windows[i]->name());
+        m_windowTabs->setTabText(static_cast<int>(i), name);
+        m_windowListRoot->child(static_cast<int>(i))->setText(0, name);
+    }
+    setCurrentWindowName(m_current ? m_current->name() : std::string());
+}
+
+void CMainFrame::rebuildWindowMenu() {
+    m_windowMenu->clear();
+    int reachable = std::min(static_cast<int>(m_windows.size()), kWindowCommands);
+    for (int i = 0; i < reachable; ++i) {
+        FrameWindow* window = m_windows[static_cast<std::size_t>(i)].get();
+        QAction* action = m_windowMenu->addAction(fromStd(window->name()));
+        int command = kFirstWindowCommand + i;
+        action->setObjectName(QStringLiteral("window%1").arg(command));
+        action->setData(command);
+        action->setCheckable(true);
+        action->setChecked(window == m_current);
+        connect(action, &QAction::triggered, this,
+                [this, command] { selectWindowCommand(command); });
+    }
+}
+
+void CMainFrame::selectWindowCommand(int command) {
+    int position = command - kFirstWindowCommand;
+    if (position >= 0 && position < kWindowCommands &&
+        position < static_cast<int>(m_windows.size())) {
+        makeCurrent(m_windows[static_cast<std::size_t>(position)].get());
+    }
+}
+
+int CMainFrame::iconFor(std::string_view extension) {
+    QIcon icon;
+    if (extension == ".rtf") {
+        icon = style()->standardIcon(QStyle::SP_FileIcon);
+    } else if (extension == ".mht") {
+        icon = style()->standardIcon(QStyle::SP_DriveNetIcon);
+    } else {
+        QMimeType type = QMimeDatabase().mimeTypeForFile(
+            QStringLiteral("x") +
+                QString::fromUtf8(extension.data(), static_cast<qsizetype>(extension.size())),
+            QMimeDatabase::MatchExtension);
+        icon = QIcon::fromTheme(
+            type.iconName(),
+            QIcon::fromTheme(type.genericIconName(), style()->standardIcon(QStyle::SP_FileIcon)));
+    }
+    m_typeIcons.push_back(icon);
+    return static_cast<int>(m_typeIcons.size()) - 1;
+}
+
+QIcon CMainFrame::typeIcon(int icon) const {
+    if (icon < 0 || icon >= static_cast<int>(m_typeIcons.size())) {
+        return style()->standardIcon(QStyle::SP_FileIcon);
+    }
+    return m_typeIcons[static_cast<std::size_t>(icon)];
 }
 
 } // namespace tarnel::ui

@@ -1,33 +1,207 @@
 #pragma once
 
+#include "app/prompt.h"
 #include "app/settings.h"
+#include "platform/desktop_open.h"
+#include "platform/file_system.h"
+#include "store/knowledge_store.h"
+#include "ui/change_dispatcher.h"
+#include "ui/float_window.h"
+#include "ui/frame_message.h"
+#include "ui/frame_window.h"
+#include "ui/message_box_prompt.h"
 
+#include <QIcon>
 #include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <set>
 #include <string>
+#include <vector>
+
+class QDockWidget;
+class QLabel;
+class QMenu;
+class QProxyStyle;
+class QSplitter;
+class QStackedWidget;
+class QSystemTrayIcon;
+class QTabBar;
+class QTabWidget;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tarnel::ops {
+struct OperationContext;
+}
 
 namespace tarnel::ui {
 
-// The program's one top-level window. It owns the settings in memory for the run; the
-// workspace, window tabs and views are added to it as they are built.
+class CategoryCommands;
+class KnowledgeTreeModel;
+class KnowledgeTreeView;
+
+// The program's one top-level window (`CMainFrame`): the tray icon, the toolbar, the status bar,
+// the workspace bar "知识分类" with its panes, and the window area (the window tabs above the
+// current window's two panes). It owns the open base, the open windows and the floating window
+// for the run; the settings belong to the application. Its private messages arrive through its
+// mailbox (postMessage) from any thread. User-interface thread only otherwise.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit CMainFrame(app::Settings& settings, QWidget* parent = nullptr);
+    // What the frame works with; tests put in temporary files, a fake opener and a scripted
+    // prompt. Every reference must outlive the frame.
+    struct Services {
+        const platform::FileSystem* fileSystem = &platform::realFileSystem();
+        const platform::Opener* opener = &platform::systemOpener();
+        app::Prompt* prompt = nullptr; // null: message boxes
+    };
 
-    // The first-show initialisation: the workspace settings are read.
+    // The first 101 open windows are reachable from the "窗口" menu.
+    static constexpr int kFirstWindowCommand = 3024;
+    static constexpr int kWindowCommands = 101;
+    static constexpr int kUpdateCommand = 114;
+    static constexpr int kWindowTabsHeight = 31;
+    static constexpr int kTipPeriodMs = 5000;
+    static constexpr int kTooltipDelayMs = 500;
+
+    CMainFrame(app::Settings& settings, const QIcon& icon, Services services);
+    explicit CMainFrame(app::Settings& settings, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The first-show initialisation, once the frame is shown: the workspace settings, the
+    // floating window, tooltip delays, the status pane and the tip timer.
     void initialUpdate();
+
+    // Queues a message for the frame; safe from any thread, and dropped once the frame is gone.
+    bool postMessage(FrameMessage message, long long wParam = 0, long long lParam = 0) {
+        return m_mailbox->post(message, wParam, lParam);
+    }
+    const FrameMailboxPtr& mailbox() const { return m_mailbox; }
+
+    // Shows the frame: a minimised frame is restored to its former (maximised) state, a hidden
+    // one shown; it comes to the front.
+    void showMain();
+    // Hides the frame to the tray; without a tray it is minimised instead, so it is never lost.
+    void hideMain();
+    // The exit command: every window's unsaved content is offered for saving, an unsaved new
+    // point asks; then the frame hides, the tray icon and floating window go and exited() is
+    // emitted. False when the user kept the program running.
+    bool exitCommand();
 
     // The name of the current window ("" when none); it becomes part of the caption.
     void setCurrentWindowName(const std::string& name);
 
+    // The open windows, in opening order.
+    std::size_t windowCount() const { return m_windows.size(); }
+    FrameWindow* windowAt(std::size_t i) const { return m_windows[i].get(); }
+    FrameWindow* currentWindow() const { return m_current; }
+    // Takes a window in, shows it as the current window.
+    FrameWindow* addWindow(std::unique_ptr<FrameWindow> window);
+    void makeCurrent(FrameWindow* window);
+    // Closes one window, asking first when it holds unsaved work; false when the user kept it.
+    bool closeWindow(FrameWindow* window);
+    // The window of the category (the recycle root for the recycle bin), opened when needed.
+    FrameWindow* openCategoryWindow(store::CategoryRecord& category);
+    // The window menu's command: the open window at position command − 3024.
+    void selectWindowCommand(int command);
+
+    // The tip list the status pane cycles through every 5 seconds.
+    void setTips(std::vector<std::string> tips);
+
     const app::Settings& settings() const { return m_settings; }
+    store::KnowledgeStore* base() const { return m_base.get(); }
+    ChangeDispatcher& dispatcher() { return m_dispatcher; }
+    app::Prompt& prompt() { return *m_activePrompt; }
+    FloatWindow* floatWindow() const { return m_float; }
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    QMenu* trayMenu() const { return m_trayMenu; }
+    QMenu* windowMenu() const { return m_windowMenu; }
+    KnowledgeTreeModel* treeModel() const { return m_treeModel; }
+    KnowledgeTreeView* tree() const { return m_tree; }
+
+    // After the options changed: tab position, tree labels, list settings, floating window.
+    void applySettings();
+
+signals:
+    // The exit command ran to its end; the program should end.
+    void exited();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
+    void createTray();
+    void createToolBar();
+    void createMenus();
+    void createStatusBar();
+    void createWorkspace();
+    void createWindowArea();
+    void handleMessage(const FrameEvent& message);
+    void trayCallback(long long mouseEvent);
+    void openBase();
+    void reloadSource(long long source);
+    void warnDamagedIndex();
+    void startUpdate();
+    void showOptions();
+    void toggleFloatWindow();
     void updateTitle();
+    void refreshWindowLabels();
+    void deliver(const store::ChangeNotification& notification);
+    void closeGoneWindows();
+    void removeWindow(FrameWindow* window);
+    bool offerUnsavedWork(FrameWindow* window, const char* newPointQuestion);
+    void openTreeItem(const QModelIndex& index);
+    void rebuildWindowMenu();
+    int iconFor(std::string_view extension);
+    QIcon typeIcon(int icon) const;
+    bool isCategoryWindowOpen(const ObjectIdentity& identity) const;
+    FrameWindow* findWindow(const ObjectIdentity& identity) const;
 
     app::Settings& m_settings;
+    QIcon m_icon;
+    Services m_services;
+    FrameMailboxPtr m_mailbox;
+    MessageBoxPrompt m_messageBoxes;
+    app::Prompt* m_activePrompt;
+    ChangeDispatcher m_dispatcher;
+
+    std::unique_ptr<store::KnowledgeStore> m_base;
+    std::unique_ptr<ops::OperationContext> m_context;
+    std::unique_ptr<CategoryCommands> m_commands;
+
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QAction* m_floatToggle = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_toolBarCaption = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    QLabel* m_statusPane = nullptr;
+    QDockWidget* m_workspace = nullptr;
+    QTabWidget* m_panes = nullptr;
+    KnowledgeTreeModel* m_treeModel = nullptr;
+    KnowledgeTreeView* m_tree = nullptr;
+    QTreeWidget* m_windowList = nullptr;
+    QTreeWidgetItem* m_windowListRoot = nullptr;
+    QSplitter* m_windowArea = nullptr;
+    QTabBar* m_windowTabs = nullptr;
+    QStackedWidget* m_upper = nullptr;
+    QStackedWidget* m_lower = nullptr;
+    QProxyStyle* m_tooltipStyle = nullptr;
+    QPointer<FloatWindow> m_float;
+
+    std::vector<std::unique_ptr<FrameWindow>> m_windows;
+    FrameWindow* m_current = nullptr;
     std::string m_currentWindowName;
+    std::vector<std::string> m_tips;
+    std::size_t m_nextTip = 0;
+    int m_tipTimer = 0;
+    bool m_exiting = false;
+    std::vector<QIcon> m_typeIcons;
 };
 
 } // namespace tarnel::ui

@@ -1,22 +1,84 @@
 #include "ui/tarnel_application.h"
 
 #include "app/settings_file.h"
+#include "ui/instance_channel.h"
+#include "ui/instance_client.h"
 #include "ui/main_frame.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QMovie>
+
+// The program's resources live in a static library: they are registered by hand.
+static void registerResources() {
+    Q_INIT_RESOURCE(tarnel);
+}
 
 namespace tarnel::ui {
 
 TarnelApplication::TarnelApplication() = default;
-TarnelApplication::~TarnelApplication() = default;
 
-bool TarnelApplication::initInstance(const std::filesystem::path& programDirectory) {
+TarnelApplication::~TarnelApplication() {
+    m_channel.reset();
+    m_mainFrame.reset();
+}
+
+QIcon TarnelApplication::programIcon() {
+    registerResources();
+    return QIcon(":/tarnel/tarnel.svg");
+}
+
+void TarnelApplication::loadTranslations() {
+    if (m_qtTranslator.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&m_qtTranslator);
+    }
+}
+
+TarnelApplication::Start
+TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
+                                const QString& runtimeFolder, app::Prompt* prompt) {
+    app::Prompt& messages = prompt ? *prompt : m_messageBoxes;
+    loadTranslations();
+
+    switch (m_lock.acquire(instance::lockFilePath(runtimeFolder).toStdString())) {
+    case platform::InstanceLock::Result::Acquired:
+        break;
+    case platform::InstanceLock::Result::CannotOpen:
+        messages.show(kLockFailed, app::MessageIcon::Error);
+        return Start::Stopped;
+    case platform::InstanceLock::Result::Held: {
+        std::optional<std::string> answer = instance::request(instance::socketPath(runtimeFolder),
+                                                              instance::kShow, kHandOverTimeoutMs);
+        if (answer == instance::kShown) {
+            return Start::HandedOver;
+        }
+        messages.show(kAlreadyRunning, app::MessageIcon::Information);
+        return Start::Stopped;
+    }
+    }
+
+    // The pending update and the replacement of the update program join here.
+    if (!QMovie::supportedFormats().contains("gif")) {
+        messages.show(kNoAnimatedPictures, app::MessageIcon::Information);
+    }
+
     app::SettingsFile settingsFile;
     settingsFile.firstRead(m_settings, programDirectory);
     settingsFile.versionBookkeeping(m_settings);
 
-    m_mainFrame = std::make_unique<CMainFrame>(m_settings);
+    CMainFrame::Services services;
+    services.prompt = prompt;
+    m_mainFrame = std::make_unique<CMainFrame>(m_settings, programIcon(), services);
+    QObject::connect(m_mainFrame.get(), &CMainFrame::exited, QCoreApplication::instance(),
+                     &QCoreApplication::quit, Qt::QueuedConnection);
     m_mainFrame->showMaximized();
+    CMainFrame* frame = m_mainFrame.get();
+    m_channel = std::make_unique<InstanceChannel>(InstanceChannel::Handlers{
+        [frame] { frame->showMain(); }, [frame] { return frame->exitCommand(); }});
+    m_channel->listen(instance::socketPath(runtimeFolder));
     m_mainFrame->initialUpdate();
-    return true;
+    m_mainFrame->postMessage(FrameMessage::OpenBase);
+    return Start::Running;
 }
 
 } // namespace tarnel::ui

@@ -1,32 +1,61 @@
 #pragma once
 
 #include "app/settings.h"
+#include "platform/instance_lock.h"
+#include "ui/message_box_prompt.h"
 
+#include <QIcon>
+#include <QString>
+#include <QTranslator>
 #include <filesystem>
 #include <memory>
 
 namespace tarnel::ui {
 
 class CMainFrame;
+class InstanceChannel;
 
-// Start-up of the main program, from the settings to the shown main window. The program
-// directory is the current directory at start: the settings file is always the one there, not
-// the one beside the executable. Lives on the user-interface thread, after QApplication exists.
+// Start-up of the main program, from the single-instance rule to the shown main window. The
+// program directory is the current directory at start: the settings file is always the one
+// there, not the one beside the executable. Lives on the user-interface thread, after
+// QApplication exists, for the life of the process.
 class TarnelApplication {
 public:
+    // How start-up ended: the program runs, another instance took over (exit code 0), or
+    // start-up stopped (exit code 1).
+    enum class Start { Running, HandedOver, Stopped };
+
+    static constexpr const char* kLockFailed = "创建信标对象失败，程序退出！";
+    static constexpr const char* kAlreadyRunning = "已有一个实例(Tarnel,或者在线升级程序)在运行!";
+    static constexpr const char* kNoAnimatedPictures =
+        "没有在目录下找到ole.dll,您将不能在内容中添加动态GIF图片!";
+    // How long a second start waits for the running instance to answer.
+    static constexpr int kHandOverTimeoutMs = 5000;
+
     TarnelApplication();
     ~TarnelApplication();
 
-    // Reads the settings, records this version in them, then creates, shows and initialises the
-    // main window. Returns false when start-up must stop.
-    bool initInstance(const std::filesystem::path& programDirectory);
+    // The start-up steps in order: the instance lock in the runtime folder (or the hand-over to
+    // the instance holding it), the program directory, the animated-picture check, the settings
+    // (first read, version bookkeeping), then the main window: created, shown maximised, the
+    // channel listened on, its first-show initialisation, and message 2524 posted. prompt (null:
+    // message boxes) shows the messages of start-up.
+    Start initInstance(const std::filesystem::path& programDirectory, const QString& runtimeFolder,
+                       app::Prompt* prompt = nullptr);
 
     CMainFrame* mainFrame() const { return m_mainFrame.get(); }
     const app::Settings& settings() const { return m_settings; }
+    static QIcon programIcon();
 
 private:
+    void loadTranslations();
+
     app::Settings m_settings;
+    platform::InstanceLock m_lock;
+    MessageBoxPrompt m_messageBoxes;
+    QTranslator m_qtTranslator;
     std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<InstanceChannel> m_channel;
 };
 
 } // namespace tarnel::ui

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/settings.h"
+#include "platform/desktop_open.h"
+#include "store/knowledge_store.h"
+#include "tests/support/scripted_prompt.h"
+#include "tests/support/temp_dir.h"
+#include "ui/main_frame.h"
+
+#include <QString>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tarnel::test {
+
+namespace fs = std::filesystem;
+
+// Records the folders it was asked to open.
+class RecordingOpener : public platform::Opener {
+public:
+    int openFolder(const fs::path& folder) const override {
+        opened.push_back(folder);
+        return 0;
+    }
+    mutable std::vector<fs::path> opened;
+};
+
+// A program directory with a settings file, a data directory holding a real base, and a main
+// frame on them that asks through a scripted prompt.
+class FrameTest : public ::testing::Test {
+protected:
+    TempDir program;
+    ScriptedPrompt prompt;
+    RecordingOpener opener;
+    app::Settings settings;
+    std::unique_ptr<ui::CMainFrame> frame;
+
+    fs::path data() const { return program / "Data"; }
+    // Writes the settings file (before start()).
+    void writeSettings(const std::string& bytes);
+    // Makes categories "A/B/C" (by path, parents first) in the base on disk.
+    void makeCategories(const std::vector<std::string>& paths);
+    // Reads the settings, creates and shows the frame, runs its first-show step and message 2524.
+    void start();
+    ui::KnowledgeTreeModel& tree();
+    // The tree's index of a category by its path of names.
+    QModelIndex categoryIndex(const std::string& path);
+    store::CategoryRecord* category(const std::string& path);
+
+    void TearDown() override;
+};
+
+// Calls act with the modal dialog (or message box) once one is shown.
+void whenModal(std::function<void(QWidget* modal)> act);
+
+// The texts of a menu's entries in order; separators as "-".
+std::vector<std::string> entriesOf(const class QMenu& menu);
+
+} // namespace tarnel::test

@@ -1,0 +1,185 @@
+#include "ui/category_window.h"
+
+#include "ops/category_editing.h"
+#include "store/attribute_tables.h"
+#include "ui/category_commands.h"
+#include "ui/point_list_model.h"
+#include "ui/star_delegate.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTableView>
+
+namespace tarnel::ui {
+
+using store::CategoryRecord;
+namespace category = store::category;
+namespace point = store::point;
+
+namespace {
+
+QString text(std::string_view value) {
+    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
+}
+
+QString propertyRow(const char* caption, const QString& value) {
+    return QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
+        .arg(QString::fromUtf8(caption), value.toHtmlEscaped());
+}
+
+} // namespace
+
+CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind store, long long id,
+                                 const app::Settings& settings, Services services)
+    : m_base(base), m_store(store), m_id(id), m_settings(settings), m_services(std::move(services)),
+      m_model(new PointListModel(base.store(store), id, this)), m_list(new QTableView),
+      m_info(new QTabWidget), m_properties(new QLabel) {
+    m_model->setIcons(m_services.icons);
+    if (m_services.commands) {
+        m_model->setRenameHandler([this](CategoryRecord& record, const std::string& name) {
+            m_services.commands->rename(record, name, ops::RenameWording::List);
+        });
+    }
+    m_list->setObjectName("pointList");
+    m_list->setAccessibleName("知识点列表");
+    m_list->setModel(m_model);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    m_list->verticalHeader()->hide();
+    m_list->horizontalHeader()->setHighlightSections(false);
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->setItemDelegateForColumn(m_model->positionOf(PointListModel::Stars),
+                                     new StarDelegate(m_list));
+    m_list->setColumnWidth(m_model->positionOf(PointListModel::Name), 240);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    QPalette white = m_list->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    white.setColor(QPalette::AlternateBase, QColor(235, 243, 252));
+    m_list->setPalette(white);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &CWindowFormView::showMenu);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, &CWindowFormView::openRow);
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { showProperties(); });
+
+    m_info->setObjectName("infoTabs");
+    m_info->setAccessibleName("信息");
+    m_properties->setObjectName("propertyInfo");
+    m_properties->setAccessibleName("属性信息");
+    m_properties->setTextFormat(Qt::RichText);
+    m_properties->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_properties->setMargin(6);
+    m_properties->setAutoFillBackground(true);
+    m_properties->setPalette(white);
+    m_info->addTab(m_properties, "属性信息");
+    applySettings();
+    showProperties();
+}
+
+CWindowFormView::~CWindowFormView() {
+    delete m_list.data();
+    delete m_info.data();
+}
+
+CategoryRecord* CWindowFormView::category() const {
+    return m_base.store(m_store).find(m_id);
+}
+
+std::string CWindowFormView::name() const {
+    CategoryRecord* record = category();
+    if (!record) {
+        return {};
+    }
+    return m_id == 0 ? std::string(record->owner->displayName()) : std::string(record->name());
+}
+
+QWidget* CWindowFormView::upperPane() {
+    return m_list;
+}
+
+QWidget* CWindowFormView::lowerPane() {
+    return m_info;
+}
+
+bool CWindowFormView::objectGone() const {
+    return category() == nullptr;
+}
+
+void CWindowFormView::applySettings() {
+    m_list->setShowGrid(m_settings.showGrid);
+    // COLOR_GRAD: rows alternate between white and a light tint.
+    m_list->setAlternatingRowColors(m_settings.colorGrad);
+    m_model->setContentTips(m_settings.showContentTip);
+}
+
+void CWindowFormView::applyChange(const store::ChangeNotification& notification) {
+    m_model->applyChange(notification);
+    showProperties();
+}
+
+// The selected row's properties, or the window's category's when no row is selected.
+void CWindowFormView::showProperties() {
+    int row = m_list->selectionModel()->currentIndex().row();
+    const CategoryRecord* sub = row >= 0 ? m_model->categoryAt(row) : nullptr;
+    const store::PointRecord* p = row >= 0 && !sub ? m_model->pointAt(row) : nullptr;
+    if (!sub && !p) {
+        sub = category();
+    }
+    QString rows;
+    if (sub) {
+        rows += propertyRow("名称:", m_id == 0 && sub == category() ? QString::fromStdString(name())
+                                                                    : text(sub->name()));
+        rows += propertyRow("创建日期:", text(sub->values.value(category::kCreateDate)));
+        rows += propertyRow("修改日期:", text(sub->values.value(category::kModifyDate)));
+        rows += propertyRow("知识点数:", QString::number(sub->values.integer(category::kPointNum)));
+        rows += propertyRow("星级:", QString::number(sub->values.integer(category::kStarNum)));
+        rows += propertyRow("备注:", text(sub->values.value(category::kMemo)));
+    } else if (p) {
+        rows += propertyRow("名称:", text(p->name()));
+        rows += propertyRow("创建日期:", text(p->values.value(point::kCreateDate)));
+        rows += propertyRow("修改日期:", text(p->values.value(point::kModifyDate)));
+        rows += propertyRow("星级:", QString::number(p->values.integer(point::kStarNum)));
+    }
+    m_properties->setText(QStringLiteral("<table cellspacing=\"4\">%1</table>").arg(rows));
+}
+
+void CWindowFormView::showMenu(const QPoint& at) {
+    QModelIndex index = m_list->indexAt(at);
+    CategoryRecord* sub = index.isValid() ? m_model->categoryAt(index.row()) : nullptr;
+    if (!sub || !m_services.commands) {
+        return;
+    }
+    QMenu menu(m_list);
+    menu.setObjectName("pointListMenu");
+    if (m_model->layout() == PointListModel::Layout::RecycleBin) {
+        m_services.commands->fillRecycledCategoryMenu(menu, *sub);
+    } else {
+        m_services.commands->fillCategoryMenu(menu, *sub, [this](CategoryRecord& c) {
+            int row = -1;
+            for (int r = 0; r < m_model->rowCount(); ++r) {
+                if (m_model->categoryAt(r) == &c) {
+                    row = r;
+                }
+            }
+            if (row >= 0) {
+                QModelIndex name = m_model->index(row, m_model->positionOf(PointListModel::Name));
+                m_list->setCurrentIndex(name);
+                m_list->edit(name);
+            }
+        });
+    }
+    menu.exec(m_list->viewport()->mapToGlobal(at));
+}
+
+void CWindowFormView::openRow(const QModelIndex& index) {
+    if (m_model->layout() == PointListModel::Layout::RecycleBin) {
+        return;
+    }
+    if (CategoryRecord* sub = m_model->categoryAt(index.row()); sub && m_services.open) {
+        m_services.open(*sub);
+    }
+}
+
+} // namespace tarnel::ui

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "app/settings.h"
+#include "store/knowledge_store.h"
+#include "ui/frame_window.h"
+
+#include <QIcon>
+#include <QObject>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTableView>
+#include <functional>
+
+class QLabel;
+class QWidget;
+
+namespace tarnel::ui {
+
+class CategoryCommands;
+class PointListModel;
+
+// A category window (`CWindowFormView`): the list of a category's sub-categories and points
+// above its information pane ("属性信息", the properties of the category or of the selected
+// row). The recycle bin is shown the same way with its own columns. The main window owns it and
+// its two panes. User-interface thread only.
+class CWindowFormView : public QObject, public FrameWindow {
+    Q_OBJECT
+
+public:
+    struct Services {
+        CategoryCommands* commands = nullptr;
+        std::function<QIcon(int icon)> icons;
+        std::function<void(store::CategoryRecord&)> open;
+    };
+
+    CWindowFormView(store::KnowledgeStore& base, store::StoreKind store, long long id,
+                    const app::Settings& settings, Services services);
+    ~CWindowFormView() override;
+
+    WindowKind kind() const override { return WindowKind::Category; }
+    std::optional<ObjectIdentity> identity() const override {
+        return ObjectIdentity{0, m_store, m_id};
+    }
+    std::string name() const override;
+    QWidget* upperPane() override;
+    QWidget* lowerPane() override;
+    void applyChange(const store::ChangeNotification& notification) override;
+    bool objectGone() const override;
+
+    // SHOW_GRID and SHOW_CONTENT_TIP, again after the options changed.
+    void applySettings();
+
+    QTableView* list() const { return m_list; }
+    PointListModel* model() const { return m_model; }
+
+private:
+    store::CategoryRecord* category() const;
+    void showProperties();
+    void showMenu(const QPoint& at);
+    void openRow(const QModelIndex& index);
+
+    store::KnowledgeStore& m_base;
+    store::StoreKind m_store;
+    long long m_id;
+    const app::Settings& m_settings;
+    Services m_services;
+    PointListModel* m_model;
+    // The panes live in the main window's window area while the window is open; they go with it.
+    QPointer<QTableView> m_list;
+    QPointer<QTabWidget> m_info;
+    QLabel* m_properties;
+};
+
+} // namespace tarnel::ui

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QTreeView>
+#include <functional>
+
+namespace tarnel::ui {
+
+class CategoryCommands;
+class KnowledgeTreeModel;
+
+// The knowledge tree's widget ("classTree"): white, without header. Keys: F2 edits a category's
+// name in place (a click on the selected item too, when allowed), F3 moves it by dialog, Del
+// removes it, Enter opens; a double-click opens; drag and drop moves a category. The context
+// menu holds the commands of the item's kind. User-interface thread only.
+class KnowledgeTreeView : public QTreeView {
+    Q_OBJECT
+
+public:
+    explicit KnowledgeTreeView(QWidget* parent = nullptr);
+
+    void setKnowledgeModel(KnowledgeTreeModel* model);
+    // Null while no base is open.
+    void setCommands(CategoryCommands* commands) { m_commands = commands; }
+    // MODIFY_CLASS_NAME: a click on the selected item edits it as well.
+    void setClickEdits(bool clickEdits);
+    // What opening an item does (its window).
+    void setOpener(std::function<void(const QModelIndex&)> open) { m_open = std::move(open); }
+
+    // The context menu of the item, as the right button shows it; for tests and the keyboard.
+    void fillMenu(QMenu& menu, const QModelIndex& index);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    KnowledgeTreeModel* m_model = nullptr;
+    CategoryCommands* m_commands = nullptr;
+    std::function<void(const QModelIndex&)> m_open;
+};
+
+} // namespace tarnel::ui

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/prompt.h"
+#include "app/settings.h"
+#include "platform/file_system.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace tarnel::ui {
+
+// The options dialog: the workspace page (the workspace flags, the tab position, the content
+// search's document types and the start-up choices) and the point-list page. Keys whose views
+// are not part of the program yet (MODIFY_TAB_NAME, POINT_SORT_TYPE, DBCLICK_TAB_WINDOW) keep
+// the values read from the file. OK takes the fields into the settings, writes them (the full
+// write, then the point-list write) and closes; a write that fails is reported, and the settings in
+// memory hold the choices either way.
+class OptionsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    OptionsDialog(app::Settings& settings, const platform::FileSystem& fileSystem,
+                  app::Prompt& prompt, QWidget* parent = nullptr);
+
+    void accept() override;
+
+private:
+    QCheckBox* flag(const char* objectName, const char* text, bool value);
+
+    app::Settings& m_settings;
+    const platform::FileSystem& m_fileSystem;
+    app::Prompt& m_prompt;
+    QCheckBox* m_showPointNum;
+    QCheckBox* m_showTotalPointNum;
+    QCheckBox* m_modifyClassName;
+    QComboBox* m_tabAlign;
+    QLineEdit* m_searchDocType;
+    QCheckBox* m_autoHomepage;
+    QCheckBox* m_autoExpandClass;
+    QComboBox* m_closeTipSelection;
+    QCheckBox* m_showFlayWnd;
+    QCheckBox* m_showGrid;
+    QCheckBox* m_showContentTip;
+    QCheckBox* m_colorGrad;
+};
+
+} // namespace tarnel::ui
