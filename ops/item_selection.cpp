@@ -196,22 +196,39 @@ OperationResult moveSeveral(OperationContext& context, const std::vector<Selecte
         }
     }
     store::TagStore& tags = context.base.tags();
-    bool tagMoved = false;
+    struct TagPlace {
+        TagRecord* tag;
+        TagRecord* parent;
+        std::size_t position;
+    };
+    std::vector<TagPlace> moved;
     for (const SelectedItem& item : items) {
         if (!item.tag || !tagTarget || !tags.contains(tagTarget) || item.tag == tagTarget ||
             item.tag->parent == tagTarget ||
             store::RecordTree<TagRecord>::isInSubtree(tagTarget, item.tag)) {
             continue;
         }
+        std::vector<TagRecord*> siblings = tags.children(item.tag->parent);
+        std::size_t position = static_cast<std::size_t>(
+            std::find(siblings.begin(), siblings.end(), item.tag) - siblings.begin());
+        TagRecord* parent = item.tag->parent;
         if (int rc = tags.moveUnder(item.tag, tagTarget)) {
             return failed(context, message::kMoveTagFailed, rc);
         }
-        tagMoved = true;
+        moved.push_back({item.tag, parent, position});
     }
-    if (tagMoved) {
-        if (int rc = context.base.saveStore(StoreKind::Tag)) {
-            return failed(context, message::kMoveTagFailed, rc);
+    if (moved.empty()) {
+        return {kOk};
+    }
+    if (int rc = context.base.saveStore(StoreKind::Tag)) {
+        // Back to their places, the last moved first, so that each finds its siblings as it left.
+        for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+            tags.moveUnder(it->tag, it->parent);
+            for (std::size_t at = tags.children(it->parent).size() - 1; at > it->position; --at) {
+                tags.moveUp(it->tag);
+            }
         }
+        return failed(context, message::kMoveTagFailed, rc);
     }
     return {kOk};
 }

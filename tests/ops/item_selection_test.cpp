@@ -104,5 +104,19 @@ TEST_F(ItemSelectionTest, MovingSeveralSkipsImpossibleTargetsAndMovesTheRest) {
     EXPECT_TRUE(prompt.events().empty());
 }
 
+TEST_F(ItemSelectionTest, AFailedSaveOfMovedTagsPutsThemBack) {
+    TagRecord* last = makeTag("Last");
+    test::Snapshot before = test::snapshotOf(data());
+    fileSystem.failWritesTo = "kms.tags";
+    EXPECT_EQ(
+        moveSeveral(context, {SelectedItem::ofTag(*t), SelectedItem::ofTag(*other)}, nullptr, last)
+            .code,
+        store::kSaveFailed);
+    EXPECT_EQ(test::snapshotOf(data()), before);
+    std::vector<TagRecord*> top = base.tags().children(base.tags().root());
+    EXPECT_THAT(top, ElementsAre(t, other, last));
+    EXPECT_EQ(sub->parent, t);
+}
+
 } // namespace
 } // namespace tarnel::ops
