@@ -120,7 +120,7 @@ TEST(TarnelApplicationTest, ASecondStartHandsOverToTheRunningProgramAndEndsItFor
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
     running.setProcessEnvironment(env);
     running.setWorkingDirectory(QString::fromStdString(first.path().string()));
-    running.start(qEnvironmentVariable("TARNEL_BINARY"), {});
+    running.start(TARNEL_BINARY, QStringList{});
     ASSERT_TRUE(running.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.socket()), 20000);
 
