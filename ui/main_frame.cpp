@@ -4,10 +4,13 @@
 #include "app/settings_file.h"
 #include "app/window_title.h"
 #include "ops/operation_context.h"
+#include "store/legacy_conversion.h"
+#include "store/legacy_format.h"
 #include "store/result_codes.h"
 #include "ui/category_commands.h"
 #include "ui/category_window.h"
 #include "ui/close_tip_dialog.h"
+#include "ui/conversion_progress_window.h"
 #include "ui/float_window.h"
 #include "ui/knowledge_tree_model.h"
 #include "ui/knowledge_tree_view.h"
@@ -44,6 +47,8 @@ namespace {
 constexpr const char* kCloseNewPointQuestion = "此窗口的知识点尚未保存, 确定关闭窗口吗？";
 constexpr const char* kExitNewPointQuestion = "此窗口的知识点尚未保存, 确定退出程序吗？";
 constexpr const char* kUpdateStartFailed = "无法启动在线升级程序“%1”!";
+constexpr const char* kTabAlignNotWritten =
+    "保存设置文件“%1”失败，工作区标签的位置只在本次运行中有效!";
 constexpr const char* kDamagedIndex =
     "以下索引文件已损坏，无法读取，其中的内容这次显示为空：\n%1\n原文件仍保留在磁盘上；下次保存时"
     "它会被改名为“原文件名.damaged-日期时间”留作备份。";
@@ -398,6 +403,17 @@ bool CMainFrame::offerUnsavedWork(FrameWindow* window, const char* newPointQuest
     return true;
 }
 
+// The program ends without the exit command's questions: nothing was opened yet.
+void CMainFrame::endProgram(int exitCode) {
+    m_exitCode = exitCode;
+    m_exiting = true;
+    m_mailbox->close();
+    hide();
+    m_tray->hide();
+    delete m_float.data();
+    emit exited();
+}
+
 bool CMainFrame::exitCommand() {
     if (m_exiting) {
         return true;
@@ -407,12 +423,7 @@ bool CMainFrame::exitCommand() {
             return false;
         }
     }
-    m_exiting = true;
-    m_mailbox->close();
-    hide();
-    m_tray->hide();
-    delete m_float.data();
-    emit exited();
+    endProgram(0);
     return true;
 }
 
@@ -450,10 +461,13 @@ void CMainFrame::openBase() {
     m_context.reset();
     m_tree->setCommands(nullptr);
     m_treeModel->setBase(nullptr);
+    if (!convertOlderBase()) {
+        endProgram(1);
+        return;
+    }
     m_base = std::make_unique<store::KnowledgeStore>(*m_services.fileSystem, m_dispatcher);
     m_base->displayTypes().setIconLookup(
         [this](std::string_view extension) { return iconFor(extension); });
-    // An index of an older store version is converted here, before the base is opened.
     int opened = m_base->open(m_settings.dataPath, m_settings.databaseType);
     m_context = std::make_unique<ops::OperationContext>(
         ops::OperationContext{*m_base, *m_services.fileSystem, *m_activePrompt});
@@ -475,6 +489,29 @@ void CMainFrame::openBase() {
         m_base->report().tags) {
         warnDamagedIndex();
     }
+}
+
+// An index of an older store version is converted before any store reads it; false when it can
+// be neither converted nor opened (the reason was shown).
+bool CMainFrame::convertOlderBase() {
+    ConversionProgressWindow progress(this);
+    store::ConversionResult result = store::convertOlderBase(
+        {*m_services.fileSystem, m_settings.dataPath, m_settings.databaseType}, *m_activePrompt,
+        progress);
+    if (result.outcome == store::ConversionOutcome::EndProgram) {
+        return false;
+    }
+    if (result.outcome == store::ConversionOutcome::Converted && result.tabAlignDue) {
+        m_settings.tabAlign = store::legacy_format::kOldBaseTabAlign;
+        m_panes->setTabPosition(panePosition(m_settings.tabAlign));
+        if (app::SettingsFile(*m_services.fileSystem).writeTabAlign(m_settings) != 0) {
+            m_activePrompt->show(QString(kTabAlignNotWritten)
+                                     .arg(QString::fromStdString(m_settings.settingsFile.string()))
+                                     .toStdString(),
+                                 app::MessageIcon::Warning);
+        }
+    }
+    return true;
 }
 
 // A damaged index opens as an empty base; the user hears of it once, with the files named.

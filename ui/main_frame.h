@@ -90,6 +90,8 @@ public:
     // point asks; then the frame hides, the tray icon and floating window go and exited() is
     // emitted. False when the user kept the program running.
     bool exitCommand();
+    // 0 after the exit command; 1 when the knowledge base could not be opened.
+    int exitCode() const { return m_exitCode; }
 
     // The name of the current window ("" when none); it becomes part of the caption.
     void setCurrentWindowName(const std::string& name);
@@ -126,7 +128,8 @@ public:
     void applySettings();
 
 signals:
-    // The exit command ran to its end; the program should end.
+    // The exit command ran to its end, or the base could not be opened; the program should end
+    // with exitCode().
     void exited();
 
 protected:
@@ -144,6 +147,8 @@ private:
     void handleMessage(const FrameEvent& message);
     void trayCallback(long long mouseEvent);
     void openBase();
+    bool convertOlderBase();
+    void endProgram(int exitCode);
     void reloadSource(long long source);
     void warnDamagedIndex();
     void startUpdate();
@@ -201,6 +206,7 @@ private:
     std::size_t m_nextTip = 0;
     int m_tipTimer = 0;
     bool m_exiting = false;
+    int m_exitCode = 0;
     std::vector<QIcon> m_typeIcons;
 };
 

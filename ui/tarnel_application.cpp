@@ -69,10 +69,11 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
     CMainFrame::Services services;
     services.prompt = prompt;
     m_mainFrame = std::make_unique<CMainFrame>(m_settings, programIcon(), services);
-    QObject::connect(m_mainFrame.get(), &CMainFrame::exited, QCoreApplication::instance(),
-                     &QCoreApplication::quit, Qt::QueuedConnection);
-    m_mainFrame->showMaximized();
     CMainFrame* frame = m_mainFrame.get();
+    QObject::connect(
+        frame, &CMainFrame::exited, QCoreApplication::instance(),
+        [frame] { QCoreApplication::exit(frame->exitCode()); }, Qt::QueuedConnection);
+    m_mainFrame->showMaximized();
     m_channel = std::make_unique<InstanceChannel>(InstanceChannel::Handlers{
         [frame] { frame->showMain(); }, [frame] { return frame->exitCommand(); }});
     m_channel->listen(instance::socketPath(runtimeFolder));
