@@ -3,6 +3,7 @@
 #include "tests/lustra/pixel_compare.h"
 
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <functional>
 #include <gtest/gtest.h>
@@ -256,6 +257,65 @@ TEST(DrawImageTest, OriginalDrawsAtNaturalSizeEvenIntoAnEmptyRectangle) {
     EXPECT_TRUE(samePixels(
         actual, expectedCanvas(size, kBackground, {4, 5, 3, 2}, [](int, int) { return kGreen; }),
         "original_empty_rect"));
+}
+
+// Records where pictures are drawn, for sizes no canvas could hold.
+class RecordingEngine : public QPaintEngine {
+public:
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawImage(const QRectF& target, const QImage&, const QRectF&,
+                   Qt::ImageConversionFlags) override {
+        targets.push_back(target);
+    }
+    Type type() const override { return QPaintEngine::User; }
+
+    std::vector<QRectF> targets;
+};
+
+class RecordingDevice : public QPaintDevice {
+public:
+    QPaintEngine* paintEngine() const override { return &engine; }
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return 100000;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(QPaintDevice::devicePixelRatioFScale());
+        default:
+            return 0;
+        }
+    }
+
+    mutable RecordingEngine engine;
+};
+
+TEST(DrawImageTest, FitComputesLargeSkinSizesWithoutOverflow) {
+    // 50,000 x 60,000 passes 32 bits; the picture is one row, so Qt cuts only the drawn height.
+    QImage picture = solidImage(60000, 1, kRed);
+    ST_IMG_INFO info = wholeOf(&picture);
+    info.nHeight = 50000;
+    RecordingDevice device;
+    QPainter painter(&device);
+    DrawImage(&painter, &info, QRect(0, 0, 50000, 50000), DM_FIT);
+    painter.end();
+    ASSERT_EQ(device.engine.targets.size(), 1u);
+    const QRectF target = device.engine.targets.front();
+    EXPECT_EQ(target.x(), 0);
+    EXPECT_EQ(target.y(), (50000 - 41666) / 2);
+    EXPECT_EQ(target.width(), 50000);
 }
 
 } // namespace
