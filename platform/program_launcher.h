@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+
+namespace tarnel::platform {
+
+// Starts another program of the system. Tests install a recording fake.
+class ProgramLauncher {
+public:
+    virtual ~ProgramLauncher() = default;
+
+    // Starts the program detached from this process (its own session; it outlives this process
+    // and is never left a zombie), with no arguments, no shell, and the working directory given.
+    // Returns 0 once the program image runs, else the errno of the failure (ENOENT, EACCES...).
+    virtual int start(const std::filesystem::path& program,
+                      const std::filesystem::path& workingDirectory) const;
+};
+
+// The process-wide launcher.
+const ProgramLauncher& systemLauncher();
+
+} // namespace tarnel::platform
