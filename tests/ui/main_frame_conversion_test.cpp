@@ -24,10 +24,16 @@ std::string fileText(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+void writeOlderIndex(const std::filesystem::path& data, const std::string& bytes) {
+    std::filesystem::create_directories(data / "Index");
+    writeBytes(data / "Index/kms.cls", bytes);
+}
+
 TEST_F(FrameTest, AnOlderBaseIsConvertedBeforeItOpensAndTheTabsMoveDown) {
     writeSettings("[WORKSPACE]\r\nTAB_ALIGN=0\r\n[SOFT_INFORMATION]\r\nSOFT_VERSION=210\r\n");
-    writeBytes(data() / "Index/kms.cls",
-               olderFile(121, {olderCategory("1", "0", "0", "0", "读书笔记")}));
+    // The older files hold their texts in GB18030: "读书笔记".
+    writeOlderIndex(data(), olderFile(121, {olderCategory("1", "0", "0", "0",
+                                                          "\xB6\xC1\xCA\xE9\xB1\xCA\xBC\xC7")}));
     start();
     ASSERT_EQ(prompt.events().size(), 1u);
     EXPECT_EQ(prompt.events()[0].text.rfind("数据转换成功，旧数据源备份到:", 0), 0u)
@@ -43,7 +49,7 @@ TEST_F(FrameTest, AnOlderBaseIsConvertedBeforeItOpensAndTheTabsMoveDown) {
 TEST_F(FrameTest, ABaseThatCannotBeConvertedEndsTheProgramBeforeAnyStoreLoads) {
     writeSettings("[SOFT_INFORMATION]\r\nSOFT_VERSION=210\r\n");
     std::string older = olderFile(205, {});
-    writeBytes(data() / "Index/kms.cls", older);
+    writeOlderIndex(data(), older);
     app::SettingsFile file;
     file.firstRead(settings, program.path());
     file.versionBookkeeping(settings);
