@@ -298,6 +298,10 @@ std::string utf8ToGb(std::string_view utf8) {
     return out;
 }
 
+std::string validUtf8(std::string_view bytes) {
+    return isValidUtf8(bytes) ? std::string(bytes) : sanitizedUtf8(bytes);
+}
+
 bool isValidUtf8(std::string_view bytes) {
     while (!bytes.empty()) {
         std::size_t n = utf8SequenceLength(bytes);

@@ -16,6 +16,9 @@ std::string gbToUtf8(std::string_view gb);
 // vanishes silently; the few private-use code points without a GB18030 form become "?".
 std::string utf8ToGb(std::string_view utf8);
 
+// The bytes as UTF-8 text: well-formed UTF-8 is kept as it is, every other byte becomes U+FFFD.
+std::string validUtf8(std::string_view bytes);
+
 // True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(std::string_view bytes);
 
