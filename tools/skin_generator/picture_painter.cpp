@@ -87,14 +87,16 @@ QImage PicturePainter::render(const QString& drawing, QSize size, QString& error
 }
 
 QImage PicturePainter::paneGradient(PictureKind kind, QSize size) const {
-    ColourScheme::Index top = ColourScheme::kTint01;
-    ColourScheme::Index bottom = ColourScheme::kTint045;
+    // The normal tab sits light on the pane, the tab under the mouse lights up, the selected
+    // tab takes the strongest blue of the scheme; dark text reads on all three.
+    ColourScheme::Index top = ColourScheme::kTint02;
+    ColourScheme::Index bottom = ColourScheme::kTint065;
     if (kind == PictureKind::kPaneFocus) {
-        top = ColourScheme::kTint0136;
-        bottom = ColourScheme::kTint03;
+        top = ColourScheme::kTint01;
+        bottom = ColourScheme::kTint045;
     } else if (kind == PictureKind::kPaneSelect) {
         top = ColourScheme::kTint0423;
-        bottom = ColourScheme::kShade08;
+        bottom = ColourScheme::kTint0914;
     }
     QImage image = blank(size);
     QPainter painter(&image);

@@ -162,7 +162,7 @@ private:
         stretched("IMG_READ_PANE_SELECT", QRect(tabs.left(), tabs.top(), 58, kTabHeight));
         stretched("IMG_READ_PANE_FOCUS", QRect(tabs.left() + 60, tabs.top(), 50, kTabHeight));
         picture("IMG_POINT", QPoint(tabs.left() + 3, tabs.top() + 1));
-        textBar(tabs.left() + 22, tabs.top() + 8, 30, Qt::white);
+        textBar(tabs.left() + 22, tabs.top() + 8, 30, scheme(ColourScheme::kShade0618));
         textBar(tabs.left() + 66, tabs.top() + 8, 38, scheme(ColourScheme::kShade0618));
         QRect text(area.left(), tabs.bottom() + 1, area.width(), area.bottom() - tabs.bottom());
         sunken(text, skinColour(m_lists.readingBackground()));
