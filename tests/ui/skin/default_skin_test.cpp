@@ -102,6 +102,21 @@ std::map<std::string, std::string> filesBelow(const fs::path& folder) {
     return files;
 }
 
+// The chunk types of a PNG file, each once, in the order they first appear.
+std::string pngChunks(const std::string& png) {
+    std::string types;
+    for (std::size_t at = 8; at + 8 <= png.size();) {
+        auto byte = [&](std::size_t i) { return static_cast<unsigned char>(png[at + i]); };
+        std::size_t length = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+        std::string type = png.substr(at + 4, 4) + " ";
+        if (types.find(type) == std::string::npos) {
+            types += type;
+        }
+        at += 12 + length;
+    }
+    return types;
+}
+
 test::ProcessResult generate(const fs::path& sources, const fs::path& output) {
     return test::runProcess(
         TARNEL_SKIN_GENERATOR, {sources.string(), output.string(), (output / "skin.qrc").string()},
@@ -157,6 +172,9 @@ TEST(DefaultSkinTest, EveryPictureHasItsSizeAndItsOwnLook) {
             EXPECT_TRUE(grey(pictures.at(name))) << key;
             EXPECT_FALSE(grey(base)) << key;
         }
+        if (name.ends_with("_FOCUS") && name != "IMG_READ_PANE_FOCUS") {
+            EXPECT_NE(pictures.at(name), pictures.at(name.substr(0, name.size() - 6))) << key;
+        }
     }
 }
 
@@ -171,6 +189,12 @@ TEST(DefaultSkinTest, TheGeneratorWritesTheSameBytesEachRunAndRefusesAKeyWithout
     EXPECT_EQ(files.size(), 5u + kIconCount + kBitmapCount);
     EXPECT_TRUE(files == filesBelow(second.path()));
     EXPECT_TRUE(files == filesBelow(kSkinDir));
+    for (const auto& [name, bytes] : files) {
+        if (name.ends_with(".png")) {
+            EXPECT_EQ(pngChunks(bytes), "IHDR pHYs IDAT IEND ")
+                << name << ": no time, text or gamma";
+        }
+    }
 
     test::TempDir sources;
     fs::copy(kSources, sources.path());
