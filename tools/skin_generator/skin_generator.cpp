@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+
 #include <map>
 #include <set>
 
@@ -72,6 +73,12 @@ QByteArray escaped(const QString& text) {
     return text.toHtmlEscaped().toUtf8();
 }
 
+void addIf(bool written, const QString& name, QStringList& files) {
+    if (written) {
+        files << name;
+    }
+}
+
 } // namespace
 
 SkinGenerator::SkinGenerator(QDir sources, QDir output, QString resourceList)
@@ -80,16 +87,43 @@ SkinGenerator::SkinGenerator(QDir sources, QDir output, QString resourceList)
 
 bool SkinGenerator::run(QStringList& errors) {
     skin::SkinFolder source(m_sources.path().toStdString());
-    skin::SkinProfile profile = source.readProfile();
+    checkProfile(source.readProfile(), errors);
+    skin::SkinColours colours = source.readColours();
+    skin::ColourScheme scheme(colours.base);
+    std::vector<PicturePlan> plans = picturePlans();
+    std::map<std::string, QImage> pictures = paintPictures(plans, scheme, errors);
+    checkDrawingsAreUsed(errors);
+    if (!errors.isEmpty()) {
+        return false;
+    }
+    if (!m_output.mkpath(qtext(skin::kImagesFolder))) {
+        errors << QStringLiteral("cannot create %1").arg(m_output.filePath("images"));
+        return false;
+    }
+    QStringList files = writePictures(plans, pictures, errors);
+    for (std::string_view name : {skin::kProfileFile, skin::kColourFile}) {
+        addIf(copySource(qtext(name), errors), qtext(name), files);
+    }
+    auto add = [&](const QString& name, const QByteArray& bytes) {
+        addIf(writeFile(name, bytes, errors), name, files);
+    };
+    add(qtext(skin::kImagesIniFile), imageNames(plans));
+    add(qtext(skin::kSkinXmlFile), skinXml());
+    add(kPreviewFile, pngBytes(paintPreview(pictures, scheme, colours.list)));
+    return errors.isEmpty() && writeResourceList(files, errors);
+}
+
+void SkinGenerator::checkProfile(const skin::SkinProfile& profile, QStringList& errors) const {
     if (profile.name.empty() || profile.image != kPreviewFile) {
         errors << QStringLiteral("%1 must name the skin and its preview %2")
                       .arg(m_sources.filePath(qtext(skin::kProfileFile)), kPreviewFile);
     }
-    skin::SkinColours colours = source.readColours();
-    skin::ColourScheme scheme(colours.base);
-    PicturePainter painter(m_sources, scheme);
+}
 
-    std::vector<PicturePlan> plans = picturePlans();
+std::map<std::string, QImage> SkinGenerator::paintPictures(const std::vector<PicturePlan>& plans,
+                                                           const skin::ColourScheme& scheme,
+                                                           QStringList& errors) const {
+    PicturePainter painter(m_sources, scheme);
     std::map<std::string, QImage> pictures;
     for (const PicturePlan& plan : plans) {
         QString error;
@@ -100,41 +134,26 @@ bool SkinGenerator::run(QStringList& errors) {
         }
         pictures.emplace(plan.key, std::move(picture));
     }
-    checkDrawingsAreUsed(errors);
-    if (!errors.isEmpty()) {
-        return false;
-    }
-    if (!m_output.mkpath(qtext(skin::kImagesFolder))) {
-        errors << QStringLiteral("cannot create %1").arg(m_output.filePath("images"));
-        return false;
-    }
+    return pictures;
+}
 
-    QStringList files;
+QStringList SkinGenerator::writePictures(const std::vector<PicturePlan>& plans,
+                                         const std::map<std::string, QImage>& pictures,
+                                         QStringList& errors) const {
+    QStringList entries;
     QStringList written;
     for (const PicturePlan& plan : plans) {
         QString entry = imagesEntry(pictureFile(plan.key));
         if (writeFile(entry, pngBytes(pictures.at(plan.key)), errors)) {
             written << pictureFile(plan.key);
-            files << entry;
+            entries << entry;
         }
     }
     removeStalePictures(written);
-    for (std::string_view name : {skin::kProfileFile, skin::kColourFile}) {
-        if (copySource(qtext(name), errors)) {
-            files << qtext(name);
-        }
-    }
-    auto add = [&](const QString& name, const QByteArray& bytes) {
-        if (writeFile(name, bytes, errors)) {
-            files << name;
-        }
-    };
-    add(qtext(skin::kImagesIniFile), imageNames(plans));
-    add(qtext(skin::kSkinXmlFile), skinXml());
-    add(kPreviewFile, pngBytes(paintPreview(pictures, scheme, colours.list)));
-    if (!errors.isEmpty()) {
-        return false;
-    }
+    return entries;
+}
+
+bool SkinGenerator::writeResourceList(QStringList files, QStringList& errors) const {
     files.sort();
     QSaveFile list(m_resourceList);
     if (!list.open(QIODevice::WriteOnly) || list.write(resourceList(files)) < 0 || !list.commit()) {

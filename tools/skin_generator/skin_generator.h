@@ -1,8 +1,16 @@
 #pragma once
 
+#include "tools/skin_generator/picture_plan.h"
+#include "ui/skin/colour_scheme.h"
+#include "ui/skin/skin_folder.h"
+
 #include <QDir>
+#include <QImage>
 #include <QString>
 #include <QStringList>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace tarnel::skingen {
 
@@ -20,6 +28,15 @@ public:
     bool run(QStringList& errors);
 
 private:
+    void checkProfile(const ui::skin::SkinProfile& profile, QStringList& errors) const;
+    std::map<std::string, QImage> paintPictures(const std::vector<PicturePlan>& plans,
+                                                const ui::skin::ColourScheme& scheme,
+                                                QStringList& errors) const;
+    // The written pictures' paths inside the folder.
+    QStringList writePictures(const std::vector<PicturePlan>& plans,
+                              const std::map<std::string, QImage>& pictures,
+                              QStringList& errors) const;
+    bool writeResourceList(QStringList files, QStringList& errors) const;
     bool writeFile(const QString& name, const QByteArray& bytes, QStringList& errors) const;
     bool copySource(const QString& name, QStringList& errors) const;
     void checkDrawingsAreUsed(QStringList& errors) const;
