@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <QSaveFile>
-
 #include <map>
 #include <set>
 
