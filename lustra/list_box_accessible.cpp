@@ -129,10 +129,6 @@ bool ListRowAccessible::isValid() const {
     return m_owner->isValid();
 }
 
-QWindow* ListRowAccessible::window() const {
-    return m_owner->window();
-}
-
 QAccessibleInterface* ListRowAccessible::parent() const {
     return const_cast<ListBoxAccessible*>(m_owner);
 }
@@ -175,11 +171,6 @@ QAccessible::State ListRowAccessible::state() const {
         state.collapsed = item->bHasChild && !item->bExpanded;
     }
     return state;
-}
-
-void* ListRowAccessible::interface_cast(QAccessible::InterfaceType type) {
-    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                : nullptr;
 }
 
 bool ListRowAccessible::canToggle() const {

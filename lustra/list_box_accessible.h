@@ -1,5 +1,7 @@
 #pragma once
 
+#include "accessible_item.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <map>
@@ -43,7 +45,7 @@ private:
 
 // One row: an item of the tree (check box, expand button) or a plain string. Its actions do
 // what a click on the check box or the button does.
-class ListRowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class ListRowAccessible : public AccessibleItem {
 public:
     static QString expandAction();
     static QString collapseAction();
@@ -54,23 +56,14 @@ public:
     const QListWidgetItem* shownRow() const { return m_row; }
 
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text type) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;
-    void* interface_cast(QAccessible::InterfaceType type) override;
 
     QStringList actionNames() const override;
     void doAction(const QString& name) override;
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
     int row() const;

@@ -83,11 +83,6 @@ bool ToolbarItemAccessible::isValid() const {
     return m_pane && m_pane->isHostAlive();
 }
 
-QWindow* ToolbarItemAccessible::window() const {
-    QAccessibleInterface* host = parent();
-    return host ? host->window() : nullptr;
-}
-
 QAccessibleInterface* ToolbarItemAccessible::parent() const {
     return m_pane ? QAccessible::queryAccessibleInterface(m_pane->m_pHost) : nullptr;
 }
@@ -119,11 +114,6 @@ QAccessible::State ToolbarItemAccessible::state() const {
     state.pressed = m_item->nState == kDownState;
     state.hotTracked = m_item->nState == kHotState || m_pane->GetHotItem() == m_item;
     return state;
-}
-
-void* ToolbarItemAccessible::interface_cast(QAccessible::InterfaceType type) {
-    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                : nullptr;
 }
 
 QStringList ToolbarItemAccessible::actionNames() const {

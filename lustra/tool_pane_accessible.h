@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accessible_item.h"
 #include "lustra/toolbar_item.h"
 
 #include <QAccessible>
@@ -33,30 +34,21 @@ private:
 };
 
 // One button or separator that a pane draws; pressing it does what a click does.
-class ToolbarItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class ToolbarItemAccessible : public AccessibleItem {
 public:
     ToolbarItemAccessible(CToolPaneExt* pane, ST_TOOLBAR_ITEM* item) : m_pane(pane), m_item(item) {}
 
     ST_TOOLBAR_ITEM* item() const { return m_item; }
 
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text type) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;
-    void* interface_cast(QAccessible::InterfaceType type) override;
 
     QStringList actionNames() const override;
     void doAction(const QString& name) override;
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
     QPointer<CToolPaneExt> m_pane;
