@@ -35,17 +35,28 @@ QAccessible::Role ListBoxAccessible::role() const {
     return list()->GetItemCount() > 0 ? QAccessible::Tree : QAccessible::List;
 }
 
-// The drop-down of a combo box belongs to the combo, not to the popup frame around it.
-QAccessibleInterface* ListBoxAccessible::parent() const {
+QComboBox* ListBoxAccessible::comboOf() const {
     for (QObject* up = list()->parent(); up; up = up->parent()) {
         if (auto* combo = qobject_cast<QComboBox*>(up)) {
-            if (combo->view() == list()) {
-                return QAccessible::queryAccessibleInterface(combo);
-            }
-            break;
+            return combo->view() == list() ? combo : nullptr;
         }
     }
-    return QAccessibleWidget::parent();
+    return nullptr;
+}
+
+// The drop-down of a combo box belongs to the combo, not to the popup frame around it, and is
+// named after it unless named itself.
+QAccessibleInterface* ListBoxAccessible::parent() const {
+    QComboBox* combo = comboOf();
+    return combo ? QAccessible::queryAccessibleInterface(combo) : QAccessibleWidget::parent();
+}
+
+QString ListBoxAccessible::text(QAccessible::Text type) const {
+    QComboBox* combo = comboOf();
+    if (type == QAccessible::Name && combo && list()->accessibleName().isEmpty()) {
+        return QAccessible::queryAccessibleInterface(combo)->text(QAccessible::Name);
+    }
+    return QAccessibleWidget::text(type);
 }
 
 int ListBoxAccessible::childCount() const {

@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+class QComboBox;
 class QListWidgetItem;
 
 namespace LUSTRA {
@@ -26,6 +27,7 @@ public:
 
     QAccessible::Role role() const override;
     QAccessibleInterface* parent() const override;
+    QString text(QAccessible::Text type) const override;
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;
@@ -33,6 +35,8 @@ public:
     QAccessibleInterface* focusChild() const override;
 
 private:
+    // The combo box whose drop-down this list is, or null.
+    QComboBox* comboOf() const;
     QAccessibleInterface* rowInterface(QListWidgetItem* row) const;
     void rowsInserted(int first, int last);
     void forgetRows(int first, int last);

@@ -122,7 +122,7 @@ QStringList ToolbarItemAccessible::actionNames() const {
 
 void ToolbarItemAccessible::doAction(const QString& name) {
     if (m_pane && name == pressAction()) {
-        m_pane->click(m_item);
+        m_pane->pressForReader(m_item);
     }
 }
 

@@ -6,9 +6,12 @@
 #include "tool_pane_accessible.h"
 #include "toolbar_label.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QToolTip>
 #include <QWidget>
 #include <algorithm>
@@ -317,10 +320,36 @@ bool CToolPaneExt::OnLButtonDown(QPoint point) {
 }
 
 bool CToolPaneExt::OnLButtonUp(QPoint point) {
+    ++m_nButtonUps;
     ST_TOOLBAR_ITEM* hit = HitTest(point);
     const bool released = hit && hit == m_pPressedItem;
     m_pPressedItem = nullptr;
     return released && click(hit);
+}
+
+void CToolPaneExt::pressForReader(ST_TOOLBAR_ITEM* item) {
+    const QPoint centre = item->rcItem.center();
+    if (HitTest(centre) != item) {
+        click(item); // not clickable, or covered by an item the owner placed over it
+        return;
+    }
+    const QPointer<CToolPaneExt> alive(this);
+    const int buttonUps = m_nButtonUps;
+    const QPointF local(centre);
+    const QPointF global(m_pHost->mapToGlobal(centre));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(m_pHost, &press);
+    if (!alive) {
+        return;
+    }
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(m_pHost, &release);
+    // A host that drives the pane by its own calls, not by mouse events, gets the signal.
+    if (alive && m_nButtonUps == buttonUps && HitTest(centre) == item) {
+        click(item);
+    }
 }
 
 void CToolPaneExt::OnTimer(int id) {

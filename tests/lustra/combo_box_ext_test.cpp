@@ -79,6 +79,7 @@ TEST_F(ComboTest, ReadersHearTheFacesTextAndReachTheDropDownRows) {
     EXPECT_EQ(drop->object(), combo.GetListBox());
     EXPECT_EQ(drop->parent(), face);
     EXPECT_EQ(face->indexOfChild(drop), 0);
+    EXPECT_EQ(drop->text(QAccessible::Name).toStdString(), "请选择") << "named after the combo";
     drop->child(0)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     drop->child(2)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_EQ(face->text(QAccessible::Value).toStdString(), "A; C;");

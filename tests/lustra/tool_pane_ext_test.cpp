@@ -233,6 +233,8 @@ TEST_F(ToolPaneTest, HotPressAndReleaseFollowTheItems) {
     EXPECT_EQ(a->nState, 2);
 
     QSignalSpy clicks(&pane(), &CToolPaneExt::ToolbarItemClicked);
+    std::vector<int> handled;
+    host.onClick = [&](ST_TOOLBAR_ITEM* item) { handled.push_back(item->nID); };
     EXPECT_TRUE(pane().OnLButtonDown(a->rcItem.center()));
     EXPECT_FALSE(pane().OnLButtonUp(b->rcItem.center())) << "released on another item";
     EXPECT_FALSE(pane().OnLButtonUp(a->rcItem.center())) << "the press was forgotten";
@@ -379,6 +381,8 @@ TEST_F(ToolPaneTest, TheShownItemsAreAccessibleButtonsThatPressLikeAClick) {
     EXPECT_FALSE(go->state().hotTracked);
 
     QSignalSpy clicks(&pane(), &CToolPaneExt::ToolbarItemClicked);
+    std::vector<int> handled;
+    host.onClick = [&](ST_TOOLBAR_ITEM* item) { handled.push_back(item->nID); };
     EXPECT_EQ(face->child(1)->actionInterface()->actionNames(),
               QStringList{QAccessibleActionInterface::pressAction()});
     EXPECT_TRUE(face->child(2)->actionInterface()->actionNames().isEmpty()) << "a separator";
@@ -388,6 +392,7 @@ TEST_F(ToolPaneTest, TheShownItemsAreAccessibleButtonsThatPressLikeAClick) {
     ASSERT_EQ(clicks.count(), 2) << "state 3 takes no press";
     EXPECT_EQ(clicks.at(0).at(0).value<ST_TOOLBAR_ITEM*>(), a);
     EXPECT_EQ(clicks.at(1).at(0).value<ST_TOOLBAR_ITEM*>(), a) << "the click's own signal";
+    EXPECT_EQ(handled, (std::vector<int>{1, 1})) << "the host acts on the press as on the click";
 
     const QAccessible::Id goId = QAccessible::uniqueId(go);
     pane().RemoveToolbarItem(2, -1);
@@ -395,6 +400,15 @@ TEST_F(ToolPaneTest, TheShownItemsAreAccessibleButtonsThatPressLikeAClick) {
     EXPECT_EQ(face->childCount(), 1 + 4);
     pane().ShowToolbar(false);
     EXPECT_EQ(face->childCount(), 1) << "a hidden pane shows no item";
+
+    QWidget bare; // drives its pane by calls and passes no mouse event on
+    CToolPaneExt called(&bare);
+    called.AddToolbarItem(button(8, 20));
+    called.ResizeToolbar(QRect(0, 0, 100, 30));
+    QSignalSpy pressed(&called, &CToolPaneExt::ToolbarItemClicked);
+    QAccessible::queryAccessibleInterface(&bare)->child(0)->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(pressed.count(), 1);
 }
 
 TEST_F(ToolPaneTest, MouseEventsOnTheHostDriveThePane) {

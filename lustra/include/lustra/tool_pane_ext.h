@@ -79,6 +79,9 @@ private:
     bool isHittable(const ST_TOOLBAR_ITEM& item) const;
     // What a click on the item does: the signal, unless the item cannot be clicked.
     bool click(ST_TOOLBAR_ITEM* item);
+    // A screen reader's press: a left click at the item's centre through the host's own mouse
+    // handlers, so that a host acting on OnLButtonUp's answer acts too.
+    void pressForReader(ST_TOOLBAR_ITEM* item);
     bool isHostAlive() const { return m_bHostAlive; }
     int calcOutToolbarItem(ST_TOOLBAR_ITEM& item, int left, int windowLimit);
     void shiftItem(ST_TOOLBAR_ITEM& item, int dx);
@@ -104,6 +107,7 @@ private:
     QTimer m_tipTimer;
     // Cleared when the host starts dying, before its children (this pane) go.
     bool m_bHostAlive = true;
+    int m_nButtonUps = 0; // calls of OnLButtonUp, to see whether the host passes clicks on
     std::unique_ptr<ToolbarItemAccessibles> m_pAccessibles;
 };
 
