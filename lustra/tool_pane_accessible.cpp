@@ -30,6 +30,13 @@ bool ToolPaneHostAccessible::hostsPane(const QWidget* widget) {
                        [](const CToolPaneExt* pane) { return pane->isHostAlive(); });
 }
 
+void ToolPaneHostAccessible::adopt(QWidget* host) {
+    QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(host);
+    if (seen && !dynamic_cast<ToolPaneHostAccessible*>(seen)) {
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(seen));
+    }
+}
+
 std::vector<ToolPaneHostAccessible::Exposed> ToolPaneHostAccessible::exposedItems() const {
     std::vector<Exposed> exposed;
     for (CToolPaneExt* pane : panesOf(widget())) {

@@ -19,6 +19,9 @@ public:
     explicit ToolPaneHostAccessible(QWidget* host) : QAccessibleWidget(host) {}
 
     static bool hostsPane(const QWidget* widget);
+    // A host read before it had a pane (it changed its name, say) is read again, with the
+    // pane's items.
+    static void adopt(QWidget* host);
 
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;

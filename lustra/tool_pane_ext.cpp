@@ -36,6 +36,7 @@ CToolPaneExt::CToolPaneExt(QWidget* host)
     m_pHost->setMouseTracking(true);
     connect(&m_tipTimer, &QTimer::timeout, this, [this] { OnTimer(kToolTipTimer); });
     connect(m_pHost, &QObject::destroyed, this, [this] { m_bHostAlive = false; });
+    ToolPaneHostAccessible::adopt(m_pHost);
 }
 
 CToolPaneExt::~CToolPaneExt() {

@@ -210,7 +210,14 @@ class Reader:
 
     def __init__(self, address):
         self.address = address
-        self.app = self._children("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root")[0]
+        deadline = time.monotonic() + 10
+        while True:  # the gallery registers itself a moment after it is ready
+            apps = self._children("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root")
+            if apps:
+                self.app = apps[0]
+                break
+            check(time.monotonic() < deadline, "the gallery is not on the accessibility bus")
+            time.sleep(0.2)
 
     def _call(self, dest, path, method, *args):
         command = ["gdbus", "call", "--address", self.address, "--dest", dest, "--object-path",

@@ -402,6 +402,7 @@ TEST_F(ToolPaneTest, TheShownItemsAreAccessibleButtonsThatPressLikeAClick) {
     EXPECT_EQ(face->childCount(), 1) << "a hidden pane shows no item";
 
     QWidget bare; // drives its pane by calls and passes no mouse event on
+    ASSERT_EQ(QAccessible::queryAccessibleInterface(&bare)->childCount(), 0) << "read before";
     CToolPaneExt called(&bare);
     called.AddToolbarItem(button(8, 20));
     called.ResizeToolbar(QRect(0, 0, 100, 30));
