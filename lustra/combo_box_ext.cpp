@@ -1,9 +1,11 @@
 #include "lustra/combo_box_ext.h"
 
+#include "accessible_factory.h"
 #include "color_ref.h"
 #include "lustra/image_drawing.h"
 #include "lustra/list_box_notify_event.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -24,6 +26,7 @@ CComboBoxExt::CComboBoxExt(QWidget* parent)
     : QComboBox(parent), m_pList(new CListBoxExt(this)),
       m_crBk{16777215, refOf(QApplication::palette().color(QPalette::Highlight)), 12632256},
       m_crText{0, refOf(QApplication::palette().color(QPalette::HighlightedText)), 0} {
+    InstallAccessibleFactory();
     m_pList->SetNoWindowStrings(true);
     m_pList->SetNotifyWnd(this);
     QAbstractItemDelegate* delegate = m_pList->itemDelegate();
@@ -141,6 +144,22 @@ void CComboBoxExt::showCheckText() {
         edit->setText(QString::fromStdString(m_strCheckText));
     }
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent changed(this, faceText());
+        QAccessible::updateAccessibility(&changed);
+        QAccessibleEvent renamed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&renamed);
+    }
+}
+
+QString CComboBoxExt::faceText() {
+    if (const QLineEdit* edit = lineEdit()) {
+        return edit->text();
+    }
+    if (m_pList->IsShowCheckBox()) {
+        return QString::fromStdString(GetCheckText());
+    }
+    return currentIndex() >= 0 ? currentText() : QString();
 }
 
 bool CComboBoxExt::eventFilter(QObject* watched, QEvent* event) {
@@ -180,13 +199,11 @@ void CComboBoxExt::paintEvent(QPaintEvent*) {
         painter.fillRect(face, colorFromRef(m_crBk[state]));
     }
     painter.setPen(colorFromRef(m_crText[state]));
-    QString text;
+    const QString text = faceText();
     int left = face.x() + 2;
     if (m_pList->IsShowCheckBox()) {
-        text = QString::fromStdString(GetCheckText());
         left = face.x() + m_pList->GetLeftMargin();
     } else if (currentIndex() >= 0) {
-        text = currentText();
         const ST_LISTBOX_ITEM* item = m_pList->GetItemByIndex(currentIndex());
         const ST_IMG_INFO* icon =
             item ? (item->bExpanded ? item->pImgExpand : item->pImgCollapse) : nullptr;

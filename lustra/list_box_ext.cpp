@@ -1,6 +1,8 @@
 #include "lustra/list_box_ext.h"
 
+#include "accessible_factory.h"
 #include "color_ref.h"
+#include "list_box_accessible.h"
 #include "lustra/image_drawing.h"
 #include "lustra/image_loader.h"
 #include "lustra/list_box_notify_event.h"
@@ -83,12 +85,26 @@ void dottedVertical(QPainter* painter, int x, int fromY, int toY) {
     }
 }
 
+QAccessible::State expansionChange() {
+    QAccessible::State changed;
+    changed.expanded = true;
+    changed.collapsed = true;
+    return changed;
+}
+
+QAccessible::State checkChange() {
+    QAccessible::State changed;
+    changed.checked = true;
+    return changed;
+}
+
 } // namespace
 
 CListBoxExt::CListBoxExt(QWidget* parent)
     : QListWidget(parent), m_pImgCollapse(LoadImageFromRes(1005, "PNG")),
       m_pImgExpand(LoadImageFromRes(1006, "PNG")), m_pImgUncheck(LoadImageFromRes(1007, "PNG")),
       m_pImgCheck(LoadImageFromRes(1008, "PNG")) {
+    InstallAccessibleFactory();
     setItemDelegate(new ListBoxDelegate(this));
     setUniformItemSizes(true);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -302,6 +318,7 @@ int CListBoxExt::ExpandItem(int row) {
     if (!m_bSimpleComboList) {
         resizeBy(shown);
     }
+    notifyRowStateChanged(this, row, expansionChange());
     return shown;
 }
 
@@ -325,6 +342,7 @@ int CListBoxExt::CollapseItem(int row) {
     if (!m_bSimpleComboList) {
         resizeBy(-hidden);
     }
+    notifyRowStateChanged(this, row, expansionChange());
     return hidden;
 }
 
@@ -465,13 +483,25 @@ void CListBoxExt::SetItemCheck(int row, bool checked) {
 }
 
 void CListBoxExt::SetItemCheck(ST_LISTBOX_ITEM* item, bool checked) {
-    if (!item || !owns(item) || item->bChecked == checked) {
-        return;
+    if (item && owns(item) && item->bChecked != checked) {
+        toggleCheck(GetIndexByItem(item), item);
     }
-    item->bChecked = checked;
-    const int row = GetIndexByItem(item);
+}
+
+void CListBoxExt::toggleCheck(int row, ST_LISTBOX_ITEM* item) {
+    item->bChecked = !item->bChecked;
     InvalidateIndex(row);
+    notifyRowStateChanged(this, row, checkChange());
     notify(LBEN_CHECKCHANGE, row);
+}
+
+void CListBoxExt::clickButton(int row, ST_LISTBOX_ITEM* item) {
+    const bool expanded = item->bExpanded;
+    const bool handled = notify(expanded ? LBEN_COLLAPSE : LBEN_EXPAND, row);
+    // The receiver may have changed the list: act only on the row it left in place.
+    if (!handled && GetItemByIndex(row) == item && item->bExpanded == expanded) {
+        expanded ? CollapseItem(row) : ExpandItem(row);
+    }
 }
 
 int CListBoxExt::buttonLeft(const ST_LISTBOX_ITEM& item) const {
@@ -490,19 +520,12 @@ int CListBoxExt::ClickList(QPoint point) {
     const int x = point.x();
     if (m_bShowCheckBox && item->bCheckable && m_nLeftMargin + 1 < x &&
         x < m_nLeftMargin + m_nIndent + 1) {
-        item->bChecked = !item->bChecked;
-        InvalidateIndex(row);
-        notify(LBEN_CHECKCHANGE, row);
+        toggleCheck(row, item);
         return row;
     }
     const int left = buttonLeft(*item);
     if (m_bShowButton && item->bHasChild && x >= left && x < left + m_nIndent) {
-        const bool expanded = item->bExpanded;
-        const bool handled = notify(expanded ? LBEN_COLLAPSE : LBEN_EXPAND, row);
-        // The receiver may have changed the list: act only on the row it left in place.
-        if (!handled && GetItemByIndex(row) == item && item->bExpanded == expanded) {
-            expanded ? CollapseItem(row) : ExpandItem(row);
-        }
+        clickButton(row, item);
     }
     return row;
 }

@@ -1,8 +1,10 @@
 #include "lustra/progress_ctrl_ext.h"
 
+#include "accessible_factory.h"
 #include "color_ref.h"
 #include "lustra/image_drawing.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <cmath>
 
@@ -14,6 +16,7 @@ constexpr int kDefaultBarColor = 43008; // green 168
 } // namespace
 
 CProgressCtrlExt::CProgressCtrlExt(QWidget* parent) : QProgressBar(parent) {
+    InstallAccessibleFactory();
     connect(&m_timer, &QTimer::timeout, this, [this] { OnTimer(kStepTimer); });
 }
 
@@ -125,6 +128,11 @@ void CProgressCtrlExt::paintEvent(QPaintEvent*) {
 void CProgressCtrlExt::SetText(const char* text) {
     m_strText = text ? text : "";
     update();
+    // The drawn text is the value readers speak.
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent changed(this, value());
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void CProgressCtrlExt::SetTextColor(int color) {

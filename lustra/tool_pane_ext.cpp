@@ -1,11 +1,17 @@
 #include "lustra/tool_pane_ext.h"
 
+#include "accessible_factory.h"
 #include "color_ref.h"
 #include "lustra/image_drawing.h"
+#include "tool_pane_accessible.h"
+#include "toolbar_label.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QToolTip>
 #include <QWidget>
 #include <algorithm>
@@ -22,16 +28,15 @@ int rightOf(const QRect& rect) {
     return rect.x() + rect.width();
 }
 
-// The label as stored, even when the caller filled all of szText.
-QString labelOf(const ST_TOOLBAR_ITEM& item) {
-    return QString::fromUtf8(item.szText, qsizetype(strnlen(item.szText, sizeof item.szText)));
-}
-
 } // namespace
 
-CToolPaneExt::CToolPaneExt(QWidget* host) : QObject(host), m_pHost(host) {
+CToolPaneExt::CToolPaneExt(QWidget* host)
+    : QObject(host), m_pHost(host), m_pAccessibles(std::make_unique<ToolbarItemAccessibles>(this)) {
+    InstallAccessibleFactory();
     m_pHost->setMouseTracking(true);
     connect(&m_tipTimer, &QTimer::timeout, this, [this] { OnTimer(kToolTipTimer); });
+    connect(m_pHost, &QObject::destroyed, this, [this] { m_bHostAlive = false; });
+    ToolPaneHostAccessible::adopt(m_pHost);
 }
 
 CToolPaneExt::~CToolPaneExt() {
@@ -45,6 +50,7 @@ ST_TOOLBAR_ITEM* CToolPaneExt::AddToolbarItem(const ST_TOOLBAR_ITEM& item) {
     if (!m_rcPane.isNull()) {
         ResizeToolbar(m_rcPane);
     }
+    m_pAccessibles->itemAdded(&stored);
     return &stored;
 }
 
@@ -72,21 +78,35 @@ void CToolPaneExt::RemoveToolbarItem(int id, int n) {
         if (m_pPressedItem == &*at) {
             m_pPressedItem = nullptr;
         }
+        m_pAccessibles->itemRemoved(&*at);
         at = m_items.erase(at);
     }
     ResizeToolbar(m_rcPane);
 }
 
 ST_TOOLBAR_ITEM* CToolPaneExt::HitTest(QPoint point) {
-    if (!m_bShow) {
-        return nullptr;
-    }
     for (ST_TOOLBAR_ITEM& item : m_items) {
-        if (item.bEnabled && item.bInPane && item.nID >= 0 && item.rcItem.contains(point)) {
+        if (isHittable(item) && item.rcItem.contains(point)) {
             return &item;
         }
     }
     return nullptr;
+}
+
+bool CToolPaneExt::isExposed(const ST_TOOLBAR_ITEM& item) const {
+    return m_bShow && item.bEnabled && item.bInPane && !item.pWnd;
+}
+
+bool CToolPaneExt::isHittable(const ST_TOOLBAR_ITEM& item) const {
+    return m_bShow && item.bEnabled && item.bInPane && item.nID >= 0;
+}
+
+bool CToolPaneExt::click(ST_TOOLBAR_ITEM* item) {
+    if (!isHittable(*item) || item->nState == 3) {
+        return false;
+    }
+    emit ToolbarItemClicked(item);
+    return true;
 }
 
 int CToolPaneExt::stateOf(const ST_TOOLBAR_ITEM& item) const {
@@ -115,7 +135,8 @@ int CToolPaneExt::calcOutToolbarItem(ST_TOOLBAR_ITEM& item, int left, int window
     if (item.bShowText) {
         const int textLeft = hasPicture ? contentEnd + kLabelGap : contentEnd;
         const QFontMetrics metrics(m_font.value_or(m_pHost->font()));
-        item.rcText = QRect(textLeft, top, metrics.horizontalAdvance(labelOf(item)), height);
+        item.rcText =
+            QRect(textLeft, top, metrics.horizontalAdvance(ToolbarItemLabel(item)), height);
         contentEnd = rightOf(item.rcText);
     }
     QRect window;
@@ -195,6 +216,7 @@ void CToolPaneExt::ResizeToolbar(QRect rect) {
         placeWindow(item);
     }
     Invalidate();
+    m_pAccessibles->layoutChanged();
 }
 
 bool CToolPaneExt::OnEraseBkgnd(QPainter* painter) {
@@ -243,8 +265,8 @@ void CToolPaneExt::drawItem(QPainter* painter, ST_TOOLBAR_ITEM& item) {
     }
     if (item.bShowText && item.rcText.width() > 0) {
         painter->setPen(colorFromRef(m_crText[state]));
-        const QString label =
-            painter->fontMetrics().elidedText(labelOf(item), Qt::ElideRight, item.rcText.width());
+        const QString label = painter->fontMetrics().elidedText(
+            ToolbarItemLabel(item), Qt::ElideRight, item.rcText.width());
         painter->drawText(item.rcText, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                           label);
     }
@@ -255,7 +277,7 @@ bool CToolPaneExt::OnSetCursor(QPoint point) {
     if (hit != m_pHotItem) {
         setHotItem(hit);
         const bool tip = hit && (m_nToolbarAlign < 2 || !hit->bTextShown);
-        setToolTipText(tip ? labelOf(*hit) : QString());
+        setToolTipText(tip ? ToolbarItemLabel(*hit) : QString());
     }
     if (hit && hit->nID != -1 && !hit->pWnd) {
         m_pHost->setCursor(Qt::PointingHandCursor);
@@ -299,13 +321,36 @@ bool CToolPaneExt::OnLButtonDown(QPoint point) {
 }
 
 bool CToolPaneExt::OnLButtonUp(QPoint point) {
+    ++m_nButtonUps;
     ST_TOOLBAR_ITEM* hit = HitTest(point);
-    const bool click = hit && hit == m_pPressedItem && hit->nState != 3;
+    const bool released = hit && hit == m_pPressedItem;
     m_pPressedItem = nullptr;
-    if (click) {
-        emit ToolbarItemClicked(hit);
+    return released && click(hit);
+}
+
+void CToolPaneExt::pressForReader(ST_TOOLBAR_ITEM* item) {
+    const QPoint centre = item->rcItem.center();
+    if (HitTest(centre) != item) {
+        click(item); // not clickable, or covered by an item the owner placed over it
+        return;
     }
-    return click;
+    const QPointer<CToolPaneExt> alive(this);
+    const int buttonUps = m_nButtonUps;
+    const QPointF local(centre);
+    const QPointF global(m_pHost->mapToGlobal(centre));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(m_pHost, &press);
+    if (!alive) {
+        return;
+    }
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(m_pHost, &release);
+    // A host that drives the pane by its own calls, not by mouse events, gets the signal.
+    if (alive && m_nButtonUps == buttonUps && HitTest(centre) == item) {
+        click(item);
+    }
 }
 
 void CToolPaneExt::OnTimer(int id) {
@@ -316,7 +361,8 @@ void CToolPaneExt::OnTimer(int id) {
         const QPoint cursor = m_pHost->mapFromGlobal(QCursor::pos());
         if (m_nToolbarAlign < 2 ||
             (!m_pHotItem->bTextShown && m_pHotItem->rcItem.contains(cursor))) {
-            QToolTip::showText(m_pHost->mapToGlobal(cursor), labelOf(*m_pHotItem), m_pHost);
+            QToolTip::showText(m_pHost->mapToGlobal(cursor), ToolbarItemLabel(*m_pHotItem),
+                               m_pHost);
         }
     }
     m_tipTimer.stop();
@@ -326,9 +372,11 @@ void CToolPaneExt::SetFocusToolbarItem(ST_TOOLBAR_ITEM* item) {
     setHotItem(item);
 }
 
+// Owners change an item's state and repaint it: the point to tell screen readers too.
 void CToolPaneExt::InvalidateItem(ST_TOOLBAR_ITEM* item) {
     if (item) {
         m_pHost->update(item->rcItem);
+        m_pAccessibles->stateChanged(item);
     }
 }
 
@@ -359,6 +407,7 @@ void CToolPaneExt::ShowToolbar(bool show) {
         placeWindow(item);
     }
     Invalidate();
+    m_pAccessibles->layoutChanged();
 }
 
 void CToolPaneExt::SetFont(const QFont& font) {

@@ -1,5 +1,7 @@
 #include "lustra/toolbar_item.h"
 
+#include "toolbar_label.h"
+
 #include <QString>
 #include <QStringEncoder>
 #include <cstring>
@@ -30,6 +32,10 @@ void SetToolbarItemText(ST_TOOLBAR_ITEM& item, const char* text) {
         utf8Bytes += std::size_t(utf8.size());
         at += length;
     }
+}
+
+QString ToolbarItemLabel(const ST_TOOLBAR_ITEM& item) {
+    return QString::fromUtf8(item.szText, qsizetype(strnlen(item.szText, sizeof item.szText)));
 }
 
 } // namespace LUSTRA

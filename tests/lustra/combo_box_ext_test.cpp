@@ -3,6 +3,7 @@
 #include "tests/lustra/list_box_recorder.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QImage>
 #include <QMouseEvent>
 #include <QStyleOptionComboBox>
@@ -66,6 +67,26 @@ TEST_F(ComboTest, TheCheckTextListsTheTickedItemsOrAsksForAChoice) {
     combo.GetListBox()->SetItemCheck(byId(3), false);
     combo.GetListBox()->SetItemCheck(byId(4), false);
     EXPECT_EQ(combo.GetCheckText(), "无");
+}
+
+TEST_F(ComboTest, ReadersHearTheFacesTextAndReachTheDropDownRows) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&combo);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(face->role(), QAccessible::ComboBox);
+    EXPECT_EQ(face->text(QAccessible::Name).toStdString(), "请选择");
+    QAccessibleInterface* drop = face->child(0);
+    ASSERT_NE(drop, nullptr);
+    EXPECT_EQ(drop->object(), combo.GetListBox());
+    EXPECT_EQ(drop->parent(), face);
+    EXPECT_EQ(face->indexOfChild(drop), 0);
+    EXPECT_EQ(drop->text(QAccessible::Name).toStdString(), "请选择") << "named after the combo";
+    drop->child(0)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    drop->child(2)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(face->text(QAccessible::Value).toStdString(), "A; C;");
+    EXPECT_EQ(face->text(QAccessible::Name).toStdString(), "A; C;");
+    combo.setAccessibleName("Groups");
+    EXPECT_EQ(face->text(QAccessible::Name).toStdString(), "Groups");
+    EXPECT_EQ(face->text(QAccessible::Value).toStdString(), "A; C;");
 }
 
 TEST_F(ComboTest, ExpandRequestsGoOnToTheCombosParent) {

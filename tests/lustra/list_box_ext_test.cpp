@@ -4,6 +4,7 @@
 #include "tests/lustra/list_box_recorder.h"
 #include "tests/lustra/pixel_compare.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QImage>
@@ -315,6 +316,54 @@ TEST_F(TreeListTest, AnOwnerThatChangesTheListDuringTheRequestIsSafe) {
     list.ClickList(QPoint(8, 5));
     EXPECT_EQ(rowsOf(list), "b ");
     EXPECT_EQ(list.GetItemCount(), 1);
+}
+
+// A reader sees the rows as tree items; its toggle, expand and collapse act as the clicks do,
+// with the same requests to the owner.
+TEST_F(TreeListTest, RowsAreAccessibleTreeItemsWhoseActionsClickForTheReader) {
+    list.SetShowCheckBox(true);
+    byId(5)->bCheckable = true;
+    list.resize(120, 80);
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(&list);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->role(), QAccessible::Tree);
+    ASSERT_EQ(tree->childCount(), 2);
+    QAccessibleInterface* a = tree->child(0);
+    QAccessibleInterface* b = tree->child(1);
+    EXPECT_EQ(a->text(QAccessible::Name).toStdString(), "a");
+    EXPECT_EQ(b->role(), QAccessible::TreeItem);
+    EXPECT_EQ(b->parent(), tree);
+    const QRect row = list.visualItemRect(list.item(1));
+    EXPECT_EQ(b->rect(), QRect(list.viewport()->mapToGlobal(row.topLeft()), row.size()));
+    EXPECT_TRUE(a->state().expandable && a->state().collapsed && !a->state().expanded);
+    EXPECT_FALSE(a->state().checkable);
+    EXPECT_TRUE(b->state().checkable && !b->state().checked && !b->state().expandable);
+    EXPECT_EQ(b->actionInterface()->actionNames(),
+              QStringList{QAccessibleActionInterface::toggleAction()});
+    EXPECT_EQ(a->actionInterface()->actionNames(), QStringList{"expand"});
+
+    b->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(byId(5)->bChecked);
+    EXPECT_TRUE(b->state().checked);
+    a->actionInterface()->doAction("expand");
+    EXPECT_EQ(rowsOf(list), "a a1 a2 b ");
+    EXPECT_EQ(tree->childCount(), 4);
+    EXPECT_EQ(tree->indexOfChild(b), 3) << "the interface follows its row";
+    EXPECT_TRUE(a->state().expanded && !a->state().collapsed);
+    QAccessibleInterface* a1 = tree->child(1);
+    EXPECT_EQ(a1->text(QAccessible::Name).toStdString(), "a1");
+    owner.answer = true;
+    a->actionInterface()->doAction("collapse");
+    EXPECT_EQ(rowsOf(list), "a a1 a2 b ") << "the owner handled it";
+    owner.answer = false;
+    const QAccessible::Id a1Id = QAccessible::uniqueId(a1);
+    a->actionInterface()->doAction("collapse");
+    EXPECT_EQ(rowsOf(list), "a b ");
+    EXPECT_EQ(QAccessible::accessibleInterface(a1Id), nullptr) << "gone with its row";
+    EXPECT_EQ(owner.requests, (std::vector<std::string>{"1126 1", "1125 0", "1124 0", "1124 0"}));
+    list.AddString("plain");
+    EXPECT_EQ(tree->child(2)->role(), QAccessible::ListItem);
+    EXPECT_EQ(tree->child(2)->text(QAccessible::Name).toStdString(), "plain");
 }
 
 TEST(CListBoxExtTest, ASimpleComboListReportsEveryRelease) {

@@ -1,6 +1,7 @@
 #include "lustra/progress_ctrl_ext.h"
 #include "tests/lustra/pixel_compare.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -155,6 +156,23 @@ TEST_F(ProgressTest, ThePercentTextIsCentredInTheTextColour) {
     bar.SetText("");
     EXPECT_TRUE(
         samePixels(shot(bar), buildImage(200, 20, [](int, int) { return kWhite; }), "no_text"));
+}
+
+TEST_F(ProgressTest, ReadersHearTheDrawnTextAsTheValue) {
+    bar.setRange(100, 300);
+    bar.setValue(150);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&bar);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(face->role(), QAccessible::ProgressBar);
+    EXPECT_EQ(face->text(QAccessible::Value).toStdString(), "150") << "no text drawn";
+    bar.UpdatePercentText();
+    EXPECT_EQ(face->text(QAccessible::Value).toStdString(), "25%");
+    EXPECT_EQ(face->text(QAccessible::Description).toStdString(), "25%");
+    QAccessibleValueInterface* value = face->valueInterface();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->currentValue().toInt(), 150);
+    EXPECT_EQ(value->minimumValue().toInt(), 100);
+    EXPECT_EQ(value->maximumValue().toInt(), 300);
 }
 
 TEST_F(ProgressTest, TheStepTimerKeepsItsIntervalAndStops) {

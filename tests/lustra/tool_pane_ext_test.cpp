@@ -2,6 +2,7 @@
 #include "tests/lustra/pixel_compare.h"
 #include "tests/lustra/tool_pane_host.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -232,6 +233,8 @@ TEST_F(ToolPaneTest, HotPressAndReleaseFollowTheItems) {
     EXPECT_EQ(a->nState, 2);
 
     QSignalSpy clicks(&pane(), &CToolPaneExt::ToolbarItemClicked);
+    std::vector<int> handled;
+    host.onClick = [&](ST_TOOLBAR_ITEM* item) { handled.push_back(item->nID); };
     EXPECT_TRUE(pane().OnLButtonDown(a->rcItem.center()));
     EXPECT_FALSE(pane().OnLButtonUp(b->rcItem.center())) << "released on another item";
     EXPECT_FALSE(pane().OnLButtonUp(a->rcItem.center())) << "the press was forgotten";
@@ -318,6 +321,95 @@ TEST_F(ToolPaneTest, StatesSeparatorsAndFramesArePaintedInTheirRectangles) {
     hiddenPainter.end();
     EXPECT_TRUE(samePixels(hidden, buildImage(220, 40, [](int, int) { return 0xffffffffu; }),
                            "tool_pane_hidden"));
+}
+
+QRect onScreen(const QWidget& host, const QRect& rect) {
+    return QRect(host.mapToGlobal(rect.topLeft()), rect.size());
+}
+
+// What a screen reader finds on the host: its own widgets, then the items drawn in the pane.
+TEST_F(ToolPaneTest, TheShownItemsAreAccessibleButtonsThatPressLikeAClick) {
+    QLineEdit edit(&host);
+    ST_TOOLBAR_ITEM* a = addPictureButton(1);
+    ST_TOOLBAR_ITEM* s = pane().AddToolbarItem(button(-1, 6));
+    ST_TOOLBAR_ITEM text = button(2, -1);
+    text.bShowText = true;
+    SetToolbarItemText(text, "Go");
+    ST_TOOLBAR_ITEM* b = pane().AddToolbarItem(text);
+    ST_TOOLBAR_ITEM locked = button(3, 20);
+    locked.nState = 3;
+    SetToolbarItemText(locked, "Locked");
+    ST_TOOLBAR_ITEM* c = pane().AddToolbarItem(locked);
+    ST_TOOLBAR_ITEM field = button(4, 40);
+    field.pWnd = &edit;
+    pane().AddToolbarItem(field);
+    ST_TOOLBAR_ITEM off = button(5, 20);
+    off.bEnabled = false;
+    pane().AddToolbarItem(off);
+    ST_TOOLBAR_ITEM* wide = pane().AddToolbarItem(button(6, 100));
+    ST_TOOLBAR_ITEM* beyond = pane().AddToolbarItem(button(7, 10));
+    host.move(30, 40);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    pane().ResizeToolbar(host.paneRect());
+    ASSERT_FALSE(beyond->bInPane);
+
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&host);
+    ASSERT_NE(face, nullptr);
+    ASSERT_EQ(face->childCount(), 1 + 5) << "the edit, then a, s, b, c and wide";
+    EXPECT_EQ(face->child(0)->object(), &edit) << "an embedded window stands for itself";
+    const std::vector<std::pair<ST_TOOLBAR_ITEM*, std::string>> shown = {
+        {a, "Picture"}, {s, ""}, {b, "Go"}, {c, "Locked"}, {wide, ""}};
+    for (int i = 0; i < 5; ++i) {
+        QAccessibleInterface* child = face->child(1 + i);
+        EXPECT_EQ(child->text(QAccessible::Name).toStdString(), shown[i].second) << i;
+        EXPECT_EQ(child->role(), i == 1 ? QAccessible::Separator : QAccessible::PushButton) << i;
+        EXPECT_EQ(child->rect(), onScreen(host, shown[i].first->rcItem)) << i;
+        EXPECT_EQ(child->parent(), face);
+        EXPECT_EQ(face->indexOfChild(child), 1 + i);
+        EXPECT_EQ(child->state().disabled, i == 3) << i;
+    }
+    QAccessibleInterface* go = face->child(3);
+    EXPECT_EQ(face->childAt(onScreen(host, b->rcItem).center().x(),
+                            onScreen(host, b->rcItem).center().y()),
+              go);
+    b->nState = 2;
+    pane().InvalidateItem(b);
+    EXPECT_TRUE(go->state().pressed);
+    QTest::mouseMove(&host, a->rcItem.center());
+    QTRY_VERIFY(face->child(1)->state().hotTracked);
+    EXPECT_FALSE(go->state().hotTracked);
+
+    QSignalSpy clicks(&pane(), &CToolPaneExt::ToolbarItemClicked);
+    std::vector<int> handled;
+    host.onClick = [&](ST_TOOLBAR_ITEM* item) { handled.push_back(item->nID); };
+    EXPECT_EQ(face->child(1)->actionInterface()->actionNames(),
+              QStringList{QAccessibleActionInterface::pressAction()});
+    EXPECT_TRUE(face->child(2)->actionInterface()->actionNames().isEmpty()) << "a separator";
+    face->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    face->child(4)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTest::mouseClick(&host, Qt::LeftButton, Qt::NoModifier, a->rcItem.center());
+    ASSERT_EQ(clicks.count(), 2) << "state 3 takes no press";
+    EXPECT_EQ(clicks.at(0).at(0).value<ST_TOOLBAR_ITEM*>(), a);
+    EXPECT_EQ(clicks.at(1).at(0).value<ST_TOOLBAR_ITEM*>(), a) << "the click's own signal";
+    EXPECT_EQ(handled, (std::vector<int>{1, 1})) << "the host acts on the press as on the click";
+
+    const QAccessible::Id goId = QAccessible::uniqueId(go);
+    pane().RemoveToolbarItem(2, -1);
+    EXPECT_EQ(QAccessible::accessibleInterface(goId), nullptr) << "gone with its item";
+    EXPECT_EQ(face->childCount(), 1 + 4);
+    pane().ShowToolbar(false);
+    EXPECT_EQ(face->childCount(), 1) << "a hidden pane shows no item";
+
+    QWidget bare; // drives its pane by calls and passes no mouse event on
+    ASSERT_EQ(QAccessible::queryAccessibleInterface(&bare)->childCount(), 0) << "read before";
+    CToolPaneExt called(&bare);
+    called.AddToolbarItem(button(8, 20));
+    called.ResizeToolbar(QRect(0, 0, 100, 30));
+    QSignalSpy pressed(&called, &CToolPaneExt::ToolbarItemClicked);
+    QAccessible::queryAccessibleInterface(&bare)->child(0)->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(pressed.count(), 1);
 }
 
 TEST_F(ToolPaneTest, MouseEventsOnTheHostDriveThePane) {

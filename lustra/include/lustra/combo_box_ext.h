@@ -9,9 +9,11 @@
 
 namespace LUSTRA {
 
+class ComboBoxAccessible;
+
 // A combo box whose drop-down is a tree list (which it owns). With check boxes on, ticking keeps
 // the drop-down open and the face lists the ticked items. Expand and collapse requests of the
-// list go on to the combo's parent.
+// list go on to the combo's parent. Screen readers read the face's text as name and value.
 class LUSTRA_API CComboBoxExt : public QComboBox {
     Q_OBJECT
 
@@ -42,6 +44,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    friend class ComboBoxAccessible;
+
+    // The ticked items or the current one, as the face shows it.
+    QString faceText();
     void CheckChange();
     void SetCheckText();
     void showCheckText();

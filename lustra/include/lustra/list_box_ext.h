@@ -13,10 +13,12 @@ class QPainter;
 namespace LUSTRA {
 
 class CComboBoxExt;
+class ListRowAccessible;
 
 // A small tree shown as a list: the rows are the visible items in tree pre-order, drawn with
 // check boxes, expand buttons, icons and dotted tree lines. Requests (LBEN_*) go to the notify
-// object, by default the parent.
+// object, by default the parent. The rows are accessible tree items whose toggle, expand and
+// collapse actions click for the reader.
 class LUSTRA_API CListBoxExt : public QListWidget {
     Q_OBJECT
 
@@ -105,6 +107,7 @@ protected:
 
 private:
     friend class CComboBoxExt;
+    friend class ListRowAccessible;
     struct Placed {
         ItemList::iterator at;
         int row;
@@ -119,6 +122,9 @@ private:
     void removeRows(int row, int count);
     ST_LISTBOX_ITEM* rowItem(int row) const;
     bool notify(int message, int row);
+    // What a click on the row's check box or expand button does.
+    void toggleCheck(int row, ST_LISTBOX_ITEM* item);
+    void clickButton(int row, ST_LISTBOX_ITEM* item);
     bool hitsControl(QPoint point);
     void releaseAt(QPoint point);
     void resizeBy(int rows);

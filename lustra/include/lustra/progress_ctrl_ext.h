@@ -11,7 +11,7 @@ namespace LUSTRA {
 
 // A progress bar that draws itself: colours or pictures for background and bar, a centred text
 // and a frame. Its step timer can drive it: a bar that grows, or (sliding) a picture that runs
-// across the bar without end as a busy sign.
+// across the bar without end as a busy sign. Screen readers read the drawn text as its value.
 class LUSTRA_API CProgressCtrlExt : public QProgressBar {
     Q_OBJECT
 

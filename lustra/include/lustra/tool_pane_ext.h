@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QTimer>
 #include <list>
+#include <memory>
 #include <optional>
 
 class QPainter;
@@ -16,9 +17,12 @@ class QWidget;
 
 namespace LUSTRA {
 
+class ToolbarItemAccessibles;
+
 // A row of skinned tool buttons drawn inside someone else's widget. The host passes on its
 // paint (OnEraseBkgnd), mouse move (OnSetCursor), press, release, leave and resize
-// (ResizeToolbar); a click is OnLButtonUp returning true, also signalled with the item.
+// (ResizeToolbar); a click is OnLButtonUp returning true, also signalled with the item. The
+// items shown are accessible children of the host (push buttons and separators).
 class LUSTRA_API CToolPaneExt : public QObject {
     Q_OBJECT
 
@@ -66,6 +70,19 @@ signals:
     void ToolbarItemClicked(ST_TOOLBAR_ITEM* item);
 
 private:
+    friend class ToolPaneHostAccessible;
+    friend class ToolbarItemAccessible;
+    friend class ToolbarItemAccessibles;
+
+    // Shown in the pane and drawn by it (an embedded window is accessible by itself).
+    bool isExposed(const ST_TOOLBAR_ITEM& item) const;
+    bool isHittable(const ST_TOOLBAR_ITEM& item) const;
+    // What a click on the item does: the signal, unless the item cannot be clicked.
+    bool click(ST_TOOLBAR_ITEM* item);
+    // A screen reader's press: a left click at the item's centre through the host's own mouse
+    // handlers, so that a host acting on OnLButtonUp's answer acts too.
+    void pressForReader(ST_TOOLBAR_ITEM* item);
+    bool isHostAlive() const { return m_bHostAlive; }
     int calcOutToolbarItem(ST_TOOLBAR_ITEM& item, int left, int windowLimit);
     void shiftItem(ST_TOOLBAR_ITEM& item, int dx);
     void placeWindow(ST_TOOLBAR_ITEM& item);
@@ -88,6 +105,10 @@ private:
     bool m_bShow = true;
     QRect m_rcPane;
     QTimer m_tipTimer;
+    // Cleared when the host starts dying, before its children (this pane) go.
+    bool m_bHostAlive = true;
+    int m_nButtonUps = 0; // calls of OnLButtonUp, to see whether the host passes clicks on
+    std::unique_ptr<ToolbarItemAccessibles> m_pAccessibles;
 };
 
 } // namespace LUSTRA
