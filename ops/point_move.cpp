@@ -1,13 +1,10 @@
 #include "ops/point_move.h"
 
-#include "ops/folder_undo.h"
-#include "ops/index_bookkeeping.h"
 #include "ops/operation_result.h"
 #include "ops/point_tags.h"
 #include "store/attribute_tables.h"
 
 namespace tarnel::ops {
-namespace {
 
 namespace fs = std::filesystem;
 using store::AttachmentRecord;
@@ -15,40 +12,6 @@ using store::CategoryRecord;
 using store::PointRecord;
 using store::StoreKind;
 namespace point = store::point;
-
-// What the move changed, in the order it changed it, so that it can be taken back.
-class PointMove {
-public:
-    PointMove(OperationContext& context, CategoryRecord& from, CategoryRecord& to)
-        : m_context(context), m_from(from), m_to(to), m_tags(context.base.tags()),
-          m_folders(context.fileSystem) {}
-
-    int run(const PointRecord& point, const std::string& newName);
-
-private:
-    int moveFiles(const PointRecord& point, const PointRecord& moved);
-    void moveAttachments(long long pointId, CategoryRecord& from, CategoryRecord& to);
-    int save();
-    void undo();
-
-    OperationContext& m_context;
-    CategoryRecord& m_from;
-    CategoryRecord& m_to;
-    TagChanges m_tags;
-    FolderUndo m_folders;
-    fs::path m_oldPath;
-    fs::path m_newPath;
-    fs::path m_oldComment;
-    fs::path m_newComment;
-    bool m_contentMoved = false;
-    bool m_commentMoved = false;
-    bool m_attachmentsMoved = false;
-    long long m_pointId = 0;
-    // The categories whose counts and sizes the move changes, as they were written.
-    std::vector<std::pair<CategoryRecord*, store::Record>> m_categoriesBefore;
-    std::unique_ptr<PointRecord> m_old;
-    PointRecord* m_new = nullptr;
-};
 
 int PointMove::moveFiles(const PointRecord& point, const PointRecord& moved) {
     const platform::FileSystem& fileSystem = m_context.fileSystem;
@@ -90,7 +53,7 @@ void PointMove::moveAttachments(long long pointId, CategoryRecord& from, Categor
     }
 }
 
-int PointMove::run(const PointRecord& point, const std::string& newName) {
+int PointMove::apply(const PointRecord& point, const std::string& newName) {
     if (!m_to.owner || m_to.owner->pointsOf(m_to).holding() == store::ListHolding::Nothing) {
         return store::kNotAllowed;
     }
@@ -138,32 +101,21 @@ int PointMove::run(const PointRecord& point, const std::string& newName) {
         undo();
         return rc;
     }
-    if (save() != store::kOk) {
-        undo();
-        save();
-        return store::kSaveFailed;
-    }
     return store::kOk;
 }
 
-int PointMove::save() {
-    store::KnowledgeStore& base = m_context.base;
-    int rc = m_tags.any() ? base.saveStore(StoreKind::Tag) : store::kOk;
-    if (rc == store::kOk && m_attachmentsMoved) {
-        rc = base.saveAttachments(m_from);
-        if (rc == store::kOk) {
-            rc = base.saveAttachments(m_to);
-        }
+void PointMove::addTouched(TouchedIndex& touched) const {
+    if (m_tags.any()) {
+        touched.addStore(StoreKind::Tag);
+    }
+    if (m_attachmentsMoved) {
+        touched.addAttachments(m_from);
+        touched.addAttachments(m_to);
     }
     for (CategoryRecord* category : {&m_from, &m_to}) {
-        if (rc == store::kOk) {
-            rc = base.savePoints(*category);
-        }
-        if (rc == store::kOk) {
-            rc = base.saveStore(category->owner->kind());
-        }
+        touched.addPoints(*category);
+        touched.addStore(category->owner->kind());
     }
-    return rc;
 }
 
 void PointMove::undo() {
@@ -191,12 +143,13 @@ void PointMove::undo() {
     m_folders.undo();
 }
 
-} // namespace
-
 int movePointTo(OperationContext& context, CategoryRecord& from, const PointRecord& point,
                 CategoryRecord& to, const std::string& newName) {
     PointMove move(context, from, to);
-    return move.run(point, newName);
+    if (int rc = move.apply(point, newName)) {
+        return rc;
+    }
+    return saveOrTakeBack(context, move) == store::kOk ? store::kOk : store::kSaveFailed;
 }
 
 } // namespace tarnel::ops

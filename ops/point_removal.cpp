@@ -108,14 +108,8 @@ int PointRemoval::detach(CategoryRecord& category, const PointRecord& point) {
     }
     m_category = &category;
     fs::path content = store.contentPathOf(category, *record);
-    const platform::FileSystem& fileSystem = m_context.fileSystem;
     if (CategoryStore::isLinked(category)) {
-        if (fileSystem.exists(content)) {
-            if (m_trash.trash(content, m_trashed) != 0) {
-                return kTrashFailed;
-            }
-            m_inTrash = true;
-        }
+        m_toTrash = content;
     } else {
         m_files.push_back(content);
     }
@@ -144,19 +138,26 @@ int PointRemoval::detach(CategoryRecord& category, const PointRecord& point) {
     return kOk;
 }
 
-int PointRemoval::save() {
-    store::KnowledgeStore& base = m_context.base;
-    int rc = m_tags.any() ? base.saveStore(StoreKind::Tag) : kOk;
-    if (rc == kOk && m_attachmentsChanged) {
-        rc = base.saveAttachments(*m_category);
+void PointRemoval::addTouched(TouchedIndex& touched) const {
+    if (m_tags.any()) {
+        touched.addStore(StoreKind::Tag);
     }
-    if (rc == kOk) {
-        rc = base.savePoints(*m_category);
+    if (m_attachmentsChanged) {
+        touched.addAttachments(*m_category);
     }
-    if (rc == kOk) {
-        rc = base.saveStore(m_category->owner->kind());
+    touched.addPoints(*m_category);
+    touched.addStore(m_category->owner->kind());
+}
+
+int PointRemoval::finish() {
+    if (m_toTrash.empty() || !m_context.fileSystem.exists(m_toTrash)) {
+        return kOk;
     }
-    return rc;
+    if (m_trash.trash(m_toTrash, m_trashed) != 0) {
+        return kTrashFailed;
+    }
+    m_inTrash = true;
+    return kOk;
 }
 
 void PointRemoval::commit() {
@@ -192,17 +193,13 @@ void PointRemoval::undo() {
 
 int deletePointForGood(OperationContext& context, const platform::Trash& trash,
                        CategoryRecord& category, const PointRecord& point) {
-    PointRemoval removal(context, trash);
-    if (int rc = removal.detach(category, point)) {
+    ChangeBatch batch(context);
+    auto removal = std::make_unique<PointRemoval>(context, trash);
+    if (int rc = removal->detach(category, point)) {
         return rc;
     }
-    if (removal.save() != kOk) {
-        removal.undo();
-        removal.save();
-        return store::kSaveFailed;
-    }
-    removal.commit();
-    return kOk;
+    batch.add(std::move(removal), {});
+    return batch.commit();
 }
 
 OperationResult deletePoint(OperationContext& context, const platform::Trash& trash,
