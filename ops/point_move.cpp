@@ -7,7 +7,6 @@
 namespace tarnel::ops {
 
 namespace fs = std::filesystem;
-using store::AttachmentRecord;
 using store::CategoryRecord;
 using store::PointRecord;
 using store::StoreKind;
@@ -39,20 +38,6 @@ int PointMove::moveFiles(const PointRecord& point, const PointRecord& moved) {
     return store::kOk;
 }
 
-void PointMove::moveAttachments(long long pointId, CategoryRecord& from, CategoryRecord& to) {
-    store::AttachmentList& source = from.owner->attachmentsOf(from);
-    store::AttachmentList& target = to.owner->attachmentsOf(to);
-    std::vector<const AttachmentRecord*> moving;
-    for (const auto& attachment : source.records()) {
-        if (attachment->values.integer(store::attachment::kPoint) == pointId) {
-            moving.push_back(attachment.get());
-        }
-    }
-    for (const AttachmentRecord* attachment : moving) {
-        target.add(source.take(attachment));
-    }
-}
-
 int PointMove::apply(const PointRecord& point, const std::string& newName) {
     if (!m_to.owner || m_to.owner->pointsOf(m_to).holding() == store::ListHolding::Nothing) {
         return store::kNotAllowed;
@@ -82,13 +67,19 @@ int PointMove::apply(const PointRecord& point, const std::string& newName) {
         return rc;
     }
     if (point.values.integer(point::kAppendNum) > 0) {
-        moveAttachments(point.id, m_from, m_to);
+        TakenAttachments taken = takeAttachments(m_from.owner->attachmentsOf(m_from), point.id);
+        store::AttachmentList& target = m_to.owner->attachmentsOf(m_to);
+        for (auto& attachment : taken.records) {
+            target.add(std::move(attachment));
+        }
+        m_attachmentPositions = taken.positions;
         m_attachmentsMoved = true;
     }
     if (m_from.owner->pointsCountInTags()) {
         PointRecord& old = *m_from.owner->pointsOf(m_from).find(point.id);
         leaveTags(m_context, m_from, old, m_tags);
     }
+    m_oldPosition = m_from.owner->pointsOf(m_from).positionOf(&point);
     m_old = takePoint(m_context, m_from, point);
     if (m_to.owner->pointsCountInTags()) {
         std::vector<long long> tags = tagsOf(m_context.base.tags(), *record);
@@ -124,14 +115,16 @@ void PointMove::undo() {
         m_new = nullptr;
     }
     if (m_old) {
-        putPoint(m_context, m_from, std::move(m_old));
+        putPoint(m_context, m_from, std::move(m_old), m_oldPosition);
     }
     m_tags.restore();
     for (auto it = m_categoriesBefore.rbegin(); it != m_categoriesBefore.rend(); ++it) {
         it->first->values = it->second;
     }
     if (m_attachmentsMoved) {
-        moveAttachments(m_pointId, m_to, m_from);
+        TakenAttachments back = takeAttachments(m_to.owner->attachmentsOf(m_to), m_pointId);
+        back.positions = m_attachmentPositions;
+        putAttachmentsBack(m_from.owner->attachmentsOf(m_from), back);
     }
     const platform::FileSystem& fileSystem = m_context.fileSystem;
     if (m_commentMoved) {

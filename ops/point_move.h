@@ -45,7 +45,6 @@ public:
 
 private:
     int moveFiles(const store::PointRecord& point, const store::PointRecord& moved);
-    void moveAttachments(long long pointId, store::CategoryRecord& from, store::CategoryRecord& to);
 
     OperationContext& m_context;
     store::CategoryRecord& m_from;
@@ -59,6 +58,9 @@ private:
     bool m_contentMoved = false;
     bool m_commentMoved = false;
     bool m_attachmentsMoved = false;
+    // Where the point and its attachments stood in the lists of from, to put them back there.
+    std::size_t m_oldPosition = store::kListEnd;
+    std::vector<std::size_t> m_attachmentPositions;
     long long m_pointId = 0;
     // The categories whose counts and sizes the move changes, as they were written.
     std::vector<std::pair<store::CategoryRecord*, store::Record>> m_categoriesBefore;

@@ -119,21 +119,15 @@ int PointRemoval::detach(CategoryRecord& category, const PointRecord& point) {
     if (record->values.integer(point::kHasComment) != 0) {
         m_files.push_back(m_context.base.layout().commentFile(record->id, record->name()));
     }
-    store::AttachmentList& attachments = store.attachmentsOf(category);
-    std::vector<const store::AttachmentRecord*> owned;
-    for (const auto& attachment : attachments.records()) {
-        if (attachment->values.integer(store::attachment::kPoint) == record->id) {
-            owned.push_back(attachment.get());
-        }
-    }
-    for (const store::AttachmentRecord* attachment : owned) {
+    m_attachments = takeAttachments(store.attachmentsOf(category), record->id);
+    for (const auto& attachment : m_attachments.records) {
         if (!attachment->isLinked()) {
             m_files.push_back(
                 m_context.base.layout().attachmentCopy(attachment->id, attachment->name()));
         }
-        m_attachments.push_back(attachments.take(attachment));
-        m_attachmentsChanged = true;
     }
+    m_attachmentsChanged = !m_attachments.records.empty();
+    m_position = store.pointsOf(category).positionOf(record);
     m_point = takePoint(m_context, category, *record);
     return kOk;
 }
@@ -167,7 +161,7 @@ void PointRemoval::commit() {
         }
     }
     m_point.reset();
-    m_attachments.clear();
+    m_attachments.records.clear();
     m_inTrash = false;
 }
 
@@ -176,13 +170,9 @@ void PointRemoval::undo() {
         return;
     }
     if (m_point) {
-        putPoint(m_context, *m_category, std::move(m_point));
+        putPoint(m_context, *m_category, std::move(m_point), m_position);
     }
-    store::AttachmentList& attachments = m_category->owner->attachmentsOf(*m_category);
-    for (auto& attachment : m_attachments) {
-        attachments.add(std::move(attachment));
-    }
-    m_attachments.clear();
+    putAttachmentsBack(m_category->owner->attachmentsOf(*m_category), m_attachments);
     m_tags.restore();
     if (m_inTrash) {
         m_trash.restore(m_trashed);

@@ -55,7 +55,8 @@ private:
     TagChanges m_tags;
     store::CategoryRecord* m_category = nullptr;
     std::unique_ptr<store::PointRecord> m_point;
-    std::vector<std::unique_ptr<store::AttachmentRecord>> m_attachments;
+    std::size_t m_position = store::kListEnd;
+    TakenAttachments m_attachments;
     std::vector<std::filesystem::path> m_files;
     std::filesystem::path m_toTrash;
     platform::TrashedItem m_trashed;
