@@ -166,8 +166,11 @@ OperationResult deleteSeveral(OperationContext& context, const platform::Trash& 
         }
     }
     for (const SelectedItem& item : items) {
+        if (!item.tag) {
+            continue;
+        }
         auto removal = std::make_unique<TagRemoval>(context);
-        if (item.tag && removal->detach(*item.tag) == kOk) {
+        if (removal->detach(*item.tag) == kOk) {
             batch.add(std::move(removal), message::kDeleteTagFailed);
         }
     }

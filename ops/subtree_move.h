@@ -13,18 +13,14 @@ namespace tarnel::ops {
 struct Relocation;
 
 // The move of one subtree, applied to disk and memory and saved apart, so that the move of
-// several can write each store once. apply() moves the folder first (copy, check and delete
-// across file systems); when that fails nothing in the index has changed and kFolderMoveFailed is
-// returned; then the records move with the notifications listed at moveSubtree. It touches the
-// tag store when a tag changed, the target store, then the source store. undo() moves the
-// subtree and its folders back.
+// several can write each store once. apply() does all that moveSubtree does before its saves,
+// with the same results; the move touches the tag store when a tag changed, the target store,
+// then the source store. undo() moves the subtree and its folders back.
 class SubtreeMove final : public ReversibleChange {
 public:
     explicit SubtreeMove(OperationContext& context);
     ~SubtreeMove() override;
 
-    // 23 when the category is not in a store or is a root, 24 when newParent is in none,
-    // kNotAllowed for a move into its own subtree.
     int apply(store::CategoryRecord& category, store::CategoryRecord& newParent);
     void addTouched(TouchedIndex& touched) const override;
     void undo() override;
