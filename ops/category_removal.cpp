@@ -78,6 +78,13 @@ int SubtreeRemoval::detach(CategoryRecord& top) {
     return store::kOk;
 }
 
+void SubtreeRemoval::addTouched(TouchedIndex& touched) const {
+    touched.addStore(m_store->kind());
+    if (tagsChanged()) {
+        touched.addStore(StoreKind::Tag);
+    }
+}
+
 void SubtreeRemoval::commit() {
     for (const fs::path& file : m_files) {
         if (m_context.fileSystem.exists(file)) {
@@ -133,15 +140,10 @@ OperationResult deleteCategory(OperationContext& context, CategoryRecord& catego
     if (!confirmed(context, question)) {
         return {kDeclined};
     }
-    StoreKind kind = category.owner->kind();
     SubtreeRemoval removal(context);
     int rc = removal.detach(category);
     if (rc == store::kOk) {
-        rc = saveRemoval(context, kind, removal.tagsChanged());
-        if (rc != store::kOk) {
-            removal.undo();
-            saveRemoval(context, kind, removal.tagsChanged());
-        }
+        rc = saveOrTakeBack(context, removal);
     }
     if (rc != store::kOk) {
         context.prompt.show(std::string(message::kRecycleFailed), MessageIcon::Error);
@@ -158,10 +160,7 @@ int deleteRecycledCategory(OperationContext& context, CategoryRecord& category) 
     if (int rc = removal.detach(category)) {
         return rc;
     }
-    int rc = saveRemoval(context, StoreKind::Recycle, removal.tagsChanged());
-    if (rc != store::kOk) {
-        removal.undo();
-        saveRemoval(context, StoreKind::Recycle, removal.tagsChanged());
+    if (int rc = saveOrTakeBack(context, removal)) {
         return rc;
     }
     removal.commit();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ops/change_batch.h"
 #include "ops/index_bookkeeping.h"
 #include "ops/operation_context.h"
 #include "ops/operation_result.h"
@@ -18,15 +19,17 @@ namespace tarnel::ops {
 // a tag of the category store, 33 for each tag whose `class` list held it, 7; then 4 for each
 // ancestor); commit() deletes the folder and the files of KnowledgeStore::filesOwnedBy; undo() puts
 // the records, the tags and the folder back. KnowledgeStore::removeCategory does the same in one
-// step without undo; the two share filesOwnedBy and CategoryStore::pointsCountInTags.
-class SubtreeRemoval {
+// step without undo; the two share filesOwnedBy and CategoryStore::pointsCountInTags. It touches
+// its store, then the tag store when a tag changed.
+class SubtreeRemoval final : public ReversibleChange {
 public:
     explicit SubtreeRemoval(OperationContext& context) : m_context(context) {}
 
     // 0, kFolderRemoveFailed (nothing changed), 23 for a root or a stranger.
     int detach(store::CategoryRecord& top);
-    void commit();
-    void undo();
+    void addTouched(TouchedIndex& touched) const override;
+    void commit() override;
+    void undo() override;
 
     bool tagsChanged() const { return m_tags && m_tags->any(); }
 

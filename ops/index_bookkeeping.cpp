@@ -117,16 +117,40 @@ std::unique_ptr<store::PointRecord> takePoint(OperationContext& context, Categor
 }
 
 int putPoint(OperationContext& context, CategoryRecord& category,
-             std::unique_ptr<store::PointRecord> point) {
+             std::unique_ptr<store::PointRecord> point, std::size_t position) {
     long long id = point->id;
     long long size = point->values.integer(store::point::kPointSize);
-    if (int rc = category.owner->addPoint(category, std::move(point))) {
+    if (int rc = category.owner->addPoint(category, std::move(point), position)) {
         return rc;
     }
     addToPointNum(category, 1);
     context.sink().notify({change::kPointAdded, category.owner->kind(), id, category.id});
     addToSizes(context, category, size);
     return store::kOk;
+}
+
+TakenAttachments takeAttachments(store::AttachmentList& list, long long pointId) {
+    TakenAttachments taken;
+    std::vector<const store::AttachmentRecord*> owned;
+    for (std::size_t at = 0; at < list.records().size(); ++at) {
+        const store::AttachmentRecord* attachment = list.records()[at].get();
+        if (attachment->values.integer(store::attachment::kPoint) == pointId) {
+            owned.push_back(attachment);
+            taken.positions.push_back(at);
+        }
+    }
+    for (const store::AttachmentRecord* attachment : owned) {
+        taken.records.push_back(list.take(attachment));
+    }
+    return taken;
+}
+
+void putAttachmentsBack(store::AttachmentList& list, TakenAttachments& taken) {
+    for (std::size_t i = 0; i < taken.records.size(); ++i) {
+        list.add(std::move(taken.records[i]), taken.positions[i]);
+    }
+    taken.records.clear();
+    taken.positions.clear();
 }
 
 } // namespace tarnel::ops

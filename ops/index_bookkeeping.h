@@ -54,6 +54,15 @@ std::unique_ptr<store::PointRecord> takePoint(OperationContext& context,
                                               store::CategoryRecord& category,
                                               const store::PointRecord& point);
 int putPoint(OperationContext& context, store::CategoryRecord& category,
-             std::unique_ptr<store::PointRecord> point);
+             std::unique_ptr<store::PointRecord> point, std::size_t position = store::kListEnd);
+
+// The attachment records of a point taken out of a list, with the positions they stood at.
+struct TakenAttachments {
+    std::vector<std::unique_ptr<store::AttachmentRecord>> records;
+    std::vector<std::size_t> positions; // ascending
+};
+TakenAttachments takeAttachments(store::AttachmentList& list, long long pointId);
+// Puts them back where they stood, so that the list reads as before.
+void putAttachmentsBack(store::AttachmentList& list, TakenAttachments& taken);
 
 } // namespace tarnel::ops

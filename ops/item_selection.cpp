@@ -1,6 +1,7 @@
 #include "ops/item_selection.h"
 
 #include "ops/category_removal.h"
+#include "ops/change_batch.h"
 #include "ops/point_messages.h"
 #include "ops/point_move.h"
 #include "ops/point_removal.h"
@@ -51,56 +52,72 @@ bool sameItem(const SelectedItem& a, const SelectedItem& b) {
     return a.category == b.category && a.point == b.point && a.tag == b.tag;
 }
 
-OperationResult failed(OperationContext& context, std::string_view text, int code) {
-    context.prompt.show(std::string(text), MessageIcon::Error);
-    return {code};
-}
-
-// A linked category unlinked without question or message.
-int unlink(OperationContext& context, CategoryRecord& category) {
-    SubtreeRemoval removal(context);
-    if (int rc = removal.detach(category)) {
+// A linked category is unlinked without question or message, any other recycled.
+int removeCategory(OperationContext& context, CategoryRecord& category, ChangeBatch& batch) {
+    if (CategoryStore::isLinked(category)) {
+        auto removal = std::make_unique<SubtreeRemoval>(context);
+        if (int rc = removal->detach(category)) {
+            return rc;
+        }
+        batch.add(std::move(removal), message::kRecycleFailed);
+        return kOk;
+    }
+    auto move = std::make_unique<SubtreeMove>(context);
+    if (int rc = move->apply(category, *context.base.recycle().root())) {
         return rc;
     }
-    int rc = context.base.saveStore(StoreKind::Category);
-    if (rc == kOk && removal.tagsChanged()) {
-        rc = context.base.saveStore(StoreKind::Tag);
-    }
-    if (rc != kOk) {
-        removal.undo();
-        context.base.saveStore(StoreKind::Category);
-        context.base.saveStore(StoreKind::Tag);
-        return rc;
-    }
-    removal.commit();
+    batch.add(std::move(move), message::kRecycleFailed);
     return kOk;
 }
 
-int removeCategory(OperationContext& context, CategoryRecord& category) {
-    if (CategoryStore::isLinked(category)) {
-        return unlink(context, category);
-    }
-    return moveSubtree(context, category, *context.base.recycle().root());
-}
-
+// A point of a linked category or of the recycle bin is deleted for good, any other recycled.
 int removePoint(OperationContext& context, const platform::Trash& trash, CategoryRecord& category,
-                const store::PointRecord& point) {
+                const store::PointRecord& point, ChangeBatch& batch) {
     if (CategoryStore::isLinked(category) || category.owner->kind() == StoreKind::Recycle) {
-        return deletePointForGood(context, trash, category, point);
+        auto removal = std::make_unique<PointRemoval>(context, trash);
+        if (int rc = removal->detach(category, point)) {
+            return rc;
+        }
+        batch.add(std::move(removal), message::kDeletePointFailed);
+        return kOk;
     }
-    return recyclePoint(context, category, point);
+    if (!context.base.categories().contains(&category)) {
+        return kNotMovable;
+    }
+    auto move = std::make_unique<PointMove>(context, category, *context.base.recycle().root());
+    if (int rc = move->apply(point, std::string(point.name()))) {
+        return rc;
+    }
+    batch.add(std::move(move), message::kDeletePointFailed);
+    return kOk;
 }
 
-int saveTagDeletes(OperationContext& context, const std::vector<CategoryRecord*>& touched) {
-    int rc = kOk;
-    for (CategoryRecord* category : touched) {
-        if (int saved = context.base.savePoints(*category); saved != kOk && rc == kOk) {
-            rc = saved;
+// A tag moved under a new parent, taken back to its old place among its siblings.
+class TagMove final : public ReversibleChange {
+public:
+    TagMove(store::TagStore& tags, TagRecord& tag) : m_tags(tags), m_tag(tag) {}
+
+    int apply(TagRecord& newParent) {
+        std::vector<TagRecord*> siblings = m_tags.children(m_tag.parent);
+        m_position = static_cast<std::size_t>(std::find(siblings.begin(), siblings.end(), &m_tag) -
+                                              siblings.begin());
+        m_parent = m_tag.parent;
+        return m_tags.moveUnder(&m_tag, &newParent);
+    }
+    void addTouched(TouchedIndex& touched) const override { touched.addStore(StoreKind::Tag); }
+    void undo() override {
+        m_tags.moveUnder(&m_tag, m_parent);
+        for (std::size_t at = m_tags.children(m_parent).size() - 1; at > m_position; --at) {
+            m_tags.moveUp(&m_tag);
         }
     }
-    int saved = context.base.saveStore(StoreKind::Tag);
-    return rc != kOk ? rc : saved;
-}
+
+private:
+    store::TagStore& m_tags;
+    TagRecord& m_tag;
+    TagRecord* m_parent = nullptr;
+    std::size_t m_position = 0;
+};
 
 bool categoryPlaceable(const CategoryRecord& category, const CategoryRecord& target) {
     return &target != &category && &target != category.parent &&
@@ -133,39 +150,38 @@ OperationResult deleteSeveral(OperationContext& context, const platform::Trash& 
         return {kDeclined};
     }
     std::vector<SelectedItem> items = itemsToHandle(selected);
+    ChangeBatch batch(context);
     for (const SelectedItem& item : items) {
         if (!item.point && item.category) {
-            if (int rc = removeCategory(context, *item.category)) {
-                return failed(context, message::kRecycleFailed, rc);
+            if (int rc = removeCategory(context, *item.category, batch)) {
+                return {batch.abandon(message::kRecycleFailed, rc)};
             }
         }
     }
     for (const SelectedItem& item : items) {
         if (item.point) {
-            if (int rc = removePoint(context, trash, *item.category, *item.point)) {
-                return failed(context, message::kDeletePointFailed, rc);
+            if (int rc = removePoint(context, trash, *item.category, *item.point, batch)) {
+                return {batch.abandon(message::kDeletePointFailed, rc)};
             }
         }
     }
-    std::vector<CategoryRecord*> touched;
-    bool anyTag = false;
     for (const SelectedItem& item : items) {
-        if (item.tag && detachTag(context, *item.tag, touched) == kOk) {
-            anyTag = true;
+        if (!item.tag) {
+            continue;
+        }
+        auto removal = std::make_unique<TagRemoval>(context);
+        if (removal->detach(*item.tag) == kOk) {
+            batch.add(std::move(removal), message::kDeleteTagFailed);
         }
     }
-    if (anyTag) {
-        if (int rc = saveTagDeletes(context, touched)) {
-            return {rc};
-        }
-    }
-    return {kOk};
+    return {batch.commit()};
 }
 
 OperationResult moveSeveral(OperationContext& context, const std::vector<SelectedItem>& selected,
                             CategoryRecord* categoryTarget, TagRecord* tagTarget) {
     std::vector<SelectedItem> items = itemsToHandle(selected);
     CategoryStore& categories = context.base.categories();
+    ChangeBatch batch(context);
     for (const SelectedItem& item : items) {
         if (item.point || !item.category) {
             continue;
@@ -175,9 +191,11 @@ OperationResult moveSeveral(OperationContext& context, const std::vector<Selecte
             !categoryPlaceable(*item.category, *categoryTarget)) {
             continue;
         }
-        if (int rc = moveSubtree(context, *item.category, *categoryTarget)) {
-            return failed(context, message::kMoveFailed, rc);
+        auto move = std::make_unique<SubtreeMove>(context);
+        if (int rc = move->apply(*item.category, *categoryTarget)) {
+            return {batch.abandon(message::kMoveFailed, rc)};
         }
+        batch.add(std::move(move), message::kMoveFailed);
         context.sink().notify(
             {store::change::kCategoryMoved, StoreKind::Category, item.category->id, 0});
     }
@@ -188,49 +206,28 @@ OperationResult moveSeveral(OperationContext& context, const std::vector<Selecte
         if (!categories.contains(item.category) || CategoryStore::isLinked(*item.category) ||
             !categories.contains(categoryTarget) || !categoryTarget->parent ||
             CategoryStore::isLinked(*categoryTarget)) {
-            return failed(context, message::kPointMoveFailed, kNotMovable);
+            return {batch.abandon(message::kPointMoveFailed, kNotMovable)};
         }
-        if (int rc = movePointTo(context, *item.category, *item.point, *categoryTarget,
-                                 std::string(item.point->name()))) {
-            return failed(context, message::kPointMoveFailed, rc);
+        auto move = std::make_unique<PointMove>(context, *item.category, *categoryTarget);
+        if (int rc = move->apply(*item.point, std::string(item.point->name()))) {
+            return {batch.abandon(message::kPointMoveFailed, rc)};
         }
+        batch.add(std::move(move), message::kPointMoveFailed);
     }
     store::TagStore& tags = context.base.tags();
-    struct TagPlace {
-        TagRecord* tag;
-        TagRecord* parent;
-        std::size_t position;
-    };
-    std::vector<TagPlace> moved;
     for (const SelectedItem& item : items) {
         if (!item.tag || !tagTarget || !tags.contains(tagTarget) || item.tag == tagTarget ||
             item.tag->parent == tagTarget ||
             store::RecordTree<TagRecord>::isInSubtree(tagTarget, item.tag)) {
             continue;
         }
-        std::vector<TagRecord*> siblings = tags.children(item.tag->parent);
-        std::size_t position = static_cast<std::size_t>(
-            std::find(siblings.begin(), siblings.end(), item.tag) - siblings.begin());
-        TagRecord* parent = item.tag->parent;
-        if (int rc = tags.moveUnder(item.tag, tagTarget)) {
-            return failed(context, message::kMoveTagFailed, rc);
+        auto move = std::make_unique<TagMove>(tags, *item.tag);
+        if (int rc = move->apply(*tagTarget)) {
+            return {batch.abandon(message::kMoveTagFailed, rc)};
         }
-        moved.push_back({item.tag, parent, position});
+        batch.add(std::move(move), message::kMoveTagFailed);
     }
-    if (moved.empty()) {
-        return {kOk};
-    }
-    if (int rc = context.base.saveStore(StoreKind::Tag)) {
-        // Back to their places, the last moved first, so that each finds its siblings as it left.
-        for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
-            tags.moveUnder(it->tag, it->parent);
-            for (std::size_t at = tags.children(it->parent).size() - 1; at > it->position; --at) {
-                tags.moveUp(it->tag);
-            }
-        }
-        return failed(context, message::kMoveTagFailed, rc);
-    }
-    return {kOk};
+    return {batch.commit()};
 }
 
 } // namespace tarnel::ops

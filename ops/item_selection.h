@@ -29,16 +29,21 @@ std::vector<SelectedItem> itemsToHandle(const std::vector<SelectedItem>& selecte
 
 // Asks "确实要将这 %d 项放入回收站吗？" with the number selected; on Yes, without further
 // questions: every category is recycled (a linked one unlinked), every point recycled (one of a
-// linked category deleted for good, its file to the desktop's Trash), then every tag deleted
-// with its sub-tags; the tag store and the point lists the tags touched are saved once. The
-// first failure stops the rest with its message; what was done until then stays.
+// linked category or of the recycle bin deleted for good), then every tag deleted with its
+// sub-tags. All or nothing: each index file touched (the stores, every point and attachment
+// list) is written once at the end, then the files of linked points go to the desktop's Trash,
+// then the files deleted for good go; notifications follow only when all of it succeeded. A
+// failure at any step takes every item back, writes the files back as they were and shows the
+// message of the first item concerned ("删除分类失败!", "删除知识点失败！", "删除标签失败!").
 OperationResult deleteSeveral(OperationContext& context, const platform::Trash& trash,
                               const std::vector<SelectedItem>& selected);
 
 // Moves every category and point under categoryTarget and every tag under tagTarget (either may
-// be null when no item needs it), without the name collision test; an item whose target is
-// itself, its current parent or inside its own subtree stays. The tag store is saved once. The
-// first failure stops the rest with its message.
+// be null when no item needs it), without the name collision test; a category or tag whose target
+// is itself, its current parent or inside its own subtree stays. All or nothing as deleteSeveral:
+// each touched store and list is written once at the end; a point that cannot move or any failure
+// takes every item back with the message of the item concerned ("移动分类失败!", "移动知识点失败!",
+// "移动标签失败!").
 OperationResult moveSeveral(OperationContext& context, const std::vector<SelectedItem>& selected,
                             store::CategoryRecord* categoryTarget, store::TagRecord* tagTarget);
 

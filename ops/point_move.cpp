@@ -1,54 +1,16 @@
 #include "ops/point_move.h"
 
-#include "ops/folder_undo.h"
-#include "ops/index_bookkeeping.h"
 #include "ops/operation_result.h"
 #include "ops/point_tags.h"
 #include "store/attribute_tables.h"
 
 namespace tarnel::ops {
-namespace {
 
 namespace fs = std::filesystem;
-using store::AttachmentRecord;
 using store::CategoryRecord;
 using store::PointRecord;
 using store::StoreKind;
 namespace point = store::point;
-
-// What the move changed, in the order it changed it, so that it can be taken back.
-class PointMove {
-public:
-    PointMove(OperationContext& context, CategoryRecord& from, CategoryRecord& to)
-        : m_context(context), m_from(from), m_to(to), m_tags(context.base.tags()),
-          m_folders(context.fileSystem) {}
-
-    int run(const PointRecord& point, const std::string& newName);
-
-private:
-    int moveFiles(const PointRecord& point, const PointRecord& moved);
-    void moveAttachments(long long pointId, CategoryRecord& from, CategoryRecord& to);
-    int save();
-    void undo();
-
-    OperationContext& m_context;
-    CategoryRecord& m_from;
-    CategoryRecord& m_to;
-    TagChanges m_tags;
-    FolderUndo m_folders;
-    fs::path m_oldPath;
-    fs::path m_newPath;
-    fs::path m_oldComment;
-    fs::path m_newComment;
-    bool m_contentMoved = false;
-    bool m_commentMoved = false;
-    bool m_attachmentsMoved = false;
-    long long m_pointId = 0;
-    // The categories whose counts and sizes the move changes, as they were written.
-    std::vector<std::pair<CategoryRecord*, store::Record>> m_categoriesBefore;
-    std::unique_ptr<PointRecord> m_old;
-    PointRecord* m_new = nullptr;
-};
 
 int PointMove::moveFiles(const PointRecord& point, const PointRecord& moved) {
     const platform::FileSystem& fileSystem = m_context.fileSystem;
@@ -76,21 +38,7 @@ int PointMove::moveFiles(const PointRecord& point, const PointRecord& moved) {
     return store::kOk;
 }
 
-void PointMove::moveAttachments(long long pointId, CategoryRecord& from, CategoryRecord& to) {
-    store::AttachmentList& source = from.owner->attachmentsOf(from);
-    store::AttachmentList& target = to.owner->attachmentsOf(to);
-    std::vector<const AttachmentRecord*> moving;
-    for (const auto& attachment : source.records()) {
-        if (attachment->values.integer(store::attachment::kPoint) == pointId) {
-            moving.push_back(attachment.get());
-        }
-    }
-    for (const AttachmentRecord* attachment : moving) {
-        target.add(source.take(attachment));
-    }
-}
-
-int PointMove::run(const PointRecord& point, const std::string& newName) {
+int PointMove::apply(const PointRecord& point, const std::string& newName) {
     if (!m_to.owner || m_to.owner->pointsOf(m_to).holding() == store::ListHolding::Nothing) {
         return store::kNotAllowed;
     }
@@ -119,13 +67,19 @@ int PointMove::run(const PointRecord& point, const std::string& newName) {
         return rc;
     }
     if (point.values.integer(point::kAppendNum) > 0) {
-        moveAttachments(point.id, m_from, m_to);
+        TakenAttachments taken = takeAttachments(m_from.owner->attachmentsOf(m_from), point.id);
+        store::AttachmentList& target = m_to.owner->attachmentsOf(m_to);
+        for (auto& attachment : taken.records) {
+            target.add(std::move(attachment));
+        }
+        m_attachmentPositions = taken.positions;
         m_attachmentsMoved = true;
     }
     if (m_from.owner->pointsCountInTags()) {
         PointRecord& old = *m_from.owner->pointsOf(m_from).find(point.id);
         leaveTags(m_context, m_from, old, m_tags);
     }
+    m_oldPosition = m_from.owner->pointsOf(m_from).positionOf(&point);
     m_old = takePoint(m_context, m_from, point);
     if (m_to.owner->pointsCountInTags()) {
         std::vector<long long> tags = tagsOf(m_context.base.tags(), *record);
@@ -138,32 +92,21 @@ int PointMove::run(const PointRecord& point, const std::string& newName) {
         undo();
         return rc;
     }
-    if (save() != store::kOk) {
-        undo();
-        save();
-        return store::kSaveFailed;
-    }
     return store::kOk;
 }
 
-int PointMove::save() {
-    store::KnowledgeStore& base = m_context.base;
-    int rc = m_tags.any() ? base.saveStore(StoreKind::Tag) : store::kOk;
-    if (rc == store::kOk && m_attachmentsMoved) {
-        rc = base.saveAttachments(m_from);
-        if (rc == store::kOk) {
-            rc = base.saveAttachments(m_to);
-        }
+void PointMove::addTouched(TouchedIndex& touched) const {
+    if (m_tags.any()) {
+        touched.addStore(StoreKind::Tag);
+    }
+    if (m_attachmentsMoved) {
+        touched.addAttachments(m_from);
+        touched.addAttachments(m_to);
     }
     for (CategoryRecord* category : {&m_from, &m_to}) {
-        if (rc == store::kOk) {
-            rc = base.savePoints(*category);
-        }
-        if (rc == store::kOk) {
-            rc = base.saveStore(category->owner->kind());
-        }
+        touched.addPoints(*category);
+        touched.addStore(category->owner->kind());
     }
-    return rc;
 }
 
 void PointMove::undo() {
@@ -172,14 +115,16 @@ void PointMove::undo() {
         m_new = nullptr;
     }
     if (m_old) {
-        putPoint(m_context, m_from, std::move(m_old));
+        putPoint(m_context, m_from, std::move(m_old), m_oldPosition);
     }
     m_tags.restore();
     for (auto it = m_categoriesBefore.rbegin(); it != m_categoriesBefore.rend(); ++it) {
         it->first->values = it->second;
     }
     if (m_attachmentsMoved) {
-        moveAttachments(m_pointId, m_to, m_from);
+        TakenAttachments back = takeAttachments(m_to.owner->attachmentsOf(m_to), m_pointId);
+        back.positions = m_attachmentPositions;
+        putAttachmentsBack(m_from.owner->attachmentsOf(m_from), back);
     }
     const platform::FileSystem& fileSystem = m_context.fileSystem;
     if (m_commentMoved) {
@@ -191,12 +136,13 @@ void PointMove::undo() {
     m_folders.undo();
 }
 
-} // namespace
-
 int movePointTo(OperationContext& context, CategoryRecord& from, const PointRecord& point,
                 CategoryRecord& to, const std::string& newName) {
     PointMove move(context, from, to);
-    return move.run(point, newName);
+    if (int rc = move.apply(point, newName)) {
+        return rc;
+    }
+    return saveOrTakeBack(context, move) == store::kOk ? store::kOk : store::kSaveFailed;
 }
 
 } // namespace tarnel::ops

@@ -108,14 +108,8 @@ int PointRemoval::detach(CategoryRecord& category, const PointRecord& point) {
     }
     m_category = &category;
     fs::path content = store.contentPathOf(category, *record);
-    const platform::FileSystem& fileSystem = m_context.fileSystem;
     if (CategoryStore::isLinked(category)) {
-        if (fileSystem.exists(content)) {
-            if (m_trash.trash(content, m_trashed) != 0) {
-                return kTrashFailed;
-            }
-            m_inTrash = true;
-        }
+        m_toTrash = content;
     } else {
         m_files.push_back(content);
     }
@@ -125,38 +119,39 @@ int PointRemoval::detach(CategoryRecord& category, const PointRecord& point) {
     if (record->values.integer(point::kHasComment) != 0) {
         m_files.push_back(m_context.base.layout().commentFile(record->id, record->name()));
     }
-    store::AttachmentList& attachments = store.attachmentsOf(category);
-    std::vector<const store::AttachmentRecord*> owned;
-    for (const auto& attachment : attachments.records()) {
-        if (attachment->values.integer(store::attachment::kPoint) == record->id) {
-            owned.push_back(attachment.get());
-        }
-    }
-    for (const store::AttachmentRecord* attachment : owned) {
+    m_attachments = takeAttachments(store.attachmentsOf(category), record->id);
+    for (const auto& attachment : m_attachments.records) {
         if (!attachment->isLinked()) {
             m_files.push_back(
                 m_context.base.layout().attachmentCopy(attachment->id, attachment->name()));
         }
-        m_attachments.push_back(attachments.take(attachment));
-        m_attachmentsChanged = true;
     }
+    m_attachmentsChanged = !m_attachments.records.empty();
+    m_position = store.pointsOf(category).positionOf(record);
     m_point = takePoint(m_context, category, *record);
     return kOk;
 }
 
-int PointRemoval::save() {
-    store::KnowledgeStore& base = m_context.base;
-    int rc = m_tags.any() ? base.saveStore(StoreKind::Tag) : kOk;
-    if (rc == kOk && m_attachmentsChanged) {
-        rc = base.saveAttachments(*m_category);
+void PointRemoval::addTouched(TouchedIndex& touched) const {
+    if (m_tags.any()) {
+        touched.addStore(StoreKind::Tag);
     }
-    if (rc == kOk) {
-        rc = base.savePoints(*m_category);
+    if (m_attachmentsChanged) {
+        touched.addAttachments(*m_category);
     }
-    if (rc == kOk) {
-        rc = base.saveStore(m_category->owner->kind());
+    touched.addPoints(*m_category);
+    touched.addStore(m_category->owner->kind());
+}
+
+int PointRemoval::finish() {
+    if (m_toTrash.empty() || !m_context.fileSystem.exists(m_toTrash)) {
+        return kOk;
     }
-    return rc;
+    if (m_trash.trash(m_toTrash, m_trashed) != 0) {
+        return kTrashFailed;
+    }
+    m_inTrash = true;
+    return kOk;
 }
 
 void PointRemoval::commit() {
@@ -166,7 +161,7 @@ void PointRemoval::commit() {
         }
     }
     m_point.reset();
-    m_attachments.clear();
+    m_attachments.records.clear();
     m_inTrash = false;
 }
 
@@ -175,13 +170,9 @@ void PointRemoval::undo() {
         return;
     }
     if (m_point) {
-        putPoint(m_context, *m_category, std::move(m_point));
+        putPoint(m_context, *m_category, std::move(m_point), m_position);
     }
-    store::AttachmentList& attachments = m_category->owner->attachmentsOf(*m_category);
-    for (auto& attachment : m_attachments) {
-        attachments.add(std::move(attachment));
-    }
-    m_attachments.clear();
+    putAttachmentsBack(m_category->owner->attachmentsOf(*m_category), m_attachments);
     m_tags.restore();
     if (m_inTrash) {
         m_trash.restore(m_trashed);
@@ -192,17 +183,13 @@ void PointRemoval::undo() {
 
 int deletePointForGood(OperationContext& context, const platform::Trash& trash,
                        CategoryRecord& category, const PointRecord& point) {
-    PointRemoval removal(context, trash);
-    if (int rc = removal.detach(category, point)) {
+    ChangeBatch batch(context);
+    auto removal = std::make_unique<PointRemoval>(context, trash);
+    if (int rc = removal->detach(category, point)) {
         return rc;
     }
-    if (removal.save() != kOk) {
-        removal.undo();
-        removal.save();
-        return store::kSaveFailed;
-    }
-    removal.commit();
-    return kOk;
+    batch.add(std::move(removal), {});
+    return batch.commit();
 }
 
 OperationResult deletePoint(OperationContext& context, const platform::Trash& trash,

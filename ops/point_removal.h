@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ops/change_batch.h"
 #include "ops/index_bookkeeping.h"
 #include "ops/operation_context.h"
 #include "ops/operation_result.h"
@@ -28,25 +29,25 @@ OperationResult movePoint(OperationContext& context, store::CategoryRecord& from
 int recyclePoint(OperationContext& context, store::CategoryRecord& category,
                  const store::PointRecord& point);
 
-// A permanent delete in two phases, so that several can be saved together and a failed save
-// undone. detach() sends the content file of a linked category's point to the desktop's Trash
-// (kTrashFailed and nothing changed when the Trash refuses), takes the point out of its tags (a
-// point of the category store), takes its attachment records and the record out of memory
-// (8, 4 each). commit() deletes the content file of a point of any other category, the comment
-// file and the copies of backup-mode attachments. undo() puts everything back, the trashed file
-// included.
-class PointRemoval {
+// A permanent delete in phases, so that several can be saved together and a failed save
+// undone before anything left for good. detach() takes the point out of its tags (a point of the
+// category store), takes its attachment records and the record out of memory (8, 4 each); it
+// touches the tag store when a tag changed, the attachment list when an attachment went, the
+// point list and the category's store. finish(), after the saves, sends the content file of a
+// linked category's point to the desktop's Trash (kTrashFailed when the Trash refuses), the one
+// step that cannot be taken back surely and so comes last. commit() deletes the content file of
+// a point of any other category, the comment file and the copies of backup-mode attachments.
+// undo() puts everything back, a trashed file included.
+class PointRemoval final : public ReversibleChange {
 public:
     PointRemoval(OperationContext& context, const platform::Trash& trash)
         : m_context(context), m_trash(trash), m_tags(context.base.tags()) {}
 
     int detach(store::CategoryRecord& category, const store::PointRecord& point);
-    // The tag store when a tag changed, the attachment list when an attachment went, the point
-    // list and the category's store.
-    int save();
-    void commit();
-    void undo();
-    bool tagsChanged() const { return m_tags.any(); }
+    void addTouched(TouchedIndex& touched) const override;
+    int finish() override;
+    void commit() override;
+    void undo() override;
 
 private:
     OperationContext& m_context;
@@ -54,15 +55,17 @@ private:
     TagChanges m_tags;
     store::CategoryRecord* m_category = nullptr;
     std::unique_ptr<store::PointRecord> m_point;
-    std::vector<std::unique_ptr<store::AttachmentRecord>> m_attachments;
+    std::size_t m_position = store::kListEnd;
+    TakenAttachments m_attachments;
     std::vector<std::filesystem::path> m_files;
+    std::filesystem::path m_toTrash;
     platform::TrashedItem m_trashed;
     bool m_inTrash = false;
     bool m_attachmentsChanged = false;
 };
 
-// Deletes the point for good without a question: detach, save, commit; a failed save is undone
-// and gives kSaveFailed.
+// Deletes the point for good without a question: detach, save, finish, commit; a failed save or
+// Trash is undone and gives its error (kSaveFailed, kTrashFailed).
 int deletePointForGood(OperationContext& context, const platform::Trash& trash,
                        store::CategoryRecord& category, const store::PointRecord& point);
 

@@ -6,7 +6,6 @@
 #include "store/data_layout.h"
 
 namespace tarnel::ops {
-namespace {
 
 namespace fs = std::filesystem;
 using store::CategoryRecord;
@@ -25,6 +24,8 @@ struct Relocation {
     int oldPosition = store::kLastChild;
     bool tagsChanged = false;
 };
+
+namespace {
 
 fs::path targetFolder(const CategoryRecord& top, const CategoryRecord& newParent) {
     const CategoryStore& target = *newParent.owner;
@@ -119,20 +120,13 @@ int relocate(OperationContext& context, CategoryRecord& top, CategoryRecord& new
     return store::kOk;
 }
 
-int saveMove(OperationContext& context, StoreKind source, StoreKind target, bool tagsChanged) {
-    int rc = tagsChanged ? context.base.saveStore(StoreKind::Tag) : store::kOk;
-    if (rc == store::kOk) {
-        rc = context.base.saveStore(target);
-    }
-    if (rc == store::kOk && source != target) {
-        rc = context.base.saveStore(source);
-    }
-    return rc;
-}
-
 } // namespace
 
-int moveSubtree(OperationContext& context, CategoryRecord& top, CategoryRecord& newParent) {
+SubtreeMove::SubtreeMove(OperationContext& context) : m_context(context) {}
+
+SubtreeMove::~SubtreeMove() = default;
+
+int SubtreeMove::apply(CategoryRecord& top, CategoryRecord& newParent) {
     CategoryStore* source = top.owner;
     if (!source || !source->contains(&top) || !top.parent) {
         return store::kNoRecord;
@@ -144,27 +138,52 @@ int moveSubtree(OperationContext& context, CategoryRecord& top, CategoryRecord& 
     if (source == target && store::RecordTree<CategoryRecord>::isInSubtree(&newParent, &top)) {
         return store::kNotAllowed;
     }
-    store::Record before = top.values;
     store::Record moved = top.values;
     if (target->kind() == StoreKind::Recycle) {
-        moved.setValue(category::kDeleteDate, context.now());
+        moved.setValue(category::kDeleteDate, m_context.now());
         moved.setValue(category::kOriginalLocal, CategoryStore::formerLocationPath(*top.parent));
     } else {
         moved.clear(category::kDeleteDate);
         moved.clear(category::kOriginalLocal);
     }
-    Relocation there(context.fileSystem);
-    if (int rc = relocate(context, top, newParent, store::kLastChild, moved, there)) {
+    m_before = top.values;
+    m_source = source->kind();
+    m_target = target->kind();
+    m_there = std::make_unique<Relocation>(m_context.fileSystem);
+    if (int rc = relocate(m_context, top, newParent, store::kLastChild, moved, *m_there)) {
+        m_there.reset();
         return rc;
     }
-    if (saveMove(context, source->kind(), target->kind(), there.tagsChanged) == store::kOk) {
-        return store::kOk;
+    m_top = &top;
+    return store::kOk;
+}
+
+void SubtreeMove::addTouched(TouchedIndex& touched) const {
+    if (m_there && m_there->tagsChanged) {
+        touched.addStore(StoreKind::Tag);
     }
-    Relocation back(context.fileSystem);
-    relocate(context, top, *there.oldParent, there.oldPosition, before, back);
-    there.createdFolders.undo();
-    saveMove(context, target->kind(), source->kind(), there.tagsChanged);
-    return store::kSaveFailed;
+    touched.addStore(m_target);
+    if (m_source != m_target) {
+        touched.addStore(m_source);
+    }
+}
+
+void SubtreeMove::undo() {
+    if (!m_top) {
+        return;
+    }
+    Relocation back(m_context.fileSystem);
+    relocate(m_context, *m_top, *m_there->oldParent, m_there->oldPosition, m_before, back);
+    m_there->createdFolders.undo();
+    m_top = nullptr;
+}
+
+int moveSubtree(OperationContext& context, CategoryRecord& top, CategoryRecord& newParent) {
+    SubtreeMove move(context);
+    if (int rc = move.apply(top, newParent)) {
+        return rc;
+    }
+    return saveOrTakeBack(context, move) == store::kOk ? store::kOk : store::kSaveFailed;
 }
 
 } // namespace tarnel::ops

@@ -1,11 +1,38 @@
 #pragma once
 
+#include "ops/change_batch.h"
 #include "ops/operation_context.h"
 #include "store/category_store.h"
+
+#include <memory>
 
 // Moving a category with its whole subtree under a new parent, in the same store or between the
 // category store and the recycle store: the move, recycle and restore operations share it.
 namespace tarnel::ops {
+
+struct Relocation;
+
+// The move of one subtree, applied to disk and memory and saved apart, so that the move of
+// several can write each store once. apply() does all that moveSubtree does before its saves,
+// with the same results; the move touches the tag store when a tag changed, the target store,
+// then the source store. undo() moves the subtree and its folders back.
+class SubtreeMove final : public ReversibleChange {
+public:
+    explicit SubtreeMove(OperationContext& context);
+    ~SubtreeMove() override;
+
+    int apply(store::CategoryRecord& category, store::CategoryRecord& newParent);
+    void addTouched(TouchedIndex& touched) const override;
+    void undo() override;
+
+private:
+    OperationContext& m_context;
+    store::CategoryRecord* m_top = nullptr;
+    store::StoreKind m_source = store::StoreKind::Category;
+    store::StoreKind m_target = store::StoreKind::Category;
+    store::Record m_before;
+    std::unique_ptr<Relocation> m_there;
+};
 
 // Moves the folder first (copy, check and delete across file systems); when that fails nothing
 // in the index has changed and kFolderMoveFailed is returned. Then: old ancestors lose the block

@@ -17,6 +17,8 @@ inline constexpr std::string_view kMoveTagQuestion = "真的要将标签:'%s' �
 inline constexpr std::string_view kMoveTagFailed = "移动标签失败!";
 inline constexpr std::string_view kDeleteTagQuestion = "确定要删除标签“%s”吗？";
 inline constexpr std::string_view kTagDeleted = "删除标签“%s”成功!";
+// Ours: the delete of several items reports a failed save of its tags like that of its other items.
+inline constexpr std::string_view kDeleteTagFailed = "删除标签失败!";
 inline constexpr std::string_view kRemoveFromTagQuestion =
     "确定要从标签 ‘%s’ 中移除知识点 ‘%s’ 吗？";
 inline constexpr std::string_view kChooseTagEntry = "---请选择所属标签---";

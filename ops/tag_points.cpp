@@ -66,23 +66,6 @@ void restoreLists(const TagListsBefore& before) {
     }
 }
 
-// The detached runs of tags, put back at their places when a save fails.
-struct DetachedRun {
-    TagRecord* parent = nullptr;
-    int position = store::kLastChild;
-    store::TagStore::Rows rows;
-};
-
-void putBack(store::TagStore& tags, DetachedRun& run) {
-    TagRecord* top = run.rows.empty() ? nullptr : run.rows.front().get();
-    for (auto& record : run.rows) {
-        bool isTop = record.get() == top;
-        TagRecord* parent = isTop ? run.parent : record->parent;
-        tags.add(std::move(record), parent, isTop ? run.position : store::kLastChild);
-    }
-    run.rows.clear();
-}
-
 int siblingPosition(const store::TagStore& tags, const TagRecord& record) {
     int index = 0;
     for (const TagRecord* child : tags.children(record.parent)) {
@@ -92,30 +75,6 @@ int siblingPosition(const store::TagStore& tags, const TagRecord& record) {
         ++index;
     }
     return store::kLastChild;
-}
-
-int detachRun(OperationContext& context, TagRecord& top, std::vector<CategoryRecord*>& touched,
-              TagListsBefore& before, DetachedRun& run) {
-    store::TagStore& tags = context.base.tags();
-    if (!tags.contains(&top) || !top.parent) {
-        return store::kNoRecord;
-    }
-    for (TagRecord* record : tags.subtree(&top)) {
-        context.sink().notify({change::kTagRemoved, StoreKind::Tag, record->id, 0});
-        for (const TagPoint& entry : pointsCarrying(context, *record)) {
-            std::string_view list = entry.point->values.value(point::kTagsId);
-            before.emplace_back(entry.point, std::string(list));
-            std::string rest = store::listWithout(list, record->id);
-            entry.point->values.setValue(point::kTagsId,
-                                         store::idsOfList(rest).empty() ? "" : rest);
-            notifyPointChanged(context, entry);
-            addOnce(touched, entry.category);
-        }
-    }
-    run.parent = top.parent;
-    run.position = siblingPosition(tags, top);
-    run.rows = tags.detach(&top);
-    return kOk;
 }
 
 } // namespace
@@ -178,10 +137,47 @@ OperationResult removePointFromTag(OperationContext& context, TagRecord& record,
     return result;
 }
 
-int detachTag(OperationContext& context, TagRecord& record, std::vector<CategoryRecord*>& touched) {
-    TagListsBefore before;
-    DetachedRun run;
-    return detachRun(context, record, touched, before, run);
+int TagRemoval::detach(TagRecord& top) {
+    store::TagStore& tags = m_context.base.tags();
+    if (!tags.contains(&top) || !top.parent) {
+        return store::kNoRecord;
+    }
+    for (TagRecord* record : tags.subtree(&top)) {
+        m_context.sink().notify({change::kTagRemoved, StoreKind::Tag, record->id, 0});
+        for (const TagPoint& entry : pointsCarrying(m_context, *record)) {
+            std::string_view list = entry.point->values.value(point::kTagsId);
+            m_listsBefore.emplace_back(entry.point, std::string(list));
+            std::string rest = store::listWithout(list, record->id);
+            entry.point->values.setValue(point::kTagsId,
+                                         store::idsOfList(rest).empty() ? "" : rest);
+            notifyPointChanged(m_context, entry);
+            addOnce(m_touched, entry.category);
+        }
+    }
+    m_parent = top.parent;
+    m_position = siblingPosition(tags, top);
+    m_run = tags.detach(&top);
+    return kOk;
+}
+
+void TagRemoval::addTouched(TouchedIndex& touched) const {
+    for (CategoryRecord* category : m_touched) {
+        touched.addPoints(*category);
+    }
+    touched.addStore(StoreKind::Tag);
+}
+
+void TagRemoval::undo() {
+    store::TagStore& tags = m_context.base.tags();
+    TagRecord* top = m_run.empty() ? nullptr : m_run.front().get();
+    for (auto& record : m_run) {
+        bool isTop = record.get() == top;
+        TagRecord* parent = isTop ? m_parent : record->parent;
+        tags.add(std::move(record), parent, isTop ? m_position : store::kLastChild);
+    }
+    m_run.clear();
+    restoreLists(m_listsBefore);
+    m_listsBefore.clear();
 }
 
 OperationResult deleteTag(OperationContext& context, TagRecord& record) {
@@ -193,21 +189,11 @@ OperationResult deleteTag(OperationContext& context, TagRecord& record) {
                            MessageIcon::Question, app::Buttons::OkCancel) != app::Answer::Ok) {
         return {kDeclined};
     }
-    std::vector<CategoryRecord*> touched;
-    TagListsBefore before;
-    DetachedRun run;
-    if (int rc = detachRun(context, record, touched, before, run)) {
+    TagRemoval removal(context);
+    if (int rc = removal.detach(record)) {
         return {rc};
     }
-    int rc = saveLists(context, touched);
-    if (rc == kOk) {
-        rc = context.base.saveStore(StoreKind::Tag);
-    }
-    if (rc != kOk) {
-        putBack(context.base.tags(), run);
-        restoreLists(before);
-        saveLists(context, touched);
-        context.base.saveStore(StoreKind::Tag);
+    if (int rc = saveOrTakeBack(context, removal)) {
         return {rc};
     }
     context.prompt.show(message::formatted(message::kTagDeleted, {name}), MessageIcon::Information);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "ops/change_batch.h"
 #include "ops/operation_context.h"
 #include "ops/operation_result.h"
 #include "store/category_store.h"
 #include "store/tag_store.h"
 
+#include <string>
+#include <utility>
 #include <vector>
 
 // The points of a tag: listing them, taking one out of a tag, setting the tags of several points
@@ -42,9 +45,27 @@ OperationResult setTagsOfPoints(OperationContext& context, const std::vector<Tag
 // categories. A failed save undoes the delete.
 OperationResult deleteTag(OperationContext& context, store::TagRecord& tag);
 
-// The same without question and message (the delete of several items); nothing is saved:
-// the caller saves the touched lists (added to touched) and the tag store.
-int detachTag(OperationContext& context, store::TagRecord& tag,
-              std::vector<store::CategoryRecord*>& touched);
+// The delete of a tag with its sub-tags without question and message, applied to memory and
+// saved apart (the delete of several items saves once for all): for each tag 32, its points lose
+// its id (5 for each point); the run leaves the tag store. It touches the point lists of those
+// points, then the tag store; undo() puts the run and the points' tag lists back.
+class TagRemoval final : public ReversibleChange {
+public:
+    explicit TagRemoval(OperationContext& context) : m_context(context) {}
+
+    // 23 for the tag root or a tag of no store.
+    int detach(store::TagRecord& tag);
+    void addTouched(TouchedIndex& touched) const override;
+    void undo() override;
+
+private:
+    OperationContext& m_context;
+    std::vector<store::CategoryRecord*> m_touched;
+    // Each point's `tags_id` before the first change, to put back newest first.
+    std::vector<std::pair<store::PointRecord*, std::string>> m_listsBefore;
+    store::TagRecord* m_parent = nullptr;
+    int m_position = store::kLastChild;
+    store::TagStore::Rows m_run;
+};
 
 } // namespace tarnel::ops

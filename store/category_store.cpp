@@ -460,11 +460,12 @@ void CategoryStore::settleLists(CategoryRecord& record, UnsettledLists lists) {
     }
 }
 
-int CategoryStore::addPoint(CategoryRecord& record, std::unique_ptr<PointRecord> point) {
+int CategoryStore::addPoint(CategoryRecord& record, std::unique_ptr<PointRecord> point,
+                            std::size_t position) {
     if (point) {
         point->displayType = &m_context.displayTypes.of(point->name());
     }
-    return pointsOf(record).add(std::move(point));
+    return pointsOf(record).add(std::move(point), position);
 }
 
 bool CategoryStore::nameExistsUnder(CategoryRecord& parent, std::string_view name) {

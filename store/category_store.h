@@ -153,9 +153,10 @@ public:
     // Takes read lists into the record with every effect of pointsOf and attachmentsOf; a list
     // the record meanwhile holds is kept.
     void settleLists(CategoryRecord& record, UnsettledLists lists);
-    // Adds a point at the end of the category's list, setting its display type. Same results as
-    // PointList::add.
-    int addPoint(CategoryRecord& record, std::unique_ptr<PointRecord> point);
+    // Adds a point to the category's list at position (the end by default), setting its display
+    // type. Same results as PointList::add.
+    int addPoint(CategoryRecord& record, std::unique_ptr<PointRecord> point,
+                 std::size_t position = kListEnd);
 
     // The name collision test: when the parent's folder exists, any entry of it not starting
     // with "." named alike (ASCII letters without regard to case); else any direct child or point

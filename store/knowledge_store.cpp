@@ -6,10 +6,10 @@
 namespace tarnel::store {
 
 KnowledgeStore::KnowledgeStore(const platform::FileSystem& fileSystem, ChangeSink& sink)
-    : m_fileSystem(fileSystem), m_sink(sink),
+    : m_fileSystem(fileSystem), m_gate(sink),
       m_counters(fileSystem, DataLayout().countersFile()), m_context{fileSystem, DataLayout(),
                                                                      m_counters, m_displayTypes,
-                                                                     sink},
+                                                                     m_gate},
       m_categories(StoreKind::Category, m_context), m_recycle(StoreKind::Recycle, m_context),
       m_tags(m_context) {}
 
@@ -204,11 +204,11 @@ int KnowledgeStore::removeCategory(CategoryRecord* record, bool* tagsChanged) {
             std::string_view list = tag->values.value(tag::kClass);
             if (tag->id != 0 && listContains(list, category->id)) {
                 tag->values.setValue(tag::kClass, listWithout(list, category->id));
-                m_sink.notify({change::kTagChanged, StoreKind::Tag, tag->id, 0});
+                m_gate.notify({change::kTagChanged, StoreKind::Tag, tag->id, 0});
                 tagChanged = true;
             }
         }
-        m_sink.notify({change::kCategoryRemoved, store->kind(), category->id, 0});
+        m_gate.notify({change::kCategoryRemoved, store->kind(), category->id, 0});
     }
     store->detach(record);
     if (tagsChanged) {

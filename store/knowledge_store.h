@@ -2,6 +2,7 @@
 
 #include "platform/file_system.h"
 #include "store/category_store.h"
+#include "store/change_gate.h"
 #include "store/change_notification.h"
 #include "store/data_layout.h"
 #include "store/display_types.h"
@@ -29,7 +30,8 @@ struct OpenReport {
 
 // The knowledge base: data directory, store version, the category, recycle and tag stores, the
 // counters and the display types. Owns everything in it; the file system and the sink must
-// outlive it. The stores never save on their own. User-interface thread only.
+// outlive it. Notifications reach the sink through a gate that a command may hold shut. The stores
+// never save on their own. User-interface thread only.
 class KnowledgeStore {
 public:
     KnowledgeStore(const platform::FileSystem& fileSystem, ChangeSink& sink);
@@ -59,7 +61,7 @@ public:
     }
     TagStore& tags() { return m_tags; }
     DisplayTypes& displayTypes() { return m_displayTypes; }
-    ChangeSink& sink() { return m_sink; }
+    ChangeGate& sink() { return m_gate; }
 
     // Loads every point and attachment list of both stores; the number of points loaded.
     std::size_t loadAllLists();
@@ -103,7 +105,7 @@ private:
     bool takePointsOutOfTags(CategoryRecord& category);
 
     const platform::FileSystem& m_fileSystem;
-    ChangeSink& m_sink;
+    ChangeGate m_gate;
     IdCounters m_counters;
     DisplayTypes m_displayTypes;
     StoreContext m_context;

@@ -28,6 +28,9 @@ struct ListLayout {
 // point list: the file of id 0 belongs to the recycle root).
 enum class ListHolding { Records, Nothing };
 
+// The position past a list's last record: add() there appends.
+inline constexpr std::size_t kListEnd = static_cast<std::size_t>(-1);
+
 template <class Rec> class RecordList {
 public:
     using Records = std::vector<std::unique_ptr<Rec>>;
@@ -93,8 +96,9 @@ public:
         return it == m_byId.end() ? nullptr : it->second;
     }
 
-    // Appends a record; 23 when none is given, kNotAllowed when the list holds nothing.
-    int add(std::unique_ptr<Rec> record) {
+    // Inserts a record at position (appends past the end), so that a record taken out can go
+    // back to where it stood; 23 when none is given, kNotAllowed when the list holds nothing.
+    int add(std::unique_ptr<Rec> record, std::size_t position = kListEnd) {
         if (!record) {
             return kNoRecord;
         }
@@ -102,8 +106,18 @@ public:
             return kNotAllowed;
         }
         m_byId[record->id] = record.get();
-        m_records.push_back(std::move(record));
+        std::size_t at = position < m_records.size() ? position : m_records.size();
+        m_records.insert(m_records.begin() + static_cast<std::ptrdiff_t>(at), std::move(record));
         return kOk;
+    }
+
+    // Where the record stands in the list; size() when it is not there.
+    std::size_t positionOf(const Rec* record) const {
+        std::size_t at = 0;
+        while (at < m_records.size() && m_records[at].get() != record) {
+            ++at;
+        }
+        return at;
     }
 
     // Takes the record out of the list; null when it is not there.

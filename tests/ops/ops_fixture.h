@@ -27,8 +27,11 @@ public:
     std::string failRemovesOf;         // removeFile, removeAll
     std::string failCopiesOf;          // copyFile
     bool renameCrossesDevices = false; // every folder rename fails with EXDEV
+    // How often each file of the Index folder was written or removed, by name.
+    mutable std::map<std::string, int> indexWrites;
 
     int writeFileAtomic(const fs::path& path, std::string_view data, Access access) const override {
+        countIndexWrite(path);
         return matches(path, failWritesTo) ? ENOSPC
                                            : FileSystem::writeFileAtomic(path, data, access);
     }
@@ -48,6 +51,7 @@ public:
         return matches(path, failCreatesOf) ? EACCES : FileSystem::createDirectories(path);
     }
     int removeFile(const fs::path& path) const override {
+        countIndexWrite(path);
         return matches(path, failRemovesOf) ? EACCES : FileSystem::removeFile(path);
     }
     int removeAll(const fs::path& path) const override {
@@ -58,6 +62,11 @@ public:
     }
 
 private:
+    void countIndexWrite(const fs::path& path) const {
+        if (path.parent_path().filename() == "Index") {
+            ++indexWrites[path.filename().string()];
+        }
+    }
     static bool matches(const fs::path& path, const std::string& piece) {
         return !piece.empty() && path.string().find(piece) != std::string::npos;
     }
