@@ -292,6 +292,8 @@ void CMainFrame::initialUpdate() {
     if (m_tipTimer == 0) {
         m_tipTimer = startTimer(kTipPeriodMs);
     }
+    // The user can type in the tree at once.
+    m_tree->setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::setTips(std::vector<std::string> tips) {
@@ -485,6 +487,7 @@ void CMainFrame::openBase() {
     } else {
         m_tree->expand(m_treeModel->categoryRootIndex());
     }
+    m_tree->setCurrentIndex(m_treeModel->index(0, 0));
     if (opened != store::kOk || m_base->report().categories || m_base->report().recycle ||
         m_base->report().tags) {
         warnDamagedIndex();

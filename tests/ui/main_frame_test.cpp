@@ -2,6 +2,7 @@
 #include "ui/close_tip_dialog.h"
 #include "ui/float_window.h"
 #include "ui/knowledge_tree_model.h"
+#include "ui/knowledge_tree_view.h"
 #include "ui/main_frame.h"
 
 #include <QCheckBox>
@@ -67,6 +68,9 @@ TEST_F(FrameTest, TheFrameIsBuiltInItsOrderWithTheWorkspaceAndTheWindowArea) {
     EXPECT_EQ(status->text().toStdString(), "本地知识库：" + data().string());
     auto* windows = frame->findChild<QTreeWidget*>("windowList");
     EXPECT_EQ(windows->topLevelItem(0)->text(0), "窗口列表");
+    // The tree has the keyboard from the start, on its first item.
+    EXPECT_EQ(frame->focusWidget(), static_cast<QWidget*>(frame->tree()));
+    EXPECT_EQ(frame->tree()->currentIndex(), tree().categoryRootIndex());
 }
 
 TEST_F(FrameTest, EveryControlHasAnAccessibleNameOrALabel) {
