@@ -224,7 +224,7 @@ void CMainFrame::createWorkspace() {
     m_tree = new KnowledgeTreeView(m_panes);
     m_tree->setKnowledgeModel(m_treeModel);
     m_tree->setOpener([this](const QModelIndex& index) { openTreeItem(index); });
-    m_panes->addTab(m_tree, "分类列表");
+    addWorkspacePane(WorkspacePane::Categories, m_tree, "分类列表");
 
     m_windowList = new QTreeWidget(m_panes);
     m_windowList->setObjectName("windowList");
@@ -242,10 +242,27 @@ void CMainFrame::createWorkspace() {
             makeCurrent(m_windows[static_cast<std::size_t>(position)].get());
         }
     });
-    m_panes->addTab(m_windowList, "窗口列表");
+    addWorkspacePane(WorkspacePane::Windows, m_windowList, "窗口列表");
     m_panes->setTabPosition(panePosition(m_settings.tabAlign));
+    connect(m_panes, &QTabWidget::currentChanged, this, [this](int position) {
+        postMessage(FrameMessage::FillPane, m_panes->tabBar()->tabData(position).toInt());
+    });
     m_workspace->setWidget(m_panes);
     addDockWidget(Qt::LeftDockWidgetArea, m_workspace);
+}
+
+void CMainFrame::addWorkspacePane(WorkspacePane pane, QWidget* widget, const QString& label,
+                                  std::function<void()> fill) {
+    int number = static_cast<int>(pane);
+    int position = 0;
+    while (position < m_panes->count() && m_panes->tabBar()->tabData(position).toInt() < number) {
+        ++position;
+    }
+    m_panes->insertTab(position, widget, label);
+    m_panes->tabBar()->setTabData(position, number);
+    if (fill) {
+        m_paneFills[number] = std::move(fill);
+    }
 }
 
 void CMainFrame::createWindowArea() {
@@ -294,6 +311,8 @@ void CMainFrame::initialUpdate() {
     }
     // The user can type in the tree at once.
     m_tree->setFocus(Qt::OtherFocusReason);
+    postMessage(FrameMessage::FillPane,
+                m_panes->tabBar()->tabData(m_panes->currentIndex()).toInt());
 }
 
 void CMainFrame::setTips(std::vector<std::string> tips) {
@@ -352,11 +371,23 @@ void CMainFrame::handleMessage(const FrameEvent& message) {
         exitCommand();
         break;
     case FrameMessage::FillPane:
+        fillPane(message.wParam());
         break;
     case FrameMessage::OpenBase:
         openBase();
         break;
     }
+}
+
+// Each pane is filled once, however often it is shown.
+void CMainFrame::fillPane(long long pane) {
+    auto found = m_paneFills.find(pane);
+    if (found == m_paneFills.end()) {
+        return;
+    }
+    std::function<void()> fill = std::move(found->second);
+    m_paneFills.erase(found);
+    fill();
 }
 
 void CMainFrame::trayCallback(long long mouseEvent) {
