@@ -758,30 +758,38 @@ void CMainFrame::removeWindow(FrameWindow* window) {
     }
 }
 
+// Each notification reaches the views, then the window list, then the tree.
 void CMainFrame::deliver(const store::ChangeNotification& notification) {
     for (const auto& window : m_windows) {
         window->applyChange(notification);
     }
+    refreshWindowLabels();
     m_treeModel->applyChange(notification);
 }
 
-// After a batch: the windows whose object went close, and every label follows its name.
+// After a batch: the windows whose object went close.
 void CMainFrame::closeGoneWindows() {
     for (std::size_t i = m_windows.size(); i-- > 0;) {
         if (m_windows[i]->objectGone()) {
             removeWindow(m_windows[i].get());
         }
     }
-    refreshWindowLabels();
 }
 
+// The tabs, the window list and the caption follow the names; a window whose object went keeps
+// its label until it closes.
 void CMainFrame::refreshWindowLabels() {
     for (std::size_t i = 0; i < m_windows.size(); ++i) {
+        if (m_windows[i]->objectGone()) {
+            continue;
+        }
         QString name = fromStd(m_windows[i]->name());
         m_windowTabs->setTabText(static_cast<int>(i), name);
         m_windowListRoot->child(static_cast<int>(i))->setText(0, name);
     }
-    setCurrentWindowName(m_current ? m_current->name() : std::string());
+    if (m_current && !m_current->objectGone()) {
+        setCurrentWindowName(m_current->name());
+    }
 }
 
 void CMainFrame::rebuildWindowMenu() {

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <sstream>
@@ -53,7 +54,7 @@ void FrameTest::start() {
     file.versionBookkeeping(settings);
     ui::CMainFrame::Services services;
     services.opener = &opener;
-    services.prompt = &prompt;
+    services.prompt = messageBoxes ? nullptr : &prompt;
     frame = std::make_unique<ui::CMainFrame>(settings, QIcon(":/tarnel/tarnel.svg"), services);
     frame->showMaximized();
     frame->initialUpdate();
@@ -106,6 +107,16 @@ void whenModal(std::function<void(QWidget*)> act) {
         }
     });
     timer->start();
+}
+
+void whenMessageBox(std::function<void(QMessageBox&)> act) {
+    whenModal([act](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            act(*box);
+        } else {
+            whenMessageBox(act);
+        }
+    });
 }
 
 std::vector<std::string> entriesOf(const QMenu& menu) {
