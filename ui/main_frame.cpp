@@ -763,7 +763,7 @@ void CMainFrame::deliver(const store::ChangeNotification& notification) {
     for (const auto& window : m_windows) {
         window->applyChange(notification);
     }
-    refreshWindowLabels();
+    refreshWindowLabels(ObjectIdentity{0, notification.store, notification.id});
     m_treeModel->applyChange(notification);
 }
 
@@ -776,19 +776,20 @@ void CMainFrame::closeGoneWindows() {
     }
 }
 
-// The tabs, the window list and the caption follow the names; a window whose object went keeps
-// its label until it closes.
-void CMainFrame::refreshWindowLabels() {
+// The tab, the window list's label and the caption follow the name of the window showing the
+// object; a window whose object went keeps its label until it closes.
+void CMainFrame::refreshWindowLabels(const ObjectIdentity& object) {
     for (std::size_t i = 0; i < m_windows.size(); ++i) {
-        if (m_windows[i]->objectGone()) {
+        FrameWindow* window = m_windows[i].get();
+        if (window->identity() != object || window->objectGone()) {
             continue;
         }
-        QString name = fromStd(m_windows[i]->name());
+        QString name = fromStd(window->name());
         m_windowTabs->setTabText(static_cast<int>(i), name);
         m_windowListRoot->child(static_cast<int>(i))->setText(0, name);
-    }
-    if (m_current && !m_current->objectGone()) {
-        setCurrentWindowName(m_current->name());
+        if (window == m_current) {
+            setCurrentWindowName(window->name());
+        }
     }
 }
 

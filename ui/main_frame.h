@@ -163,7 +163,7 @@ private:
     void showOptions();
     void toggleFloatWindow();
     void updateTitle();
-    void refreshWindowLabels();
+    void refreshWindowLabels(const ObjectIdentity& object);
     void deliver(const store::ChangeNotification& notification);
     void closeGoneWindows();
     void removeWindow(FrameWindow* window);

@@ -1,3 +1,4 @@
+#include "ops/category_editing.h"
 #include "ops/category_removal.h"
 #include "store/attribute_tables.h"
 #include "tests/ui/frame_fixture.h"
@@ -5,6 +6,7 @@
 #include "ui/point_list_model.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QMimeDatabase>
 #include <QTableView>
 #include <gtest/gtest.h>
@@ -68,6 +70,30 @@ TEST_F(ListTest, ACategoryListsItsSubCategoriesThenItsPointsInItsColumns) {
     EXPECT_TRUE(list()->showGrid());
     EXPECT_EQ(list()->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(list()->palette().color(QPalette::Base), QColor(Qt::white));
+}
+
+TEST_F(ListTest, ThePropertiesFollowTheWindowsCategoryAndTheSelectedRow) {
+    makeCategories({"读书笔记/小说", "工作"});
+    start();
+    frame->openCategoryWindow(*category("读书笔记"));
+    auto* properties = frame->findChild<QLabel*>("propertyInfo");
+    auto shows = [&](const char* name) {
+        return properties->text().contains(QStringLiteral("<td>%1</td>").arg(name));
+    };
+    EXPECT_TRUE(shows("读书笔记"));
+    ops::OperationContext ops{*frame->base(), platform::realFileSystem(), prompt};
+    auto rename = [&](const char* path, const char* name) {
+        ChangeDispatcher::Guard guard(frame->dispatcher());
+        ASSERT_TRUE(ops::renameCategory(ops, *category(path), name).ok());
+    };
+    rename("读书笔记", "读书");
+    EXPECT_TRUE(shows("读书"));
+    list()->setCurrentIndex(list()->model()->index(0, 2));
+    EXPECT_TRUE(shows("小说"));
+    rename("读书/小说", "散文");
+    EXPECT_TRUE(shows("散文"));
+    rename("工作", "会议");
+    EXPECT_TRUE(shows("散文"));
 }
 
 TEST_F(ListTest, TheRecycleBinShowsWhereEachCategoryCameFrom) {

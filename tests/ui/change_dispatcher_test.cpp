@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -59,6 +60,7 @@ TEST_F(DispatchTest, ViewsThenTheWindowListThenTheTreeThenGoneWindowsClose) {
     start();
     frame->openCategoryWindow(*category("A"));
     record();
+    frame->makeCurrent(frame->windowAt(0));
     ops::OperationContext ops = context();
     {
         ChangeDispatcher::Guard guard(frame->dispatcher());
@@ -66,7 +68,10 @@ TEST_F(DispatchTest, ViewsThenTheWindowListThenTheTreeThenGoneWindowsClose) {
         EXPECT_TRUE(steps.empty());
     }
     EXPECT_EQ(steps, (std::vector<std::string>{"view", "window list", "tree"}));
-    EXPECT_EQ(frame->windowAt(0)->name(), "A2");
+    auto* windowList = frame->findChild<QTreeWidget*>("windowList");
+    EXPECT_EQ(windowList->topLevelItem(0)->child(0)->text(0), "A2");
+    EXPECT_EQ(frame->findChild<QTabBar*>("windowTabs")->tabText(0), "A2");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "A2 - Tarnel个人知识管理系统 2.1.0");
 
     steps.clear();
     prompt.script({app::Answer::Yes});
