@@ -12,15 +12,32 @@ SKIP = 77
 TITLE = "Tarnel个人知识管理系统 2.1.0"
 
 
-def start_display():
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as displays:
-        number = displays.readline().strip()
-    return server, ":" + number
+def answers(display):
+    return subprocess.run(["xwininfo", "-root"], env=dict(os.environ, DISPLAY=display),
+                          capture_output=True).returncode == 0
+
+
+def start_display(attempts=3):
+    """An Xvfb on a free display that answers; another server started at the same moment may
+    take the display it chose, so a server that does not answer is replaced."""
+    for _ in range(attempts):
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten",
+             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as displays:
+            display = ":" + displays.readline().strip()
+        try:
+            wait_for("the display " + display,
+                     lambda: answers(display) or server.poll() is not None, 10)
+        except AssertionError:
+            pass
+        if server.poll() is None and answers(display):
+            return server, display
+        server.kill()
+        server.wait(10)
+    raise AssertionError("no Xvfb display answered")
 
 
 def window_titles(display):
@@ -113,14 +130,27 @@ def check_tray(display, frame, panel):
     wait_for("the frame shown", lambda: mapped(display, frame))
 
 
+def start_helper(command, env, what, ready):
+    """Starts a desktop helper and waits until it is ready; one that ends first says why."""
+    log = tempfile.TemporaryFile()
+    helper = subprocess.Popen(command, env=env, stdout=log, stderr=log)
+    try:
+        wait_for(what, lambda: ready() or helper.poll() is not None, 30)
+    finally:
+        if helper.poll() is not None or not ready():
+            log.seek(0)
+            print(what, "ended with", helper.poll(), log.read().decode(errors="replace"))
+    if helper.poll() is not None:
+        raise AssertionError(what + " did not start")
+    return helper
+
+
 def check_desktop(program, display, env, program_dir):
     """Tray docking and the hand-over to a running instance, under a window manager and a tray."""
-    helpers = [subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)]
-    wait_for("openbox", lambda: "Openbox" in window_titles(display))
-    helpers.append(subprocess.Popen(["trayer", "--edge", "top", "--align", "right"], env=env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-    wait_for("trayer", lambda: '"panel": ("panel" "trayer")' in window_titles(display))
+    helpers = [start_helper(["openbox"], env, "openbox",
+                            lambda: "Openbox" in window_titles(display))]
+    helpers.append(start_helper(["trayer", "--edge", "top", "--align", "right"], env, "trayer",
+                                lambda: '"panel": ("panel" "trayer")' in window_titles(display)))
     subprocess.run([os.path.join(os.path.dirname(program), "..", "cli", "tarnel-kb"),
                     "--program-dir", program_dir, "--yes", "add-category", "/", "读书笔记"],
                    env=env, check=True, capture_output=True)
@@ -166,7 +196,11 @@ def main(program):
         print("Xvfb, openbox, trayer, xdotool or x11-utils is missing")
         # Under CI a missing display server is a fault of the set-up, not a reason to skip.
         return 1 if os.environ.get("CI") == "true" else SKIP
-    server, display = start_display()
+    try:
+        server, display = start_display()
+    except AssertionError as failure:
+        print(failure)
+        return 1
     try:
         with tempfile.TemporaryDirectory() as program_dir:
             env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
