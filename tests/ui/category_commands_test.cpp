@@ -15,7 +15,6 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -179,17 +178,12 @@ TEST_F(FrameTest, OpeningTheFolderGoesToTheOpenerAndAMissingFolderIsReported) {
 
 // Calls act with the colour pop-up once it is open.
 void whenColorPopup(std::function<void(QMenu& popup)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (popup && popup->objectName() == "colorPopup") {
-            timer->stop();
-            timer->deleteLater();
-            act(*popup);
-        }
-    });
-    timer->start();
+    test::whenShown(
+        [] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            return popup && popup->objectName() == "colorPopup" ? popup : nullptr;
+        },
+        [act](QWidget* popup) { act(static_cast<QMenu&>(*popup)); });
 }
 
 TEST_F(FrameTest, TheColourPopupStoresASwatchAChosenColourAndTheDefault) {

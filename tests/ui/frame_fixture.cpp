@@ -96,27 +96,26 @@ void FrameTest::TearDown() {
     EXPECT_EQ(prompt.answersLeft(), 0u);
 }
 
-void whenModal(std::function<void(QWidget*)> act) {
+void whenShown(std::function<QWidget*()> find, std::function<void(QWidget*)> act) {
     auto* timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+    QObject::connect(timer, &QTimer::timeout, [timer, find, act] {
+        if (QWidget* shown = find()) {
             timer->stop();
             timer->deleteLater();
-            act(modal);
+            act(shown);
         }
     });
     timer->start();
 }
 
+void whenModal(std::function<void(QWidget*)> act) {
+    whenShown([] { return QApplication::activeModalWidget(); }, std::move(act));
+}
+
 void whenMessageBox(std::function<void(QMessageBox&)> act) {
-    whenModal([act](QWidget* modal) {
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            act(*box);
-        } else {
-            whenMessageBox(act);
-        }
-    });
+    whenShown([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+              [act](QWidget* box) { act(static_cast<QMessageBox&>(*box)); });
 }
 
 std::vector<std::string> entriesOf(const QMenu& menu) {

@@ -59,6 +59,8 @@ protected:
     void TearDown() override;
 };
 
+// Calls act with the widget find returns, once it returns one (find is asked every 10 ms).
+void whenShown(std::function<QWidget*()> find, std::function<void(QWidget* shown)> act);
 // Calls act with the modal dialog (or message box) once one is shown.
 void whenModal(std::function<void(QWidget* modal)> act);
 // Calls act with the message box once one is the active modal window (above a dialog, too).
