@@ -116,7 +116,22 @@ void CWindowFormView::applySettings() {
 
 void CWindowFormView::applyChange(const store::ChangeNotification& notification) {
     m_model->applyChange(notification);
-    showProperties();
+    if (showsPropertiesOf(notification)) {
+        showProperties();
+    }
+}
+
+// The properties shown are the window's category's, a selected sub-category's or a selected
+// point's; a removed row changes the selection and shows the properties anew by itself.
+bool CWindowFormView::showsPropertiesOf(const store::ChangeNotification& notification) const {
+    if (notification.store != m_store) {
+        return false;
+    }
+    if (notification.id == m_id || notification.relatedId == m_id) {
+        return true;
+    }
+    const CategoryRecord* sub = m_model->categoryAt(m_list->selectionModel()->currentIndex().row());
+    return sub && sub->id == notification.id;
 }
 
 // The selected row's properties, or the window's category's when no row is selected.

@@ -56,6 +56,7 @@ public:
 private:
     store::CategoryRecord* category() const;
     void showProperties();
+    bool showsPropertiesOf(const store::ChangeNotification& notification) const;
     void showMenu(const QPoint& at);
     void openRow(const QModelIndex& index);
 

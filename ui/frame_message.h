@@ -20,6 +20,17 @@ enum class FrameMessage : int {
     OpenBase = 2524, // open the knowledge base, posted once at the end of start-up
 };
 
+// The workspace panes, numbered in their tab order (message 2043 carries the number). A pane
+// that is not part of the program has no tab.
+enum class WorkspacePane : int {
+    Categories = 0,
+    LatestNews = 1,
+    Favorites = 2,
+    Windows = 3,
+    Search = 4,
+    Management = 5,
+};
+
 inline constexpr int kTrayIconId = 101;
 // The mouse events a tray callback carries in lParam.
 inline constexpr long long kTrayLeftDoubleClick = 0x0203;

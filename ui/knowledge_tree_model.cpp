@@ -57,6 +57,7 @@ void KnowledgeTreeModel::setBase(store::KnowledgeStore* base) {
     m_top.clear();
     m_nodes.clear();
     if (m_base) {
+        m_nodes.reserve(m_base->categories().rows().size() + m_base->tags().rows().size() + 1);
         m_top.push_back(makeNode(ItemKind::CategoryRoot, StoreKind::Category, 0, nullptr));
         m_top.push_back(makeNode(ItemKind::TagRoot, StoreKind::Tag, 0, nullptr));
         m_top.push_back(makeNode(ItemKind::RecycleRoot, StoreKind::Recycle, 0, nullptr));

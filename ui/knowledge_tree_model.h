@@ -6,8 +6,8 @@
 
 #include <QAbstractItemModel>
 #include <functional>
-#include <map>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -81,6 +81,11 @@ public:
 
 private:
     using Key = std::pair<store::StoreKind, long long>;
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const {
+            return std::hash<long long>{}(key.second * 4 + static_cast<long long>(key.first));
+        }
+    };
     struct Node {
         ItemKind kind;
         store::StoreKind store;
@@ -111,7 +116,7 @@ private:
     const app::Settings& m_settings;
     store::KnowledgeStore* m_base = nullptr;
     std::vector<Node*> m_top;
-    std::map<Key, std::unique_ptr<Node>> m_nodes;
+    std::unordered_map<Key, std::unique_ptr<Node>, KeyHash> m_nodes;
     std::function<bool(const ObjectIdentity&)> m_isOpen;
     std::function<void(store::CategoryRecord&, const std::string&)> m_rename;
     std::function<void(store::CategoryRecord&, store::CategoryRecord&)> m_move;

@@ -224,7 +224,7 @@ void CMainFrame::createWorkspace() {
     m_tree = new KnowledgeTreeView(m_panes);
     m_tree->setKnowledgeModel(m_treeModel);
     m_tree->setOpener([this](const QModelIndex& index) { openTreeItem(index); });
-    m_panes->addTab(m_tree, "分类列表");
+    addWorkspacePane(WorkspacePane::Categories, m_tree, "分类列表");
 
     m_windowList = new QTreeWidget(m_panes);
     m_windowList->setObjectName("windowList");
@@ -242,10 +242,27 @@ void CMainFrame::createWorkspace() {
             makeCurrent(m_windows[static_cast<std::size_t>(position)].get());
         }
     });
-    m_panes->addTab(m_windowList, "窗口列表");
+    addWorkspacePane(WorkspacePane::Windows, m_windowList, "窗口列表");
     m_panes->setTabPosition(panePosition(m_settings.tabAlign));
+    connect(m_panes, &QTabWidget::currentChanged, this, [this](int position) {
+        postMessage(FrameMessage::FillPane, m_panes->tabBar()->tabData(position).toInt());
+    });
     m_workspace->setWidget(m_panes);
     addDockWidget(Qt::LeftDockWidgetArea, m_workspace);
+}
+
+void CMainFrame::addWorkspacePane(WorkspacePane pane, QWidget* widget, const QString& label,
+                                  std::function<void()> fill) {
+    int number = static_cast<int>(pane);
+    int position = 0;
+    while (position < m_panes->count() && m_panes->tabBar()->tabData(position).toInt() < number) {
+        ++position;
+    }
+    m_panes->insertTab(position, widget, label);
+    m_panes->tabBar()->setTabData(position, number);
+    if (fill) {
+        m_paneFills[number] = std::move(fill);
+    }
 }
 
 void CMainFrame::createWindowArea() {
@@ -292,6 +309,10 @@ void CMainFrame::initialUpdate() {
     if (m_tipTimer == 0) {
         m_tipTimer = startTimer(kTipPeriodMs);
     }
+    // The user can type in the tree at once.
+    m_tree->setFocus(Qt::OtherFocusReason);
+    postMessage(FrameMessage::FillPane,
+                m_panes->tabBar()->tabData(m_panes->currentIndex()).toInt());
 }
 
 void CMainFrame::setTips(std::vector<std::string> tips) {
@@ -350,11 +371,23 @@ void CMainFrame::handleMessage(const FrameEvent& message) {
         exitCommand();
         break;
     case FrameMessage::FillPane:
+        fillPane(message.wParam());
         break;
     case FrameMessage::OpenBase:
         openBase();
         break;
     }
+}
+
+// Each pane is filled once, however often it is shown.
+void CMainFrame::fillPane(long long pane) {
+    auto found = m_paneFills.find(pane);
+    if (found == m_paneFills.end()) {
+        return;
+    }
+    std::function<void()> fill = std::move(found->second);
+    m_paneFills.erase(found);
+    fill();
 }
 
 void CMainFrame::trayCallback(long long mouseEvent) {
@@ -485,6 +518,7 @@ void CMainFrame::openBase() {
     } else {
         m_tree->expand(m_treeModel->categoryRootIndex());
     }
+    m_tree->setCurrentIndex(m_treeModel->index(0, 0));
     if (opened != store::kOk || m_base->report().categories || m_base->report().recycle ||
         m_base->report().tags) {
         warnDamagedIndex();
@@ -724,30 +758,39 @@ void CMainFrame::removeWindow(FrameWindow* window) {
     }
 }
 
+// Each notification reaches the views, then the window list, then the tree.
 void CMainFrame::deliver(const store::ChangeNotification& notification) {
     for (const auto& window : m_windows) {
         window->applyChange(notification);
     }
+    refreshWindowLabels(ObjectIdentity{0, notification.store, notification.id});
     m_treeModel->applyChange(notification);
 }
 
-// After a batch: the windows whose object went close, and every label follows its name.
+// After a batch: the windows whose object went close.
 void CMainFrame::closeGoneWindows() {
     for (std::size_t i = m_windows.size(); i-- > 0;) {
         if (m_windows[i]->objectGone()) {
             removeWindow(m_windows[i].get());
         }
     }
-    refreshWindowLabels();
 }
 
-void CMainFrame::refreshWindowLabels() {
+// The tab, the window list's label and the caption follow the name of the window showing the
+// object; a window whose object went keeps its label until it closes.
+void CMainFrame::refreshWindowLabels(const ObjectIdentity& object) {
     for (std::size_t i = 0; i < m_windows.size(); ++i) {
-        QString name = fromStd(m_windows[i]->name());
+        FrameWindow* window = m_windows[i].get();
+        if (window->identity() != object || window->objectGone()) {
+            continue;
+        }
+        QString name = fromStd(window->name());
         m_windowTabs->setTabText(static_cast<int>(i), name);
         m_windowListRoot->child(static_cast<int>(i))->setText(0, name);
+        if (window == m_current) {
+            setCurrentWindowName(window->name());
+        }
     }
-    setCurrentWindowName(m_current ? m_current->name() : std::string());
 }
 
 void CMainFrame::rebuildWindowMenu() {

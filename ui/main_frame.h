@@ -14,6 +14,8 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -110,6 +112,11 @@ public:
     // The window menu's command: the open window at position command − 3024.
     void selectWindowCommand(int command);
 
+    // Puts a workspace pane at its place in the tab order. fill, when given, runs once, on the
+    // pane's first showing (message 2043).
+    void addWorkspacePane(WorkspacePane pane, QWidget* widget, const QString& label,
+                          std::function<void()> fill = {});
+
     // The tip list the status pane cycles through every 5 seconds.
     void setTips(std::vector<std::string> tips);
 
@@ -150,12 +157,13 @@ private:
     bool convertOlderBase();
     void endProgram(int exitCode);
     void reloadSource(long long source);
+    void fillPane(long long pane);
     void warnDamagedIndex();
     void startUpdate();
     void showOptions();
     void toggleFloatWindow();
     void updateTitle();
-    void refreshWindowLabels();
+    void refreshWindowLabels(const ObjectIdentity& object);
     void deliver(const store::ChangeNotification& notification);
     void closeGoneWindows();
     void removeWindow(FrameWindow* window);
@@ -198,6 +206,9 @@ private:
     QStackedWidget* m_lower = nullptr;
     QProxyStyle* m_tooltipStyle = nullptr;
     QPointer<FloatWindow> m_float;
+
+    // The fill steps of the panes not shown yet.
+    std::map<long long, std::function<void()>> m_paneFills;
 
     std::vector<std::unique_ptr<FrameWindow>> m_windows;
     FrameWindow* m_current = nullptr;

@@ -263,16 +263,19 @@ bool PointListModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
+// Sub-categories stand before the points, so a category is looked for among them alone.
 int PointListModel::rowOf(bool isCategory, long long id) const {
-    auto it = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& entry) {
-        return entry.isCategory == isCategory && entry.id == id;
-    });
-    return it == m_entries.end() ? -1 : static_cast<int>(it - m_entries.begin());
+    auto points = m_entries.begin() + categoryRows();
+    auto begin = isCategory ? m_entries.begin() : points;
+    auto end = isCategory ? points : m_entries.end();
+    auto it = std::find_if(begin, end, [&](const Entry& entry) { return entry.id == id; });
+    return it == end ? -1 : static_cast<int>(it - m_entries.begin());
 }
 
 int PointListModel::categoryRows() const {
-    return static_cast<int>(std::count_if(m_entries.begin(), m_entries.end(),
-                                          [](const Entry& entry) { return entry.isCategory; }));
+    auto points = std::find_if(m_entries.begin(), m_entries.end(),
+                               [](const Entry& entry) { return !entry.isCategory; });
+    return static_cast<int>(points - m_entries.begin());
 }
 
 void PointListModel::applyChange(const store::ChangeNotification& n) {
@@ -285,9 +288,8 @@ void PointListModel::applyChange(const store::ChangeNotification& n) {
     case kCategoryChanged:
     case kCategoryRemoved:
     case kCategoryMoved:
-        if (n.id == m_categoryId) {
-            emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-        } else {
+        // The list's own category is none of its rows.
+        if (n.id != m_categoryId) {
             reconcileCategory(n.id);
         }
         break;

@@ -5,6 +5,8 @@
 #include "ui/knowledge_tree_model.h"
 #include "ui/knowledge_tree_view.h"
 
+#include <QApplication>
+#include <QColorDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -13,6 +15,7 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace tarnel::ui {
@@ -171,6 +174,62 @@ TEST_F(FrameTest, OpeningTheFolderGoesToTheOpenerAndAMissingFolderIsReported) {
     std::filesystem::remove_all(data() / "Resource" / "分类列表" / "A");
     open->trigger();
     EXPECT_EQ(prompt.events(), (std::vector{shown("分类对应的文件夹不存在!", MessageIcon::Error)}));
+}
+
+// Calls act with the colour pop-up once it is open.
+void whenColorPopup(std::function<void(QMenu& popup)> act) {
+    test::whenShown(
+        [] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            return popup && popup->objectName() == "colorPopup" ? popup : nullptr;
+        },
+        [act](QWidget* popup) { act(static_cast<QMenu&>(*popup)); });
+}
+
+TEST_F(FrameTest, TheColourPopupStoresASwatchAChosenColourAndTheDefault) {
+    makeCategories({"A"});
+    start();
+    auto pick = [&](const char* command, std::function<void(QMenu&)> act) {
+        whenColorPopup(act);
+        QMenu menu;
+        frame->tree()->fillMenu(menu, categoryIndex("A"));
+        menu.findChild<QAction*>(command)->trigger();
+    };
+    pick("setForeColor", [](QMenu& popup) {
+        EXPECT_EQ(popup.title(), "设置字体颜色");
+        auto* red = popup.findChild<QToolButton*>("color9");
+        EXPECT_EQ(red->accessibleName(), "红色");
+        red->click();
+    });
+    EXPECT_EQ(categoryIndex("A").data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+
+    pick("setBackColor", [](QMenu& popup) {
+        test::whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<QColorDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->setCurrentColor(QColor(0x12, 0x34, 0x56));
+            dialog->accept();
+        });
+        popup.findChild<QAction*>("moreColors")->trigger();
+        popup.close();
+    });
+    EXPECT_EQ(categoryIndex("A").data(Qt::BackgroundRole).value<QColor>(),
+              QColor(0x12, 0x34, 0x56));
+
+    pick("setForeColor", [](QMenu& popup) {
+        popup.findChild<QAction*>("defaultColor")->trigger();
+        popup.close();
+    });
+    EXPECT_FALSE(categoryIndex("A").data(Qt::ForegroundRole).isValid());
+
+    // What the index on disk holds: red in the low byte; the default leaves no colour.
+    store::NullChangeSink sink;
+    store::KnowledgeStore saved(platform::realFileSystem(), sink);
+    ASSERT_EQ(saved.open(data()), 0);
+    store::CategoryRecord* a = saved.categories().children(saved.categories().root()).front();
+    EXPECT_EQ(a->values.value(store::category::kBackColor), std::to_string(0x563412));
+    EXPECT_EQ(a->values.value(store::category::kForeColor), "");
+    EXPECT_TRUE(prompt.events().empty());
 }
 
 } // namespace

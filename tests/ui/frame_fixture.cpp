@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <sstream>
@@ -53,7 +54,7 @@ void FrameTest::start() {
     file.versionBookkeeping(settings);
     ui::CMainFrame::Services services;
     services.opener = &opener;
-    services.prompt = &prompt;
+    services.prompt = messageBoxes ? nullptr : &prompt;
     frame = std::make_unique<ui::CMainFrame>(settings, QIcon(":/tarnel/tarnel.svg"), services);
     frame->showMaximized();
     frame->initialUpdate();
@@ -95,17 +96,26 @@ void FrameTest::TearDown() {
     EXPECT_EQ(prompt.answersLeft(), 0u);
 }
 
-void whenModal(std::function<void(QWidget*)> act) {
+void whenShown(std::function<QWidget*()> find, std::function<void(QWidget*)> act) {
     auto* timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+    QObject::connect(timer, &QTimer::timeout, [timer, find, act] {
+        if (QWidget* shown = find()) {
             timer->stop();
             timer->deleteLater();
-            act(modal);
+            act(shown);
         }
     });
     timer->start();
+}
+
+void whenModal(std::function<void(QWidget*)> act) {
+    whenShown([] { return QApplication::activeModalWidget(); }, std::move(act));
+}
+
+void whenMessageBox(std::function<void(QMessageBox&)> act) {
+    whenShown([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+              [act](QWidget* box) { act(static_cast<QMessageBox&>(*box)); });
 }
 
 std::vector<std::string> entriesOf(const QMenu& menu) {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+class QMessageBox;
+
 namespace tarnel::test {
 
 namespace fs = std::filesystem;
@@ -39,6 +41,8 @@ protected:
     RecordingOpener opener;
     app::Settings settings;
     std::unique_ptr<ui::CMainFrame> frame;
+    // Set before start(): the frame asks through real message boxes, not the scripted prompt.
+    bool messageBoxes = false;
 
     fs::path data() const { return program / "Data"; }
     // Writes the settings file (before start()).
@@ -55,8 +59,12 @@ protected:
     void TearDown() override;
 };
 
+// Calls act with the widget find returns, once it returns one (find is asked every 10 ms).
+void whenShown(std::function<QWidget*()> find, std::function<void(QWidget* shown)> act);
 // Calls act with the modal dialog (or message box) once one is shown.
 void whenModal(std::function<void(QWidget* modal)> act);
+// Calls act with the message box once one is the active modal window (above a dialog, too).
+void whenMessageBox(std::function<void(QMessageBox& box)> act);
 
 // The texts of a menu's entries in order; separators as "-".
 std::vector<std::string> entriesOf(const class QMenu& menu);

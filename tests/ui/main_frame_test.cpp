@@ -2,6 +2,7 @@
 #include "ui/close_tip_dialog.h"
 #include "ui/float_window.h"
 #include "ui/knowledge_tree_model.h"
+#include "ui/knowledge_tree_view.h"
 #include "ui/main_frame.h"
 
 #include <QCheckBox>
@@ -67,6 +68,70 @@ TEST_F(FrameTest, TheFrameIsBuiltInItsOrderWithTheWorkspaceAndTheWindowArea) {
     EXPECT_EQ(status->text().toStdString(), "本地知识库：" + data().string());
     auto* windows = frame->findChild<QTreeWidget*>("windowList");
     EXPECT_EQ(windows->topLevelItem(0)->text(0), "窗口列表");
+    // The tree has the keyboard from the start, on its first item.
+    EXPECT_EQ(frame->focusWidget(), static_cast<QWidget*>(frame->tree()));
+    EXPECT_EQ(frame->tree()->currentIndex(), tree().categoryRootIndex());
+}
+
+TEST_F(FrameTest, EachWorkspacePaneIsFilledOnceAtItsPlace) {
+    start();
+    int fills = 0;
+    auto* favorites = new QTreeWidget;
+    favorites->setAccessibleName("收藏夹");
+    frame->addWorkspacePane(WorkspacePane::Favorites, favorites, "收 藏 夹", [&] { ++fills; });
+    auto* panes = frame->findChild<QTabWidget*>("workspaceTabs");
+    ASSERT_EQ(panes->count(), 3);
+    EXPECT_EQ(panes->tabText(1), "收 藏 夹");
+    QCoreApplication::sendPostedEvents(frame.get());
+    EXPECT_EQ(fills, 0);
+    panes->setCurrentIndex(1);
+    QCoreApplication::sendPostedEvents(frame.get());
+    EXPECT_EQ(fills, 1);
+    panes->setCurrentIndex(2);
+    panes->setCurrentIndex(1);
+    frame->postMessage(FrameMessage::FillPane, static_cast<int>(WorkspacePane::Favorites));
+    QCoreApplication::sendPostedEvents(frame.get());
+    EXPECT_EQ(fills, 1);
+}
+
+TEST_F(FrameTest, TheTrayCallbackOfIcon101ShowsTheFrameOrTheTrayMenu) {
+    start();
+    frame->hideMain();
+    ASSERT_TRUE(frame->isMinimized());
+    frame->postMessage(FrameMessage::TrayCallback, kTrayIconId + 1, kTrayLeftDoubleClick);
+    QCoreApplication::sendPostedEvents(frame.get());
+    EXPECT_TRUE(frame->isMinimized());
+    frame->postMessage(FrameMessage::TrayCallback, kTrayIconId, kTrayLeftDoubleClick);
+    QTRY_VERIFY(!frame->isMinimized());
+    frame->postMessage(FrameMessage::TrayCallback, kTrayIconId, kTrayRightButtonUp);
+    QTRY_VERIFY(frame->trayMenu()->isVisible());
+    frame->trayMenu()->hide();
+}
+
+TEST_F(FrameTest, ReloadingTheSourceAsksForItsWindowsAndReadsTheBaseAgain) {
+    makeCategories({"A"});
+    start();
+    frame->openCategoryWindow(*category("A"));
+    frame->addWindow(std::make_unique<UnsavedNewPoint>());
+    makeCategories({"A", "B"}); // another program changed the base
+    prompt.script({app::Answer::No});
+    frame->postMessage(FrameMessage::ReloadSource, 0);
+    QTRY_COMPARE(prompt.events().size(), 1u);
+    EXPECT_EQ(prompt.events().front(), asked("此窗口的知识点尚未保存, 确定关闭窗口吗？",
+                                             app::MessageIcon::Question, app::Buttons::YesNo));
+    EXPECT_EQ(frame->windowCount(), 2u);
+    EXPECT_FALSE(categoryIndex("B").isValid());
+
+    frame->postMessage(FrameMessage::ReloadSource, 1); // no such source
+    QCoreApplication::sendPostedEvents(frame.get());
+    EXPECT_EQ(prompt.events().size(), 1u);
+
+    prompt.script({app::Answer::Yes});
+    frame->postMessage(FrameMessage::ReloadSource, 0);
+    QTRY_VERIFY(categoryIndex("B").isValid());
+    EXPECT_EQ(frame->windowCount(), 0u);
+    EXPECT_EQ(frame->windowTitle().toStdString(), "Tarnel个人知识管理系统 2.1.0");
+    EXPECT_EQ(tree().labelOf(categoryIndex("A")).toStdString(), "A");
 }
 
 TEST_F(FrameTest, EveryControlHasAnAccessibleNameOrALabel) {

@@ -12,15 +12,32 @@ SKIP = 77
 TITLE = "Tarnel个人知识管理系统 2.1.0"
 
 
-def start_display():
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as displays:
-        number = displays.readline().strip()
-    return server, ":" + number
+def answers(display):
+    return subprocess.run(["xwininfo", "-root"], env=dict(os.environ, DISPLAY=display),
+                          capture_output=True).returncode == 0
+
+
+def start_display(attempts=3):
+    """An Xvfb on a free display that answers; another server started at the same moment may
+    take the display it chose, so a server that does not answer is replaced."""
+    for _ in range(attempts):
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten",
+             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as displays:
+            display = ":" + displays.readline().strip()
+        try:
+            wait_for("the display " + display,
+                     lambda: answers(display) or server.poll() is not None, 10)
+        except AssertionError:
+            pass
+        if server.poll() is None and answers(display):
+            return server, display
+        server.kill()
+        server.wait(10)
+    raise AssertionError("no Xvfb display answered")
 
 
 def window_titles(display):
@@ -51,25 +68,102 @@ def hidden(display, window):
     return "_NET_WM_STATE_HIDDEN" in x(display, "xprop", "-id", window, "_NET_WM_STATE")
 
 
+def mapped(display, window):
+    return "Map State: IsViewable" in x(display, "xwininfo", "-id", window)
+
+
+def caption(display, window):
+    return x(display, "xdotool", "getwindowname", window).rstrip("\n")
+
+
+def keep_trying(what, act, condition, attempts=3, limit=5):
+    """Acts until the condition holds; for idempotent key sequences sent while the program may
+    still be busy with the events before them."""
+    for _ in range(attempts - 1):
+        act()
+        try:
+            wait_for(what, condition, limit)
+            return
+        except AssertionError:
+            pass
+    act()
+    wait_for(what, condition, limit)
+
+
+def tray_icon(display, panel):
+    for line in x(display, "xwininfo", "-tree", "-id", panel).splitlines():
+        if '"Tarnel": ("Tarnel" "Tarnel")' in line:
+            return line.split()[0]
+    return None
+
+
+def answer_message_box(display, key):
+    box = lambda: x(display, "xdotool", "search", "--onlyvisible", "--name", "^Tarnel$").split()
+    wait_for("the message box", box, 20)
+    x(display, "xdotool", "windowactivate", "--sync", box()[0])
+    x(display, "xdotool", "key", key)
+
+
+def check_tree_keys(display, frame, data):
+    """The tree has the focus at start: Enter opens a category's window, Del recycles it."""
+    x(display, "xdotool", "windowactivate", "--sync", frame)
+    keep_trying("the category window in the caption",
+                lambda: x(display, "xdotool", "key", "--clearmodifiers", "Home", "Down", "Return"),
+                lambda: caption(display, frame) == "读书笔记 - " + TITLE)
+    x(display, "xdotool", "key", "--clearmodifiers", "Delete")
+    answer_message_box(display, "Return")
+    recycled = os.path.join(data, "Resource", "回收站", "1_读书笔记")
+    wait_for("the category in the recycle folder", lambda: os.path.isdir(recycled))
+    if os.path.exists(os.path.join(data, "Resource", "分类列表", "读书笔记")):
+        raise AssertionError("the recycled category's folder is still in place")
+    wait_for("the caption without the window", lambda: caption(display, frame) == TITLE)
+
+
+def check_tray(display, frame, panel):
+    """The close button hides the frame to the tray; a double-click on the icon shows it."""
+    x(display, "xdotool", "windowactivate", "--sync", frame)
+    x(display, "xdotool", "key", "--clearmodifiers", "alt+F4")
+    wait_for("the frame hidden", lambda: not mapped(display, frame))
+    icon = tray_icon(display, panel)
+    x(display, "xdotool", "mousemove", "--window", icon, "4", "4", "click", "--repeat", "2",
+      "--delay", "80", "1")
+    wait_for("the frame shown", lambda: mapped(display, frame))
+
+
+def start_helper(command, env, what, ready):
+    """Starts a desktop helper and waits until it is ready; one that ends first says why."""
+    log = tempfile.TemporaryFile()
+    helper = subprocess.Popen(command, env=env, stdout=log, stderr=log)
+    try:
+        wait_for(what, lambda: ready() or helper.poll() is not None, 30)
+    finally:
+        if helper.poll() is not None or not ready():
+            log.seek(0)
+            print(what, "ended with", helper.poll(), log.read().decode(errors="replace"))
+    if helper.poll() is not None:
+        raise AssertionError(what + " did not start")
+    return helper
+
+
 def check_desktop(program, display, env, program_dir):
     """Tray docking and the hand-over to a running instance, under a window manager and a tray."""
-    helpers = [subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)]
-    wait_for("openbox", lambda: "Openbox" in window_titles(display))
-    helpers.append(subprocess.Popen(["trayer", "--edge", "top", "--align", "right"], env=env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-    wait_for("trayer", lambda: '"panel": ("panel" "trayer")' in window_titles(display))
+    helpers = [start_helper(["openbox"], env, "openbox",
+                            lambda: "Openbox" in window_titles(display))]
+    helpers.append(start_helper(["trayer", "--edge", "top", "--align", "right"], env, "trayer",
+                                lambda: '"panel": ("panel" "trayer")' in window_titles(display)))
     subprocess.run([os.path.join(os.path.dirname(program), "..", "cli", "tarnel-kb"),
                     "--program-dir", program_dir, "--yes", "add-category", "/", "读书笔记"],
                    env=env, check=True, capture_output=True)
+    with open(os.path.join(program_dir, "tarnel.ini"), "a", encoding="gb18030") as ini:
+        ini.write("[STARTUP]\nCLOSE_TIP_SELECTION=1\n")
     tarnel = subprocess.Popen([program], cwd=program_dir, env=env)
     try:
         wait_for("the frame", lambda: frame_id(display), 30)
         panel = x(display, "xdotool", "search", "--name", "^panel$").split()[0]
-        wait_for("the tray icon docked",
-                 lambda: '"Tarnel": ("Tarnel" "Tarnel")' in x(display, "xwininfo", "-tree",
-                                                              "-id", panel))
+        wait_for("the tray icon docked", lambda: tray_icon(display, panel))
         frame = frame_id(display)
+        check_tree_keys(display, frame, os.path.join(program_dir, "Data"))
+        check_tray(display, frame, panel)
         x(display, "xdotool", "windowminimize", frame)
         wait_for("the frame minimised", lambda: hidden(display, frame))
         second = subprocess.run([program], cwd=program_dir, env=env, timeout=20)
@@ -84,11 +178,7 @@ def check_desktop(program, display, env, program_dir):
         fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
         blocked = subprocess.Popen([program], cwd=program_dir, env=env)
         try:
-            box = lambda: x(display, "xdotool", "search", "--onlyvisible", "--name",
-                            "^Tarnel$").split()
-            wait_for("the message box", box, 20)
-            x(display, "xdotool", "windowactivate", "--sync", box()[0])
-            x(display, "xdotool", "key", "Return")
+            answer_message_box(display, "Return")
             code = blocked.wait(10)
         finally:
             if blocked.poll() is None:
@@ -106,19 +196,22 @@ def main(program):
         print("Xvfb, openbox, trayer, xdotool or x11-utils is missing")
         # Under CI a missing display server is a fault of the set-up, not a reason to skip.
         return 1 if os.environ.get("CI") == "true" else SKIP
-    server, display = start_display()
+    try:
+        server, display = start_display()
+    except AssertionError as failure:
+        print(failure)
+        return 1
     try:
         with tempfile.TemporaryDirectory() as program_dir:
             env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
                        XDG_RUNTIME_DIR=program_dir, ASAN_OPTIONS="detect_leaks=0")
             tarnel = subprocess.Popen([program], cwd=program_dir, env=env)
             try:
-                deadline = time.monotonic() + 30
-                while TITLE not in window_titles(display):
-                    if tarnel.poll() is not None or time.monotonic() > deadline:
-                        print("no window titled", TITLE, "; program ended:", tarnel.poll())
-                        return 1
-                    time.sleep(0.2)
+                wait_for("a window titled " + TITLE,
+                         lambda: TITLE in window_titles(display) or tarnel.poll() is not None, 30)
+                if tarnel.poll() is not None:
+                    print("the program ended with", tarnel.poll(), "before its window showed")
+                    return 1
             finally:
                 tarnel.terminate()
                 tarnel.wait(10)
