@@ -73,6 +73,7 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
     QObject::connect(
         frame, &CMainFrame::exited, QCoreApplication::instance(),
         [frame] { QCoreApplication::exit(frame->exitCode()); }, Qt::QueuedConnection);
+    m_mainFrame->load_skin(true);
     m_mainFrame->showMaximized();
     m_channel = std::make_unique<InstanceChannel>(InstanceChannel::Handlers{
         [frame] { frame->showMain(); }, [frame] { return frame->exitCommand(); }});

@@ -1,0 +1,278 @@
+#include "ui/skin_loader.h"
+
+#include "lustra/image_mgr.h"
+#include "store/markup_document.h"
+
+#include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
+#include <QString>
+#include <map>
+#include <memory>
+
+namespace tarnel::ui {
+
+using skin::kBitmapCount;
+using skin::kIconCount;
+
+namespace {
+
+constexpr int kIconSize = 16;
+
+QString qtPath(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (lower(text[i]) != lower(prefix[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The picture of a file, whatever its name says: the format is told by the bytes. A null image
+// when no reader knows them or they are damaged.
+QImage decodePicture(const std::filesystem::path& path) {
+    QImageReader reader(qtPath(path));
+    reader.setDecideFormatFromContent(true);
+    QImage picture;
+    if (!reader.read(&picture)) {
+        return {};
+    }
+    return picture;
+}
+
+QIcon loadIcon(const std::filesystem::path& path) {
+    QPixmap pixmap = QIcon(qtPath(path)).pixmap(kIconSize, kIconSize);
+    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
+}
+
+// The picture of "skin.xml" stored under that path. A picture stored null (unreadable when it
+// was first asked for) is read again, in place, since the file may have been repaired. Null
+// only when no picture could be allocated; a null image when the file cannot be read.
+QImage* managedPicture(LUSTRA::CImageMgr& images, const std::string& key) {
+    QImage* picture = images.GetBitmapByPath(key.c_str());
+    if (!picture) {
+        return images.AddBitmap(key.c_str());
+    }
+    if (picture->isNull()) {
+        QImage again = decodePicture(key);
+        if (!again.isNull()) {
+            *picture = again.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        }
+    }
+    return picture;
+}
+
+// An id already registered keeps its record, which takes the new fields: whoever holds the
+// record draws the new picture at its next paint.
+void registerCut(LUSTRA::CImageMgr& images, QImage* picture, const skin::SkinImageCut& cut) {
+    LUSTRA::ST_IMG_INFO fields;
+    fields.pBitmap = picture;
+    fields.nLeft = cut.left;
+    fields.nTop = cut.top;
+    fields.nWidth = cut.width != 0 ? cut.width : picture->width();
+    fields.nHeight = cut.height != 0 ? cut.height : picture->height();
+    if (LUSTRA::ST_IMG_INFO* existing = images.GetImgByItemID(cut.id)) {
+        *existing = fields;
+        return;
+    }
+    auto* record = new LUSTRA::ST_IMG_INFO(fields);
+    if (!images.AddImageInfo(cut.id, record)) {
+        delete record;
+    }
+}
+
+void noteFailure(SkinLoadResult& result, const QString& message) {
+    if (result.ok) {
+        result.message = message.toStdString();
+    }
+    result.ok = false;
+}
+
+QString pictureFailure(const std::filesystem::path& path, std::string_view key) {
+    return QString::fromUtf8(SkinLoader::kPictureFailed)
+        .arg(qtPath(path), QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())));
+}
+
+} // namespace
+
+// The folder a load reads, and the skin path its "skin.xml" names its own pictures under.
+struct SkinLoader::Source {
+    skin::SkinFolder folder;
+    std::string skinPath;
+    bool isBuiltIn = false;
+};
+
+// The built-in copy, decoded once per run: it cannot change while the program runs.
+struct SkinLoader::BuiltIn {
+    std::array<QIcon, kIconCount> icons;
+    std::array<QImage, kBitmapCount> pictures;
+    skin::SkinXml xml;
+};
+
+SkinLoader::SkinLoader(const platform::FileSystem& fileSystem,
+                       std::filesystem::path programDirectory, std::filesystem::path builtInRoot)
+    : m_fileSystem(fileSystem), m_programDirectory(std::move(programDirectory)),
+      m_builtInRoot(std::move(builtInRoot)) {}
+
+const SkinLoader::BuiltIn& SkinLoader::builtIn() const {
+    static std::map<std::string, std::unique_ptr<BuiltIn>> decoded;
+    std::unique_ptr<BuiltIn>& slot = decoded[m_builtInRoot.string()];
+    if (slot) {
+        return *slot;
+    }
+    slot = std::make_unique<BuiltIn>();
+    skin::SkinFolder folder(m_builtInRoot, m_fileSystem);
+    skin::SkinImageNames names = folder.readImageNames();
+    for (std::size_t i = 0; i < kIconCount; ++i) {
+        slot->icons[i] = loadIcon(folder.imagePath(names.icons[i]));
+    }
+    for (std::size_t i = 0; i < kBitmapCount; ++i) {
+        slot->pictures[i] = decodePicture(folder.imagePath(names.bitmaps[i]));
+    }
+    slot->xml = folder.readSkinXml();
+    return *slot;
+}
+
+SkinLoader::Source SkinLoader::locate(std::string_view skinPath, SkinLoadResult& result) const {
+    std::string wanted = skin::withForwardSlashes(skinPath);
+    if (wanted.empty()) {
+        wanted = skin::kDefaultSkinPath;
+    }
+    std::filesystem::path folder = skin::findIgnoringCase(m_fileSystem, m_programDirectory, wanted);
+    if (m_fileSystem.isDirectory(folder)) {
+        return {skin::SkinFolder(folder, m_fileSystem), wanted};
+    }
+    const std::string defaultPath(skin::kDefaultSkinPath);
+    if (wanted != defaultPath) {
+        noteFailure(result, QString::fromUtf8(kSkinMissing)
+                                .arg(QString::fromUtf8(skinPath.data(),
+                                                       static_cast<qsizetype>(skinPath.size()))));
+        std::filesystem::path fallback =
+            skin::findIgnoringCase(m_fileSystem, m_programDirectory, defaultPath);
+        if (m_fileSystem.isDirectory(fallback)) {
+            return {skin::SkinFolder(fallback, m_fileSystem), defaultPath};
+        }
+    }
+    return {skin::SkinFolder(m_builtInRoot, m_fileSystem), defaultPath, true};
+}
+
+SkinLoadResult SkinLoader::load(std::string_view skinPath, Targets targets) const {
+    SkinLoadResult result;
+    const BuiltIn& original = builtIn();
+    Source source = locate(skinPath, result);
+    result.colours = source.folder.readColours();
+
+    Source builtInSource{skin::SkinFolder(m_builtInRoot, m_fileSystem),
+                         std::string(skin::kDefaultSkinPath), true};
+    registerSkinXml(builtInSource, original.xml, targets.images, nullptr);
+    if (!source.isBuiltIn) {
+        skin::SkinXml xml = source.folder.readSkinXml();
+        if (xml.result == store::kMarkupOk) {
+            registerSkinXml(source, xml, targets.images, &result);
+        } else if (xml.result != store::kMarkupFileMissing) {
+            noteFailure(result, QString::fromUtf8(kSkinXmlFailed)
+                                    .arg(qtPath(source.folder.folder() / skin::kSkinXmlFile))
+                                    .arg(xml.line));
+        }
+    }
+    skin::SkinImageNames names = source.folder.readImageNames();
+    loadIcons(source, names, targets.icons);
+    loadPictures(source, names, targets, result);
+    return result;
+}
+
+// A picture that cannot be read leaves its ids with the pictures they had (the built-in ones).
+// Failures of the built-in copy itself are not the user's to fix: result is null for it.
+void SkinLoader::registerSkinXml(const Source& source, const skin::SkinXml& xml,
+                                 LUSTRA::CImageMgr& images, SkinLoadResult* result) const {
+    for (const skin::SkinBitmap& bitmap : xml.bitmaps) {
+        std::filesystem::path path = resolveXmlPath(source, bitmap.path);
+        QImage* picture = managedPicture(images, path.string());
+        if (!picture || picture->isNull()) {
+            if (result) {
+                noteFailure(*result, pictureFailure(path, kSkinXmlPictureKey));
+            }
+            continue;
+        }
+        for (const skin::SkinImageCut& cut : bitmap.cuts) {
+            registerCut(images, picture, cut);
+        }
+    }
+}
+
+// A path of "skin.xml" is relative to the program directory; one under the skin's own path
+// ("skin/NAME/…") is looked up in the folder actually read (the built-in copy reads its own), and
+// a path found in neither place is tried inside the skin folder.
+std::filesystem::path SkinLoader::resolveXmlPath(const Source& source,
+                                                 std::string_view path) const {
+    const std::filesystem::path& folder = source.folder.folder();
+    if (std::filesystem::path(path).is_absolute()) {
+        return path;
+    }
+    const std::string ownPrefix = source.skinPath + "/";
+    if (startsWithIgnoringAsciiCase(path, ownPrefix)) {
+        return skin::findIgnoringCase(m_fileSystem, folder, path.substr(ownPrefix.size()));
+    }
+    std::filesystem::path inProgram =
+        skin::findIgnoringCase(m_fileSystem, m_programDirectory, path);
+    if (m_fileSystem.isRegularFile(inProgram)) {
+        return inProgram;
+    }
+    return skin::findIgnoringCase(m_fileSystem, folder, path);
+}
+
+// A missing or unreadable icon takes the built-in one, silently.
+void SkinLoader::loadIcons(const Source& source, const skin::SkinImageNames& names,
+                           MainImageList& icons) const {
+    const BuiltIn& original = builtIn();
+    if (source.isBuiltIn) {
+        for (int i = 0; i < kIconCount; ++i) {
+            icons.setIcon(i, original.icons[static_cast<std::size_t>(i)]);
+        }
+        return;
+    }
+    for (int i = 0; i < kIconCount; ++i) {
+        const std::string& name = names.icons[static_cast<std::size_t>(i)];
+        QIcon icon = name.empty() ? QIcon() : loadIcon(source.folder.imagePath(name));
+        icons.setIcon(i, icon.isNull() ? original.icons[static_cast<std::size_t>(i)] : icon);
+    }
+}
+
+// A picture already read for "skin.xml" under the same path is shared, not read twice.
+void SkinLoader::loadPictures(const Source& source, const skin::SkinImageNames& names,
+                              Targets targets, SkinLoadResult& result) const {
+    const BuiltIn& original = builtIn();
+    if (source.isBuiltIn) {
+        for (int i = 0; i < kBitmapCount; ++i) {
+            targets.pictures.setPicture(i, original.pictures[static_cast<std::size_t>(i)]);
+        }
+        return;
+    }
+    for (int i = 0; i < kBitmapCount; ++i) {
+        std::filesystem::path path =
+            source.folder.imagePath(names.bitmaps[static_cast<std::size_t>(i)]);
+        QImage picture;
+        if (const QImage* shared = targets.images.GetBitmapByPath(path.string().c_str());
+            shared && !shared->isNull()) {
+            picture = *shared;
+        } else {
+            picture = decodePicture(path);
+        }
+        if (picture.isNull()) {
+            noteFailure(result,
+                        pictureFailure(path, skin::kBitmapKeys[static_cast<std::size_t>(i)]));
+            picture = original.pictures[static_cast<std::size_t>(i)];
+        }
+        targets.pictures.setPicture(i, picture);
+    }
+}
+
+} // namespace tarnel::ui

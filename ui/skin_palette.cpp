@@ -1,0 +1,50 @@
+#include "ui/skin_palette.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+
+namespace tarnel::ui {
+namespace {
+
+constexpr const char* kStyleName = "Fusion";
+
+} // namespace
+
+QColor qColorOf(skin::Rgb rgb) {
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+QColor qColorOf(skin::SkinColour colour) {
+    return qColorOf(skin::rgbOf(colour));
+}
+
+QPalette skinPalette(const skin::ColourScheme& scheme) {
+    using Scheme = skin::ColourScheme;
+    QStyle* fusion = QStyleFactory::create(kStyleName);
+    QPalette palette = fusion ? fusion->standardPalette() : QPalette();
+    delete fusion;
+    auto set = [&](QPalette::ColorRole role, Scheme::Index index) {
+        palette.setColor(role, qColorOf(scheme.colour(index)));
+    };
+    set(QPalette::Light, Scheme::kTint01);
+    set(QPalette::Midlight, Scheme::kTint0136);
+    set(QPalette::Window, Scheme::kTint02);
+    set(QPalette::Button, Scheme::kTint02);
+    set(QPalette::Mid, Scheme::kTint065);
+    set(QPalette::Dark, Scheme::kShade08);
+    set(QPalette::Shadow, Scheme::kShade0618);
+    set(QPalette::Highlight, Scheme::kTint055);
+    palette.setColor(QPalette::HighlightedText, palette.color(QPalette::Text));
+    palette.setColor(QPalette::Base, Qt::white);
+    return palette;
+}
+
+void applySkinStyle(const skin::ColourScheme& scheme) {
+    if (QApplication::style()->name().compare(kStyleName, Qt::CaseInsensitive) != 0) {
+        QApplication::setStyle(kStyleName);
+    }
+    QApplication::setPalette(skinPalette(scheme));
+}
+
+} // namespace tarnel::ui
