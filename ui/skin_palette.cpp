@@ -1,6 +1,8 @@
 #include "ui/skin_palette.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QWidget>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -45,6 +47,13 @@ void applySkinStyle(const skin::ColourScheme& scheme) {
         QApplication::setStyle(kStyleName);
     }
     QApplication::setPalette(skinPalette(scheme));
+    // Qt passes a new application palette on to child widgets itself, but a top-level window
+    // that was shown before keeps the palette it resolved then; it is told here, and passes
+    // the palette on to its children.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        QEvent changed(QEvent::ApplicationPaletteChange);
+        QCoreApplication::sendEvent(window, &changed);
+    }
 }
 
 } // namespace tarnel::ui

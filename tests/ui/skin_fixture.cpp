@@ -1,5 +1,6 @@
 #include "tests/ui/skin_fixture.h"
 
+#include "platform/codepage.h"
 #include "tests/support/temp_dir.h"
 #include "ui/skin/skin_keys.h"
 
@@ -36,9 +37,9 @@ void writeTestSkin(const fs::path& folder, const TestSkin& skin) {
     const std::string skinPath =
         skin.skinPath.empty() ? "skin/" + folder.filename().string() : skin.skinPath;
     writeBytes(folder / kProfileFile,
-               "[INTRODUCE]\r\nSKIN_NAME=" + skin.name + "\r\nSKIN_AUTHOR=作者" +
-                   std::to_string(skin.seed) +
-                   "\r\nSKIN_DATETIME=2026-01-02\r\nSKIN_IMAGE=preview.png\r\n");
+               platform::utf8ToGb("[INTRODUCE]\r\nSKIN_NAME=" + skin.name + "\r\nSKIN_AUTHOR=作者" +
+                                  std::to_string(skin.seed) +
+                                  "\r\nSKIN_DATETIME=2026-01-02\r\nSKIN_IMAGE=preview.png\r\n"));
     if (skin.writeColours) {
         writeBytes(folder / kColourFile,
                    "[MAIN_COLOR]\r\nBASE_COLOR=" + std::to_string(skin.base) + "\r\n");
@@ -71,7 +72,9 @@ void writeTestSkin(const fs::path& folder, const TestSkin& skin) {
 const fs::path& sharedBuiltInSkin() {
     static const std::unique_ptr<TempDir> dir = [] {
         auto made = std::make_unique<TempDir>();
-        writeTestSkin(*made / "default", {kBuiltInSeed, "默认皮肤", "skin/default"});
+        TestSkin skin(kBuiltInSeed, "默认皮肤");
+        skin.skinPath = "skin/default";
+        writeTestSkin(*made / "default", skin);
         return made;
     }();
     static const fs::path root = *dir / "default";

@@ -12,13 +12,16 @@ namespace tarnel::test {
 // A skin folder written by a test: every picture and icon a solid square of a colour of its own,
 // told apart from every other skin's by the skin's seed.
 struct TestSkin {
-    int seed = 0;
-    std::string name = "测试皮肤";
+    explicit TestSkin(int seed, std::string name = "测试皮肤", std::uint32_t base = 15780020)
+        : seed(seed), name(std::move(name)), base(base) {}
+
+    int seed;
+    std::string name;
     // How the skin's "skin.xml" names its pictures ("skin/FOLDER"); the folder's own name when
     // empty.
     std::string skinPath;
     // Written to "color.ini" unless writeColours is false.
-    std::uint32_t base = 15780020;
+    std::uint32_t base;
     bool writeColours = true;
 };
 
