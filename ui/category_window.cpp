@@ -53,8 +53,10 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setHighlightSections(false);
     m_list->horizontalHeader()->setStretchLastSection(true);
-    m_list->setItemDelegateForColumn(m_model->positionOf(PointListModel::Stars),
-                                     new StarDelegate(m_list));
+    if (m_services.pictures) {
+        m_list->setItemDelegateForColumn(m_model->positionOf(PointListModel::Stars),
+                                         new StarDelegate(*m_services.pictures, m_list));
+    }
     m_list->setColumnWidth(m_model->positionOf(PointListModel::Name), 240);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     QPalette white = m_list->palette();

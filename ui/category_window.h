@@ -5,6 +5,7 @@
 #include "ui/frame_window.h"
 #include "ui/main_image_list.h"
 #include "ui/skin/skin_folder.h"
+#include "ui/skin_picture_table.h"
 
 #include <QIcon>
 #include <QObject>
@@ -36,6 +37,7 @@ public:
         // The skin's icons and list colours; both outlive the window.
         const MainImageList* images = nullptr;
         const skin::ListColours* colours = nullptr;
+        const SkinPictureTable* pictures = nullptr;
     };
 
     CWindowFormView(store::KnowledgeStore& base, store::StoreKind store, long long id,

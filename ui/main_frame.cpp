@@ -674,7 +674,9 @@ FrameWindow* CMainFrame::openCategoryWindow(CategoryRecord& category) {
     CWindowFormView::Services services{m_commands.get(),
                                        [this](int icon) { return typeIcon(icon); },
                                        [this](CategoryRecord& sub) { openCategoryWindow(sub); },
-                                       &m_imageList, &m_skinColours.list};
+                                       &m_imageList,
+                                       &m_skinColours.list,
+                                       &m_pictures};
     FrameWindow* window = addWindow(std::make_unique<CWindowFormView>(
         *m_base, identity.store, identity.id, m_settings, std::move(services)));
     m_treeModel->refreshCategory(identity.store, identity.id);

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -266,6 +267,17 @@ TEST_F(SkinSwitchTest, SwitchingInTheChooserRepaintsTheFrameWritesSkinPathAndKee
     EXPECT_EQ(rowColour(0, Qt::BackgroundRole), QColor(255, 0, 0));
     EXPECT_EQ(rowColour(1, Qt::BackgroundRole), QColor(0, 0, 0));
     EXPECT_EQ(rowColour(0, Qt::ForegroundRole), qColorOf(skin::SkinColour{8388608}));
+    // Row 0 has one star of five: a lit star, then grey ones, as the skin draws them.
+    QTRY_VERIFY(window->list()->viewport()->height() > 40);
+    auto starPixels = [&] {
+        QRect cell = window->list()->visualRect(window->model()->index(0, 0));
+        QImage shown = window->list()->viewport()->grab().toImage();
+        int y = cell.top() + (cell.height() - 4) / 2 + 1;
+        return std::pair{shown.pixelColor(cell.left() + 3, y),
+                         shown.pixelColor(cell.left() + 8, y)};
+    };
+    EXPECT_EQ(starPixels(), std::pair(pictureColour(4, skin::IMG_LIGHT_STAR),
+                                      pictureColour(4, skin::IMG_GRAY_STAR)));
     LUSTRA::ST_IMG_INFO* held = LUSTRA::CImageMgr::GetInstance()->GetImgByItemID(skin::IMG_PASTE);
     ASSERT_NE(held, nullptr);
     QSignalSpy changed(frame.get(), &CMainFrame::skinChanged);
@@ -287,6 +299,8 @@ TEST_F(SkinSwitchTest, SwitchingInTheChooserRepaintsTheFrameWritesSkinPathAndKee
     EXPECT_EQ(tabIconPixel(), iconColour(5, skin::ICON_SEARCH_POINT));
     EXPECT_EQ(rowColour(0, Qt::BackgroundRole),
               qColorOf(skin::kDefaultListColours.singleRowBackground()));
+    EXPECT_EQ(starPixels(), std::pair(pictureColour(5, skin::IMG_LIGHT_STAR),
+                                      pictureColour(5, skin::IMG_GRAY_STAR)));
     // The record taken before the switch is the one registered now, and it draws the new skin.
     EXPECT_EQ(LUSTRA::CImageMgr::GetInstance()->GetImgByItemID(skin::IMG_PASTE), held);
     QImage drawn(8, 8, QImage::Format_RGB32);
