@@ -114,13 +114,50 @@ struct SkinLoader::Source {
 struct SkinLoader::BuiltIn {
     std::array<QIcon, kIconCount> icons;
     std::array<QImage, kBitmapCount> pictures;
-    skin::SkinXml xml;
+    // Its "skin.xml", the picture paths resolved.
+    std::vector<skin::SkinBitmap> bitmaps;
+};
+
+// The profile functions read a file afresh for every key; a skin's files do not change while it
+// loads, so each is read once (139 keys of "skin_images.ini" would otherwise cost 139 reads).
+class SkinLoader::ReadOnce : public platform::FileSystem {
+public:
+    explicit ReadOnce(const platform::FileSystem& files) : m_files(files) {}
+
+    bool exists(const std::filesystem::path& path) const override { return m_files.exists(path); }
+    bool isDirectory(const std::filesystem::path& path) const override {
+        return m_files.isDirectory(path);
+    }
+    bool isRegularFile(const std::filesystem::path& path) const override {
+        return m_files.isRegularFile(path);
+    }
+    std::vector<Entry> listDirectory(const std::filesystem::path& path, int& err) const override {
+        return m_files.listDirectory(path, err);
+    }
+    int readFile(const std::filesystem::path& path, std::string& out) const override {
+        auto [read, fresh] = m_reads.try_emplace(path.string());
+        if (fresh) {
+            read->second.err = m_files.readFile(path, read->second.bytes);
+        }
+        out = read->second.bytes;
+        return read->second.err;
+    }
+
+private:
+    struct Read {
+        int err = 0;
+        std::string bytes;
+    };
+    const platform::FileSystem& m_files;
+    mutable std::map<std::string, Read> m_reads;
 };
 
 SkinLoader::SkinLoader(const platform::FileSystem& fileSystem,
                        std::filesystem::path programDirectory, std::filesystem::path builtInRoot)
-    : m_fileSystem(fileSystem), m_programDirectory(std::move(programDirectory)),
-      m_builtInRoot(std::move(builtInRoot)) {}
+    : m_readOnce(std::make_unique<ReadOnce>(fileSystem)), m_fileSystem(*m_readOnce),
+      m_programDirectory(std::move(programDirectory)), m_builtInRoot(std::move(builtInRoot)) {}
+
+SkinLoader::~SkinLoader() = default;
 
 const SkinLoader::BuiltIn& SkinLoader::builtIn() const {
     static std::map<std::string, std::unique_ptr<BuiltIn>> decoded;
@@ -137,7 +174,8 @@ const SkinLoader::BuiltIn& SkinLoader::builtIn() const {
     for (std::size_t i = 0; i < kBitmapCount; ++i) {
         slot->pictures[i] = decodePicture(folder.imagePath(names.bitmaps[i]));
     }
-    slot->xml = folder.readSkinXml();
+    const Source source{folder, std::string(skin::kDefaultSkinPath), true};
+    slot->bitmaps = resolved(source, folder.readSkinXml());
     return *slot;
 }
 
@@ -170,13 +208,11 @@ SkinLoadResult SkinLoader::load(std::string_view skinPath, Targets targets) cons
     Source source = locate(skinPath, result);
     result.colours = source.folder.readColours();
 
-    Source builtInSource{skin::SkinFolder(m_builtInRoot, m_fileSystem),
-                         std::string(skin::kDefaultSkinPath), true};
-    registerSkinXml(builtInSource, original.xml, targets.images, nullptr);
+    registerBitmaps(original.bitmaps, targets.images, nullptr);
     if (!source.isBuiltIn) {
         skin::SkinXml xml = source.folder.readSkinXml();
         if (xml.result == store::kMarkupOk) {
-            registerSkinXml(source, xml, targets.images, &result);
+            registerBitmaps(resolved(source, std::move(xml)), targets.images, &result);
         } else if (xml.result != store::kMarkupFileMissing) {
             noteFailure(result, QString::fromUtf8(kSkinXmlFailed)
                                     .arg(qtPath(source.folder.folder() / skin::kSkinXmlFile))
@@ -189,13 +225,20 @@ SkinLoadResult SkinLoader::load(std::string_view skinPath, Targets targets) cons
     return result;
 }
 
+std::vector<skin::SkinBitmap> SkinLoader::resolved(const Source& source, skin::SkinXml xml) const {
+    for (skin::SkinBitmap& bitmap : xml.bitmaps) {
+        bitmap.path = resolveXmlPath(source, bitmap.path).string();
+    }
+    return std::move(xml.bitmaps);
+}
+
 // A picture that cannot be read leaves its ids with the pictures they had (the built-in ones).
 // Failures of the built-in copy itself are not the user's to fix: result is null for it.
-void SkinLoader::registerSkinXml(const Source& source, const skin::SkinXml& xml,
+void SkinLoader::registerBitmaps(const std::vector<skin::SkinBitmap>& bitmaps,
                                  LUSTRA::CImageMgr& images, SkinLoadResult* result) const {
-    for (const skin::SkinBitmap& bitmap : xml.bitmaps) {
-        std::filesystem::path path = resolveXmlPath(source, bitmap.path);
-        QImage* picture = managedPicture(images, path.string());
+    for (const skin::SkinBitmap& bitmap : bitmaps) {
+        const std::filesystem::path path = bitmap.path;
+        QImage* picture = managedPicture(images, bitmap.path);
         if (!picture || picture->isNull()) {
             if (result) {
                 noteFailure(*result, pictureFailure(path, kSkinXmlPictureKey));
@@ -256,16 +299,17 @@ void SkinLoader::loadPictures(const Source& source, const skin::SkinImageNames& 
         }
         return;
     }
+    const std::filesystem::path images = source.folder.folder() / skin::kImagesFolder;
     for (int i = 0; i < kBitmapCount; ++i) {
-        std::filesystem::path path =
-            source.folder.imagePath(names.bitmaps[static_cast<std::size_t>(i)]);
-        QImage picture;
-        if (const QImage* shared = targets.images.GetBitmapByPath(path.string().c_str());
-            shared && !shared->isNull()) {
-            picture = *shared;
-        } else {
-            picture = decodePicture(path);
+        const std::string& name = names.bitmaps[static_cast<std::size_t>(i)];
+        // A file of "skin.xml" registered under the name as written exists as written.
+        std::filesystem::path path = images / name;
+        const QImage* shared = targets.images.GetBitmapByPath(path.string().c_str());
+        if (!shared) {
+            path = source.folder.imagePath(name);
+            shared = targets.images.GetBitmapByPath(path.string().c_str());
         }
+        QImage picture = shared && !shared->isNull() ? *shared : decodePicture(path);
         if (picture.isNull()) {
             noteFailure(result,
                         pictureFailure(path, skin::kBitmapKeys[static_cast<std::size_t>(i)]));

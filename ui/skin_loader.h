@@ -6,8 +6,10 @@
 #include "ui/skin_picture_table.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace LUSTRA {
 class CImageMgr;
@@ -50,9 +52,11 @@ public:
     };
 
     // fileSystem must outlive the loader; it must answer paths inside builtInRoot (see
-    // ResourceFileSystem for the resources).
+    // ResourceFileSystem for the resources). The loader reads each description file once in its
+    // life: make one for each load.
     SkinLoader(const platform::FileSystem& fileSystem, std::filesystem::path programDirectory,
                std::filesystem::path builtInRoot = kBuiltInRoot);
+    ~SkinLoader();
 
     // skinPath as SkinPath holds it ("skin/NAME", "\" read as "/"; empty means "skin/default").
     // A path naming no folder loads "skin/default" with a message; a missing "skin/default" loads
@@ -62,10 +66,13 @@ public:
 private:
     struct Source;
     struct BuiltIn;
+    class ReadOnce;
 
     Source locate(std::string_view skinPath, SkinLoadResult& result) const;
     const BuiltIn& builtIn() const;
-    void registerSkinXml(const Source& source, const skin::SkinXml& xml, LUSTRA::CImageMgr& images,
+    // The bitmaps of "skin.xml", each path resolved to the file it names.
+    std::vector<skin::SkinBitmap> resolved(const Source& source, skin::SkinXml xml) const;
+    void registerBitmaps(const std::vector<skin::SkinBitmap>& bitmaps, LUSTRA::CImageMgr& images,
                          SkinLoadResult* result) const;
     void loadIcons(const Source& source, const skin::SkinImageNames& names,
                    MainImageList& icons) const;
@@ -73,6 +80,7 @@ private:
                       SkinLoadResult& result) const;
     std::filesystem::path resolveXmlPath(const Source& source, std::string_view path) const;
 
+    std::unique_ptr<ReadOnce> m_readOnce;
     const platform::FileSystem& m_fileSystem;
     std::filesystem::path m_programDirectory;
     std::filesystem::path m_builtInRoot;

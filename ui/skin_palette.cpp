@@ -2,9 +2,10 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QWidget>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QWidget>
+#include <memory>
 
 namespace tarnel::ui {
 namespace {
@@ -23,9 +24,12 @@ QColor qColorOf(skin::SkinColour colour) {
 
 QPalette skinPalette(const skin::ColourScheme& scheme) {
     using Scheme = skin::ColourScheme;
-    QStyle* fusion = QStyleFactory::create(kStyleName);
-    QPalette palette = fusion ? fusion->standardPalette() : QPalette();
-    delete fusion;
+    // The style's own palette holds the roles a scheme does not set; made once per run.
+    static const QPalette standard = [] {
+        std::unique_ptr<QStyle> fusion(QStyleFactory::create(kStyleName));
+        return fusion ? fusion->standardPalette() : QPalette();
+    }();
+    QPalette palette = standard;
     auto set = [&](QPalette::ColorRole role, Scheme::Index index) {
         palette.setColor(role, qColorOf(scheme.colour(index)));
     };
