@@ -13,8 +13,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace tarnel::ui {
