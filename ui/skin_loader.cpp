@@ -9,6 +9,7 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace tarnel::ui {
 
@@ -118,13 +119,22 @@ struct SkinLoader::BuiltIn {
     std::vector<skin::SkinBitmap> bitmaps;
 };
 
-// The profile functions read a file afresh for every key; a skin's files do not change while it
-// loads, so each is read once (139 keys of "skin_images.ini" would otherwise cost 139 reads).
+// A skin's folders and files do not change while it loads, and a load asks for the same ones
+// many times: the profile functions read a file afresh for every key (139 keys of
+// "skin_images.ini"), and every picture's name is looked up in its folder. Each file is read
+// once and each folder listed once.
 class SkinLoader::ReadOnce : public platform::FileSystem {
 public:
     explicit ReadOnce(const platform::FileSystem& files) : m_files(files) {}
 
-    bool exists(const std::filesystem::path& path) const override { return m_files.exists(path); }
+    bool exists(const std::filesystem::path& path) const override {
+        const std::string name = path.filename().string();
+        if (name.empty() || name == "." || name == "..") {
+            return m_files.exists(path);
+        }
+        const Listing& listing = listingOf(path.parent_path());
+        return listing.err == 0 ? listing.names.contains(name) : m_files.exists(path);
+    }
     bool isDirectory(const std::filesystem::path& path) const override {
         return m_files.isDirectory(path);
     }
@@ -132,7 +142,9 @@ public:
         return m_files.isRegularFile(path);
     }
     std::vector<Entry> listDirectory(const std::filesystem::path& path, int& err) const override {
-        return m_files.listDirectory(path, err);
+        const Listing& listing = listingOf(path);
+        err = listing.err;
+        return listing.entries;
     }
     int readFile(const std::filesystem::path& path, std::string& out) const override {
         auto [read, fresh] = m_reads.try_emplace(path.string());
@@ -148,8 +160,26 @@ private:
         int err = 0;
         std::string bytes;
     };
+    struct Listing {
+        int err = 0;
+        std::vector<Entry> entries;
+        std::set<std::string> names;
+    };
+
+    const Listing& listingOf(const std::filesystem::path& folder) const {
+        auto [listing, fresh] = m_listings.try_emplace(folder.string());
+        if (fresh) {
+            listing->second.entries = m_files.listDirectory(folder, listing->second.err);
+            for (const Entry& entry : listing->second.entries) {
+                listing->second.names.insert(entry.name);
+            }
+        }
+        return listing->second;
+    }
+
     const platform::FileSystem& m_files;
     mutable std::map<std::string, Read> m_reads;
+    mutable std::map<std::string, Listing> m_listings;
 };
 
 SkinLoader::SkinLoader(const platform::FileSystem& fileSystem,
