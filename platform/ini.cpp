@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -143,6 +144,15 @@ std::string_view lineEndingOf(const std::vector<Line>& lines) {
     return "\n";
 }
 
+// A name as sameName compares it: trimmed, ASCII letters in lower case.
+std::string foldedName(std::string_view utf8Name) {
+    std::string folded(trimmed(utf8Name));
+    for (char& c : folded) {
+        c = asciiLower(c);
+    }
+    return folded;
+}
+
 bool holdsLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -170,6 +180,39 @@ std::string IniFile::readString(std::string_view section, std::string_view key,
         return cutUtf8ToGbBytes(defaultValue, limit);
     }
     return gbToUtf8(cutGb(found, limit));
+}
+
+std::vector<std::string> IniFile::readStrings(std::string_view section,
+                                              std::span<const std::string_view> keys,
+                                              std::string_view defaultValue,
+                                              std::size_t bufferSize) const {
+    std::string data;
+    // The first key of each name in the first section of that name, as locate finds it.
+    std::map<std::string, std::string_view> values;
+    if (m_fileSystem.readFile(m_path, data) == 0) {
+        bool inSection = false;
+        for (const Line& line : splitLines(data)) {
+            if (auto name = sectionName(line.text)) {
+                if (inSection) {
+                    break;
+                }
+                inSection = sameName(*name, section);
+                continue;
+            }
+            if (auto kv = keyLine(line.text); inSection && kv) {
+                values.try_emplace(foldedName(gbToUtf8(kv->key)), unquoted(kv->value));
+            }
+        }
+    }
+    std::size_t limit = bufferSize > 0 ? bufferSize - 1 : 0;
+    std::vector<std::string> out;
+    out.reserve(keys.size());
+    for (std::string_view key : keys) {
+        auto found = values.find(foldedName(key));
+        out.push_back(found == values.end() ? cutUtf8ToGbBytes(defaultValue, limit)
+                                            : gbToUtf8(cutGb(found->second, limit)));
+    }
+    return out;
 }
 
 bool IniFile::hasKey(std::string_view section, std::string_view key) const {

@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnel::platform {
 
@@ -26,6 +28,13 @@ public:
     // profile read into a buffer of that size is.
     std::string readString(std::string_view section, std::string_view key,
                            std::string_view defaultValue, std::size_t bufferSize) const;
+
+    // readString of each key of one section, the file read and parsed once: for a reader of many
+    // keys, whose one by one reads would cost a parse of the whole file per key.
+    std::vector<std::string> readStrings(std::string_view section,
+                                         std::span<const std::string_view> keys,
+                                         std::string_view defaultValue,
+                                         std::size_t bufferSize) const;
 
     // True when the section holds the key (whatever its value).
     bool hasKey(std::string_view section, std::string_view key) const;

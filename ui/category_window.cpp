@@ -4,6 +4,7 @@
 #include "store/attribute_tables.h"
 #include "ui/category_commands.h"
 #include "ui/point_list_model.h"
+#include "ui/skin_palette.h"
 #include "ui/star_delegate.h"
 
 #include <QHeaderView>
@@ -37,6 +38,7 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
       m_model(new PointListModel(base.store(store), id, this)), m_list(new QTableView),
       m_info(new QTabWidget), m_properties(new QLabel) {
     m_model->setIcons(m_services.icons);
+    m_model->setSkin(m_services.images, m_services.colours);
     if (m_services.commands) {
         m_model->setRenameHandler([this](CategoryRecord& record, const std::string& name) {
             m_services.commands->rename(record, name, ops::RenameWording::List);
@@ -51,8 +53,10 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setHighlightSections(false);
     m_list->horizontalHeader()->setStretchLastSection(true);
-    m_list->setItemDelegateForColumn(m_model->positionOf(PointListModel::Stars),
-                                     new StarDelegate(m_list));
+    if (m_services.pictures) {
+        m_list->setItemDelegateForColumn(m_model->positionOf(PointListModel::Stars),
+                                         new StarDelegate(*m_services.pictures, m_list));
+    }
     m_list->setColumnWidth(m_model->positionOf(PointListModel::Name), 240);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     QPalette white = m_list->palette();
@@ -75,6 +79,7 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
     m_properties->setPalette(white);
     m_info->addTab(m_properties, "属性信息");
     applySettings();
+    applySkin();
     showProperties();
 }
 
@@ -112,6 +117,17 @@ void CWindowFormView::applySettings() {
     // COLOR_GRAD: rows alternate between white and a light tint.
     m_list->setAlternatingRowColors(m_settings.colorGrad);
     m_model->setContentTips(m_settings.showContentTip);
+}
+
+void CWindowFormView::applySkin() {
+    if (!m_services.colours) {
+        return;
+    }
+    QPalette palette = m_list->palette();
+    palette.setColor(QPalette::Highlight, qColorOf(m_services.colours->selectedBackground()));
+    palette.setColor(QPalette::HighlightedText, qColorOf(m_services.colours->selectedText()));
+    m_list->setPalette(palette);
+    m_list->viewport()->update();
 }
 
 void CWindowFormView::applyChange(const store::ChangeNotification& notification) {

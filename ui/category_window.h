@@ -3,6 +3,9 @@
 #include "app/settings.h"
 #include "store/knowledge_store.h"
 #include "ui/frame_window.h"
+#include "ui/main_image_list.h"
+#include "ui/skin/skin_folder.h"
+#include "ui/skin_picture_table.h"
 
 #include <QIcon>
 #include <QObject>
@@ -31,6 +34,10 @@ public:
         CategoryCommands* commands = nullptr;
         std::function<QIcon(int icon)> icons;
         std::function<void(store::CategoryRecord&)> open;
+        // The skin's icons and list colours; both outlive the window.
+        const MainImageList* images = nullptr;
+        const skin::ListColours* colours = nullptr;
+        const SkinPictureTable* pictures = nullptr;
     };
 
     CWindowFormView(store::KnowledgeStore& base, store::StoreKind store, long long id,
@@ -49,6 +56,8 @@ public:
 
     // SHOW_GRID and SHOW_CONTENT_TIP, again after the options changed.
     void applySettings();
+    // The selected row in the skin's colours, again after the skin changed.
+    void applySkin();
 
     QTableView* list() const { return m_list; }
     PointListModel* model() const { return m_model; }

@@ -21,10 +21,6 @@ QString text(std::string_view value) {
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
-QIcon styleIcon(QStyle::StandardPixmap pixmap) {
-    return QApplication::style()->standardIcon(pixmap);
-}
-
 bool isCategoryCode(int code) {
     using namespace store::change;
     return code == kCategoryAdded || code == kCategoryChanged || code == kCategoryRemoved ||
@@ -178,6 +174,31 @@ QString KnowledgeTreeModel::categoryLabel(const CategoryRecord& record) const {
     return QStringLiteral("%1(%2)").arg(name).arg(count);
 }
 
+// The skin's icons; a linked folder keeps the desktop's link emblem, which no skin draws.
+QIcon KnowledgeTreeModel::iconOf(const QModelIndex& index, const Node& node) const {
+    using namespace skin;
+    auto skinIcon = [this](IconIndex icon) { return m_images ? m_images->icon(icon) : QIcon(); };
+    switch (node.kind) {
+    case ItemKind::CategoryRoot:
+        return skinIcon(ICON_CLASS_LIST_OPEN);
+    case ItemKind::TagRoot:
+        return skinIcon(ICON_TAG_LIST_OPEN);
+    case ItemKind::RecycleRoot:
+        return skinIcon(ICON_RECYCLE);
+    case ItemKind::Tag:
+        return skinIcon(ICON_TAG_OPEN);
+    case ItemKind::Category: {
+        const CategoryRecord* record = categoryAt(index);
+        if (record && record->isLinkedRoot()) {
+            return QApplication::style()->standardIcon(QStyle::SP_DirLinkIcon);
+        }
+        bool open = m_isOpen && m_isOpen({0, StoreKind::Category, node.id});
+        return skinIcon(open ? ICON_FOLDER_OPEN : ICON_FOLDER_CLOSE);
+    }
+    }
+    return {};
+}
+
 QString KnowledgeTreeModel::labelOf(const QModelIndex& index) const {
     Node* node = nodeOf(index);
     if (!node || !m_base) {
@@ -229,25 +250,7 @@ QVariant KnowledgeTreeModel::data(const QModelIndex& index, int role) const {
         return record ? text(record->name()) : labelOf(index);
     }
     case Qt::DecorationRole:
-        switch (node->kind) {
-        case ItemKind::CategoryRoot:
-            return styleIcon(QStyle::SP_DriveHDIcon);
-        case ItemKind::TagRoot:
-            return styleIcon(QStyle::SP_FileDialogListView);
-        case ItemKind::RecycleRoot:
-            return styleIcon(QStyle::SP_TrashIcon);
-        case ItemKind::Tag:
-            return styleIcon(QStyle::SP_FileDialogInfoView);
-        case ItemKind::Category: {
-            const CategoryRecord* record = categoryAt(index);
-            if (record && record->isLinkedRoot()) {
-                return styleIcon(QStyle::SP_DirLinkIcon);
-            }
-            bool open = m_isOpen && m_isOpen({0, StoreKind::Category, node->id});
-            return styleIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
-        }
-        }
-        return {};
+        return iconOf(index, *node);
     case Qt::ForegroundRole:
     case Qt::BackgroundRole: {
         const store::Record* values = nullptr;

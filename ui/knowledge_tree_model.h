@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "store/knowledge_store.h"
 #include "ui/frame_window.h"
+#include "ui/main_image_list.h"
 
 #include <QAbstractItemModel>
 #include <functional>
@@ -44,6 +45,8 @@ public:
     void setWindowOpen(std::function<bool(const ObjectIdentity&)> isOpen) {
         m_isOpen = std::move(isOpen);
     }
+    // The skin icons the items show, asked for at every paint (null: none); it outlives the model.
+    void setImageList(const MainImageList* images) { m_images = images; }
     // What an edit in place and a drop ask for; the tree refreshes from the notifications.
     void setRenameHandler(std::function<void(store::CategoryRecord&, const std::string&)> f) {
         m_rename = std::move(f);
@@ -111,6 +114,7 @@ private:
     void labelChanged(Node* node);
     void labelChangedWithAncestors(Node* node);
     QString categoryLabel(const store::CategoryRecord& record) const;
+    QIcon iconOf(const QModelIndex& index, const Node& node) const;
     long long totalPoints(const Node* node) const;
 
     const app::Settings& m_settings;
@@ -118,6 +122,7 @@ private:
     std::vector<Node*> m_top;
     std::unordered_map<Key, std::unique_ptr<Node>, KeyHash> m_nodes;
     std::function<bool(const ObjectIdentity&)> m_isOpen;
+    const MainImageList* m_images = nullptr;
     std::function<void(store::CategoryRecord&, const std::string&)> m_rename;
     std::function<void(store::CategoryRecord&, store::CategoryRecord&)> m_move;
 };

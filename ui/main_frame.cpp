@@ -3,7 +3,9 @@
 #include "app/program_version.h"
 #include "app/settings_file.h"
 #include "app/window_title.h"
+#include "lustra/image_mgr.h"
 #include "ops/operation_context.h"
+#include "platform/ini.h"
 #include "store/legacy_conversion.h"
 #include "store/legacy_format.h"
 #include "store/result_codes.h"
@@ -15,6 +17,7 @@
 #include "ui/knowledge_tree_model.h"
 #include "ui/knowledge_tree_view.h"
 #include "ui/options_dialog.h"
+#include "ui/skin_palette.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,6 +29,7 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -56,6 +60,8 @@ constexpr const char* kDamagedIndex =
 // The workspace tabs' and toolbar's tooltips come after half a second.
 class TooltipDelayStyle : public QProxyStyle {
 public:
+    TooltipDelayStyle() : QProxyStyle("Fusion") {}
+
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* data) const override {
         if (hint == QStyle::SH_ToolTip_WakeUpDelay) {
@@ -97,7 +103,8 @@ CMainFrame::CMainFrame(app::Settings& settings, QWidget* parent)
 CMainFrame::CMainFrame(app::Settings& settings, const QIcon& icon, Services services)
     : m_settings(settings), m_icon(icon), m_services(services),
       m_mailbox(std::make_shared<FrameMailbox>(this)), m_messageBoxes(this),
-      m_activePrompt(services.prompt ? services.prompt : &m_messageBoxes) {
+      m_activePrompt(services.prompt ? services.prompt : &m_messageBoxes),
+      m_skinFiles(*services.fileSystem) {
     setObjectName("CMainFrame");
     setWindowIcon(m_icon);
     m_dispatcher.setReceivers({
@@ -221,6 +228,7 @@ void CMainFrame::createWorkspace() {
             m_commands->moveByDrop(category, target);
         }
     });
+    m_treeModel->setImageList(&m_imageList);
     m_tree = new KnowledgeTreeView(m_panes);
     m_tree->setKnowledgeModel(m_treeModel);
     m_tree->setOpener([this](const QModelIndex& index) { openTreeItem(index); });
@@ -234,7 +242,6 @@ void CMainFrame::createWorkspace() {
     white.setColor(QPalette::Base, Qt::white);
     m_windowList->setPalette(white);
     m_windowListRoot = new QTreeWidgetItem(m_windowList, QStringList{"窗口列表"});
-    m_windowListRoot->setIcon(0, style()->standardIcon(QStyle::SP_DesktopIcon));
     m_windowListRoot->setExpanded(true);
     connect(m_windowList, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         int position = m_windowListRoot->indexOfChild(item);
@@ -281,6 +288,11 @@ void CMainFrame::createWindowArea() {
     m_upper->hide();
     m_lower = new QStackedWidget(m_windowArea);
     m_lower->setObjectName("lowerPane");
+    // What the window area shows while no window is open: the skin's window colour.
+    m_workArea = new QWidget(m_lower);
+    m_workArea->setObjectName("workArea");
+    m_workArea->setAutoFillBackground(true);
+    m_lower->addWidget(m_workArea);
     m_windowArea->addWidget(m_windowTabs);
     m_windowArea->addWidget(m_upper);
     m_windowArea->addWidget(m_lower);
@@ -313,6 +325,42 @@ void CMainFrame::initialUpdate() {
     m_tree->setFocus(Qt::OtherFocusReason);
     postMessage(FrameMessage::FillPane,
                 m_panes->tabBar()->tabData(m_panes->currentIndex()).toInt());
+}
+
+bool CMainFrame::load_skin(bool first) {
+    if (first) {
+        m_settings.skinPath =
+            platform::IniFile(m_settings.settingsFile, *m_services.fileSystem)
+                .readString(skin::kSkinSection, skin::kSkinPathKey, "", skin::kSkinPathBuffer);
+    }
+    SkinLoader loader(m_skinFiles, m_settings.programDirectory, m_services.builtInSkin);
+    SkinLoadResult result = loader.load(
+        m_settings.skinPath, {*LUSTRA::CImageMgr::GetInstance(), m_imageList, m_pictures});
+    m_skinColours = result.colours;
+    applySkinStyle(skin::ColourScheme(m_skinColours.base));
+    showSkin();
+    if (!result.ok) {
+        m_activePrompt->show(result.message, app::MessageIcon::Error);
+    }
+    emit skinChanged();
+    return result.ok;
+}
+
+// The icons the frame set itself, the windows' list colours, then a repaint of every pane.
+void CMainFrame::showSkin() {
+    m_panes->setTabIcon(1, m_imageList.icon(skin::ICON_SEARCH_POINT));
+    m_windowListRoot->setIcon(0, m_imageList.icon(skin::ICON_WINDOW_SPACE));
+    for (int i = 0; i < m_windowListRoot->childCount(); ++i) {
+        m_windowListRoot->child(i)->setIcon(0, m_imageList.icon(skin::ICON_CLASS_OPEN));
+    }
+    for (const auto& window : m_windows) {
+        if (auto* list = dynamic_cast<CWindowFormView*>(window.get())) {
+            list->applySkin();
+        }
+    }
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        widget->update();
+    }
 }
 
 void CMainFrame::setTips(std::vector<std::string> tips) {
@@ -592,7 +640,10 @@ void CMainFrame::startUpdate() {
 }
 
 void CMainFrame::showOptions() {
-    OptionsDialog dialog(m_settings, *m_services.fileSystem, *m_activePrompt, this);
+    OptionsDialog dialog(
+        m_settings, *m_services.fileSystem, *m_activePrompt, [this] { load_skin(false); }, this);
+    connect(dialog.findChild<QPushButton*>("applyButton"), &QPushButton::clicked, this,
+            &CMainFrame::applySettings);
     if (dialog.exec() == QDialog::Accepted) {
         applySettings();
     }
@@ -656,7 +707,10 @@ FrameWindow* CMainFrame::openCategoryWindow(CategoryRecord& category) {
     }
     CWindowFormView::Services services{m_commands.get(),
                                        [this](int icon) { return typeIcon(icon); },
-                                       [this](CategoryRecord& sub) { openCategoryWindow(sub); }};
+                                       [this](CategoryRecord& sub) { openCategoryWindow(sub); },
+                                       &m_imageList,
+                                       &m_skinColours.list,
+                                       &m_pictures};
     FrameWindow* window = addWindow(std::make_unique<CWindowFormView>(
         *m_base, identity.store, identity.id, m_settings, std::move(services)));
     m_treeModel->refreshCategory(identity.store, identity.id);
@@ -682,7 +736,7 @@ FrameWindow* CMainFrame::addWindow(std::unique_ptr<FrameWindow> window) {
     }
     m_lower->addWidget(raw->lowerPane());
     auto* item = new QTreeWidgetItem(m_windowListRoot, QStringList{fromStd(raw->name())});
-    item->setIcon(0, style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    item->setIcon(0, m_imageList.icon(skin::ICON_CLASS_OPEN));
     m_windowListRoot->setExpanded(true);
     {
         const QSignalBlocker blocker(m_windowTabs);
@@ -753,6 +807,7 @@ void CMainFrame::removeWindow(FrameWindow* window) {
             makeCurrent(m_windows[next].get());
         } else {
             m_upper->hide();
+            m_lower->setCurrentWidget(m_workArea);
             setCurrentWindowName("");
         }
     }

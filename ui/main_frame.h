@@ -9,7 +9,12 @@
 #include "ui/float_window.h"
 #include "ui/frame_message.h"
 #include "ui/frame_window.h"
+#include "ui/main_image_list.h"
 #include "ui/message_box_prompt.h"
+#include "ui/resource_file_system.h"
+#include "ui/skin/skin_folder.h"
+#include "ui/skin_loader.h"
+#include "ui/skin_picture_table.h"
 
 #include <QIcon>
 #include <QMainWindow>
@@ -59,6 +64,8 @@ public:
         const platform::FileSystem* fileSystem = &platform::realFileSystem();
         const platform::Opener* opener = &platform::systemOpener();
         app::Prompt* prompt = nullptr; // null: message boxes
+        // The built-in copy of the default skin, laid out as a skin folder.
+        std::filesystem::path builtInSkin = SkinLoader::kBuiltInRoot;
     };
 
     // The first 101 open windows are reachable from the "窗口" menu.
@@ -72,6 +79,16 @@ public:
     CMainFrame(app::Settings& settings, const QIcon& icon, Services services);
     explicit CMainFrame(app::Settings& settings, QWidget* parent = nullptr);
     ~CMainFrame() override;
+
+    // Loads the skin before the frame is first shown (first: SkinPath as the settings file holds
+    // it) or after the chooser changed the skin (the skin path of the settings in memory): the
+    // scheme's palette, the images, the icons (index 9 also on workspace tab 1), the pictures and
+    // the list colours; then every pane repaints and skinChanged() is emitted. A failure costs
+    // one message naming the first one, the built-in pictures fill in, and the result is false.
+    bool load_skin(bool first);
+    const MainImageList& imageList() const { return m_imageList; }
+    const SkinPictureTable& pictures() const { return m_pictures; }
+    const skin::SkinColours& skinColours() const { return m_skinColours; }
 
     // The first-show initialisation, once the frame is shown: the workspace settings, the
     // floating window, tooltip delays, the status pane and the tip timer.
@@ -138,6 +155,8 @@ signals:
     // The exit command ran to its end, or the base could not be opened; the program should end
     // with exitCode().
     void exited();
+    // A skin was loaded; every view shows it from its next paint.
+    void skinChanged();
 
 protected:
     bool event(QEvent* event) override;
@@ -163,6 +182,7 @@ private:
     void showOptions();
     void toggleFloatWindow();
     void updateTitle();
+    void showSkin();
     void refreshWindowLabels(const ObjectIdentity& object);
     void deliver(const store::ChangeNotification& notification);
     void closeGoneWindows();
@@ -181,6 +201,10 @@ private:
     FrameMailboxPtr m_mailbox;
     MessageBoxPrompt m_messageBoxes;
     app::Prompt* m_activePrompt;
+    ResourceFileSystem m_skinFiles;
+    MainImageList m_imageList;
+    SkinPictureTable m_pictures;
+    skin::SkinColours m_skinColours;
     ChangeDispatcher m_dispatcher;
 
     std::unique_ptr<store::KnowledgeStore> m_base;
@@ -204,6 +228,7 @@ private:
     QTabBar* m_windowTabs = nullptr;
     QStackedWidget* m_upper = nullptr;
     QStackedWidget* m_lower = nullptr;
+    QWidget* m_workArea = nullptr;
     QProxyStyle* m_tooltipStyle = nullptr;
     QPointer<FloatWindow> m_float;
 

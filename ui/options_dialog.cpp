@@ -1,6 +1,7 @@
 #include "ui/options_dialog.h"
 
 #include "app/settings_file.h"
+#include "ui/skin_page.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,8 +36,9 @@ QLabel* label(const char* text, QWidget* buddy, QWidget* owner) {
 } // namespace
 
 OptionsDialog::OptionsDialog(app::Settings& settings, const platform::FileSystem& fileSystem,
-                             app::Prompt& prompt, QWidget* parent)
-    : QDialog(parent), m_settings(settings), m_fileSystem(fileSystem), m_prompt(prompt) {
+                             app::Prompt& prompt, std::function<void()> reloadSkin, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_fileSystem(fileSystem), m_prompt(prompt),
+      m_reloadSkin(std::move(reloadSkin)) {
     setObjectName("optionsDialog");
     setWindowTitle("选项");
     const app::Settings& s = settings;
@@ -82,15 +84,22 @@ OptionsDialog::OptionsDialog(app::Settings& settings, const platform::FileSystem
     listForm->addRow(m_showContentTip);
     listForm->addRow(m_colorGrad);
 
+    m_skinPage = new CSkinPage(s.programDirectory, s.skinPath, fileSystem, this);
+
     auto* pages = new QTabWidget(this);
     pages->setObjectName("optionPages");
     pages->setAccessibleName("选项");
     pages->addTab(workspace, "工作区");
     pages->addTab(pointList, "知识点列表");
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    pages->addTab(m_skinPage, "皮肤");
+    auto* buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     buttons->setObjectName("dialogButtons");
     buttons->button(QDialogButtonBox::Ok)->setObjectName("okButton");
     buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancelButton");
+    buttons->button(QDialogButtonBox::Apply)->setObjectName("applyButton");
+    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this,
+            &OptionsDialog::apply);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -106,6 +115,11 @@ QCheckBox* OptionsDialog::flag(const char* objectName, const char* text, bool va
 }
 
 void OptionsDialog::accept() {
+    apply();
+    QDialog::accept();
+}
+
+void OptionsDialog::apply() {
     app::Settings& s = m_settings;
     s.showPointNum = m_showPointNum->isChecked();
     s.showTotalPointNum = m_showTotalPointNum->isChecked();
@@ -119,6 +133,13 @@ void OptionsDialog::accept() {
     s.showGrid = m_showGrid->isChecked();
     s.showContentTip = m_showContentTip->isChecked();
     s.colorGrad = m_colorGrad->isChecked();
+    if (std::optional<std::string> skinPath = m_skinPage->changedSkinPath()) {
+        s.skinPath = *skinPath;
+        m_skinPage->markApplied();
+        if (m_reloadSkin) {
+            m_reloadSkin();
+        }
+    }
     app::SettingsFile file(m_fileSystem);
     int failed = file.writeAll(s);
     if (int listFailed = file.writePointList(s); failed == 0) {
@@ -129,7 +150,6 @@ void OptionsDialog::accept() {
                           "”失败，这些选项只在本次运行中有效!",
                       app::MessageIcon::Error);
     }
-    QDialog::accept();
 }
 
 } // namespace tarnel::ui

@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 
 #include <QDialog>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -12,20 +13,26 @@ class QLineEdit;
 
 namespace tarnel::ui {
 
+class CSkinPage;
+
 // The options dialog: the workspace page (the workspace flags, the tab position, the content
-// search's document types and the start-up choices) and the point-list page. Keys whose views
-// are not part of the program yet (MODIFY_TAB_NAME, POINT_SORT_TYPE, DBCLICK_TAB_WINDOW) keep
-// the values read from the file. OK takes the fields into the settings, writes them (the full
-// write, then the point-list write) and closes; a write that fails is reported, and the settings in
-// memory hold the choices either way.
+// search's document types and the start-up choices), the point-list page and the skin page. Keys
+// whose views are not part of the program yet (MODIFY_TAB_NAME, POINT_SORT_TYPE,
+// DBCLICK_TAB_WINDOW) keep the values read from the file. OK takes the fields into the settings,
+// writes them (the full write, then the point-list write) and closes; a write that fails is
+// reported, and the settings in memory hold the choices either way. Apply does the same without
+// closing. Another skin chosen becomes SkinPath and is loaded (reloadSkin) before the settings are
+// written.
 class OptionsDialog : public QDialog {
     Q_OBJECT
 
 public:
     OptionsDialog(app::Settings& settings, const platform::FileSystem& fileSystem,
-                  app::Prompt& prompt, QWidget* parent = nullptr);
+                  app::Prompt& prompt, std::function<void()> reloadSkin = {},
+                  QWidget* parent = nullptr);
 
     void accept() override;
+    void apply();
 
 private:
     QCheckBox* flag(const char* objectName, const char* text, bool value);
@@ -45,6 +52,8 @@ private:
     QCheckBox* m_showGrid;
     QCheckBox* m_showContentTip;
     QCheckBox* m_colorGrad;
+    CSkinPage* m_skinPage;
+    std::function<void()> m_reloadSkin;
 };
 
 } // namespace tarnel::ui

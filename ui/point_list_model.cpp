@@ -4,11 +4,10 @@
 #include "richtext/plain_text.h"
 #include "store/attribute_tables.h"
 #include "ui/record_colors.h"
+#include "ui/skin_palette.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QMimeDatabase>
-#include <QStyle>
 #include <algorithm>
 #include <array>
 
@@ -172,6 +171,17 @@ QString PointListModel::contentTip(const PointRecord& p) const {
         .arg(start.toHtmlEscaped());
 }
 
+QVariant PointListModel::skinColour(int role, int row, bool isCategory) const {
+    if (!m_colours) {
+        return {};
+    }
+    if (role == Qt::BackgroundRole) {
+        return qColorOf(row % 2 == 0 ? m_colours->singleRowBackground()
+                                     : m_colours->doubleRowBackground());
+    }
+    return qColorOf(isCategory ? m_colours->categoryText() : m_colours->pointText());
+}
+
 QVariant PointListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) {
         return {};
@@ -191,12 +201,14 @@ QVariant PointListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::ForegroundRole || role == Qt::BackgroundRole) {
         int attribute = role == Qt::ForegroundRole ? pick(category::kForeColor, point::kForeColor)
                                                    : pick(category::kBackColor, point::kBackColor);
-        std::optional<QColor> color = recordColor(values, attribute);
-        return color ? QVariant(*color) : QVariant();
+        if (std::optional<QColor> color = recordColor(values, attribute)) {
+            return *color;
+        }
+        return skinColour(role, index.row(), sub != nullptr);
     }
     if (role == Qt::DecorationRole && column == Name) {
         if (sub) {
-            return QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon);
+            return m_images ? m_images->icon(skin::ICON_FOLDER_CLOSE) : QIcon();
         }
         int icon = p->displayType ? p->displayType->icon : store::kNoIcon;
         return m_icons ? m_icons(icon) : QIcon();

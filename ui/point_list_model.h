@@ -1,6 +1,8 @@
 #pragma once
 
 #include "store/category_store.h"
+#include "ui/main_image_list.h"
+#include "ui/skin/skin_folder.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -26,6 +28,12 @@ public:
 
     // The icon of an icon index of the display types.
     void setIcons(std::function<QIcon(int icon)> icons) { m_icons = std::move(icons); }
+    // The skin: the sub-categories' icon and the rows' colours (rows 0, 2, … are the odd rows),
+    // asked for at every paint; both outlive the model. A record's own colours come first.
+    void setSkin(const MainImageList* images, const skin::ListColours* colours) {
+        m_images = images;
+        m_colours = colours;
+    }
     // SHOW_CONTENT_TIP: a point's tooltip holds the start of its plain text.
     void setContentTips(bool on) { m_contentTips = on; }
 
@@ -65,12 +73,15 @@ private:
     void reconcilePoint(long long id);
     QString typeName(const store::PointRecord& point) const;
     QString contentTip(const store::PointRecord& point) const;
+    QVariant skinColour(int role, int row, bool isCategory) const;
 
     store::CategoryStore& m_store;
     long long m_categoryId;
     Layout m_layout;
     std::vector<Entry> m_entries;
     std::function<QIcon(int)> m_icons;
+    const MainImageList* m_images = nullptr;
+    const skin::ListColours* m_colours = nullptr;
     std::function<void(store::CategoryRecord&, const std::string&)> m_rename;
     bool m_contentTips = false;
     mutable QHash<QString, QString> m_typeNames;

@@ -4,14 +4,17 @@
 #include "ui/instance_channel.h"
 #include "ui/instance_client.h"
 #include "ui/main_frame.h"
+#include "ui/skin/default_skin_resource.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QMovie>
 
-// The program's resources live in a static library: they are registered by hand.
+// The program's resources live in static libraries: they are registered by hand, the built-in
+// copy of the default skin before any skin loads.
 static void registerResources() {
     Q_INIT_RESOURCE(tarnel);
+    tarnel::ui::initDefaultSkinResource();
 }
 
 namespace tarnel::ui {
@@ -73,6 +76,7 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
     QObject::connect(
         frame, &CMainFrame::exited, QCoreApplication::instance(),
         [frame] { QCoreApplication::exit(frame->exitCode()); }, Qt::QueuedConnection);
+    m_mainFrame->load_skin(true);
     m_mainFrame->showMaximized();
     m_channel = std::make_unique<InstanceChannel>(InstanceChannel::Handlers{
         [frame] { frame->showMain(); }, [frame] { return frame->exitCommand(); }});

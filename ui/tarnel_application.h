@@ -37,9 +37,9 @@ public:
 
     // The start-up steps in order: the instance lock in the runtime folder (or the hand-over to
     // the instance holding it), the program directory, the animated-picture check, the settings
-    // (first read, version bookkeeping), then the main window: created, shown maximised, the
-    // channel listened on, its first-show initialisation, and message 2524 posted. prompt (null:
-    // message boxes) shows the messages of start-up.
+    // (first read, version bookkeeping), then the main window: created, its skin loaded, shown
+    // maximised, the channel listened on, its first-show initialisation, and message 2524 posted.
+    // prompt (null: message boxes) shows the messages of start-up.
     Start initInstance(const std::filesystem::path& programDirectory, const QString& runtimeFolder,
                        app::Prompt* prompt = nullptr);
 

@@ -56,7 +56,14 @@ TEST_F(IniFileTest, ReadsLikeTheProfileFunctions) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(read(c.section, c.key), c.expected) << c.section << "/" << c.key;
+        const std::string_view key = c.key;
+        EXPECT_EQ(ini().readStrings(c.section, std::span(&key, 1), "<default>", 256),
+                  std::vector<std::string>{c.expected})
+            << c.section << "/" << c.key;
     }
+    const std::string_view keys[] = {"Dup", "quoted", "Missing"};
+    EXPECT_EQ(ini().readStrings("DATA", keys, "<default>", 4),
+              (std::vector<std::string>{"fir", "  s", "<de"}));
     EXPECT_TRUE(ini().hasKey("data", "empty"));
     EXPECT_FALSE(ini().hasKey("data", "missing"));
 }

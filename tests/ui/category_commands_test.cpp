@@ -88,9 +88,8 @@ TEST_F(FrameTest, EnterOpensTheCategoryWindowAndTheCaptionFollows) {
     pressKey(*frame, categoryIndex("读书笔记"), Qt::Key_Return);
     ASSERT_EQ(frame->windowCount(), 1u);
     EXPECT_EQ(frame->windowTitle().toStdString(), "读书笔记 - Tarnel个人知识管理系统 2.1.0");
-    auto image = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
-    EXPECT_EQ(image(categoryIndex("读书笔记").data(Qt::DecorationRole).value<QIcon>()),
-              image(frame->style()->standardIcon(QStyle::SP_DirOpenIcon)));
+    EXPECT_EQ(test::iconPixel(categoryIndex("读书笔记").data(Qt::DecorationRole).value<QIcon>()),
+              test::iconColour(test::kBuiltInSeed, ui::skin::ICON_FOLDER_OPEN));
     // Opening it again makes the same window current.
     pressKey(*frame, categoryIndex("读书笔记"), Qt::Key_Return);
     EXPECT_EQ(frame->windowCount(), 1u);

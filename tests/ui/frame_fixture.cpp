@@ -55,7 +55,9 @@ void FrameTest::start() {
     ui::CMainFrame::Services services;
     services.opener = &opener;
     services.prompt = messageBoxes ? nullptr : &prompt;
+    services.builtInSkin = builtInSkin;
     frame = std::make_unique<ui::CMainFrame>(settings, QIcon(":/tarnel/tarnel.svg"), services);
+    frame->load_skin(true);
     frame->showMaximized();
     frame->initialUpdate();
     frame->postMessage(ui::FrameMessage::OpenBase);

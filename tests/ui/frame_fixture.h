@@ -5,6 +5,7 @@
 #include "store/knowledge_store.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
+#include "tests/ui/skin_fixture.h"
 #include "ui/main_frame.h"
 
 #include <QString>
@@ -43,13 +44,16 @@ protected:
     std::unique_ptr<ui::CMainFrame> frame;
     // Set before start(): the frame asks through real message boxes, not the scripted prompt.
     bool messageBoxes = false;
+    // The frame's built-in copy of the default skin.
+    fs::path builtInSkin = sharedBuiltInSkin();
 
     fs::path data() const { return program / "Data"; }
     // Writes the settings file (before start()).
     void writeSettings(const std::string& bytes);
     // Makes categories "A/B/C" (by path, parents first) in the base on disk.
     void makeCategories(const std::vector<std::string>& paths);
-    // Reads the settings, creates and shows the frame, runs its first-show step and message 2524.
+    // Reads the settings, creates the frame, loads its skin, shows it, runs its first-show step and
+    // message 2524.
     void start();
     ui::KnowledgeTreeModel& tree();
     // The tree's index of a category by its path of names.

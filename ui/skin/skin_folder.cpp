@@ -4,6 +4,7 @@
 #include "store/markup_document.h"
 
 #include <algorithm>
+#include <span>
 
 namespace tarnel::ui::skin {
 namespace {
@@ -94,14 +95,15 @@ SkinColours SkinFolder::readColours() const {
 SkinImageNames SkinFolder::readImageNames() const {
     platform::IniFile ini(file(kImagesIniFile), *m_fileSystem);
     SkinImageNames names;
-    for (std::size_t i = 0; i < kIconKeys.size(); ++i) {
-        names.icons[i] =
-            withForwardSlashes(ini.readString(kIconSection, kIconKeys[i], "", kImageFileBuffer));
-    }
-    for (std::size_t i = 0; i < kBitmapKeys.size(); ++i) {
-        names.bitmaps[i] = withForwardSlashes(
-            ini.readString(kBitmapSection, kBitmapKeys[i], "", kImageFileBuffer));
-    }
+    auto read = [&](std::string_view section, std::span<const std::string_view> keys,
+                    std::span<std::string> into) {
+        std::vector<std::string> values = ini.readStrings(section, keys, "", kImageFileBuffer);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            into[i] = withForwardSlashes(values[i]);
+        }
+    };
+    read(kIconSection, kIconKeys, names.icons);
+    read(kBitmapSection, kBitmapKeys, names.bitmaps);
     return names;
 }
 
