@@ -30,7 +30,7 @@ void runOptions(CMainFrame& frame, std::function<void(QWidget& dialog)> fill, co
 TEST_F(FrameTest, OptionsOkWritesTheSettingsFileAndTakesEffectAtOnce) {
     makeCategories({"A"});
     writeSettings(
-        "; kept\r\n[SKIN]\r\nSkinPath=skin\\blue\r\n[SOFT_INFORMATION]\r\nSOFT_VERSION=210\r\n");
+        "; kept\r\n[SKIN]\r\nSkinPath=\r\n[SOFT_INFORMATION]\r\nSOFT_VERSION=210\r\n");
     start();
     frame->openCategoryWindow(*category("A"));
     std::string before = test::readBytes(program / "tarnel.ini");
@@ -56,7 +56,7 @@ TEST_F(FrameTest, OptionsOkWritesTheSettingsFileAndTakesEffectAtOnce) {
     EXPECT_EQ(settings.closeTipSelection, 1);
     EXPECT_EQ(
         test::readBytes(program / "tarnel.ini"),
-        "; kept\r\n[SKIN]\r\nSkinPath=skin\\blue\r\n[SOFT_INFORMATION]\r\nSOFT_VERSION=210\r\n"
+        "; kept\r\n[SKIN]\r\nSkinPath=\r\n[SOFT_INFORMATION]\r\nSOFT_VERSION=210\r\n"
         "[DATA]\r\nData_Path=" +
             data().string() +
             "\r\nDATABASE_TYPE=0\r\n[ACCESS]\r\nACCESS_PATH=\r\nUSER=\r\nPWD=\r\n"
