@@ -1,5 +1,6 @@
 #include "cli/command_registry.h"
 
+#include "cli/attachment_commands.h"
 #include "cli/category_commands.h"
 #include "cli/point_commands.h"
 #include "cli/legacy_commands.h"
@@ -43,6 +44,7 @@ void registerAllCommands(CommandRegistry& registry) {
     registerPointCommands(registry);
     registerTagCommands(registry);
     registerLegacyCommands(registry);
+    registerAttachmentCommands(registry);
 }
 
 } // namespace tarnel::cli

@@ -1,0 +1,61 @@
+#include "ops/file_copy.h"
+
+#include <cerrno>
+
+namespace tarnel::ops {
+
+namespace fs = std::filesystem;
+using Type = platform::FileSystem::EntryInfo::Type;
+
+int copyIntoPlace(const platform::FileSystem& fileSystem, const fs::path& from, const fs::path& to,
+                  Placement placement) {
+    if (placement == Placement::NeverReplace && fileSystem.exists(to)) {
+        return EEXIST;
+    }
+    fs::path temporary = to.parent_path() / ("." + to.filename().string() + ".tarnel-part");
+    if (fileSystem.exists(temporary)) {
+        fileSystem.removeFile(temporary);
+    }
+    int err = fileSystem.copyFile(from, temporary);
+    if (err == 0) {
+        err = placement == Placement::Replace ? fileSystem.rename(temporary, to)
+                                              : fileSystem.renameNoReplace(temporary, to);
+    }
+    if (err != 0 && fileSystem.exists(temporary)) {
+        fileSystem.removeFile(temporary);
+    }
+    return err;
+}
+
+int copyTreeReplacing(const platform::FileSystem& fileSystem, const fs::path& from,
+                      const fs::path& target) {
+    if (int err = fileSystem.createDirectories(target)) {
+        return err;
+    }
+    int err = 0;
+    std::vector<platform::FileSystem::Entry> entries = fileSystem.listDirectory(from, err);
+    if (err != 0) {
+        return err;
+    }
+    for (const auto& entry : entries) {
+        platform::FileSystem::EntryInfo info;
+        fs::path source = from / entry.name;
+        if (int rc = fileSystem.entryInfo(source, info)) {
+            return rc;
+        }
+        if (info.type == Type::Symlink &&
+            fileSystem.entryInfo(source, info, platform::FileSystem::Links::Followed) == 0 &&
+            info.type == Type::Directory) {
+            continue;
+        }
+        int rc = info.type == Type::Directory
+                     ? copyTreeReplacing(fileSystem, source, target / entry.name)
+                     : copyIntoPlace(fileSystem, source, target / entry.name, Placement::Replace);
+        if (rc != 0) {
+            return rc;
+        }
+    }
+    return 0;
+}
+
+} // namespace tarnel::ops

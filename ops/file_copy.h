@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <filesystem>
+
+namespace tarnel::ops {
+
+enum class Placement { NeverReplace, Replace };
+
+// Copies the file by way of a temporary name beside the target (hidden, so that neither the
+// collision test nor a folder walk sees it) and renames that into place, so that a cancel, a
+// crash or a full disk never leaves a half-copied file under the target's name. 0 or the errno
+// of the failure (EEXIST for NeverReplace and an existing target); a failure leaves neither the
+// temporary file nor a changed target behind. Any thread.
+int copyIntoPlace(const platform::FileSystem& fileSystem, const std::filesystem::path& from,
+                  const std::filesystem::path& to, Placement placement);
+
+// Copies a folder with everything below it into target (made when missing), replacing files of
+// the same names; a symbolic link to a folder is not followed, so that a link loop cannot make
+// the copy endless. 0 or the errno of the first failure (the copy stops there).
+int copyTreeReplacing(const platform::FileSystem& fileSystem, const std::filesystem::path& from,
+                      const std::filesystem::path& target);
+
+} // namespace tarnel::ops
