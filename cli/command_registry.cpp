@@ -2,6 +2,7 @@
 
 #include "cli/attachment_commands.h"
 #include "cli/category_commands.h"
+#include "cli/export_commands.h"
 #include "cli/point_commands.h"
 #include "cli/legacy_commands.h"
 #include "cli/rtf_commands.h"
@@ -45,6 +46,7 @@ void registerAllCommands(CommandRegistry& registry) {
     registerTagCommands(registry);
     registerLegacyCommands(registry);
     registerAttachmentCommands(registry);
+    registerExportCommands(registry);
 }
 
 } // namespace tarnel::cli

@@ -89,5 +89,41 @@ TEST_F(TransferCommandsTest, AttachmentsAndCommentsGoThroughTheirCommands) {
     EXPECT_EQ(run({"comment", "@1"}).exitCode, kExitUsage);
 }
 
+TEST_F(TransferCommandsTest, CategoriesTagsPointsAndFavouritesAreExported) {
+    ASSERT_EQ(run({"add-category", "工作", "子"}).out, "#2\n");
+    ASSERT_EQ(run({"add-point", "工作/子", "深", "--text", "y"}).out, "#2\n");
+    ASSERT_EQ(run({"add-tag", "/", "项目"}).out, "#1\n");
+    ASSERT_EQ(run({"add-tag", "项目", "重要"}).out, "#2\n");
+    ASSERT_EQ(run({"set-tags", "@1", "--tags", "项目"}).exitCode, kExitSuccess);
+    ASSERT_EQ(run({"set-tags", "@2", "--tags", "项目/重要"}).exitCode, kExitSuccess);
+    fs::path out = outside / "out";
+    fs::create_directory(out);
+    CliRun category = run({"export-category", "工作", out.string()});
+    EXPECT_EQ(category.err, "information: 导出成功!                 \r\n\n");
+    EXPECT_TRUE(fs::exists(out / "工作" / "子" / "深.rtf"));
+    CliRun again = run({"--no", "export-category", "工作", out.string(), "--no-sublevels"});
+    EXPECT_EQ(again.exitCode, kExitFailed);
+    EXPECT_EQ(again.err, "question: 目录:" + (out / "工作").string() +
+                             " 已经存在，确认覆盖文件吗?\nanswer: no\n");
+    EXPECT_EQ(run({"export-tag", "项目", (out / "tags").string(), "--no-sublevels"}).exitCode,
+              kExitSuccess);
+    EXPECT_TRUE(fs::exists(out / "tags" / "项目" / "会议.rtf"));
+    EXPECT_FALSE(fs::exists(out / "tags" / "项目" / "重要"));
+    EXPECT_EQ(run({"--yes", "export-tag", "项目", (out / "tags").string()}).exitCode, kExitSuccess);
+    EXPECT_TRUE(fs::exists(out / "tags" / "项目" / "会议.rtf"));
+    EXPECT_TRUE(fs::exists(out / "tags" / "项目" / "重要" / "深.rtf"));
+    EXPECT_EQ(run({"--no", "export-point", "工作/子/深.rtf", out.string()}).exitCode, kExitSuccess);
+    EXPECT_EQ(test::readBytes(out / "深.rtf"), test::readBytes(resource("工作/子/深.rtf")));
+
+    fs::path favourites = outside / "xdg" / "Tarnel" / "Favorites";
+    fs::create_directories(favourites / "站点");
+    test::writeBytes(favourites / "站点" / "例子.url",
+                     "[InternetShortcut]\nURL=https://example.org/\n");
+    EXPECT_EQ(run({"favourites"}).out, "IE收藏夹/\n  站点/\n    例子\thttps://example.org/\n");
+    EXPECT_EQ(run({"--json", "favourites", "--dir", (favourites / "站点").string()}).out,
+              "{\"label\":\"IE收藏夹\",\"children\":[{\"label\":\"例子\",\"url\":"
+              "\"https://example.org/\"}],\"error\":\"\"}\n");
+}
+
 } // namespace
 } // namespace tarnel::cli
