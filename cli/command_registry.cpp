@@ -3,6 +3,7 @@
 #include "cli/attachment_commands.h"
 #include "cli/category_commands.h"
 #include "cli/export_commands.h"
+#include "cli/import_commands.h"
 #include "cli/point_commands.h"
 #include "cli/legacy_commands.h"
 #include "cli/rtf_commands.h"
@@ -47,6 +48,7 @@ void registerAllCommands(CommandRegistry& registry) {
     registerLegacyCommands(registry);
     registerAttachmentCommands(registry);
     registerExportCommands(registry);
+    registerImportCommands(registry);
 }
 
 } // namespace tarnel::cli

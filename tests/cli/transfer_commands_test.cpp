@@ -125,5 +125,18 @@ TEST_F(TransferCommandsTest, CategoriesTagsPointsAndFavouritesAreExported) {
               "\"https://example.org/\"}],\"error\":\"\"}\n");
 }
 
+TEST_F(TransferCommandsTest, DocumentsAreImportedIntoACategory) {
+    test::writeBytes(outside / "报告.txt", "report");
+    test::writeBytes(outside / "会议.rtf", "same name");
+    CliRun imported = run(
+        {"import-files", "工作", (outside / "报告.txt").string(), (outside / "会议.rtf").string()});
+    EXPECT_EQ(imported.exitCode, kExitSuccess);
+    EXPECT_EQ(imported.out, "#2\n");
+    EXPECT_EQ(imported.err, "warning: 无法导入文件“会议.rtf”，已经存在此名称的分类或知识点!\n"
+                            "information: 导入文档完毕!                 \r\n\n");
+    EXPECT_EQ(test::readBytes(resource("工作/报告.txt")), "report");
+    EXPECT_EQ(run({"import-files", "工作"}).exitCode, kExitUsage);
+}
+
 } // namespace
 } // namespace tarnel::cli
