@@ -38,6 +38,8 @@ std::optional<std::string> silentFailure(int code) {
         return "not possible here";
     case ops::kOutOfRange:
         return "the value is out of range";
+    case ops::kNeedsSharedService:
+        return "in shared mode this goes through the shared data service";
     default:
         return std::nullopt;
     }

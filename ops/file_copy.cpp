@@ -1,6 +1,8 @@
 #include "ops/file_copy.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <system_error>
 
 namespace tarnel::ops {
 
@@ -27,6 +29,14 @@ int copyIntoPlace(const platform::FileSystem& fileSystem, const fs::path& from, 
     return err;
 }
 
+bool isInsideFolder(const fs::path& inner, const fs::path& outer) {
+    std::error_code ec;
+    fs::path a = fs::weakly_canonical(inner, ec);
+    fs::path b = fs::weakly_canonical(outer, ec);
+    auto [end, unused] = std::mismatch(b.begin(), b.end(), a.begin(), a.end());
+    return end == b.end();
+}
+
 int copyTreeReplacing(const platform::FileSystem& fileSystem, const fs::path& from,
                       const fs::path& target) {
     if (int err = fileSystem.createDirectories(target)) {
@@ -44,8 +54,8 @@ int copyTreeReplacing(const platform::FileSystem& fileSystem, const fs::path& fr
             return rc;
         }
         if (info.type == Type::Symlink &&
-            fileSystem.entryInfo(source, info, platform::FileSystem::Links::Followed) == 0 &&
-            info.type == Type::Directory) {
+            (fileSystem.entryInfo(source, info, platform::FileSystem::Links::Followed) != 0 ||
+             info.type == Type::Directory)) {
             continue;
         }
         int rc = info.type == Type::Directory

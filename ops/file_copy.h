@@ -18,8 +18,12 @@ int copyIntoPlace(const platform::FileSystem& fileSystem, const std::filesystem:
 
 // Copies a folder with everything below it into target (made when missing), replacing files of
 // the same names; a symbolic link to a folder is not followed, so that a link loop cannot make
-// the copy endless. 0 or the errno of the first failure (the copy stops there).
+// the copy endless, and a link that leads nowhere is left out. 0 or the errno of the first failure
+// (the copy stops there).
 int copyTreeReplacing(const platform::FileSystem& fileSystem, const std::filesystem::path& from,
                       const std::filesystem::path& target);
+
+// True when inner is outer or lies below it, links resolved as far as the paths exist.
+bool isInsideFolder(const std::filesystem::path& inner, const std::filesystem::path& outer);
 
 } // namespace tarnel::ops

@@ -7,7 +7,6 @@
 #include "store/attribute_tables.h"
 
 #include <cerrno>
-#include <system_error>
 
 namespace tarnel::ops {
 namespace {
@@ -56,14 +55,6 @@ OperationResult finished(OperationContext& context, int code, long long id) {
     return {code};
 }
 
-bool isInside(const fs::path& inner, const fs::path& outer) {
-    std::error_code ec;
-    fs::path a = fs::weakly_canonical(inner, ec);
-    fs::path b = fs::weakly_canonical(outer, ec);
-    auto [end, unused] = std::mismatch(b.begin(), b.end(), a.begin(), a.end());
-    return end == b.end();
-}
-
 // Copies a point's content file into the folder under its name, keeping a file already there;
 // a point whose file is missing has nothing to copy.
 int copyKeeping(OperationContext& context, CategoryRecord& category,
@@ -82,7 +73,7 @@ int copyCategory(OperationContext& context, CategoryRecord& category, const fs::
     const platform::FileSystem& fileSystem = context.fileSystem;
     if (subLevels == SubLevels::Include) {
         fs::path source = category.owner->folderOf(category);
-        if (!fileSystem.isDirectory(source) || isInside(target, source)) {
+        if (!fileSystem.isDirectory(source) || isInsideFolder(target, source)) {
             return kWriteFailed;
         }
         return copyTreeReplacing(fileSystem, source, target) == 0 ? kOk : kWriteFailed;

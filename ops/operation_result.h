@@ -46,6 +46,8 @@ inline constexpr int kSamePath = 101;
 inline constexpr int kRemoveFailed = 102;
 // The user cancelled a folder walk; what it added until then stays.
 inline constexpr int kWalkCancelled = 103;
+// The folder to import or link does not exist.
+inline constexpr int kSourceMissing = 104;
 
 // The dialog field a refused input belongs to.
 enum class Field { None, Name, Parent, Target };

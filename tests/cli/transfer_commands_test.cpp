@@ -138,5 +138,36 @@ TEST_F(TransferCommandsTest, DocumentsAreImportedIntoACategory) {
     EXPECT_EQ(run({"import-files", "工作"}).exitCode, kExitUsage);
 }
 
+TEST_F(TransferCommandsTest, FoldersAreImportedAndLinkedWithTheFlagAnsweringTheQuestion) {
+    fs::path source = outside / "资料";
+    fs::create_directories(source / "sub");
+    test::writeBytes(source / "a.txt", "a");
+    test::writeBytes(source / "sub" / "b.txt", "b");
+    CliRun flat = run({"import-folder", "工作", source.string(), "--no-subfolders"});
+    EXPECT_EQ(flat.exitCode, kExitSuccess) << flat.err;
+    EXPECT_EQ(flat.out, "#2\n");
+    EXPECT_EQ(flat.err.substr(0, 42), "information: 导入文件夹成功! 耗时");
+    EXPECT_TRUE(fs::exists(resource("工作/资料/a.txt")));
+    EXPECT_FALSE(fs::exists(resource("工作/资料/sub")));
+    CliRun asked = run({"import-folder", "/", source.string()});
+    EXPECT_EQ(asked.exitCode, kExitUnanswered);
+    EXPECT_EQ(asked.err, "question: 是否包含子目录?\n");
+    EXPECT_EQ(
+        run({"import-folder", "/", source.string(), "--subfolders", "--no-subfolders"}).exitCode,
+        kExitUsage);
+    EXPECT_EQ(run({"--yes", "import-folder", "/", source.string()}).out, "#3\n");
+    EXPECT_TRUE(fs::exists(resource("资料/sub/b.txt")));
+
+    fs::path own = outside / "linked";
+    fs::create_directories(own / "inner");
+    test::writeBytes(own / "inner" / "c.txt", "c");
+    CliRun linked = run({"link-folder", "工作", own.string()});
+    EXPECT_EQ(linked.exitCode, kExitSuccess) << linked.err;
+    EXPECT_EQ(linked.out, "#5\n");
+    EXPECT_EQ(run({"list", "#6"}).out.substr(0, 8), "@5\tc.txt");
+    EXPECT_FALSE(fs::exists(resource("工作/linked")));
+    EXPECT_EQ(run({"link-folder", "#5", outside.path().string()}).exitCode, kExitFailed);
+}
+
 } // namespace
 } // namespace tarnel::cli
