@@ -1,6 +1,7 @@
 #include "ops/attachment_editing.h"
 
 #include "ops/attachment_messages.h"
+#include "ops/file_copy.h"
 #include "ops/import_messages.h"
 #include "ops/point_messages.h"
 #include "store/attribute_tables.h"
@@ -207,7 +208,7 @@ OperationResult deleteAttachment(OperationContext& context, CategoryRecord& cate
     }
     const platform::FileSystem& fileSystem = context.fileSystem;
     fs::path copy = attachmentFile(context, *target);
-    fs::path aside = copy.parent_path() / ("." + copy.filename().string() + ".tarnel-gone");
+    fs::path aside = hiddenSibling(copy, ".tarnel-gone");
     bool setAside = false;
     if (!target->isLinked() && fileSystem.exists(copy)) {
         if (fileSystem.rename(copy, aside) != 0) {

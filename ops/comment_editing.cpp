@@ -72,7 +72,7 @@ OperationResult deleteComment(OperationContext& context, CategoryRecord& categor
     }
     const platform::FileSystem& fileSystem = context.fileSystem;
     fs::path file = context.base.layout().commentFile(record->id, record->name());
-    fs::path aside = file.parent_path() / ("." + file.filename().string() + ".tarnel-gone");
+    fs::path aside = hiddenSibling(file, ".tarnel-gone");
     auto failed = [&](int code) {
         context.prompt.show(std::string(message::kDeleteCommentFailed), MessageIcon::Error);
         return OperationResult{code};

@@ -10,23 +10,33 @@ namespace fs = std::filesystem;
 using Type = platform::FileSystem::EntryInfo::Type;
 
 int copyIntoPlace(const platform::FileSystem& fileSystem, const fs::path& from, const fs::path& to,
-                  Placement placement) {
+                  Placement placement, Flush flush) {
     if (placement == Placement::NeverReplace && fileSystem.exists(to)) {
         return EEXIST;
     }
-    fs::path temporary = to.parent_path() / ("." + to.filename().string() + ".tarnel-part");
+    fs::path temporary = hiddenSibling(to, ".tarnel-part");
     if (fileSystem.exists(temporary)) {
         fileSystem.removeFile(temporary);
     }
-    int err = fileSystem.copyFile(from, temporary);
+    bool eachFile = flush == Flush::EachFile;
+    int err = eachFile ? fileSystem.copyFile(from, temporary)
+                       : fileSystem.copyFileUnflushed(from, temporary);
     if (err == 0) {
-        err = placement == Placement::Replace ? fileSystem.rename(temporary, to)
-                                              : fileSystem.renameNoReplace(temporary, to);
+        err = placement == Placement::NeverReplace && eachFile
+                  ? fileSystem.renameNoReplace(temporary, to)
+                  : fileSystem.rename(temporary, to);
     }
     if (err != 0 && fileSystem.exists(temporary)) {
         fileSystem.removeFile(temporary);
     }
     return err;
+}
+
+fs::path hiddenSibling(const fs::path& file, std::string_view suffix) {
+    std::string name(".");
+    name += file.filename().string();
+    name += suffix;
+    return file.parent_path() / name;
 }
 
 bool isInsideFolder(const fs::path& inner, const fs::path& outer) {
@@ -60,7 +70,8 @@ int copyTreeReplacing(const platform::FileSystem& fileSystem, const fs::path& fr
         }
         int rc = info.type == Type::Directory
                      ? copyTreeReplacing(fileSystem, source, target / entry.name)
-                     : copyIntoPlace(fileSystem, source, target / entry.name, Placement::Replace);
+                     : copyIntoPlace(fileSystem, source, target / entry.name, Placement::Replace,
+                                     Flush::Later);
         if (rc != 0) {
             return rc;
         }

@@ -5,6 +5,7 @@
 #include "ops/import_messages.h"
 #include "store/attribute_tables.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace tarnel::ops {
@@ -37,9 +38,44 @@ void runOnWorkerThread(const std::function<void()>& work) {
 
 WalkReport FolderWalk::run(CategoryRecord& top, const fs::path& source) {
     m_report = {};
+    m_touched.clear();
     walkFolder(top, source);
+    // One flush of the copies before the index that names them is saved, instead of one per file.
+    if (m_mode == WalkMode::Import) {
+        fs::path folder = top.owner->folderOf(top);
+        if (int err = m_context.fileSystem.flushFileSystem(folder); err && m_report.code == kOk) {
+            stop(kWriteFailed, folder.string() + ": " + platform::errorText(err));
+        }
+    }
+    saveTouchedLists();
     m_progress.done();
     return m_report;
+}
+
+// Each list is written atomically with its own flushes, which wait on the disk rather than on the
+// processor, so a few threads save the lists side by side; each list is touched by one thread.
+void FolderWalk::saveTouchedLists() {
+    constexpr std::size_t kSavers = 16;
+    std::atomic<std::size_t> next{0};
+    std::vector<int> results(m_touched.size(), kOk);
+    auto saver = [&] {
+        for (std::size_t i = next++; i < m_touched.size(); i = next++) {
+            results[i] = m_context.base.savePoints(*m_touched[i]);
+        }
+    };
+    std::vector<std::thread> savers;
+    for (std::size_t n = 1; n < std::min(kSavers, m_touched.size()); ++n) {
+        savers.emplace_back(saver);
+    }
+    saver();
+    for (std::thread& thread : savers) {
+        thread.join();
+    }
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        if (results[i] != kOk && m_report.code == kOk) {
+            stop(results[i], message::formatted(message::kWalkAddFailed, {m_touched[i]->name()}));
+        }
+    }
 }
 
 bool FolderWalk::stop(int code, std::string failure) {
@@ -81,9 +117,7 @@ bool FolderWalk::walkFolder(CategoryRecord& category, const fs::path& source) {
         }
     }
     if (points.size() != pointsBefore || points.changed()) {
-        if (int rc = m_context.base.savePoints(category)) {
-            return stop(rc, message::formatted(message::kWalkAddFailed, {category.name()}));
-        }
+        m_touched.push_back(&category);
     }
     return going;
 }
@@ -131,7 +165,8 @@ bool FolderWalk::addFile(CategoryRecord& category, const fs::path& path, const s
         importedPoint(category, name, size, created, modified);
     fs::path target = store.contentPathOf(category, *record);
     if (m_mode == WalkMode::Import) {
-        if (int err = copyIntoPlace(m_context.fileSystem, path, target, Placement::NeverReplace)) {
+        if (int err = copyIntoPlace(m_context.fileSystem, path, target, Placement::NeverReplace,
+                                    Flush::Later)) {
             return stop(kWriteFailed, message::formatted(message::kWalkCopyFailed, {name}) + "\n" +
                                           path.string() + ": " + platform::errorText(err));
         }

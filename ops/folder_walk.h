@@ -59,8 +59,8 @@ struct WalkReport {
 // or lead out of the folder and back into it), entries that are neither file nor folder and
 // folders that cannot be read (each noted in skipped; a file that vanished too). Each point has
 // `point_size` its full size, `create_date` its creation time and `modify_date` its last write.
-// The first failed copy or add stops the walk; what was added until then stays, and each
-// category's point list is saved once its folder is done.
+// The first failed copy or add stops the walk; what was added until then stays. Once the walk is
+// over the copies are flushed to disk together and then every point list it changed is saved.
 class FolderWalk {
 public:
     FolderWalk(OperationContext& context, WalkMode mode, bool subfolders, WalkProgress& progress)
@@ -77,6 +77,7 @@ private:
                  const std::string& name, std::uint64_t size, std::time_t created,
                  std::time_t modified);
     store::CategoryRecord* addCategory(store::CategoryRecord& parent, const std::string& name);
+    void saveTouchedLists();
     bool stop(int code, std::string failure);
     void skip(const std::filesystem::path& path, const std::string& reason);
 
@@ -85,6 +86,7 @@ private:
     bool m_subfolders;
     WalkProgress& m_progress;
     WalkReport m_report;
+    std::vector<store::CategoryRecord*> m_touched; // whose point lists the walk changed
 };
 
 } // namespace tarnel::ops

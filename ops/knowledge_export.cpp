@@ -44,7 +44,12 @@ bool overwriteAgreed(OperationContext& context, const fs::path& target, std::str
                               MessageIcon::Question, app::Buttons::YesNo) == Answer::Yes;
 }
 
-OperationResult finished(OperationContext& context, int code, long long id) {
+// The copies were left unflushed; one flush of the target's file system makes them durable.
+OperationResult finished(OperationContext& context, const fs::path& target, int code,
+                         long long id) {
+    if (code == kOk && context.fileSystem.flushFileSystem(target) != 0) {
+        code = kWriteFailed;
+    }
     if (code == kOk) {
         context.prompt.show(std::string(message::kExported) + std::string(message::kReportTail),
                             MessageIcon::Information);
@@ -64,7 +69,7 @@ int copyKeeping(OperationContext& context, CategoryRecord& category,
         return kOk;
     }
     int err = copyIntoPlace(context.fileSystem, source, folder / std::string(point.name()),
-                            Placement::NeverReplace);
+                            Placement::NeverReplace, Flush::Later);
     return err == 0 || err == EEXIST ? kOk : kWriteFailed;
 }
 
@@ -111,7 +116,7 @@ OperationResult exportCategory(OperationContext& context, CategoryRecord& catego
     if (!overwriteAgreed(context, target, message::kExportCategoryOverwrite)) {
         return {kDeclined};
     }
-    return finished(context, copyCategory(context, category, target, *chosen), category.id);
+    return finished(context, target, copyCategory(context, category, target, *chosen), category.id);
 }
 
 OperationResult exportTag(OperationContext& context, store::TagRecord& tag,
@@ -127,7 +132,7 @@ OperationResult exportTag(OperationContext& context, store::TagRecord& tag,
     }
     const platform::FileSystem& fileSystem = context.fileSystem;
     if (fileSystem.createDirectories(target) != 0) {
-        return finished(context, store::kFolderCreateFailed, tag.id);
+        return finished(context, target, store::kFolderCreateFailed, tag.id);
     }
     int rc = copyTag(context, tag, target);
     if (*chosen == SubLevels::Include) {
@@ -140,7 +145,7 @@ OperationResult exportTag(OperationContext& context, store::TagRecord& tag,
             rc = copyTag(context, *sub, folder);
         }
     }
-    return finished(context, rc, tag.id);
+    return finished(context, target, rc, tag.id);
 }
 
 std::string tagFolderName(std::string_view name) {

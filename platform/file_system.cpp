@@ -36,6 +36,8 @@ int writeAll(int fd, std::string_view data) {
     return 0;
 }
 
+int copyStreamed(const fs::path& from, const fs::path& to, bool flush);
+
 // In-kernel copy where the file systems allow it, else through a buffer.
 int copyBytes(int in, int out) {
     for (;;) {
@@ -251,6 +253,26 @@ int FileSystem::rename(const fs::path& from, const fs::path& to) const {
 }
 
 int FileSystem::copyFile(const fs::path& from, const fs::path& to) const {
+    return copyStreamed(from, to, true);
+}
+
+int FileSystem::copyFileUnflushed(const fs::path& from, const fs::path& to) const {
+    return copyStreamed(from, to, false);
+}
+
+int FileSystem::flushFileSystem(const fs::path& path) const {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int err = ::syncfs(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return err;
+}
+
+namespace {
+
+int copyStreamed(const fs::path& from, const fs::path& to, bool flush) {
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         return errno;
@@ -268,7 +290,7 @@ int FileSystem::copyFile(const fs::path& from, const fs::path& to) const {
         return err;
     }
     int err = copyBytes(in, out);
-    if (!err && ::fsync(out) != 0) {
+    if (!err && flush && ::fsync(out) != 0) {
         err = errno;
     }
     if (::close(out) != 0 && !err) {
@@ -280,6 +302,8 @@ int FileSystem::copyFile(const fs::path& from, const fs::path& to) const {
     }
     return err;
 }
+
+} // namespace
 
 int FileSystem::entryInfo(const fs::path& path, EntryInfo& info, Links links) const {
     struct statx st {};

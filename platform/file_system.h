@@ -81,6 +81,12 @@ public:
     // Copies the bytes into a new file (EEXIST when to exists), streaming, flushed to disk; a
     // failed copy leaves no file at to.
     virtual int copyFile(const std::filesystem::path& from, const std::filesystem::path& to) const;
+    // The same without the flush, for a batch of many files (a folder import) that ends with one
+    // flushFileSystem instead of a flush per file.
+    virtual int copyFileUnflushed(const std::filesystem::path& from,
+                                  const std::filesystem::path& to) const;
+    // Flushes everything written to the file system that holds path (syncfs). 0 or errno.
+    virtual int flushFileSystem(const std::filesystem::path& path) const;
     // Renames a file or folder but never replaces: EEXIST when the target exists. Both folders
     // are flushed afterwards, so that the rename survives a crash.
     virtual int renameNoReplace(const std::filesystem::path& from,

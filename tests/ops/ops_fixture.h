@@ -25,7 +25,7 @@ public:
     std::string failRenamesOf;         // rename, either path
     std::string failCreatesOf;         // createDirectory
     std::string failRemovesOf;         // removeFile, removeAll
-    std::string failCopiesOf;          // copyFile
+    std::string failCopiesOf;          // copyFile, copyFileUnflushed
     bool renameCrossesDevices = false; // every folder rename fails with EXDEV
 
     int writeFileAtomic(const fs::path& path, std::string_view data, Access access) const override {
@@ -55,6 +55,9 @@ public:
     }
     int copyFile(const fs::path& from, const fs::path& to) const override {
         return matches(from, failCopiesOf) ? ENOSPC : FileSystem::copyFile(from, to);
+    }
+    int copyFileUnflushed(const fs::path& from, const fs::path& to) const override {
+        return matches(from, failCopiesOf) ? ENOSPC : FileSystem::copyFileUnflushed(from, to);
     }
 
 private:
