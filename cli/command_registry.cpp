@@ -1,6 +1,9 @@
 #include "cli/command_registry.h"
 
+#include "cli/attachment_commands.h"
 #include "cli/category_commands.h"
+#include "cli/export_commands.h"
+#include "cli/import_commands.h"
 #include "cli/point_commands.h"
 #include "cli/legacy_commands.h"
 #include "cli/rtf_commands.h"
@@ -43,6 +46,9 @@ void registerAllCommands(CommandRegistry& registry) {
     registerPointCommands(registry);
     registerTagCommands(registry);
     registerLegacyCommands(registry);
+    registerAttachmentCommands(registry);
+    registerExportCommands(registry);
+    registerImportCommands(registry);
 }
 
 } // namespace tarnel::cli

@@ -2,8 +2,10 @@
 
 #include "cli/category_path.h"
 #include "cli/json_writer.h"
+#include "richtext/rtf_writer.h"
 
 #include <ostream>
+#include <sstream>
 
 namespace tarnel::cli {
 namespace {
@@ -36,6 +38,8 @@ std::optional<std::string> silentFailure(int code) {
         return "not possible here";
     case ops::kOutOfRange:
         return "the value is out of range";
+    case ops::kNeedsSharedService:
+        return "in shared mode this goes through the shared data service";
     default:
         return std::nullopt;
     }
@@ -108,6 +112,29 @@ store::CategoryRecord* categoryArg(CommandContext& command, Session& session,
         command.usageError("no category " + text);
     }
     return found;
+}
+
+PointRef pointArg(CommandContext& command, Session& session, const std::string& text) {
+    PointRef found = resolvePoint(session.base, text);
+    if (!found) {
+        command.usageError("no point " + text);
+    }
+    return found;
+}
+
+std::string richTextOf(const std::string& text) {
+    richtext::Document document;
+    std::stringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        richtext::Paragraph paragraph;
+        paragraph.content.push_back(richtext::TextRun{{}, line});
+        document.paragraphs.push_back(std::move(paragraph));
+    }
+    if (document.paragraphs.empty()) {
+        document.paragraphs.emplace_back();
+    }
+    return richtext::RtfWriter().write(document);
 }
 
 std::optional<ColorChoice> colorArg(CommandContext& command, const CommandArgs& parsed) {

@@ -2,6 +2,7 @@
 
 #include "cli/command_args.h"
 #include "cli/command_registry.h"
+#include "cli/point_path.h"
 #include "ops/category_editing.h"
 #include "ops/operation_context.h"
 #include "ops/operation_result.h"
@@ -46,6 +47,12 @@ std::optional<long long> numberOf(const std::string& text);
 // The named category, or null after a usage error was written.
 store::CategoryRecord* categoryArg(CommandContext& command, Session& session,
                                    const std::string& text);
+
+// The named point, or an empty reference after a usage error was written.
+PointRef pointArg(CommandContext& command, Session& session, const std::string& text);
+
+// A minimal rich-text document holding the text, one paragraph per line.
+std::string richTextOf(const std::string& text);
 
 // The colour of --fore or --back (exactly one; a decimal value or "default"), or nothing after a
 // usage error was written.

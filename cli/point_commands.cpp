@@ -11,7 +11,6 @@
 #include "platform/desktop_open.h"
 #include "platform/desktop_trash.h"
 #include "platform/ini.h"
-#include "richtext/rtf_writer.h"
 #include "store/attribute_tables.h"
 
 #include <ostream>
@@ -24,15 +23,6 @@ namespace fs = std::filesystem;
 using store::CategoryRecord;
 namespace point = store::point;
 
-// The named point, or an empty reference after a usage error was written.
-PointRef pointArg(CommandContext& command, Session& session, const std::string& text) {
-    PointRef found = resolvePoint(session.base, text);
-    if (!found) {
-        command.usageError("no point " + text);
-    }
-    return found;
-}
-
 bool readFileArg(CommandContext& command, const fs::path& path, std::string& bytes) {
     if (int err = command.fileSystem.readFile(path, bytes)) {
         command.err << "error: cannot read " << path.string() << ": " << platform::errorText(err)
@@ -40,22 +30,6 @@ bool readFileArg(CommandContext& command, const fs::path& path, std::string& byt
         return false;
     }
     return true;
-}
-
-// A minimal rich-text document holding the text, one paragraph per line.
-std::string richTextOf(const std::string& text) {
-    richtext::Document document;
-    std::stringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        richtext::Paragraph paragraph;
-        paragraph.content.push_back(richtext::TextRun{{}, line});
-        document.paragraphs.push_back(std::move(paragraph));
-    }
-    if (document.paragraphs.empty()) {
-        document.paragraphs.emplace_back();
-    }
-    return richtext::RtfWriter().write(document);
 }
 
 std::vector<std::string> splitAtCommas(const std::string& text) {

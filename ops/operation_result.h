@@ -37,6 +37,18 @@ inline constexpr int kWriteFailed = 91;
 // A value outside its range (a star rating above the list's maximum).
 inline constexpr int kOutOfRange = 92;
 
+// The command goes through the shared data service in shared mode, whose client is not part of
+// the local base: nothing was done.
+inline constexpr int kNeedsSharedService = 100;
+// The export's target is its own source.
+inline constexpr int kSamePath = 101;
+// A file could not be deleted; nothing changed.
+inline constexpr int kRemoveFailed = 102;
+// The user cancelled a folder walk; what it added until then stays.
+inline constexpr int kWalkCancelled = 103;
+// The folder to import or link does not exist.
+inline constexpr int kSourceMissing = 104;
+
 // The dialog field a refused input belongs to.
 enum class Field { None, Name, Parent, Target };
 

@@ -20,7 +20,6 @@ using store::CategoryRecord;
 using store::PointRecord;
 namespace point = store::point;
 namespace category = store::category;
-namespace attachment = store::attachment;
 
 OperationResult refuse(OperationContext& context, std::string_view text, MessageIcon icon, int code,
                        Field field) {
@@ -156,31 +155,15 @@ int PointAddition::writeComment(PointRecord& record, const std::string& comment)
 }
 
 int PointAddition::addAttachment(PointRecord& record, const AttachmentInput& input) {
-    const platform::FileSystem& fileSystem = m_context.fileSystem;
-    std::optional<std::uint64_t> size = fileSystem.fileSize(input.file);
-    std::string name = input.file.filename().string();
-    if (!size || name.empty()) {
+    std::unique_ptr<AttachmentRecord> added = newAttachmentRecord(m_context, record.id, input);
+    if (!added) {
         return kWriteFailed;
     }
-    auto added = std::make_unique<AttachmentRecord>();
-    added->id = m_context.base.counters().next(store::IdKind::Attachment);
-    added->values.setInteger(attachment::kId, added->id);
-    added->values.setInteger(attachment::kPoint, record.id);
-    added->values.setValue(attachment::kName, name);
-    added->values.setInteger(attachment::kAppendSize, static_cast<long long>(*size));
-    added->values.setInteger(attachment::kIsLinked, input.linked ? 1 : 0);
-    if (input.linked) {
-        added->values.setValue(attachment::kLinkPath, fs::absolute(input.file).string());
-    }
-    added->values.setInteger(attachment::kState, 1);
-    added->values.setValue(attachment::kCreateDate, m_context.now());
     if (!input.linked) {
-        fs::path copy = m_context.base.layout().attachmentCopy(added->id, name);
-        if (fileSystem.exists(copy) || m_folders.createDirectories(copy.parent_path()) != 0 ||
-            fileSystem.copyFile(input.file, copy) != 0) {
+        if (copyAttachmentIn(m_context, m_folders, *added, input.file, Placement::NeverReplace)) {
             return kWriteFailed;
         }
-        m_written.push_back(copy);
+        m_written.push_back(m_context.base.layout().attachmentCopy(added->id, added->name()));
     }
     m_attachments.push_back(added->id);
     if (int rc = m_store.attachmentsOf(m_category).add(std::move(added))) {

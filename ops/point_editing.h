@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ops/attachment_files.h"
 #include "ops/category_editing.h"
 #include "ops/operation_context.h"
 #include "ops/operation_result.h"
@@ -18,11 +19,6 @@
 namespace tarnel::ops {
 
 enum class PointType { General, Web };
-
-struct AttachmentInput {
-    std::filesystem::path file;
-    bool linked = false; // link mode: the file stays where it is; else a copy goes to Append
-};
 
 // Writes the page as a single-file web archive to path: 0, or an error with the reason shown
 // to the user.

@@ -1,12 +1,12 @@
 #include "platform/desktop_trash.h"
 
 #include "platform/file_uri.h"
+#include "platform/user_folders.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <optional>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,18 +104,7 @@ int reserveInfo(const fs::path& info, const std::string& text) {
 } // namespace
 
 fs::path homeTrashFolder() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && fs::path(dataHome).is_absolute()) {
-        return fs::path(dataHome) / "Trash";
-    }
-    const char* home = std::getenv("HOME");
-    fs::path homePath;
-    if (home && *home) {
-        homePath = home;
-    } else if (const passwd* entry = ::getpwuid(::getuid())) {
-        homePath = entry->pw_dir;
-    }
-    return homePath / ".local" / "share" / "Trash";
+    return userDataHome() / "Trash";
 }
 
 std::string trashInfoText(const fs::path& absolutePath, std::time_t deletion) {

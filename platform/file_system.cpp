@@ -36,6 +36,41 @@ int writeAll(int fd, std::string_view data) {
     return 0;
 }
 
+int copyStreamed(const fs::path& from, const fs::path& to, bool flush);
+
+// In-kernel copy where the file systems allow it, else through a buffer.
+int copyBytes(int in, int out) {
+    for (;;) {
+        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+        if (n > 0) {
+            continue;
+        }
+        if (n == 0) {
+            return 0;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
+            return errno;
+        }
+        break;
+    }
+    std::string buffer(std::size_t{1} << 20, '\0');
+    for (;;) {
+        ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? errno : 0;
+        }
+        if (int err = writeAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
+            return err;
+        }
+    }
+}
+
 fs::path temporarySibling(const fs::path& path) {
     static std::atomic<unsigned> counter{0};
     std::string name = "." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
@@ -218,25 +253,76 @@ int FileSystem::rename(const fs::path& from, const fs::path& to) const {
 }
 
 int FileSystem::copyFile(const fs::path& from, const fs::path& to) const {
-    std::string data;
-    if (int err = readFile(from, data)) {
-        return err;
-    }
-    int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    return copyStreamed(from, to, true);
+}
+
+int FileSystem::copyFileUnflushed(const fs::path& from, const fs::path& to) const {
+    return copyStreamed(from, to, false);
+}
+
+int FileSystem::flushFileSystem(const fs::path& path) const {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return errno;
     }
-    int err = writeAll(fd, data);
-    if (!err && ::fsync(fd) != 0) {
+    int err = ::syncfs(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return err;
+}
+
+namespace {
+
+int copyStreamed(const fs::path& from, const fs::path& to, bool flush) {
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return errno;
+    }
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
+        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(in);
+        return err;
+    }
+    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (out < 0) {
+        int err = errno;
+        ::close(in);
+        return err;
+    }
+    int err = copyBytes(in, out);
+    if (!err && flush && ::fsync(out) != 0) {
         err = errno;
     }
-    if (::close(fd) != 0 && !err) {
+    if (::close(out) != 0 && !err) {
         err = errno;
     }
+    ::close(in);
     if (err) {
         ::unlink(to.c_str());
     }
     return err;
+}
+
+} // namespace
+
+int FileSystem::entryInfo(const fs::path& path, EntryInfo& info, Links links) const {
+    struct statx st {};
+    int flags = links == Links::Followed ? 0 : AT_SYMLINK_NOFOLLOW;
+    if (::statx(AT_FDCWD, path.c_str(), flags, STATX_BASIC_STATS | STATX_BTIME, &st) != 0) {
+        return errno;
+    }
+    mode_t type = st.stx_mode & S_IFMT;
+    info.type = type == S_IFREG   ? EntryInfo::Type::File
+                : type == S_IFDIR ? EntryInfo::Type::Directory
+                : type == S_IFLNK ? EntryInfo::Type::Symlink
+                                  : EntryInfo::Type::Other;
+    info.size = st.stx_size;
+    info.modified = static_cast<std::time_t>(st.stx_mtime.tv_sec);
+    info.created =
+        (st.stx_mask & STATX_BTIME)
+            ? static_cast<std::time_t>(st.stx_btime.tv_sec)
+            : static_cast<std::time_t>(std::min(st.stx_ctime.tv_sec, st.stx_mtime.tv_sec));
+    return 0;
 }
 
 int FileSystem::renameNoReplace(const fs::path& from, const fs::path& to) const {

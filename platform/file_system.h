@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -39,12 +40,27 @@ public:
         bool isDirectory = false;
     };
 
+    // What a folder walk needs of one entry.
+    struct EntryInfo {
+        enum class Type { File, Directory, Symlink, Other };
+        Type type = Type::Other;
+        std::uint64_t size = 0;
+        std::time_t created = 0; // birth time where the file system keeps one, else the earlier
+                                 // of the last status change and the last write
+        std::time_t modified = 0;
+    };
+    enum class Links { NotFollowed, Followed };
+
     virtual ~FileSystem() = default;
 
     virtual bool exists(const std::filesystem::path& path) const;
     virtual bool isDirectory(const std::filesystem::path& path) const;
     virtual bool isRegularFile(const std::filesystem::path& path) const;
     virtual std::optional<std::uint64_t> fileSize(const std::filesystem::path& path) const;
+    // The entry itself (a symbolic link reports Symlink) or, with Links::Followed, what it points
+    // to. 0 or errno (ELOOP for a link loop).
+    virtual int entryInfo(const std::filesystem::path& path, EntryInfo& info,
+                          Links links = Links::NotFollowed) const;
 
     // Reads the whole file into out (emptied first).
     virtual int readFile(const std::filesystem::path& path, std::string& out) const;
@@ -62,7 +78,15 @@ public:
     // Removes a file or a folder with everything in it; a missing path is success.
     virtual int removeAll(const std::filesystem::path& path) const;
     virtual int rename(const std::filesystem::path& from, const std::filesystem::path& to) const;
+    // Copies the bytes into a new file (EEXIST when to exists), streaming, flushed to disk; a
+    // failed copy leaves no file at to.
     virtual int copyFile(const std::filesystem::path& from, const std::filesystem::path& to) const;
+    // The same without the flush, for a batch of many files (a folder import) that ends with one
+    // flushFileSystem instead of a flush per file.
+    virtual int copyFileUnflushed(const std::filesystem::path& from,
+                                  const std::filesystem::path& to) const;
+    // Flushes everything written to the file system that holds path (syncfs). 0 or errno.
+    virtual int flushFileSystem(const std::filesystem::path& path) const;
     // Renames a file or folder but never replaces: EEXIST when the target exists. Both folders
     // are flushed afterwards, so that the rename survives a crash.
     virtual int renameNoReplace(const std::filesystem::path& from,

@@ -25,7 +25,7 @@ public:
     std::string failRenamesOf;         // rename, either path
     std::string failCreatesOf;         // createDirectory
     std::string failRemovesOf;         // removeFile, removeAll
-    std::string failCopiesOf;          // copyFile
+    std::string failCopiesOf;          // copyFile, copyFileUnflushed
     bool renameCrossesDevices = false; // every folder rename fails with EXDEV
     // How often each file of the Index folder was written or removed, by name.
     mutable std::map<std::string, int> indexWrites;
@@ -59,6 +59,9 @@ public:
     }
     int copyFile(const fs::path& from, const fs::path& to) const override {
         return matches(from, failCopiesOf) ? ENOSPC : FileSystem::copyFile(from, to);
+    }
+    int copyFileUnflushed(const fs::path& from, const fs::path& to) const override {
+        return matches(from, failCopiesOf) ? ENOSPC : FileSystem::copyFileUnflushed(from, to);
     }
 
 private:

@@ -144,3 +144,44 @@ TEST(FileSystemTest, ALockKeepsASecondHolderOutUntilItGoes) {
 
 } // namespace
 } // namespace tarnel::platform
+
+namespace tarnel::platform {
+namespace {
+
+TEST(FileSystemEntryInfoTest, SizesBeyond4GiBLinksAndLoopsAreReportedAsTheyAre) {
+    test::TempDir dir;
+    const FileSystem& fileSystem = realFileSystem();
+    test::writeBytes(dir / "big", "");
+    std::filesystem::resize_file(dir / "big", (5ull << 30) + 7); // sparse
+    std::filesystem::create_symlink(dir / "loop-a", dir / "loop-b");
+    std::filesystem::create_symlink(dir / "loop-b", dir / "loop-a");
+    std::filesystem::create_directory_symlink(dir.path(), dir / "self");
+    FileSystem::EntryInfo info;
+    ASSERT_EQ(fileSystem.entryInfo(dir / "big", info), 0);
+    EXPECT_EQ(info.type, FileSystem::EntryInfo::Type::File);
+    EXPECT_EQ(info.size, (5ull << 30) + 7);
+    EXPECT_GT(info.created, 0);
+    EXPECT_GE(info.modified, info.created - 1);
+    ASSERT_EQ(fileSystem.entryInfo(dir / "self", info), 0);
+    EXPECT_EQ(info.type, FileSystem::EntryInfo::Type::Symlink);
+    ASSERT_EQ(fileSystem.entryInfo(dir / "self", info, FileSystem::Links::Followed), 0);
+    EXPECT_EQ(info.type, FileSystem::EntryInfo::Type::Directory);
+    EXPECT_EQ(fileSystem.entryInfo(dir / "loop-a", info, FileSystem::Links::Followed), ELOOP);
+    EXPECT_EQ(fileSystem.entryInfo(dir / "missing", info), ENOENT);
+}
+
+TEST(FileSystemCopyTest, ACopyStreamsTheBytesAndNeverReplaces) {
+    test::TempDir dir;
+    const FileSystem& fileSystem = realFileSystem();
+    std::string bytes(3 << 20, 'x');
+    bytes[12345] = 'y';
+    test::writeBytes(dir / "from", bytes);
+    ASSERT_EQ(fileSystem.copyFile(dir / "from", dir / "to"), 0);
+    EXPECT_EQ(test::readBytes(dir / "to"), bytes);
+    EXPECT_EQ(fileSystem.copyFile(dir / "from", dir / "to"), EEXIST);
+    EXPECT_EQ(fileSystem.copyFile(dir.path(), dir / "dir-copy"), EISDIR);
+    EXPECT_FALSE(std::filesystem::exists(dir / "dir-copy"));
+}
+
+} // namespace
+} // namespace tarnel::platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <filesystem>
+#include <string_view>
+
+namespace tarnel::ops {
+
+enum class Placement { NeverReplace, Replace };
+// EachFile flushes every copy to disk before it is renamed into place; Later leaves that to one
+// FileSystem::flushFileSystem by the caller once a batch is done (and then renames without the
+// folder flushes, relying on the caller being the folder's only writer for NeverReplace).
+enum class Flush { EachFile, Later };
+
+// Copies the file by way of a temporary name beside the target (hidden, so that neither the
+// collision test nor a folder walk sees it) and renames that into place, so that a cancel, a
+// crash or a full disk never leaves a half-copied file under the target's name. 0 or the errno
+// of the failure (EEXIST for NeverReplace and an existing target); a failure leaves neither the
+// temporary file nor a changed target behind. Any thread.
+int copyIntoPlace(const platform::FileSystem& fileSystem, const std::filesystem::path& from,
+                  const std::filesystem::path& to, Placement placement,
+                  Flush flush = Flush::EachFile);
+
+// Copies a folder with everything below it into target (made when missing), replacing files of
+// the same names; a symbolic link to a folder is not followed, so that a link loop cannot make
+// the copy endless, and a link that leads nowhere is left out. The copies are not flushed: the
+// caller flushes the target's file system once. 0 or the errno of the first failure
+// (the copy stops there).
+int copyTreeReplacing(const platform::FileSystem& fileSystem, const std::filesystem::path& from,
+                      const std::filesystem::path& target);
+
+// A hidden name beside the file for its temporary or set-aside copy: "." + name + suffix.
+std::filesystem::path hiddenSibling(const std::filesystem::path& file, std::string_view suffix);
+
+// True when inner is outer or lies below it, links resolved as far as the paths exist.
+bool isInsideFolder(const std::filesystem::path& inner, const std::filesystem::path& outer);
+
+} // namespace tarnel::ops
