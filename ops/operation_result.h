@@ -36,9 +36,13 @@ inline constexpr int kTrashFailed = 90;
 inline constexpr int kWriteFailed = 91;
 // A value outside its range (a star rating above the list's maximum).
 inline constexpr int kOutOfRange = 92;
+// The search pane: no query typed, neither title nor content ticked, nothing ticked to search in.
+inline constexpr int kSearchQueryEmpty = 93;
+inline constexpr int kSearchBasisMissing = 94;
+inline constexpr int kSearchScopeEmpty = 95;
 
 // The dialog field a refused input belongs to.
-enum class Field { None, Name, Parent, Target };
+enum class Field { None, Name, Parent, Target, Query, Basis, Scope };
 
 struct OperationResult {
     int code = kOk;
