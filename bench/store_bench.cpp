@@ -6,6 +6,7 @@
 //
 // The base is generated into a fresh folder (or DIR) first; generation is not measured. A DIR
 // that already holds a base is measured as it is, so one generated base serves many runs.
+#include "bench/bench_base.h"
 #include "platform/file_system.h"
 #include "store/knowledge_store.h"
 #include "store/result_codes.h"
@@ -25,130 +26,12 @@
 
 namespace fs = std::filesystem;
 using namespace tarnel::store;
+using tarnel::bench::seconds;
 
 namespace {
 
-struct Sizes {
-    int categories = 10000;
-    int maxDepth = 6;
-    int points = 200000;
-    int attachments = 20000;
-    int tags = 2000;
-};
-
 const tarnel::platform::FileSystem& fileSystem() {
     return tarnel::platform::realFileSystem();
-}
-
-// A small deterministic generator, so that every run measures the same base.
-struct Random {
-    unsigned long long state = 0x9E3779B97F4A7C15ULL;
-    unsigned next(unsigned bound) {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return static_cast<unsigned>(state % bound);
-    }
-};
-
-const char* const kWords[] = {"项目",    "notes",    "会议记录", "design", "资料",
-                              "archive", "读书笔记", "plans",    "研究",   "drafts"};
-
-std::string nameOf(Random& random, long long n) {
-    return std::string(kWords[random.next(10)]) + " " + std::to_string(n);
-}
-
-void generate(const fs::path& data, const Sizes& sizes) {
-    NullChangeSink sink;
-    KnowledgeStore base(fileSystem(), sink);
-    if (base.open(data) != kOk) {
-        std::fprintf(stderr, "cannot open %s\n", data.c_str());
-        std::exit(1);
-    }
-    Random random;
-    CategoryStore& categories = base.categories();
-    std::vector<CategoryRecord*> placed{categories.root()};
-    std::map<CategoryRecord*, int> depth{{categories.root(), 0}};
-    for (int i = 0; i < sizes.categories; ++i) {
-        CategoryRecord* parent = placed[random.next(static_cast<unsigned>(placed.size()))];
-        while (depth[parent] >= sizes.maxDepth) {
-            parent = parent->parent;
-        }
-        auto record = std::make_unique<CategoryRecord>();
-        record->values.setValue(category::kName, nameOf(random, i));
-        record->values.setInteger(category::kStarNum, 1 + random.next(5));
-        record->values.setInteger(category::kState, 1);
-        record->values.setValue(category::kCreateDate, "2024-05-06 07:08:09");
-        record->values.setValue(category::kModifyDate, "2024-05-06 07:08:09");
-        CategoryRecord* raw = record.get();
-        if (categories.add(std::move(record), parent) != kOk) {
-            std::fprintf(stderr, "cannot add a category\n");
-            std::exit(1);
-        }
-        placed.push_back(raw);
-        depth[raw] = depth[parent] + 1;
-    }
-    TagStore& tags = base.tags();
-    std::vector<TagRecord*> tagList{tags.root()};
-    for (int i = 0; i < sizes.tags; ++i) {
-        auto record = std::make_unique<TagRecord>();
-        record->values.setValue(tag::kName, "标签 " + std::to_string(i));
-        TagRecord* raw = record.get();
-        tags.add(
-            std::move(record),
-            tagList[random.next(static_cast<unsigned>(std::min<std::size_t>(tagList.size(), 50)))]);
-        tagList.push_back(raw);
-    }
-    std::string content(64, 'x');
-    for (int i = 0; i < sizes.points; ++i) {
-        CategoryRecord& owner = *placed[1 + static_cast<std::size_t>(i) % (placed.size() - 1)];
-        auto point = std::make_unique<PointRecord>();
-        point->id = base.counters().next(IdKind::Point);
-        std::string name = nameOf(random, point->id) + (i % 3 == 0 ? ".mht" : ".rtf");
-        point->values.setInteger(point::kId, point->id);
-        point->values.setInteger(point::kClass, owner.id);
-        point->values.setValue(point::kName, name);
-        point->values.setInteger(point::kStarNum, 1 + random.next(5));
-        point->values.setInteger(point::kPointSize, static_cast<long long>(content.size()));
-        point->values.setInteger(point::kState, 1);
-        point->values.setValue(point::kCreateDate, "2024-05-06 07:08:09");
-        point->values.setValue(point::kModifyDate, "2024-05-06 07:08:09");
-        if (i % 4 == 0) {
-            long long tagId = tagList[1 + random.next(static_cast<unsigned>(sizes.tags))]->id;
-            point->values.setValue(point::kTagsId, listWith("", tagId));
-        }
-        std::ofstream(categories.folderOf(owner) / name, std::ios::binary) << content;
-        for (CategoryRecord* r = &owner; r; r = r->parent) {
-            r->values.setInteger(category::kSize,
-                                 r->size() + static_cast<long long>(content.size()));
-        }
-        categories.addPoint(owner, std::move(point));
-    }
-    for (int i = 0; i < sizes.attachments; ++i) {
-        CategoryRecord& owner = *placed[1 + static_cast<std::size_t>(i) % (placed.size() - 1)];
-        auto attachment = std::make_unique<AttachmentRecord>();
-        attachment->id = base.counters().next(IdKind::Attachment);
-        attachment->values.setInteger(attachment::kId, attachment->id);
-        attachment->values.setInteger(attachment::kPoint,
-                                      categories.pointsOf(owner).records().front()->id);
-        attachment->values.setValue(attachment::kName, "附件 " + std::to_string(i) + ".pdf");
-        attachment->values.setInteger(attachment::kIsLinked, 1);
-        attachment->values.setValue(attachment::kLinkPath, "/home/user/documents/附件.pdf");
-        attachment->values.setInteger(attachment::kState, 1);
-        categories.attachmentsOf(owner).add(std::move(attachment));
-    }
-    // Comment files are named by point ids, so the comment counter keeps up with the points.
-    base.counters().raise(IdKind::Comment, base.counters().highest(IdKind::Point));
-    if (int rc = base.saveAll()) {
-        std::fprintf(stderr, "cannot save the generated base: %d\n", rc);
-        std::exit(1);
-    }
-}
-
-double seconds(const std::function<void()>& work) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 std::vector<fs::path> indexFiles(const fs::path& data) {
@@ -176,7 +59,7 @@ long kilobytes(const char* field) {
 } // namespace
 
 int main(int argc, char** argv) {
-    Sizes sizes;
+    tarnel::bench::BaseSizes sizes;
     fs::path keep;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string option = argv[i];
@@ -198,7 +81,7 @@ int main(int argc, char** argv) {
                         : keep;
     // A kept base that already exists is measured again as it is.
     bool reuse = !keep.empty() && fs::exists(data / "Index" / "kms.cls");
-    double generation = reuse ? 0 : seconds([&] { generate(data, sizes); });
+    double generation = reuse ? 0 : seconds([&] { tarnel::bench::generateBase(data, sizes); });
     std::vector<fs::path> files = indexFiles(data);
     if (!reuse) {
         std::printf("generated %d categories, %d points, %d attachments, %d tags in %.1f s\n",
