@@ -90,36 +90,63 @@ std::size_t SearchEngine::run(const SearchScope& scope, SearchHitSink& sink) {
         words.emplace_back(std::move(word), letterCase);
     }
     std::size_t hits = 0;
-    auto report = [&](SearchRoute route, long long listId, const store::CategoryRecord& category,
-                      const store::PointRecord& point) {
-        if (matches(category, point, words)) {
-            sink.hit({route, listId, &category, &point});
-            ++hits;
-        }
-    };
-    for (store::CategoryRecord* category : scope.categories) {
-        for (const auto& point : category->owner->pointsOf(*category).records()) {
-            report(SearchRoute::Category, category->id, *category, *point);
-        }
-    }
+    searchCategories(scope.categories, words, [&](const TitleIndex::Entry& entry) {
+        sink.hit({SearchRoute::Category, entry.category->id, entry.category, entry.point});
+        ++hits;
+    });
     for (store::TagRecord* tag : scope.tags) {
         for (const TagPoint& entry : pointsOfTag(m_base, *tag)) {
-            report(SearchRoute::Tag, tag->id, *entry.category, *entry.point);
+            if (matches(*entry.category, *entry.point, words)) {
+                sink.hit({SearchRoute::Tag, tag->id, entry.category, entry.point});
+                ++hits;
+            }
         }
     }
     return hits;
+}
+
+// Titles through the index; with by content, the content of every other point it may read.
+void SearchEngine::searchCategories(const std::vector<store::CategoryRecord*>& categories,
+                                    const std::vector<WordFinder>& words,
+                                    const std::function<void(const TitleIndex::Entry&)>& report) {
+    static const std::vector<char> kNoMarks;
+    const std::vector<char>& titled =
+        m_parameters.byTitle ? m_titles.mark(categories, words) : kNoMarks;
+    if (!m_parameters.byContent) {
+        for (std::size_t i = 0; i < titled.size(); ++i) {
+            if (titled[i]) {
+                report(m_titles.points()[i]);
+            }
+        }
+        return;
+    }
+    std::size_t at = 0;
+    for (store::CategoryRecord* category : categories) {
+        for (const auto& point : category->owner->pointsOf(*category).records()) {
+            bool found = at < titled.size() && titled[at] != 0;
+            ++at;
+            if (found || (!words.empty() && searchesContentOf(point->name()) &&
+                          contentMatches(*category, *point, words))) {
+                report({category, point.get()});
+            }
+        }
+    }
+}
+
+bool SearchEngine::titleMatches(const store::PointRecord& point,
+                                const std::vector<WordFinder>& words) const {
+    std::string_view name = point.name();
+    return m_parameters.byTitle &&
+           std::any_of(words.begin(), words.end(),
+                       [name](const WordFinder& word) { return word.occursIn(name); });
 }
 
 // Every title is tried before the content, which is read once for all the words: the same
 // points match as when each word tries the title and then the content in turn.
 bool SearchEngine::matches(const store::CategoryRecord& category, const store::PointRecord& point,
                            const std::vector<WordFinder>& words) const {
-    if (m_parameters.byTitle) {
-        std::string_view name = point.name();
-        if (std::any_of(words.begin(), words.end(),
-                        [name](const WordFinder& word) { return word.occursIn(name); })) {
-            return true;
-        }
+    if (titleMatches(point, words)) {
+        return true;
     }
     return m_parameters.byContent && !words.empty() && searchesContentOf(point.name()) &&
            contentMatches(category, point, words);

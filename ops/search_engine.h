@@ -1,9 +1,11 @@
 #pragma once
 
+#include "ops/title_index.h"
 #include "ops/word_finder.h"
 #include "platform/file_system.h"
 #include "store/knowledge_store.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,7 +61,7 @@ public:
 class SearchEngine {
 public:
     SearchEngine(store::KnowledgeStore& base, const platform::FileSystem& fileSystem)
-        : m_base(base), m_fileSystem(fileSystem) {}
+        : m_base(base), m_fileSystem(fileSystem), m_titles(base) {}
 
     SearchParameters& parameters() { return m_parameters; }
     const SearchParameters& parameters() const { return m_parameters; }
@@ -79,11 +81,16 @@ public:
 private:
     bool matches(const store::CategoryRecord& category, const store::PointRecord& point,
                  const std::vector<WordFinder>& words) const;
+    bool titleMatches(const store::PointRecord& point, const std::vector<WordFinder>& words) const;
+    void searchCategories(const std::vector<store::CategoryRecord*>& categories,
+                          const std::vector<WordFinder>& words,
+                          const std::function<void(const TitleIndex::Entry&)>& report);
     bool contentMatches(const store::CategoryRecord& category, const store::PointRecord& point,
                         const std::vector<WordFinder>& words) const;
 
     store::KnowledgeStore& m_base;
     const platform::FileSystem& m_fileSystem;
+    TitleIndex m_titles;
     SearchParameters m_parameters;
     std::string m_documentTypes = ",,";
 };

@@ -13,13 +13,49 @@ WordFinder::WordFinder(std::string word, LetterCase letterCase)
     for (char& c : m_folded) {
         c = foldAscii(c);
     }
+    for (int byte = 0; byte < 256; ++byte) {
+        char c = static_cast<char>(byte);
+        m_compareAs[byte] =
+            static_cast<unsigned char>(letterCase == LetterCase::Ignore ? foldAscii(c) : c);
+    }
 }
 
+// Titles are short: a plain loop over them beats the set-up of memchr and memcmp per candidate.
+constexpr std::size_t kShortText = 64;
+
 std::size_t WordFinder::find(std::string_view text) const {
-    if (m_case == LetterCase::Match || m_word.empty()) {
-        return text.find(m_word);
+    if (m_word.empty()) {
+        return 0;
     }
-    return findIgnoringCase(text);
+    if (text.size() <= kShortText) {
+        return findInShort(text);
+    }
+    return m_case == LetterCase::Match ? text.find(m_word) : findIgnoringCase(text);
+}
+
+std::size_t WordFinder::findInShort(std::string_view text) const {
+    const std::size_t length = m_folded.size();
+    if (text.size() < length) {
+        return std::string_view::npos;
+    }
+    const std::string& word = m_case == LetterCase::Match ? m_word : m_folded;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const auto first = static_cast<unsigned char>(word[0]);
+    const auto last = static_cast<unsigned char>(word[length - 1]);
+    for (std::size_t at = 0; at + length <= text.size(); ++at) {
+        if (m_compareAs[bytes[at]] != first || m_compareAs[bytes[at + length - 1]] != last) {
+            continue;
+        }
+        std::size_t i = 1;
+        while (i + 1 < length &&
+               m_compareAs[bytes[at + i]] == static_cast<unsigned char>(word[i])) {
+            ++i;
+        }
+        if (i + 1 >= length) {
+            return at;
+        }
+    }
+    return std::string_view::npos;
 }
 
 // Candidates are found by memchr on both forms of the first byte, then the rest is compared

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -23,10 +24,13 @@ public:
 
 private:
     std::size_t findIgnoringCase(std::string_view text) const;
+    std::size_t findInShort(std::string_view text) const;
 
     std::string m_word;
     std::string m_folded; // lower case, for the case-blind compare
     LetterCase m_case;
+    // What each byte compares as: itself, or folded when case is ignored.
+    std::array<unsigned char, 256> m_compareAs{};
 };
 
 // ASCII letters in lower case, every other byte as it is.

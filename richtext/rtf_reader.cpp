@@ -5,6 +5,7 @@
 #include "richtext/plain_text.h"
 #include "richtext/rtf_format.h"
 #include "richtext/rtf_keywords.h"
+#include "richtext/rtf_token_handler.h"
 #include "richtext/rtf_tokenizer.h"
 #include "richtext/utf8.h"
 
@@ -228,16 +229,17 @@ std::int32_t clampedTwips(std::int32_t value) {
     return std::clamp(value, -kLimit, kLimit);
 }
 
-class Parser {
+class Parser : RtfTokenHandler<Parser> {
+    friend class RtfTokenHandler<Parser>;
+
 public:
     Parser(std::string_view input, ReadOptions options) : m_tokenizer(input), m_options(options) {}
 
     ReadResult run();
 
 private:
-    void handle(const RtfToken& token);
-    void handleText(std::string_view text);
-    void handleByte(unsigned char byte);
+    void takeText(std::string_view text);
+    void takeByte(unsigned char byte);
     void handleBinary(std::string_view bytes);
     void handleControlWord(const RtfToken& token);
     void handleControlSymbol(char symbol);
@@ -283,8 +285,6 @@ private:
     GroupState m_state;
     GroupStack<GroupState> m_groups;
     bool m_rootClosed = false;
-    bool m_starred = false;
-    int m_skipRemaining = 0;
     Utf16Joiner m_unicode;
 
     int m_documentCodePage = kCodePageAnsi;
@@ -345,69 +345,7 @@ ReadResult Parser::run() {
     return std::move(m_result);
 }
 
-void Parser::handle(const RtfToken& token) {
-    using Kind = RtfToken::Kind;
-    if (token.kind == Kind::Text) {
-        handleText(token.text);
-        return;
-    }
-    // An escaped \\, { or } may be the trail byte of a double-byte character, so it joins the
-    // pending bytes like \'hh does.
-    bool escapedByte = token.kind == Kind::ControlSymbol &&
-                       (token.symbol == '\\' || token.symbol == '{' || token.symbol == '}');
-    if (token.kind == Kind::HexByte || escapedByte) {
-        if (m_skipRemaining > 0) {
-            --m_skipRemaining;
-            return;
-        }
-        m_starred = false;
-        handleByte(escapedByte ? static_cast<unsigned char>(token.symbol) : token.byte);
-        return;
-    }
-    flushBytes();
-    if (token.kind == Kind::GroupStart || token.kind == Kind::GroupEnd) {
-        m_skipRemaining = 0;
-        flushLoneSurrogate();
-        if (token.kind == Kind::GroupStart) {
-            pushGroup();
-            if (m_state.destination == Destination::Picture) {
-                // Picture data holds no groups; one inside a picture holds its properties.
-                skipGroup();
-            }
-        } else {
-            popGroup();
-        }
-        return;
-    }
-    if (m_skipRemaining > 0) {
-        --m_skipRemaining;
-        return;
-    }
-    switch (token.kind) {
-    case Kind::ControlWord:
-        handleControlWord(token);
-        break;
-    case Kind::ControlSymbol:
-        handleControlSymbol(token.symbol);
-        break;
-    case Kind::Binary:
-        handleBinary(token.text);
-        break;
-    default:
-        break;
-    }
-}
-
-void Parser::handleText(std::string_view text) {
-    if (m_skipRemaining > 0) {
-        std::size_t skipped = std::min(text.size(), static_cast<std::size_t>(m_skipRemaining));
-        m_skipRemaining -= static_cast<int>(skipped);
-        text.remove_prefix(skipped);
-    }
-    if (text.empty()) {
-        return;
-    }
-    m_starred = false;
+void Parser::takeText(std::string_view text) {
     switch (m_state.destination) {
     case Destination::Body:
     case Destination::FieldInstruction:
@@ -428,7 +366,7 @@ void Parser::handleText(std::string_view text) {
     }
 }
 
-void Parser::handleByte(unsigned char byte) {
+void Parser::takeByte(unsigned char byte) {
     if (byte == 0) {
         return; // no character of any code page; writers pad with it
     }
@@ -878,6 +816,10 @@ void Parser::handleUnicode(std::int32_t value) {
 
 void Parser::pushGroup() {
     m_groups.push(m_state);
+    if (m_state.destination == Destination::Picture) {
+        // Picture data holds no groups; one inside a picture holds its properties.
+        skipGroup();
+    }
 }
 
 void Parser::popGroup() {

@@ -5,6 +5,7 @@
 #include "richtext/group_stack.h"
 #include "richtext/rtf_format.h"
 #include "richtext/rtf_keywords.h"
+#include "richtext/rtf_token_handler.h"
 #include "richtext/rtf_tokenizer.h"
 #include "richtext/utf8.h"
 
@@ -185,7 +186,9 @@ std::size_t characterBoundary(std::string_view bytes) {
 
 // Rich text, token by token through the reader's tokenizer and keyword table, keeping the state
 // of the reader that decides which bytes are visible text and how they decode.
-class RtfScanner {
+class RtfScanner : RtfTokenHandler<RtfScanner> {
+    friend class RtfTokenHandler<RtfScanner>;
+
 public:
     explicit RtfScanner(TextOutput& out) : m_out(out) {}
 
@@ -287,56 +290,7 @@ private:
         }
     }
 
-    void handle(const RtfToken& token) {
-        using Kind = RtfToken::Kind;
-        if (token.kind == Kind::Text) {
-            handleText(token.text);
-            return;
-        }
-        // An escaped \\, { or } may be the trail byte of a double-byte character.
-        bool escapedByte = token.kind == Kind::ControlSymbol &&
-                           (token.symbol == '\\' || token.symbol == '{' || token.symbol == '}');
-        if (token.kind == Kind::HexByte || escapedByte) {
-            if (m_skipRemaining > 0) {
-                --m_skipRemaining;
-                return;
-            }
-            m_starred = false;
-            handleByte(escapedByte ? static_cast<unsigned char>(token.symbol) : token.byte);
-            return;
-        }
-        flushBytes();
-        if (token.kind == Kind::GroupStart || token.kind == Kind::GroupEnd) {
-            m_skipRemaining = 0;
-            flushLoneSurrogate();
-            if (token.kind == Kind::GroupStart) {
-                pushGroup();
-            } else {
-                popGroup();
-            }
-            return;
-        }
-        if (m_skipRemaining > 0) {
-            --m_skipRemaining;
-            return;
-        }
-        if (token.kind == Kind::ControlWord) {
-            handleControlWord(token);
-        } else if (token.kind == Kind::ControlSymbol) {
-            handleControlSymbol(token.symbol);
-        }
-    }
-
-    void handleText(std::string_view text) {
-        if (m_skipRemaining > 0) {
-            std::size_t skipped = std::min(text.size(), static_cast<std::size_t>(m_skipRemaining));
-            m_skipRemaining -= static_cast<int>(skipped);
-            text.remove_prefix(skipped);
-        }
-        if (text.empty()) {
-            return;
-        }
-        m_starred = false;
+    void takeText(std::string_view text) {
         if (m_state.place == Place::Body) {
             flushLoneSurrogate();
             m_pendingBytes += text;
@@ -346,13 +300,15 @@ private:
         }
     }
 
-    void handleByte(unsigned char byte) {
+    void takeByte(unsigned char byte) {
         if (byte == 0) {
             return;
         }
         char c = static_cast<char>(byte);
-        handleText(std::string_view(&c, 1));
+        takeText(std::string_view(&c, 1));
     }
+
+    void handleBinary(std::string_view) {}
 
     void handleControlSymbol(char symbol) {
         if (symbol == '*') {
@@ -565,20 +521,26 @@ private:
     }
 
     void appendText(std::string_view utf8) {
-        if (m_state.place != Place::Body) {
-            return;
-        }
-        m_paragraphHasContent = true;
-        if (visible()) {
+        if (bodyTextComes()) {
             visibleBuffer() += utf8;
             m_out.flushWhenFull();
         }
     }
 
     void appendCodePoint(char32_t codePoint) {
-        std::string utf8;
-        appendUtf8(utf8, codePoint);
-        appendText(utf8);
+        if (bodyTextComes()) {
+            appendUtf8(visibleBuffer(), codePoint);
+            m_out.flushWhenFull();
+        }
+    }
+
+    // Text in the body makes its paragraph one; true when the text is also visible.
+    bool bodyTextComes() {
+        if (m_state.place != Place::Body) {
+            return false;
+        }
+        m_paragraphHasContent = true;
+        return visible();
     }
 
     void flushBytes() { flushBytesUpTo(m_pendingBytes.size()); }
@@ -631,8 +593,6 @@ private:
     GroupStack<GroupState> m_groups;
     std::size_t m_skipDepth = 0;
     bool m_rootClosed = false;
-    bool m_starred = false;
-    int m_skipRemaining = 0;
     Utf16Joiner m_unicode;
     std::string m_pendingBytes;
     std::size_t m_pendingBreaks = 0;

@@ -9,11 +9,12 @@ KnowledgeStore::KnowledgeStore(const platform::FileSystem& fileSystem, ChangeSin
     : m_fileSystem(fileSystem), m_sink(sink),
       m_counters(fileSystem, DataLayout().countersFile()), m_context{fileSystem, DataLayout(),
                                                                      m_counters, m_displayTypes,
-                                                                     sink},
+                                                                     m_sink},
       m_categories(StoreKind::Category, m_context), m_recycle(StoreKind::Recycle, m_context),
       m_tags(m_context) {}
 
 void KnowledgeStore::resetAll() {
+    m_sink.countChange();
     m_counters.reset();
     m_categories.createEmpty();
     m_recycle.createEmpty();

@@ -59,7 +59,11 @@ public:
     }
     TagStore& tags() { return m_tags; }
     DisplayTypes& displayTypes() { return m_displayTypes; }
+    // Every notification of the base's stores and operations passes through this sink.
     ChangeSink& sink() { return m_sink; }
+    // Grows with every change notification and every open: equal values mean that nothing
+    // changed between two looks (a cache of names, for instance, is still right).
+    std::uint64_t changeCount() const { return m_sink.count(); }
 
     // Loads every point and attachment list of both stores; the number of points loaded.
     std::size_t loadAllLists();
@@ -103,7 +107,7 @@ private:
     bool takePointsOutOfTags(CategoryRecord& category);
 
     const platform::FileSystem& m_fileSystem;
-    ChangeSink& m_sink;
+    CountingChangeSink m_sink;
     IdCounters m_counters;
     DisplayTypes m_displayTypes;
     StoreContext m_context;

@@ -1,3 +1,4 @@
+#include "ops/point_editing.h"
 #include "ops/search_engine.h"
 #include "ops/search_pane.h"
 #include "ops/tag_points.h"
@@ -145,6 +146,16 @@ TEST_F(SearchTest, TitleAndContentTogetherAndWithSplitWords) {
     SearchScope scope{{work, home}, {project}};
     EXPECT_THAT(search({"numbers uni", true, true, true, true}, scope),
                 ElementsAre("c1:REPORT.rtf", "c1:uni.rtf", "t1:REPORT.rtf"));
+}
+
+TEST_F(SearchTest, TitlesAreSeenAsTheyAreAfterAChange) {
+    SearchScope scope{{work}, {}};
+    EXPECT_THAT(search({"report", true, false, true, false}, scope), ElementsAre("c1:REPORT.rtf"));
+    PointRecord* report = categories().pointsOf(*work).records().front().get();
+    ASSERT_TRUE(renamePoint(context, *work, *report, "summary.rtf").ok());
+    EXPECT_THAT(search({"report", true, false, true, false}, scope), ElementsAre());
+    EXPECT_THAT(search({"SUMMARY", true, false, true, false}, scope),
+                ElementsAre("c1:summary.rtf"));
 }
 
 TEST_F(SearchTest, SearchReadsTheStoresAndNeverChangesThem) {
