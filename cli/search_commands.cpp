@@ -4,6 +4,7 @@
 #include "cli/command_session.h"
 #include "cli/json_writer.h"
 #include "cli/point_path.h"
+#include "cli/rtf_commands.h"
 #include "ops/search_engine.h"
 #include "ops/search_pane.h"
 #include "richtext/text_extractor.h"
@@ -151,18 +152,6 @@ int runSearch(CommandContext& command, const std::vector<std::string>& args) {
             }
             return kExitSuccess;
         });
-}
-
-const char* statusName(ReadStatus status) {
-    switch (status) {
-    case ReadStatus::Truncated:
-        return "truncated";
-    case ReadStatus::Damaged:
-        return "damaged";
-    case ReadStatus::Complete:
-        break;
-    }
-    return "complete";
 }
 
 struct CollectedText : richtext::TextSink {
