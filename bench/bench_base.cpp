@@ -7,10 +7,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <map>
-#include <string>
+#include <ctime>
+#include <memory>
 #include <vector>
 
 namespace tarnel::bench {
@@ -19,21 +19,6 @@ namespace fs = std::filesystem;
 using namespace tarnel::store;
 
 namespace {
-
-const tarnel::platform::FileSystem& fileSystem() {
-    return tarnel::platform::realFileSystem();
-}
-
-// A small deterministic generator, so that every run measures the same base.
-struct Random {
-    unsigned long long state = 0x9E3779B97F4A7C15ULL;
-    unsigned next(unsigned bound) {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return static_cast<unsigned>(state % bound);
-    }
-};
 
 const char* const kWords[] = {"项目",    "notes",    "会议记录", "design", "资料",
                               "archive", "读书笔记", "plans",    "研究",   "drafts"};
@@ -44,9 +29,13 @@ std::string nameOf(Random& random, long long n) {
 
 } // namespace
 
-void generateBase(const fs::path& data, const BaseSizes& sizes) {
+PointContent smallContent(int index) {
+    return {index % 3 == 0 ? ".mht" : ".rtf", std::string(64, 'x')};
+}
+
+void generateBase(const fs::path& data, const BaseSizes& sizes, const ContentMaker& content) {
     NullChangeSink sink;
-    KnowledgeStore base(fileSystem(), sink);
+    KnowledgeStore base(platform::realFileSystem(), sink);
     if (base.open(data) != kOk) {
         std::fprintf(stderr, "cannot open %s\n", data.c_str());
         std::exit(1);
@@ -85,17 +74,17 @@ void generateBase(const fs::path& data, const BaseSizes& sizes) {
             tagList[random.next(static_cast<unsigned>(std::min<std::size_t>(tagList.size(), 50)))]);
         tagList.push_back(raw);
     }
-    std::string content(64, 'x');
     for (int i = 0; i < sizes.points; ++i) {
+        PointContent made = content(i);
         CategoryRecord& owner = *placed[1 + static_cast<std::size_t>(i) % (placed.size() - 1)];
         auto point = std::make_unique<PointRecord>();
         point->id = base.counters().next(IdKind::Point);
-        std::string name = nameOf(random, point->id) + (i % 3 == 0 ? ".mht" : ".rtf");
+        std::string name = nameOf(random, point->id) + made.extension;
         point->values.setInteger(point::kId, point->id);
         point->values.setInteger(point::kClass, owner.id);
         point->values.setValue(point::kName, name);
         point->values.setInteger(point::kStarNum, 1 + random.next(5));
-        point->values.setInteger(point::kPointSize, static_cast<long long>(content.size()));
+        point->values.setInteger(point::kPointSize, static_cast<long long>(made.bytes.size()));
         point->values.setInteger(point::kState, 1);
         point->values.setValue(point::kCreateDate, "2024-05-06 07:08:09");
         point->values.setValue(point::kModifyDate, "2024-05-06 07:08:09");
@@ -103,15 +92,18 @@ void generateBase(const fs::path& data, const BaseSizes& sizes) {
             long long tagId = tagList[1 + random.next(static_cast<unsigned>(sizes.tags))]->id;
             point->values.setValue(point::kTagsId, listWith("", tagId));
         }
-        std::ofstream(categories.folderOf(owner) / name, std::ios::binary) << content;
+        std::ofstream(categories.folderOf(owner) / name, std::ios::binary) << made.bytes;
         for (CategoryRecord* r = &owner; r; r = r->parent) {
             r->values.setInteger(category::kSize,
-                                 r->size() + static_cast<long long>(content.size()));
+                                 r->size() + static_cast<long long>(made.bytes.size()));
         }
         categories.addPoint(owner, std::move(point));
     }
     for (int i = 0; i < sizes.attachments; ++i) {
         CategoryRecord& owner = *placed[1 + static_cast<std::size_t>(i) % (placed.size() - 1)];
+        if (categories.pointsOf(owner).records().empty()) {
+            continue; // a base of fewer points than categories
+        }
         auto attachment = std::make_unique<AttachmentRecord>();
         attachment->id = base.counters().next(IdKind::Attachment);
         attachment->values.setInteger(attachment::kId, attachment->id);

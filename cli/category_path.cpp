@@ -30,6 +30,19 @@ store::CategoryRecord* byNames(store::CategoryStore& store, std::string_view pat
 
 } // namespace
 
+std::string categoryPathOf(const store::CategoryRecord& category) {
+    std::string path;
+    for (const store::CategoryRecord* at = &category; at->parent; at = at->parent) {
+        path.insert(0, (at == &category ? "" : "/"));
+        path.insert(0, at->name());
+    }
+    bool recycled = category.owner && category.owner->kind() == store::StoreKind::Recycle;
+    if (recycled) {
+        return std::string(kRecyclePrefix) + path;
+    }
+    return path.empty() ? "/" : path;
+}
+
 store::CategoryRecord* resolveCategory(store::KnowledgeStore& base, std::string_view text) {
     if (text.starts_with('#')) {
         std::string_view digits = text.substr(1);

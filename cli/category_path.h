@@ -2,6 +2,7 @@
 
 #include "store/knowledge_store.h"
 
+#include <string>
 #include <string_view>
 
 namespace tarnel::cli {
@@ -10,5 +11,9 @@ namespace tarnel::cli {
 // "recycle:" followed by names the recycle tree (alone: the recycle root), else names from the
 // top of the category tree joined by "/". Null when nothing matches.
 store::CategoryRecord* resolveCategory(store::KnowledgeStore& base, std::string_view text);
+
+// The path resolveCategory reads back: names from the top joined by "/" ("/" for the root), with
+// "recycle:" before those of the recycle tree.
+std::string categoryPathOf(const store::CategoryRecord& category);
 
 } // namespace tarnel::cli

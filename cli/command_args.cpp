@@ -7,6 +7,11 @@ std::optional<std::string> CommandArgs::value(const std::string& name) const {
     return it == values.end() ? std::nullopt : std::optional<std::string>(it->second);
 }
 
+std::vector<std::string> CommandArgs::valuesOf(const std::string& name) const {
+    auto it = allValues.find(name);
+    return it == allValues.end() ? std::vector<std::string>() : it->second;
+}
+
 CommandArgs parseCommandArgs(const std::vector<std::string>& args,
                              const std::set<std::string>& switchOptions,
                              const std::set<std::string>& valueOptions) {
@@ -22,6 +27,7 @@ CommandArgs parseCommandArgs(const std::vector<std::string>& args,
                 parsed.error = arg + " needs a value";
             } else {
                 parsed.values[arg] = args[++i];
+                parsed.allValues[arg].push_back(args[i]);
             }
         } else {
             parsed.error = "unknown option " + arg;

@@ -4,9 +4,10 @@
 #include "cli/category_commands.h"
 #include "cli/export_commands.h"
 #include "cli/import_commands.h"
-#include "cli/point_commands.h"
 #include "cli/legacy_commands.h"
+#include "cli/point_commands.h"
 #include "cli/rtf_commands.h"
+#include "cli/search_commands.h"
 #include "cli/settings_command.h"
 #include "cli/store_commands.h"
 #include "cli/tag_commands.h"
@@ -45,6 +46,7 @@ void registerAllCommands(CommandRegistry& registry) {
     registerRtfCommands(registry);
     registerPointCommands(registry);
     registerTagCommands(registry);
+    registerSearchCommands(registry);
     registerLegacyCommands(registry);
     registerAttachmentCommands(registry);
     registerExportCommands(registry);

@@ -56,6 +56,23 @@ PointRef resolvePoint(store::KnowledgeStore& base, std::string_view text) {
     return caseVariant;
 }
 
+std::string pointPathOf(const store::CategoryRecord& category, const store::PointRecord& point) {
+    std::string folder = categoryPathOf(category);
+    if (folder == "/") {
+        folder.clear();
+    }
+    return folder + "/" + std::string(point.name());
+}
+
+std::string tagPathOf(const store::TagRecord& tag) {
+    std::string path;
+    for (const store::TagRecord* at = &tag; at->parent; at = at->parent) {
+        path.insert(0, (at == &tag ? "" : "/"));
+        path.insert(0, at->name());
+    }
+    return path.empty() ? "/" : path;
+}
+
 store::TagRecord* resolveTag(store::KnowledgeStore& base, std::string_view text) {
     store::TagStore& tags = base.tags();
     if (auto id = idAfter(text, '#')) {

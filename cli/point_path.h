@@ -2,6 +2,7 @@
 
 #include "store/knowledge_store.h"
 
+#include <string>
 #include <string_view>
 
 namespace tarnel::cli {
@@ -21,5 +22,10 @@ PointRef resolvePoint(store::KnowledgeStore& base, std::string_view text);
 // The tag a command line names: "#ID", "/" the tag root, else names from the tag root joined by
 // "/". Null when nothing matches.
 store::TagRecord* resolveTag(store::KnowledgeStore& base, std::string_view text);
+
+// "CAT/NAME" as resolvePoint reads it ("recycle:" first for the recycle tree's points).
+std::string pointPathOf(const store::CategoryRecord& category, const store::PointRecord& point);
+// The tag's names from the tag root joined by "/"; "/" for the root.
+std::string tagPathOf(const store::TagRecord& tag);
 
 } // namespace tarnel::cli

@@ -18,18 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using richtext::ReadStatus;
 
-const char* statusName(ReadStatus status) {
-    switch (status) {
-    case ReadStatus::Truncated:
-        return "truncated";
-    case ReadStatus::Damaged:
-        return "damaged";
-    case ReadStatus::Complete:
-        break;
-    }
-    return "complete";
-}
-
 bool readInput(CommandContext& context, const fs::path& path, std::string& bytes) {
     int err = context.fileSystem.readFile(path, bytes);
     if (err != 0) {
@@ -145,6 +133,18 @@ int runRtfRoundtrip(CommandContext& context, const std::vector<std::string>& arg
 }
 
 } // namespace
+
+const char* statusName(ReadStatus status) {
+    switch (status) {
+    case ReadStatus::Truncated:
+        return "truncated";
+    case ReadStatus::Damaged:
+        return "damaged";
+    case ReadStatus::Complete:
+        break;
+    }
+    return "complete";
+}
 
 void registerRtfCommands(CommandRegistry& registry) {
     registry.add({"rtf-text", "rtf-text FILE",

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/command_registry.h"
+#include "richtext/rtf_reader.h"
 
 namespace tarnel::cli {
 
@@ -9,5 +10,8 @@ namespace tarnel::cli {
 // damaged) gives what could be read, with the reader's message as a warning on stderr, and
 // exits 0; a file that cannot be read or written exits 1.
 void registerRtfCommands(CommandRegistry& registry);
+
+// "complete", "truncated" or "damaged", as the commands print a read's status.
+const char* statusName(richtext::ReadStatus status);
 
 } // namespace tarnel::cli

@@ -36,6 +36,10 @@ inline constexpr int kTrashFailed = 90;
 inline constexpr int kWriteFailed = 91;
 // A value outside its range (a star rating above the list's maximum).
 inline constexpr int kOutOfRange = 92;
+// The search pane: no query typed, neither title nor content ticked, nothing ticked to search in.
+inline constexpr int kSearchQueryEmpty = 93;
+inline constexpr int kSearchBasisMissing = 94;
+inline constexpr int kSearchScopeEmpty = 95;
 
 // The command goes through the shared data service in shared mode, whose client is not part of
 // the local base: nothing was done.
@@ -50,7 +54,7 @@ inline constexpr int kWalkCancelled = 103;
 inline constexpr int kSourceMissing = 104;
 
 // The dialog field a refused input belongs to.
-enum class Field { None, Name, Parent, Target };
+enum class Field { None, Name, Parent, Target, Query, Basis, Scope };
 
 struct OperationResult {
     int code = kOk;

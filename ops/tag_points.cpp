@@ -37,23 +37,6 @@ int saveLists(OperationContext& context, const std::vector<CategoryRecord*>& cat
     return kOk;
 }
 
-std::vector<TagPoint> pointsCarrying(OperationContext& context, const TagRecord& record) {
-    std::vector<TagPoint> found;
-    store::CategoryStore& categories = context.base.categories();
-    for (long long id : store::idsOfList(record.values.value(tag::kClass))) {
-        CategoryRecord* category = categories.find(id);
-        if (!category || !category->parent) {
-            continue;
-        }
-        for (const auto& p : categories.pointsOf(*category).records()) {
-            if (store::listContains(p->values.value(point::kTagsId), record.id)) {
-                found.push_back({category, p.get()});
-            }
-        }
-    }
-    return found;
-}
-
 void notifyPointChanged(OperationContext& context, const TagPoint& entry) {
     context.sink().notify({change::kPointChanged, entry.category->owner->kind(), entry.point->id,
                            entry.category->id});
@@ -79,9 +62,26 @@ int siblingPosition(const store::TagStore& tags, const TagRecord& record) {
 
 } // namespace
 
+std::vector<TagPoint> pointsOfTag(store::KnowledgeStore& base, const TagRecord& record) {
+    std::vector<TagPoint> found;
+    store::CategoryStore& categories = base.categories();
+    for (long long id : store::idsOfList(record.values.value(tag::kClass))) {
+        CategoryRecord* category = categories.find(id);
+        if (!category || !category->parent) {
+            continue;
+        }
+        for (const auto& p : categories.pointsOf(*category).records()) {
+            if (store::listContains(p->values.value(point::kTagsId), record.id)) {
+                found.push_back({category, p.get()});
+            }
+        }
+    }
+    return found;
+}
+
 TagListing listTagPoints(OperationContext& context, TagRecord& record) {
     TagListing listing;
-    listing.points = pointsCarrying(context, record);
+    listing.points = pointsOfTag(context.base, record);
     long long count = static_cast<long long>(listing.points.size());
     if (record.parent && count != record.values.integer(tag::kPointNum)) {
         record.values.setInteger(tag::kPointNum, count);
@@ -144,7 +144,7 @@ int TagRemoval::detach(TagRecord& top) {
     }
     for (TagRecord* record : tags.subtree(&top)) {
         m_context.sink().notify({change::kTagRemoved, StoreKind::Tag, record->id, 0});
-        for (const TagPoint& entry : pointsCarrying(m_context, *record)) {
+        for (const TagPoint& entry : pointsOfTag(m_context.base, *record)) {
             std::string_view list = entry.point->values.value(point::kTagsId);
             m_listsBefore.emplace_back(entry.point, std::string(list));
             std::string rest = store::listWithout(list, record->id);

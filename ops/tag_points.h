@@ -28,6 +28,10 @@ struct TagListing {
 };
 TagListing listTagPoints(OperationContext& context, store::TagRecord& tag);
 
+// The same points without the repair of `point_num`, for readers such as search that never
+// change the stores.
+std::vector<TagPoint> pointsOfTag(store::KnowledgeStore& base, const store::TagRecord& tag);
+
 // Asks "确定要从标签 ‘%s’ 中移除知识点 ‘%s’ 吗？"; on Yes sets the point's tags to its tags without
 // this one, saves the point list and the tag store, notifies 5.
 OperationResult removePointFromTag(OperationContext& context, store::TagRecord& tag,

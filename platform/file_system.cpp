@@ -151,6 +151,20 @@ std::optional<std::uint64_t> FileSystem::fileSize(const fs::path& path) const {
 
 int FileSystem::readFile(const fs::path& path, std::string& out) const {
     out.clear();
+    int err = readChunks(path, [&out](std::string_view chunk, std::uint64_t size) {
+        if (out.empty() && size > 0) {
+            out.reserve(static_cast<std::size_t>(size));
+        }
+        out.append(chunk);
+        return true;
+    });
+    if (err) {
+        out.clear();
+    }
+    return err;
+}
+
+int FileSystem::readChunks(const fs::path& path, const ChunkConsumer& consume) const {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return errno;
@@ -160,10 +174,8 @@ int FileSystem::readFile(const fs::path& path, std::string& out) const {
         ::close(fd);
         return EISDIR;
     }
-    if (st.st_size > 0) {
-        out.reserve(static_cast<std::size_t>(st.st_size));
-    }
-    char buffer[65536];
+    std::uint64_t size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    char buffer[kReadChunkBytes];
     for (;;) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
@@ -172,13 +184,11 @@ int FileSystem::readFile(const fs::path& path, std::string& out) const {
             }
             int err = errno;
             ::close(fd);
-            out.clear();
             return err;
         }
-        if (n == 0) {
+        if (n == 0 || !consume(std::string_view(buffer, static_cast<std::size_t>(n)), size)) {
             break;
         }
-        out.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
     return 0;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,8 +63,15 @@ public:
     virtual int entryInfo(const std::filesystem::path& path, EntryInfo& info,
                           Links links = Links::NotFollowed) const;
 
-    // Reads the whole file into out (emptied first).
+    // Reads the whole file into out (emptied first; empty again after a failure).
     virtual int readFile(const std::filesystem::path& path, std::string& out) const;
+
+    // Reads the file from the start in pieces of at most kReadChunkBytes, handing each to the
+    // consumer with the file's size as it was at the open; stops early when the consumer returns
+    // false, which is success. A folder is EISDIR.
+    static constexpr std::size_t kReadChunkBytes = 65536;
+    using ChunkConsumer = std::function<bool(std::string_view chunk, std::uint64_t fileSize)>;
+    virtual int readChunks(const std::filesystem::path& path, const ChunkConsumer& consume) const;
 
     // Replaces the file atomically: the data goes to a temporary file in the same folder, which is
     // flushed to disk and renamed over the old file. On failure the old file is untouched and the

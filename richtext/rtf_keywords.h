@@ -125,4 +125,16 @@ enum class Keyword : std::uint8_t {
 // The keyword of a control word's name (without backslash or parameter); Unknown for any other.
 Keyword lookupKeyword(std::string_view name);
 
+// The character a word of the "characters by name" group stands for (\emdash is U+2014); 0 for
+// every other keyword.
+char32_t namedCharacter(Keyword keyword);
+
+// The document code page a word sets (\ansi, \mac, \pc, \pca, \ansicpgN with N above 0); 0 for
+// every other word.
+int documentCodePageOf(Keyword keyword, std::int32_t parameter);
+
+// The regular property an associated one stands for (\ab is \b, \af is \f); only for the
+// keywords from AssociatedBold to AssociatedFont.
+Keyword regularOfAssociated(Keyword keyword);
+
 } // namespace tarnel::richtext

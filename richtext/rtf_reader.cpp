@@ -1,9 +1,11 @@
 #include "richtext/rtf_reader.h"
 
 #include "richtext/code_page_decoder.h"
+#include "richtext/group_stack.h"
 #include "richtext/plain_text.h"
 #include "richtext/rtf_format.h"
 #include "richtext/rtf_keywords.h"
+#include "richtext/rtf_token_handler.h"
 #include "richtext/rtf_tokenizer.h"
 #include "richtext/utf8.h"
 
@@ -70,13 +72,6 @@ struct GroupState {
     Destination destination = Destination::Body;
 
     bool operator==(const GroupState&) const = default;
-};
-
-// A run of nested groups that left the state unchanged costs one entry, so a file of a million
-// '{' costs one entry; otherwise an entry per group, which is linear in the input.
-struct SavedState {
-    GroupState state;
-    std::uint32_t repeat = 1;
 };
 
 struct FontInfo {
@@ -213,19 +208,6 @@ std::string hyperlinkTarget(std::string_view instruction) {
     return place ? address + "#" + *place : address;
 }
 
-Keyword regularOfAssociated(Keyword keyword) {
-    switch (keyword) {
-    case Keyword::AssociatedBold:
-        return Keyword::Bold;
-    case Keyword::AssociatedItalic:
-        return Keyword::Italic;
-    case Keyword::AssociatedFontSize:
-        return Keyword::FontSize;
-    default:
-        return Keyword::Font;
-    }
-}
-
 // Far beyond any real font's name; the writer looks a run's font up by its name, so a longer one
 // would cost its length for every run.
 constexpr std::size_t kMaxFontNameBytes = 255;
@@ -247,16 +229,17 @@ std::int32_t clampedTwips(std::int32_t value) {
     return std::clamp(value, -kLimit, kLimit);
 }
 
-class Parser {
+class Parser : RtfTokenHandler<Parser> {
+    friend class RtfTokenHandler<Parser>;
+
 public:
     Parser(std::string_view input, ReadOptions options) : m_tokenizer(input), m_options(options) {}
 
     ReadResult run();
 
 private:
-    void handle(const RtfToken& token);
-    void handleText(std::string_view text);
-    void handleByte(unsigned char byte);
+    void takeText(std::string_view text);
+    void takeByte(unsigned char byte);
     void handleBinary(std::string_view bytes);
     void handleControlWord(const RtfToken& token);
     void handleControlSymbol(char symbol);
@@ -300,12 +283,9 @@ private:
     ReadResult m_result;
 
     GroupState m_state;
-    std::vector<SavedState> m_saved;
-    std::size_t m_depth = 0;
+    GroupStack<GroupState> m_groups;
     bool m_rootClosed = false;
-    bool m_starred = false;
-    int m_skipRemaining = 0;
-    char32_t m_highSurrogate = 0;
+    Utf16Joiner m_unicode;
 
     int m_documentCodePage = kCodePageAnsi;
     int m_defaultFont = 0;
@@ -348,10 +328,10 @@ ReadResult Parser::run() {
     if (paragraphHasContent()) {
         endParagraph();
     }
-    if (m_depth > 0) {
+    if (std::size_t depth = m_groups.depth(); depth > 0) {
         m_result.status = ReadStatus::Truncated;
-        m_result.message = "the file ends inside " + std::to_string(m_depth) + " open group" +
-                           (m_depth == 1 ? "" : "s");
+        m_result.message = "the file ends inside " + std::to_string(depth) + " open group" +
+                           (depth == 1 ? "" : "s");
     } else if (m_tokenizer.truncated()) {
         m_result.status = ReadStatus::Truncated;
     } else if (!m_tokenizer.firstProblem().empty()) {
@@ -365,69 +345,7 @@ ReadResult Parser::run() {
     return std::move(m_result);
 }
 
-void Parser::handle(const RtfToken& token) {
-    using Kind = RtfToken::Kind;
-    if (token.kind == Kind::Text) {
-        handleText(token.text);
-        return;
-    }
-    // An escaped \\, { or } may be the trail byte of a double-byte character, so it joins the
-    // pending bytes like \'hh does.
-    bool escapedByte = token.kind == Kind::ControlSymbol &&
-                       (token.symbol == '\\' || token.symbol == '{' || token.symbol == '}');
-    if (token.kind == Kind::HexByte || escapedByte) {
-        if (m_skipRemaining > 0) {
-            --m_skipRemaining;
-            return;
-        }
-        m_starred = false;
-        handleByte(escapedByte ? static_cast<unsigned char>(token.symbol) : token.byte);
-        return;
-    }
-    flushBytes();
-    if (token.kind == Kind::GroupStart || token.kind == Kind::GroupEnd) {
-        m_skipRemaining = 0;
-        flushLoneSurrogate();
-        if (token.kind == Kind::GroupStart) {
-            pushGroup();
-            if (m_state.destination == Destination::Picture) {
-                // Picture data holds no groups; one inside a picture holds its properties.
-                skipGroup();
-            }
-        } else {
-            popGroup();
-        }
-        return;
-    }
-    if (m_skipRemaining > 0) {
-        --m_skipRemaining;
-        return;
-    }
-    switch (token.kind) {
-    case Kind::ControlWord:
-        handleControlWord(token);
-        break;
-    case Kind::ControlSymbol:
-        handleControlSymbol(token.symbol);
-        break;
-    case Kind::Binary:
-        handleBinary(token.text);
-        break;
-    default:
-        break;
-    }
-}
-
-void Parser::handleText(std::string_view text) {
-    if (m_skipRemaining > 0) {
-        std::size_t skipped = std::min(text.size(), static_cast<std::size_t>(m_skipRemaining));
-        m_skipRemaining -= static_cast<int>(skipped);
-        text.remove_prefix(skipped);
-    }
-    if (text.empty()) {
-        return;
-    }
-    m_starred = false;
+void Parser::takeText(std::string_view text) {
     switch (m_state.destination) {
     case Destination::Body:
     case Destination::FieldInstruction:
@@ -448,7 +366,7 @@ void Parser::handleText(std::string_view text) {
     }
 }
 
-void Parser::handleByte(unsigned char byte) {
+void Parser::takeByte(unsigned char byte) {
     if (byte == 0) {
         return; // no character of any code page; writers pad with it
     }
@@ -516,24 +434,11 @@ void Parser::handleControlWord(const RtfToken& token) {
         return;
     }
     std::int32_t value = token.parameter;
+    if (int codePage = documentCodePageOf(keyword, value)) {
+        m_documentCodePage = codePage;
+        return;
+    }
     switch (keyword) {
-    case Keyword::Ansi:
-        m_documentCodePage = kCodePageAnsi;
-        break;
-    case Keyword::Mac:
-        m_documentCodePage = 10000;
-        break;
-    case Keyword::Pc:
-        m_documentCodePage = 437;
-        break;
-    case Keyword::Pca:
-        m_documentCodePage = 850;
-        break;
-    case Keyword::AnsiCodePage:
-        if (value > 0) {
-            m_documentCodePage = value;
-        }
-        break;
     case Keyword::DefaultFont:
         m_defaultFont = value;
         break;
@@ -562,43 +467,11 @@ void Parser::handleControlWord(const RtfToken& token) {
     case Keyword::Tab:
         appendText("\t");
         break;
-    case Keyword::EmDash:
-        appendCodePoint(0x2014);
-        break;
-    case Keyword::EnDash:
-        appendCodePoint(0x2013);
-        break;
-    case Keyword::Bullet:
-        appendCodePoint(0x2022);
-        break;
-    case Keyword::LeftQuote:
-        appendCodePoint(0x2018);
-        break;
-    case Keyword::RightQuote:
-        appendCodePoint(0x2019);
-        break;
-    case Keyword::LeftDoubleQuote:
-        appendCodePoint(0x201C);
-        break;
-    case Keyword::RightDoubleQuote:
-        appendCodePoint(0x201D);
-        break;
-    case Keyword::EmSpace:
-        appendCodePoint(0x2003);
-        break;
-    case Keyword::EnSpace:
-        appendCodePoint(0x2002);
-        break;
-    case Keyword::QuarterEmSpace:
-        appendCodePoint(0x2005);
-        break;
-    case Keyword::ZeroWidthJoiner:
-        appendCodePoint(0x200D);
-        break;
-    case Keyword::ZeroWidthNonJoiner:
-        appendCodePoint(0x200C);
-        break;
     default:
+        if (char32_t named = namedCharacter(keyword)) {
+            appendCodePoint(named);
+            break;
+        }
         handleCharacterFormat(keyword, token);
         handleParagraphFormat(keyword, token);
         handleTableWord(keyword, token);
@@ -937,57 +810,31 @@ void Parser::handlePictureWord(Keyword keyword, const RtfToken& token) {
 }
 
 void Parser::handleUnicode(std::int32_t value) {
-    char32_t unit = static_cast<char32_t>(value < 0 ? value + 65536 : value) & 0xFFFF;
-    if (value > 0xFFFF || value < -32768) {
-        unit = kReplacementCharacter;
-    }
     m_skipRemaining = m_state.unicodeSkip;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-        flushLoneSurrogate();
-        m_highSurrogate = unit;
-        return;
-    }
-    if (unit >= 0xDC00 && unit <= 0xDFFF) {
-        char32_t high = m_highSurrogate;
-        m_highSurrogate = 0;
-        appendCodePoint(high == 0 ? kReplacementCharacter
-                                  : 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
-        return;
-    }
-    flushLoneSurrogate();
-    if (unit != 0) {
-        appendCodePoint(unit);
-    }
+    m_unicode.take(unicodeUnitOf(value), [this](char32_t c) { appendCodePoint(c); });
 }
 
 void Parser::pushGroup() {
-    ++m_depth;
-    if (!m_saved.empty() && m_saved.back().state == m_state &&
-        m_saved.back().repeat < std::numeric_limits<std::uint32_t>::max()) {
-        ++m_saved.back().repeat;
-    } else {
-        m_saved.push_back({m_state, 1});
+    m_groups.push(m_state);
+    if (m_state.destination == Destination::Picture) {
+        // Picture data holds no groups; one inside a picture holds its properties.
+        skipGroup();
     }
 }
 
 void Parser::popGroup() {
-    if (m_saved.empty()) {
+    Destination ended = m_state.destination;
+    if (!m_groups.pop(m_state)) {
         m_rootClosed = true;
         return;
     }
-    Destination ended = m_state.destination;
-    m_state = m_saved.back().state;
-    if (--m_saved.back().repeat == 0) {
-        m_saved.pop_back();
-    }
-    --m_depth;
     if (m_state.openFields < m_fields.size()) {
         m_fields.resize(m_state.openFields);
     }
     if (ended != m_state.destination) {
         endDestination(ended);
     }
-    if (m_depth == 0) {
+    if (m_groups.depth() == 0) {
         m_rootClosed = true;
     }
 }
@@ -1063,10 +910,7 @@ void Parser::flushBytes() {
 }
 
 void Parser::flushLoneSurrogate() {
-    if (m_highSurrogate != 0) {
-        m_highSurrogate = 0;
-        appendCodePoint(kReplacementCharacter);
-    }
+    m_unicode.flush([this](char32_t c) { appendCodePoint(c); });
 }
 
 int Parser::currentCodePage() const {

@@ -48,6 +48,10 @@ public:
     bool truncated() const { return m_truncated; }
     // Empty when no damage was met; else a description of the first damage, with its offset.
     const std::string& firstProblem() const { return m_firstProblem; }
+    // Where the first damage lies in the input; the input's size when none was met.
+    std::size_t firstProblemOffset() const {
+        return m_firstProblem.empty() ? m_input.size() : m_problemOffset;
+    }
 
 private:
     RtfToken readControl(std::size_t start);
@@ -59,6 +63,7 @@ private:
     std::size_t m_pos = 0;
     bool m_truncated = false;
     std::string m_firstProblem;
+    std::size_t m_problemOffset = 0;
 };
 
 } // namespace tarnel::richtext

@@ -67,4 +67,11 @@ char32_t nextCodePoint(std::string_view text, std::size_t& pos) {
     return value;
 }
 
+char32_t unicodeUnitOf(std::int32_t value) {
+    if (value > 0xFFFF || value < -32768) {
+        return kReplacementCharacter;
+    }
+    return static_cast<char32_t>(value < 0 ? value + 65536 : value) & 0xFFFF;
+}
+
 } // namespace tarnel::richtext

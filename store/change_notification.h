@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 // The change notifications an operation reports after it changed the knowledge base; the main
@@ -46,6 +47,24 @@ class ChangeSink {
 public:
     virtual ~ChangeSink() = default;
     virtual void notify(const ChangeNotification& notification) = 0;
+};
+
+// Passes every notification on and counts them, so that a reader can tell whether anything
+// changed since it last looked.
+class CountingChangeSink final : public ChangeSink {
+public:
+    explicit CountingChangeSink(ChangeSink& next) : m_next(next) {}
+    void notify(const ChangeNotification& notification) override {
+        ++m_count;
+        m_next.notify(notification);
+    }
+    std::uint64_t count() const { return m_count; }
+    // Counts a change that sends no notification (the whole base read again).
+    void countChange() { ++m_count; }
+
+private:
+    ChangeSink& m_next;
+    std::uint64_t m_count = 0;
 };
 
 // A sink that drops everything, for callers that do not listen.

@@ -6,7 +6,7 @@
 namespace tarnel::store {
 
 KnowledgeStore::KnowledgeStore(const platform::FileSystem& fileSystem, ChangeSink& sink)
-    : m_fileSystem(fileSystem), m_gate(sink),
+    : m_fileSystem(fileSystem), m_counter(sink), m_gate(m_counter),
       m_counters(fileSystem, DataLayout().countersFile()), m_context{fileSystem, DataLayout(),
                                                                      m_counters, m_displayTypes,
                                                                      m_gate},
@@ -14,6 +14,7 @@ KnowledgeStore::KnowledgeStore(const platform::FileSystem& fileSystem, ChangeSin
       m_tags(m_context) {}
 
 void KnowledgeStore::resetAll() {
+    m_counter.countChange();
     m_counters.reset();
     m_categories.createEmpty();
     m_recycle.createEmpty();

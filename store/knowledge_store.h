@@ -61,7 +61,11 @@ public:
     }
     TagStore& tags() { return m_tags; }
     DisplayTypes& displayTypes() { return m_displayTypes; }
+    // Every notification of the base's stores and operations passes through this gate.
     ChangeGate& sink() { return m_gate; }
+    // Grows with every change notification let through the gate and every open: equal values
+    // mean that nothing changed between two looks (a cache of names, for instance, is still right).
+    std::uint64_t changeCount() const { return m_counter.count(); }
 
     // Loads every point and attachment list of both stores; the number of points loaded.
     std::size_t loadAllLists();
@@ -105,6 +109,7 @@ private:
     bool takePointsOutOfTags(CategoryRecord& category);
 
     const platform::FileSystem& m_fileSystem;
+    CountingChangeSink m_counter;
     ChangeGate m_gate;
     IdCounters m_counters;
     DisplayTypes m_displayTypes;

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "richtext/rtf_tokenizer.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace tarnel::richtext {
+
+// How the reader and the text extractor take each token: the fallback of a \uN is skipped, bytes
+// (\'hh and the escaped \\, { and }, which may be the trail byte of a double-byte character) join
+// the pending text, every other token first flushes it, and a group boundary ends a waiting
+// surrogate. Derived (a friend of this base) provides takeText (literal text after the skipped
+// fallback), takeByte, flushBytes, flushLoneSurrogate, pushGroup, popGroup, handleControlWord,
+// handleControlSymbol and handleBinary.
+template <class Derived> class RtfTokenHandler {
+protected:
+    void handle(const RtfToken& token) {
+        using Kind = RtfToken::Kind;
+        Derived& self = static_cast<Derived&>(*this);
+        if (token.kind == Kind::Text) {
+            handleText(token.text);
+            return;
+        }
+        bool escapedByte = token.kind == Kind::ControlSymbol &&
+                           (token.symbol == '\\' || token.symbol == '{' || token.symbol == '}');
+        if (token.kind == Kind::HexByte || escapedByte) {
+            if (m_skipRemaining > 0) {
+                --m_skipRemaining;
+                return;
+            }
+            m_starred = false;
+            self.takeByte(escapedByte ? static_cast<unsigned char>(token.symbol) : token.byte);
+            return;
+        }
+        self.flushBytes();
+        if (token.kind == Kind::GroupStart || token.kind == Kind::GroupEnd) {
+            m_skipRemaining = 0;
+            self.flushLoneSurrogate();
+            if (token.kind == Kind::GroupStart) {
+                self.pushGroup();
+            } else {
+                self.popGroup();
+            }
+            return;
+        }
+        if (m_skipRemaining > 0) {
+            --m_skipRemaining;
+            return;
+        }
+        switch (token.kind) {
+        case Kind::ControlWord:
+            self.handleControlWord(token);
+            break;
+        case Kind::ControlSymbol:
+            self.handleControlSymbol(token.symbol);
+            break;
+        case Kind::Binary:
+            self.handleBinary(token.text);
+            break;
+        default:
+            break;
+        }
+    }
+
+    // The \uN fallback still to pass over, counted in characters and tokens.
+    int m_skipRemaining = 0;
+    // A \* came before the next control word.
+    bool m_starred = false;
+
+private:
+    void handleText(std::string_view text) {
+        if (m_skipRemaining > 0) {
+            std::size_t skipped = std::min(text.size(), static_cast<std::size_t>(m_skipRemaining));
+            m_skipRemaining -= static_cast<int>(skipped);
+            text.remove_prefix(skipped);
+        }
+        if (text.empty()) {
+            return;
+        }
+        m_starred = false;
+        static_cast<Derived&>(*this).takeText(text);
+    }
+};
+
+} // namespace tarnel::richtext
