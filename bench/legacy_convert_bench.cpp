@@ -7,7 +7,8 @@
 //
 //   legacy_convert_bench [--categories N] [--points N] [--content-mib N]
 //
-// Each base is generated into a fresh temporary folder first; generation is not measured.
+// Each base is generated into a fresh temporary folder first and flushed to disk; generation is
+// not measured.
 #include "app/prompt.h"
 #include "platform/codepage.h"
 #include "platform/file_system.h"
@@ -170,6 +171,12 @@ private:
     std::string m_last;
 };
 
+// Generated files reach the disk before anything is measured, so that neither side of a
+// comparison waits for the flushing of files it did not write.
+void settle() {
+    ::sync();
+}
+
 double seconds(const std::function<void()>& work) {
     auto start = std::chrono::steady_clock::now();
     work();
@@ -229,6 +236,7 @@ int main(int argc, char** argv) {
 
     std::printf("generating a 201 base: %d categories, %d points...\n", categories, points);
     generate201(work / "base201", categories, points);
+    settle();
     std::uint64_t indexBytes = 0;
     double baseline201 = decodeAndWrite(work / "base201" / "Index", work / "decoded", indexBytes);
     double converted201 = convert(work / "base201");
@@ -238,7 +246,10 @@ int main(int argc, char** argv) {
                 converted201 / baseline201);
 
     std::printf("generating a 150 base with %d MiB of content...\n", mebibytes);
+    fs::remove_all(work / "base201");
+    fs::remove_all(work / "decoded");
     generate150(work / "base150", mebibytes);
+    settle();
     std::string copy =
         "cp -r '" + (work / "base150" / "0").string() + "' '" + (work / "copied").string() + "'";
     double baseline150 = seconds([&] {
