@@ -7,8 +7,10 @@
 //
 //   legacy_convert_bench [--categories N] [--points N] [--content-mib N]
 //
-// Each base is generated into a fresh temporary folder first; generation is not measured.
+// Each base is generated into a fresh temporary folder first and flushed to disk; generation is
+// not measured.
 #include "app/prompt.h"
+#include "platform/codepage.h"
 #include "platform/file_system.h"
 #include "store/legacy_conversion.h"
 
@@ -64,6 +66,11 @@ void put(const fs::path& path, const std::string& bytes) {
     }
 }
 
+// The older files hold their texts in GB18030; folders and files on disk are named in UTF-8.
+std::string gb(const std::string& utf8) {
+    return platform::utf8ToGb(utf8);
+}
+
 std::vector<std::string> category(long long id, long long parent, long long previous,
                                   long long next, const std::string& name) {
     return {std::to_string(id),
@@ -76,7 +83,7 @@ std::vector<std::string> category(long long id, long long parent, long long prev
             name,
             "2009-01-02 03:04:05",
             "2009-02-03 04:05:06",
-            "备注 memo",
+            gb("备注 memo"),
             "0",
             "text",
             "7",
@@ -96,7 +103,7 @@ std::vector<std::string> point(long long id, long long categoryId, const std::st
             "2",
             name,
             type,
-            "来源",
+            gb("来源"),
             "2009-03-04 05:06:07",
             "2009-04-05 06:07:08",
             "9",
@@ -116,7 +123,7 @@ void generate201(const fs::path& data, int categories, int points) {
     for (long long id = 1; id <= categories; ++id) {
         long long parent = id % 10 == 1 ? 0 : id - 1;
         std::string name = "分类 " + std::to_string(id);
-        records.push_back(category(id, parent, 0, 0, name));
+        records.push_back(category(id, parent, 0, 0, gb(name)));
         folders[id] = (parent ? folders[parent] : root) / name;
         fs::create_directories(folders[id]);
     }
@@ -129,7 +136,7 @@ void generate201(const fs::path& data, int categories, int points) {
         std::vector<std::vector<std::string>> list;
         for (int i = 0; i < points / categories; ++i, ++next) {
             std::string name = "知识点 " + std::to_string(next);
-            list.push_back(point(next, id, name, "rtf", content.size()));
+            list.push_back(point(next, id, gb(name), "rtf", content.size()));
             std::FILE* file = std::fopen((folders[id] / (name + ".rtf")).c_str(), "wb");
             std::fwrite(content.data(), 1, content.size(), file);
             std::fclose(file);
@@ -139,14 +146,14 @@ void generate201(const fs::path& data, int categories, int points) {
 }
 
 void generate150(const fs::path& data, int mebibytes) {
-    put(data / "0" / "kms.cls", olderFile(150, {category(1, 0, 0, 0, "文档")}));
+    put(data / "0" / "kms.cls", olderFile(150, {category(1, 0, 0, 0, gb("文档"))}));
     std::vector<std::vector<std::string>> list;
     std::string content(1 << 20, '\0');
     for (std::size_t i = 0; i < content.size(); ++i) {
         content[i] = static_cast<char>(i * 131 % 251);
     }
     for (int id = 1; id <= mebibytes; ++id) {
-        list.push_back(point(id, 1, "文档 " + std::to_string(id), "", content.size()));
+        list.push_back(point(id, 1, gb("文档 " + std::to_string(id)), "", content.size()));
         put(data / "0" / (std::to_string(id) + ".pcr"), content);
     }
     put(data / "0" / "1.pts", olderFile(150, list));
@@ -163,6 +170,12 @@ public:
 private:
     std::string m_last;
 };
+
+// Generated files reach the disk before anything is measured, so that neither side of a
+// comparison waits for the flushing of files it did not write.
+void settle() {
+    ::sync();
+}
 
 double seconds(const std::function<void()>& work) {
     auto start = std::chrono::steady_clock::now();
@@ -213,6 +226,7 @@ int argument(int argc, char** argv, const char* name, int fallback) {
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int categories = argument(argc, argv, "--categories", 10000);
     int points = argument(argc, argv, "--points", 200000);
     int mebibytes = argument(argc, argv, "--content-mib", 200);
@@ -222,6 +236,7 @@ int main(int argc, char** argv) {
 
     std::printf("generating a 201 base: %d categories, %d points...\n", categories, points);
     generate201(work / "base201", categories, points);
+    settle();
     std::uint64_t indexBytes = 0;
     double baseline201 = decodeAndWrite(work / "base201" / "Index", work / "decoded", indexBytes);
     double converted201 = convert(work / "base201");
@@ -231,7 +246,10 @@ int main(int argc, char** argv) {
                 converted201 / baseline201);
 
     std::printf("generating a 150 base with %d MiB of content...\n", mebibytes);
+    fs::remove_all(work / "base201");
+    fs::remove_all(work / "decoded");
     generate150(work / "base150", mebibytes);
+    settle();
     std::string copy =
         "cp -r '" + (work / "base150" / "0").string() + "' '" + (work / "copied").string() + "'";
     double baseline150 = seconds([&] {

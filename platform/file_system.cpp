@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <set>
 #include <stdio.h>
 #include <string>
 #include <sys/file.h>
@@ -36,41 +38,6 @@ int writeAll(int fd, std::string_view data) {
     return 0;
 }
 
-int copyStreamed(const fs::path& from, const fs::path& to, bool flush);
-
-// In-kernel copy where the file systems allow it, else through a buffer.
-int copyBytes(int in, int out) {
-    for (;;) {
-        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
-        if (n > 0) {
-            continue;
-        }
-        if (n == 0) {
-            return 0;
-        }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
-            return errno;
-        }
-        break;
-    }
-    std::string buffer(std::size_t{1} << 20, '\0');
-    for (;;) {
-        ssize_t n = ::read(in, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return n < 0 ? errno : 0;
-        }
-        if (int err = writeAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
-            return err;
-        }
-    }
-}
-
 fs::path temporarySibling(const fs::path& path) {
     static std::atomic<unsigned> counter{0};
     std::string name = "." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
@@ -85,6 +52,91 @@ void syncDirectory(const fs::path& dir) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// Copies the rest of in to out: in the kernel, or through a buffer where it cannot. Some file
+// systems report nothing to copy for a file that has bytes, so an empty first answer is checked
+// by reading.
+int copyDescriptor(int in, int out) {
+    for (bool first = true;; first = false) {
+        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+        if (n > 0) {
+            continue;
+        }
+        if (n == 0) {
+            if (first) {
+                break;
+            }
+            return 0;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+            return errno;
+        }
+        break;
+    }
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n == 0 ? 0 : errno;
+        }
+        if (int err = writeAll(out, std::string_view(buffer, static_cast<std::size_t>(n)))) {
+            return err;
+        }
+    }
+}
+
+// Makes a new file at path and fills it; the file is gone again on failure.
+int fillNewFile(const fs::path& path, bool flushNow, const std::function<int(int)>& fill) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return errno;
+    }
+    int err = fill(fd);
+    if (!err && flushNow && ::fsync(fd) != 0) {
+        err = errno;
+    }
+    if (!err && !flushNow) {
+        // Only a hint: the flush that counts is syncFiles'.
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+    if (::close(fd) != 0 && !err) {
+        err = errno;
+    }
+    if (err) {
+        ::unlink(path.c_str());
+    }
+    return err;
+}
+
+int copyNew(const fs::path& from, const fs::path& to, bool flushNow) {
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return errno;
+    }
+    struct stat st {};
+    int err = ::fstat(in, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    if (!err) {
+        err = fillNewFile(to, flushNow, [in](int out) { return copyDescriptor(in, out); });
+    }
+    ::close(in);
+    return err;
+}
+
+int syncPath(const fs::path& path, int flags) {
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int err = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return err;
 }
 
 int copyTree(const FileSystem& fileSystem, const fs::path& from, const fs::path& to) {
@@ -227,6 +279,33 @@ int FileSystem::writeFileAtomic(const fs::path& path, std::string_view data, Acc
     return 0;
 }
 
+int FileSystem::writeNewFile(const fs::path& path, std::string_view data) const {
+    return fillNewFile(path, false, [data](int fd) { return writeAll(fd, data); });
+}
+
+int FileSystem::copyNewFile(const fs::path& from, const fs::path& to) const {
+    return copyNew(from, to, false);
+}
+
+int FileSystem::syncFiles(const std::vector<fs::path>& files, const fs::path& root) const {
+    std::set<fs::path> folders;
+    for (const fs::path& file : files) {
+        if (int err = syncPath(file, O_RDONLY)) {
+            return err;
+        }
+        for (fs::path folder = file.parent_path();
+             folders.insert(folder).second && folder != root && folder.has_relative_path();
+             folder = folder.parent_path()) {
+        }
+    }
+    for (const fs::path& folder : folders) {
+        if (int err = syncPath(folder, O_RDONLY | O_DIRECTORY)) {
+            return err;
+        }
+    }
+    return 0;
+}
+
 int FileSystem::createDirectory(const fs::path& path) const {
     if (::mkdir(path.c_str(), 0755) == 0) {
         return 0;
@@ -263,11 +342,11 @@ int FileSystem::rename(const fs::path& from, const fs::path& to) const {
 }
 
 int FileSystem::copyFile(const fs::path& from, const fs::path& to) const {
-    return copyStreamed(from, to, true);
+    return copyNew(from, to, true);
 }
 
 int FileSystem::copyFileUnflushed(const fs::path& from, const fs::path& to) const {
-    return copyStreamed(from, to, false);
+    return copyNew(from, to, false);
 }
 
 int FileSystem::flushFileSystem(const fs::path& path) const {
@@ -279,41 +358,6 @@ int FileSystem::flushFileSystem(const fs::path& path) const {
     ::close(fd);
     return err;
 }
-
-namespace {
-
-int copyStreamed(const fs::path& from, const fs::path& to, bool flush) {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        return errno;
-    }
-    struct stat st {};
-    if (::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
-        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(in);
-        return err;
-    }
-    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        int err = errno;
-        ::close(in);
-        return err;
-    }
-    int err = copyBytes(in, out);
-    if (!err && flush && ::fsync(out) != 0) {
-        err = errno;
-    }
-    if (::close(out) != 0 && !err) {
-        err = errno;
-    }
-    ::close(in);
-    if (err) {
-        ::unlink(to.c_str());
-    }
-    return err;
-}
-
-} // namespace
 
 int FileSystem::entryInfo(const fs::path& path, EntryInfo& info, Links links) const {
     struct statx st {};

@@ -79,6 +79,20 @@ public:
     virtual int writeFileAtomic(const std::filesystem::path& path, std::string_view data,
                                 Access access = Access::Shared) const;
 
+    // Writes a new file (EEXIST when the path is taken) and starts writing it to disk without
+    // waiting for it; syncFiles then makes it durable. Many files written this way share the
+    // disk's flushes instead of waiting for one each. On failure the file is gone.
+    virtual int writeNewFile(const std::filesystem::path& path, std::string_view data) const;
+    // The same for a copy of an existing file, made by the kernel where it can (a file system that
+    // shares blocks shares them).
+    virtual int copyNewFile(const std::filesystem::path& from,
+                            const std::filesystem::path& to) const;
+    // Flushes the files (folders may be among them) to disk, then every folder from each one's
+    // own up to root, which holds them all: the files and the folders made for them survive a
+    // crash.
+    virtual int syncFiles(const std::vector<std::filesystem::path>& files,
+                          const std::filesystem::path& root) const;
+
     // Creates one folder; an existing folder is success.
     virtual int createDirectory(const std::filesystem::path& path) const;
     virtual int createDirectories(const std::filesystem::path& path) const;

@@ -1,5 +1,6 @@
 #include "store/conversion_journal.h"
 
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -159,9 +160,18 @@ bool backupsMatchManifest(const platform::FileSystem& fileSystem, const fs::path
 } // namespace
 
 std::uint64_t checksumOf(std::string_view bytes) {
+    constexpr std::uint64_t kPrime = 0x100000001b3ull;
     std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (char c : bytes) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+    std::size_t whole = bytes.size() / 8 * 8;
+    for (std::size_t i = 0; i < whole; i += 8) {
+        std::uint64_t word = 0;
+        for (std::size_t k = 8; k-- > 0;) {
+            word = word << 8 | static_cast<unsigned char>(bytes[i + k]);
+        }
+        hash = std::rotl((hash ^ word) * kPrime, 31);
+    }
+    for (std::size_t i = whole; i < bytes.size(); ++i) {
+        hash = (hash ^ static_cast<unsigned char>(bytes[i])) * kPrime;
     }
     return hash;
 }

@@ -51,7 +51,8 @@ std::string encodeJournal(const ConversionJournal& journal);
 // on.
 bool parseJournal(std::string_view text, ConversionJournal& out);
 
-// 64-bit FNV-1a of the bytes.
+// A 64-bit FNV-1a variant that takes the bytes eight at a time (little-endian words, each product
+// rotated so that every bit reaches the low ones), then the rest one by one.
 std::uint64_t checksumOf(std::string_view bytes);
 
 // How many steps are done: the renames run in order, so the done ones are the steps up to the

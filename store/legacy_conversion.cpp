@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -769,18 +770,33 @@ private:
         return result;
     }
 
-    // Writes the file into the staging folder and reads it back.
+    // Writes the file into the staging folder and reads it back; it is flushed with the others
+    // once all are staged.
     int writeStaged(const std::string& relative, std::string_view bytes, StepFailure& failure) {
+        return stageFile(
+            relative, bytes, [&](const fs::path& path) { return m_fs.writeNewFile(path, bytes); },
+            failure);
+    }
+
+    // The content copy, compared with the source's bytes as they were read into m_source.
+    int stageCopy(const PlannedCopy& copy, StepFailure& failure) {
+        return stageFile(
+            copy.target, m_source,
+            [&](const fs::path& path) { return m_fs.copyNewFile(copy.source, path); }, failure);
+    }
+
+    int stageFile(const std::string& relative, std::string_view bytes,
+                  const std::function<int(const fs::path&)>& make, StepFailure& failure) {
         fs::path path = m_staging / relative;
         int err = m_fs.createDirectories(path.parent_path());
         if (!err) {
-            err = m_fs.writeFileAtomic(path, bytes);
+            err = make(path);
         }
-        std::string back;
         if (!err) {
-            err = m_fs.readFile(path, back);
+            m_staged.push_back(path);
+            err = m_fs.readFile(path, m_readBack);
         }
-        if (!err && back != bytes) {
+        if (!err && m_readBack != bytes) {
             err = EIO;
         }
         if (err) {
@@ -798,7 +814,7 @@ private:
             if (int err = writeStaged(table.path, table.bytes, failure)) {
                 return err;
             }
-            if (!readsBackAsPlanned(table.path, plan.tableRows[i])) {
+            if (!readsBackAsPlanned(table.bytes, plan.tableRows[i])) {
                 failure = {m_staging / table.path, "写入后读出的内容与计划不符"};
                 return EIO;
             }
@@ -809,15 +825,15 @@ private:
                 failure = {m_staging / folder, platform::errorText(err)};
                 return err;
             }
+            m_staged.push_back(m_staging / folder);
         }
         for (const PlannedCopy& copy : plan.copies) {
-            std::string bytes;
-            if (int err = m_fs.readFile(copy.source, bytes)) {
+            if (int err = m_fs.readFile(copy.source, m_source)) {
                 failure = {copy.source, platform::errorText(err)};
                 return err;
             }
-            m_checksums[copy.source] = {bytes.size(), checksumOf(bytes)};
-            if (int err = writeStaged(copy.target, bytes, failure)) {
+            m_checksums[copy.source] = {m_source.size(), checksumOf(m_source)};
+            if (int err = stageCopy(copy, failure)) {
                 return err;
             }
             advance();
@@ -828,15 +844,19 @@ private:
             }
             advance();
         }
+        if (int err = m_fs.syncFiles(m_staged, m_staging)) {
+            failure = {m_staging, platform::errorText(err)};
+            return err;
+        }
         return 0;
     }
 
-    bool readsBackAsPlanned(const std::string& relative,
+    // The bytes are those read back from the staged file (writeStaged compared them).
+    bool readsBackAsPlanned(std::string_view bytes,
                             const std::vector<std::vector<std::string>>& rows) {
-        TableFile file(m_fs, m_staging / relative);
         std::size_t next = 0;
         bool same = true;
-        int rc = file.read([&](std::size_t, RawRow row) {
+        int rc = parseTable(bytes, [&](std::size_t, RawRow row) {
             same = same && next < rows.size() &&
                    std::equal(row.begin(), row.end(), rows[next].begin(), rows[next].end());
             ++next;
@@ -923,6 +943,9 @@ private:
     ConversionProgress& m_progress;
     platform::FileLock m_lock;
     std::map<fs::path, std::pair<std::uint64_t, std::uint64_t>> m_checksums;
+    std::vector<fs::path> m_staged;
+    std::string m_source;
+    std::string m_readBack;
     std::size_t m_done = 0;
     std::size_t m_total = 0;
 };

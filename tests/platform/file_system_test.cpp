@@ -128,6 +128,28 @@ TEST(FileSystemTest, RenameNoReplaceNeverReplaces) {
     EXPECT_EQ(fs.renameNoReplace(dir / "a", dir / "d"), ENOENT);
 }
 
+TEST(FileSystemTest, NewFilesAreWrittenOrCopiedOnlyWhereNothingStands) {
+    TempDir dir;
+    const FileSystem& fs = realFileSystem();
+    std::string big(300000, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i) {
+        big[i] = static_cast<char>(i * 7 % 253);
+    }
+    ASSERT_EQ(fs.writeNewFile(dir / "a.rtf", big), 0);
+    EXPECT_EQ(fs.writeNewFile(dir / "a.rtf", "other"), EEXIST);
+    ASSERT_EQ(fs.copyNewFile(dir / "a.rtf", dir / "sub.rtf"), 0);
+    EXPECT_EQ(fs.copyNewFile(dir / "sub.rtf", dir / "a.rtf"), EEXIST);
+    EXPECT_EQ(fs.copyNewFile(dir / "missing", dir / "b.rtf"), ENOENT);
+    EXPECT_EQ(fs.copyNewFile(dir.path(), dir / "c.rtf"), EISDIR);
+    EXPECT_EQ(readBytes(dir / "a.rtf"), big);
+    EXPECT_EQ(readBytes(dir / "sub.rtf"), big);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"a.rtf", "sub.rtf"}));
+    std::filesystem::create_directories(dir / "x/y");
+    ASSERT_EQ(fs.writeNewFile(dir / "x/y/n.rtf", "n"), 0);
+    EXPECT_EQ(fs.syncFiles({dir / "x/y/n.rtf", dir / "a.rtf", dir / "x"}, dir.path()), 0);
+    EXPECT_EQ(fs.syncFiles({dir / "gone.rtf"}, dir.path()), ENOENT);
+}
+
 TEST(FileSystemTest, ALockKeepsASecondHolderOutUntilItGoes) {
     TempDir dir;
     const FileSystem& fs = realFileSystem();

@@ -355,6 +355,22 @@ public:
         }
         return FileSystem::writeFileAtomic(path, data, access);
     }
+    int writeNewFile(const fs::path& path, std::string_view data) const override {
+        if (int err = hit(Fault::NoSpace, ENOSPC)) {
+            return err;
+        }
+        return FileSystem::writeNewFile(path, data);
+    }
+    int copyNewFile(const fs::path& from, const fs::path& to) const override {
+        if (int err = hit(Fault::NoSpace, ENOSPC)) {
+            return err;
+        }
+        return FileSystem::copyNewFile(from, to);
+    }
+    int syncFiles(const std::vector<fs::path>& files, const fs::path& root) const override {
+        hit(Fault::None, 0);
+        return FileSystem::syncFiles(files, root);
+    }
     int copyFile(const fs::path& from, const fs::path& to) const override {
         if (int err = hit(Fault::NoSpace, ENOSPC)) {
             return err;
