@@ -123,12 +123,19 @@ def start(program_dir, env):
 
 
 def wait_for_frame(display, tarnel):
-    smoke.wait_for("the main window",
-                   lambda: smoke.frame_id(display) and smoke.mapped(
-                       display, smoke.frame_id(display)) or tarnel.poll() is not None, 30)
-    if tarnel.poll() is not None:
+    """The main window once it is mapped. A search can miss it while another window goes away
+    (xdotool stops at the vanished one), so the window seen mapped is the one returned."""
+    seen = []
+
+    def shown():
+        frame = smoke.frame_id(display)
+        if frame and smoke.mapped(display, frame):
+            seen.append(frame)
+        return seen or tarnel.poll() is not None
+    smoke.wait_for("the main window", shown, 30)
+    if not seen:
         raise AssertionError("the program ended with %d" % tarnel.poll())
-    return smoke.frame_id(display)
+    return seen[0]
 
 
 def check_installed_start(display, env, program_dir, shots):
