@@ -127,12 +127,18 @@ class SkinLoader::ReadOnce : public platform::FileSystem {
 public:
     explicit ReadOnce(const platform::FileSystem& files) : m_files(files) {}
 
+    // Split by hand: a load asks this for every picture, and parsing the path costs more than
+    // the lookup.
     bool exists(const std::filesystem::path& path) const override {
-        const std::string name = path.filename().string();
-        if (name.empty() || name == "." || name == "..") {
+        const std::string& text = path.native();
+        const std::size_t slash = text.rfind('/');
+        const std::string_view name = slash == std::string::npos
+                                          ? std::string_view(text)
+                                          : std::string_view(text).substr(slash + 1);
+        if (slash == std::string::npos || name.empty() || name == "." || name == "..") {
             return m_files.exists(path);
         }
-        const Listing& listing = listingOf(path.parent_path());
+        const Listing& listing = listingOf(text.substr(0, slash == 0 ? 1 : slash));
         return listing.err == 0 ? listing.names.contains(name) : m_files.exists(path);
     }
     bool isDirectory(const std::filesystem::path& path) const override {
@@ -142,7 +148,7 @@ public:
         return m_files.isRegularFile(path);
     }
     std::vector<Entry> listDirectory(const std::filesystem::path& path, int& err) const override {
-        const Listing& listing = listingOf(path);
+        const Listing& listing = listingOf(path.native());
         err = listing.err;
         return listing.entries;
     }
@@ -163,11 +169,11 @@ private:
     struct Listing {
         int err = 0;
         std::vector<Entry> entries;
-        std::set<std::string> names;
+        std::set<std::string, std::less<>> names;
     };
 
-    const Listing& listingOf(const std::filesystem::path& folder) const {
-        auto [listing, fresh] = m_listings.try_emplace(folder.string());
+    const Listing& listingOf(const std::string& folder) const {
+        auto [listing, fresh] = m_listings.try_emplace(folder);
         if (fresh) {
             listing->second.entries = m_files.listDirectory(folder, listing->second.err);
             for (const Entry& entry : listing->second.entries) {
@@ -267,11 +273,10 @@ std::vector<skin::SkinBitmap> SkinLoader::resolved(const Source& source, skin::S
 void SkinLoader::registerBitmaps(const std::vector<skin::SkinBitmap>& bitmaps,
                                  LUSTRA::CImageMgr& images, SkinLoadResult* result) const {
     for (const skin::SkinBitmap& bitmap : bitmaps) {
-        const std::filesystem::path path = bitmap.path;
         QImage* picture = managedPicture(images, bitmap.path);
         if (!picture || picture->isNull()) {
             if (result) {
-                noteFailure(*result, pictureFailure(path, kSkinXmlPictureKey));
+                noteFailure(*result, pictureFailure(bitmap.path, kSkinXmlPictureKey));
             }
             continue;
         }
@@ -287,7 +292,7 @@ void SkinLoader::registerBitmaps(const std::vector<skin::SkinBitmap>& bitmaps,
 std::filesystem::path SkinLoader::resolveXmlPath(const Source& source,
                                                  std::string_view path) const {
     const std::filesystem::path& folder = source.folder.folder();
-    if (std::filesystem::path(path).is_absolute()) {
+    if (path.starts_with('/')) {
         return path;
     }
     const std::string ownPrefix = source.skinPath + "/";

@@ -8,11 +8,13 @@
 #include "ui/skin_page.h"
 #include "ui/skin_palette.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -310,6 +312,32 @@ TEST_F(SkinSwitchTest, SwitchingInTheChooserRepaintsTheFrameWritesSkinPathAndKee
     painter.end();
     EXPECT_EQ(drawn.pixelColor(4, 4), pictureColour(5, skin::IMG_PASTE));
     EXPECT_TRUE(prompt.events().empty());
+}
+
+// The next start reads the chosen skin from the written settings file; the palette is reset
+// between the two frames, so only that start's load can paint the work area.
+TEST_F(SkinSwitchTest, AChosenSkinSurvivesARestart) {
+    start();
+    withSkinPage([](QWidget*, CSkinPage* page) {
+        page->findChild<QListWidget*>("skinList")->setCurrentRow(1);
+    });
+    ASSERT_EQ(workAreaPixel(), tintOf(kGreen, 0.2));
+    frame.reset();
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    settings = app::Settings();
+
+    start();
+    EXPECT_TRUE(prompt.events().empty());
+    EXPECT_EQ(frame->settings().skinPath, "skin/" + longName);
+    EXPECT_EQ(workAreaPixel(), tintOf(kGreen, 0.2));
+    EXPECT_EQ(tabIconPixel(), iconColour(5, skin::ICON_SEARCH_POINT));
+    EXPECT_EQ(centrePixel(frame->pictures().picture(skin::IMG_PASTE)),
+              pictureColour(5, skin::IMG_PASTE));
+    EXPECT_EQ(imagePixel(skin::IMG_PASTE), pictureColour(5, skin::IMG_PASTE));
+    EXPECT_EQ(frame->skinColours().list, skin::kDefaultListColours);
+    withSkinPage([](QWidget*, CSkinPage* page) {
+        EXPECT_EQ(page->findChild<QListWidget*>("skinList")->currentRow(), 1);
+    });
 }
 
 TEST_F(SkinSwitchTest, TheChooserShowsTheAuthorInDarkBlueAndPlacesAndCutsThePreview) {
