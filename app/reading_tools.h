@@ -78,6 +78,16 @@ inline constexpr std::array<ReadingToolKind, kReadingToolKindCount> kReadingTool
     {kToolFontBackground, "字体背景颜色", 24, 25},
 }};
 
+constexpr bool isIndexedByKind(const std::array<ReadingToolKind, kReadingToolKindCount>& table) {
+    for (int kind = 0; kind < kReadingToolKindCount; ++kind) {
+        if (table[static_cast<std::size_t>(kind)].kind != kind) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(isIndexedByKind(kReadingToolKinds));
+
 inline constexpr ReadingToolKind kSeparatorKind{kToolSeparator, "分隔符", -1, -1};
 
 // Tool 16 while the reading area is maximised.
