@@ -197,9 +197,8 @@ void CReadingToolbar::setMaximisedReading(bool maximised) {
     showTool(app::kToolMaxReadMode);
 }
 
-QPoint CReadingToolbar::popupPositionFor(int kind, QSize popup) const {
-    auto& pane = const_cast<LUSTRA::CToolPaneExt&>(m_pane);
-    const LUSTRA::ST_TOOLBAR_ITEM* item = pane.FindToolbarItem(kind, 0);
+QPoint CReadingToolbar::popupPositionFor(int kind, QSize popup) {
+    const LUSTRA::ST_TOOLBAR_ITEM* item = m_pane.FindToolbarItem(kind, 0);
     const QRect tool = item ? item->rcItem : QRect(QPoint(), QSize(0, 0));
     const QPoint local = popupPosition(m_edge, tool, popup);
     return mapToGlobal(local);

@@ -63,7 +63,7 @@ public:
 
     // The global top-left corner of a popup of that size for the first item of the kind; the
     // toolbar's own corner when the kind is not shown.
-    QPoint popupPositionFor(int kind, QSize popup) const;
+    QPoint popupPositionFor(int kind, QSize popup);
 
     // The items shown, in toolbar order.
     std::vector<LUSTRA::ST_TOOLBAR_ITEM*> items();
