@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/toolbar_config.h"
+
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tarnel::app {
 
@@ -66,6 +69,9 @@ struct Settings {
     int bkMode = 0;
     int displayMode = 0;
     std::string bkPic;
+
+    // toolbar.cfg, read once at start-up; every reading area's toolbar is built from it.
+    std::vector<ConfiguredTool> readingTools;
 
     // Derived while the workspace settings are read.
     std::filesystem::path helpPage;

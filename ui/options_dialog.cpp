@@ -1,7 +1,9 @@
 #include "ui/options_dialog.h"
 
 #include "app/settings_file.h"
+#include "ui/reading_toolbar.h"
 #include "ui/skin_page.h"
+#include "ui/toolbar_page.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -85,6 +87,7 @@ OptionsDialog::OptionsDialog(app::Settings& settings, const platform::FileSystem
     listForm->addRow(m_colorGrad);
 
     m_skinPage = new CSkinPage(s.programDirectory, s.skinPath, fileSystem, this);
+    m_toolbarPage = new CToolbarPage(s.readingTools, *LUSTRA::CImageMgr::GetInstance(), this);
 
     auto* pages = new QTabWidget(this);
     pages->setObjectName("optionPages");
@@ -92,6 +95,7 @@ OptionsDialog::OptionsDialog(app::Settings& settings, const platform::FileSystem
     pages->addTab(workspace, "工作区");
     pages->addTab(pointList, "知识点列表");
     pages->addTab(m_skinPage, "皮肤");
+    pages->addTab(m_toolbarPage, "阅读区");
     auto* buttons = new QDialogButtonBox(
         QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     buttons->setObjectName("dialogButtons");
@@ -150,6 +154,22 @@ void OptionsDialog::apply() {
                           "”失败，这些选项只在本次运行中有效!",
                       app::MessageIcon::Error);
     }
+    applyReadingTools();
+}
+
+void OptionsDialog::applyReadingTools() {
+    app::Settings& s = m_settings;
+    if (m_toolbarPage->tools() == s.readingTools) {
+        return;
+    }
+    s.readingTools = m_toolbarPage->tools();
+    const app::ToolbarConfigFile file(s.programDirectory, m_fileSystem);
+    if (file.save(s.readingTools) != 0) {
+        m_prompt.show("保存阅读区工具栏配置文件“" + file.path().string() +
+                          "”失败，这些工具栏设置只在本次运行中有效!",
+                      app::MessageIcon::Error);
+    }
+    CReadingToolbar::rebuildAll();
 }
 
 } // namespace tarnel::ui

@@ -1,6 +1,7 @@
 #include "ui/tarnel_application.h"
 
 #include "app/settings_file.h"
+#include "app/toolbar_config.h"
 #include "ui/instance_channel.h"
 #include "ui/instance_client.h"
 #include "ui/main_frame.h"
@@ -82,6 +83,7 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
         [frame] { frame->showMain(); }, [frame] { return frame->exitCommand(); }});
     m_channel->listen(instance::socketPath(runtimeFolder));
     m_mainFrame->initialUpdate();
+    m_settings.readingTools = app::ToolbarConfigFile(programDirectory).load(messages);
     m_mainFrame->postMessage(FrameMessage::OpenBase);
     return Start::Running;
 }

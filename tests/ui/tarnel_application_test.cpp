@@ -1,3 +1,5 @@
+#include "app/reading_tools.h"
+#include "app/toolbar_config.h"
 #include "platform/instance_lock.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
@@ -59,6 +61,8 @@ TEST(TarnelApplicationTest, StartsWithTheTitledWindowAndTheRepairedSettings) {
     writeBytes(
         program / "tarnel.ini",
         "[DATA]\r\nData_Path=/removed/long/ago\r\n[SOFT_INFORMATION]\r\nSOFT_VERSION=120\r\n");
+    const std::vector<app::ConfiguredTool> tools{{app::kToolCut, 1, 1}, {-1, 0, 1}, {99, 0, 0}};
+    writeBytes(program / "toolbar.cfg", app::encodeToolbarConfig(tools));
     TarnelApplication application;
     ASSERT_EQ(application.initInstance(program.path(), runtime.path(), &prompt),
               TarnelApplication::Start::Running);
@@ -78,7 +82,21 @@ TEST(TarnelApplicationTest, StartsWithTheTitledWindowAndTheRepairedSettings) {
     EXPECT_EQ(frame->base(), nullptr);
     QTRY_VERIFY(frame->base() != nullptr);
     EXPECT_TRUE(std::filesystem::is_directory(program / "Data" / "Index"));
+    EXPECT_EQ(application.settings().readingTools, tools);
     EXPECT_TRUE(prompt.events().empty());
+}
+
+TEST(TarnelApplicationTest, AMissingToolFileIsReportedOnceAndGivesNoTools) {
+    TempDir program;
+    RuntimeFolder runtime;
+    ScriptedPrompt prompt;
+    TarnelApplication application;
+    ASSERT_EQ(application.initInstance(program.path(), runtime.path(), &prompt),
+              TarnelApplication::Start::Running);
+    QTRY_VERIFY(application.mainFrame()->base() != nullptr);
+    EXPECT_TRUE(application.settings().readingTools.empty());
+    EXPECT_EQ(prompt.events(),
+              (std::vector{shown("读取阅读区工具栏配置失败", app::MessageIcon::Error)}));
 }
 
 TEST(TarnelApplicationTest, AHeldLockWithoutAnAnsweringProgramStopsWithTheMessage) {
@@ -119,6 +137,7 @@ TEST(TarnelApplicationTest, ASecondStartHandsOverToTheRunningProgramAndEndsItFor
     env.insert("XDG_RUNTIME_DIR", runtime.path());
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
     running.setProcessEnvironment(env);
+    writeBytes(first / "toolbar.cfg", app::encodeToolbarConfig(app::defaultReadingTools()));
     running.setWorkingDirectory(QString::fromStdString(first.path().string()));
     running.start(TARNEL_BINARY, QStringList{});
     ASSERT_TRUE(running.waitForStarted(5000));

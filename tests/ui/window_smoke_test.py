@@ -10,6 +10,9 @@ import fcntl
 
 SKIP = 77
 TITLE = "Tarnel个人知识管理系统 2.1.0"
+# The reading area's tool file that the install puts beside the program.
+SHIPPED_TOOLBAR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources",
+                               "toolbar.cfg")
 
 
 def answers(display):
@@ -203,6 +206,7 @@ def main(program):
         return 1
     try:
         with tempfile.TemporaryDirectory() as program_dir:
+            shutil.copy(SHIPPED_TOOLBAR, program_dir)
             env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
                        XDG_RUNTIME_DIR=program_dir, ASAN_OPTIONS="detect_leaks=0")
             tarnel = subprocess.Popen([program], cwd=program_dir, env=env)
@@ -227,6 +231,7 @@ def main(program):
                 print("settings file mode %o" % mode)
                 return 1
         with tempfile.TemporaryDirectory() as program_dir:
+            shutil.copy(SHIPPED_TOOLBAR, program_dir)
             env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
                        XDG_RUNTIME_DIR=program_dir, ASAN_OPTIONS="detect_leaks=0")
             try:
