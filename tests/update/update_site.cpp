@@ -29,7 +29,8 @@ void publish(HttpServer& server, int version, int oldest, const std::vector<Offe
                       "\r\nRELEASE_TIME=2026-12-08\r\n"});
     std::string folder = "/tarnel/" + std::to_string(version) + "/";
     server.set(folder + "soft_memo.rtf",
-               Reply{.body = "{\\rtf1\\ansi 新功能 https://example.org/notes\\par}"});
+               Reply{.body = "{\\rtf1\\ansi\\ansicpg936 \\'d0\\'c2\\'b9\\'a6\\'c4\\'dc "
+                             "https://example.org/notes\\par}"});
     std::string list;
     for (const auto& file : files) {
         list += update::encodeFileRecord({file.siteName, file.target, "",
