@@ -1,12 +1,12 @@
 #include "tests/support/http_server.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
+#include "tests/update/update_run_fakes.h"
 #include "tests/update/update_site.h"
 #include "update/record_file.h"
 #include "update/update_format.h"
 #include "update/update_run.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
@@ -21,30 +21,6 @@ using test::asked;
 using test::readBytes;
 using test::shown;
 using test::writeBytes;
-
-class RecordingSink : public UpdateRunSink {
-public:
-    void progress(int percent) override { positions.push_back(percent); }
-    void movesStarted() override { events.push_back("moves"); }
-    std::vector<int> positions;
-    std::vector<std::string> events;
-};
-
-class FakeChannel : public MainProgramChannel {
-public:
-    bool listening() override { return isListening; }
-    Answer askToExit() override {
-        ++asks;
-        if (onAsk) {
-            onAsk();
-        }
-        return answer;
-    }
-    bool isListening = false;
-    Answer answer = Answer::None;
-    std::function<void()> onAsk;
-    int asks = 0;
-};
 
 unsigned modeOf(const std::filesystem::path& path) {
     struct stat st {};
@@ -98,9 +74,9 @@ protected:
     test::SeveralFileUpdate m_update;
     test::TempDir m_runtime;
     WorkFolder m_work;
-    RecordingSink m_sink;
+    test::RecordingRunSink m_sink;
     test::ScriptedPrompt m_prompt;
-    FakeChannel m_channel;
+    test::FakeMainProgram m_channel;
     std::atomic<bool> m_cancel{false};
 };
 
