@@ -246,7 +246,9 @@ void UpdateWizard::showPage(int page) {
         m_version->setAccessibleName(m_version->text());
         m_releaseTime->setAccessibleName(m_releaseTime->text());
         std::string notes;
-        if (platform::realFileSystem().readFile(m_run->releaseNotesFile(), notes) == 0) {
+        const platform::FileSystem& fileSystem =
+            m_services.fileSystem ? *m_services.fileSystem : platform::realFileSystem();
+        if (fileSystem.readFile(m_run->releaseNotesFile(), notes) == 0) {
             fillReleaseNotes(*m_notes->document(), notes);
         }
     } else if (page == kDownloadPage) {
@@ -286,10 +288,10 @@ void UpdateWizard::next() {
 }
 
 void UpdateWizard::runWorker(std::function<void()> work) {
+    m_stepRunning = true;
     m_worker = QThread::create(std::move(work));
     m_worker->setObjectName("updateWorker");
     connect(m_worker, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_worker, &QObject::destroyed, this, [this] { m_worker = nullptr; });
     m_worker->start();
 }
 
@@ -309,6 +311,7 @@ void UpdateWizard::movesStarted() {
 }
 
 void UpdateWizard::checkDone(update::CheckOutcome outcome) {
+    m_stepRunning = false;
     if (m_closeRequested || outcome == update::CheckOutcome::Cancelled) {
         closeWith(outcome == update::CheckOutcome::Failed ? kFailed : kDone);
     } else if (outcome == update::CheckOutcome::Failed) {
@@ -319,6 +322,7 @@ void UpdateWizard::checkDone(update::CheckOutcome outcome) {
 }
 
 void UpdateWizard::installDone(update::InstallOutcome outcome) {
+    m_stepRunning = false;
     switch (outcome) {
     case update::InstallOutcome::Done:
         // A Cancel that came too late to stop the moves: the end page tells what was done.
@@ -344,8 +348,8 @@ void UpdateWizard::cancel() {
         return;
     }
     m_cancel = true;
-    if (m_worker) {
-        // Closed once the worker has stopped.
+    if (m_stepRunning) {
+        // Closed once the step has stopped.
         m_closeRequested = true;
         m_cancelButton->setEnabled(false);
         return;

@@ -7,6 +7,8 @@
 #include "updater/ui_thread_prompt.h"
 
 #include <QDialog>
+#include <QPointer>
+#include <QThread>
 #include <atomic>
 #include <memory>
 
@@ -14,7 +16,6 @@ class QLabel;
 class QPushButton;
 class QStackedWidget;
 class QTextBrowser;
-class QThread;
 
 namespace tarnel::updater {
 
@@ -54,16 +55,16 @@ public:
 
     static constexpr const char* kTitle = "在线升级";
 
+    // The run's reports, from its worker.
+    void progress(int percent) override;
+    void movesStarted() override;
+
 signals:
     void progressed(int percent);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
-
-    // The run's reports, from its worker.
-    void progress(int percent) override;
-    void movesStarted() override;
 
 private:
     void buildPages();
@@ -93,7 +94,9 @@ private:
     QLabel* m_version = nullptr;
     QLabel* m_releaseTime = nullptr;
     QTextBrowser* m_notes = nullptr;
-    QThread* m_worker = nullptr;
+    QPointer<QThread> m_worker;
+    // A page's step runs and has not reported its outcome yet.
+    bool m_stepRunning = false;
     bool m_closeRequested = false;
     // From the first move until the end page.
     bool m_locked = false;

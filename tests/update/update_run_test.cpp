@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 #include <optional>
-#include <sys/stat.h>
 
 namespace tarnel::update {
 namespace {
@@ -21,12 +20,6 @@ using test::asked;
 using test::readBytes;
 using test::shown;
 using test::writeBytes;
-
-unsigned modeOf(const std::filesystem::path& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return st.st_mode & 07777;
-}
 
 class UpdateRunTest : public ::testing::Test {
 protected:
@@ -105,9 +98,9 @@ TEST_F(UpdateRunTest, AWholeUpdateFetchesInstallsAndRecordsTheNewVersion) {
     EXPECT_EQ(m_sink.positions.back(), 100);
     EXPECT_EQ(m_sink.events, std::vector<std::string>{"moves"});
     expectAllNew();
-    EXPECT_EQ(modeOf(dir() / "tarnel.ini"), 0600u);
-    EXPECT_EQ(modeOf(dir() / "Tarnel"), 0755u);
-    EXPECT_EQ(modeOf(dir() / "readme.txt"), 0644u);
+    EXPECT_EQ(test::fileMode(dir() / "tarnel.ini"), 0600u);
+    EXPECT_EQ(test::fileMode(dir() / "Tarnel"), 0755u);
+    EXPECT_EQ(test::fileMode(dir() / "readme.txt"), 0644u);
 }
 
 TEST_F(UpdateRunTest, TheCheckEndsEarlyWhenNothingIsToBeFetched) {
@@ -219,24 +212,6 @@ TEST_F(UpdateRunTest, ARunningMainProgramIsAskedToEndAndNeverMovedUnder) {
               (std::vector{shown(std::string(kClosingMainProgram), MessageIcon::Information),
                            asked(still, MessageIcon::Information, Buttons::RetryCancel)}));
     expectAllNew();
-}
-
-TEST_F(UpdateRunTest, AMainProgramThatSaysItEndsIsWaitedFor) {
-    auto mainLock = std::make_optional<platform::InstanceLock>();
-    ASSERT_EQ(mainLock->acquire(m_runtime / "Tarnel"), platform::InstanceLock::Result::Acquired);
-    m_channel.isListening = true;
-    m_channel.answer = MainProgramChannel::Answer::Exiting;
-    m_channel.onAsk = [&] { mainLock.reset(); };
-    auto run = checkedRun();
-    EXPECT_EQ(run->install(), InstallOutcome::Done);
-    EXPECT_EQ(m_channel.asks, 1);
-    EXPECT_EQ(m_prompt.events(),
-              std::vector{shown(std::string(kClosingMainProgram), MessageIcon::Information)});
-    expectAllNew();
-
-    // While the run holds the main program's lock nobody else gets it; afterwards they do.
-    platform::InstanceLock after;
-    EXPECT_EQ(after.acquire(m_runtime / "Tarnel"), platform::InstanceLock::Result::Acquired);
 }
 
 TEST_F(UpdateRunTest, ProgressIsSixtyFourBitAndFullForNothingToFetch) {

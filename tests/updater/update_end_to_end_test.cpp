@@ -28,12 +28,6 @@ using test::readBytes;
 using test::shown;
 using test::writeBytes;
 
-unsigned modeOf(const std::filesystem::path& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return st.st_mode & 07777;
-}
-
 void install(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {
     std::filesystem::create_directories(path.parent_path());
     writeBytes(path, bytes);
@@ -66,11 +60,10 @@ protected:
                 "Data_Path=\nDATABASE_TYPE=0\n",
                 0644);
         install(m_new / "help/readme.txt", "new help", 0644);
-        m_staged = m_old.path().parent_path() / (m_old.path().filename().string() + "-staged");
-        std::filesystem::copy(m_old.path(), m_staged, std::filesystem::copy_options::recursive);
-        auto made = test::runProcess(TARNEL_SOURCE_DIR "/scripts/make-update-site",
-                                     {"--version", "211", "--min-version", "210", m_staged.string(),
-                                      m_new.path().string(), m_site.path().string()});
+        auto made =
+            test::runProcess(TARNEL_SOURCE_DIR "/scripts/make-update-site",
+                             {"--version", "211", "--min-version", "210", m_old.path().string(),
+                              m_new.path().string(), m_site.path().string()});
         EXPECT_EQ(made.exitCode, 0) << made.err;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(m_site.path())) {
             if (entry.is_regular_file()) {
@@ -81,7 +74,6 @@ protected:
     }
 
     ~UpdateEndToEndTest() override {
-        std::filesystem::remove_all(m_staged);
         // A main program started by the wizard is asked to end.
         ui::instance::request(socket(), ui::instance::kExitForUpdate, 5000);
         platform::InstanceLock lock;
@@ -133,7 +125,6 @@ protected:
     test::ScopedEnvironment m_leaks;
     test::HttpServer m_server;
     test::ScriptedPrompt m_prompt;
-    std::filesystem::path m_staged;
     std::string m_program;
     std::unique_ptr<UpdateApplication> m_application;
     std::unique_ptr<QSignalSpy> m_finished;
@@ -156,13 +147,13 @@ TEST_F(UpdateEndToEndTest, TheRunningProgramEndsIsReplacedAndStartsAgainAfterFin
     EXPECT_EQ(running.exitCode(), 0);
 
     EXPECT_EQ(readBytes(m_old / "Tarnel"), m_program);
-    EXPECT_EQ(modeOf(m_old / "Tarnel"), 0755u);
+    EXPECT_EQ(test::fileMode(m_old / "Tarnel"), 0755u);
     EXPECT_EQ(readBytes(m_old / "help/readme.txt"), "new help");
-    EXPECT_EQ(modeOf(m_old / "help/readme.txt"), 0644u);
+    EXPECT_EQ(test::fileMode(m_old / "help/readme.txt"), 0644u);
     EXPECT_EQ(readBytes(m_old / "tarnel.ini"),
               "[SOFT_INFORMATION]\nSOFT_VERSION=211\nUPDATE_SITE=" + m_server.base() +
                   "\n[DATA]\nData_Path=" + (m_old / "Data").string() + "\nDATABASE_TYPE=0\n");
-    EXPECT_EQ(modeOf(m_old / "tarnel.ini"), 0600u);
+    EXPECT_EQ(test::fileMode(m_old / "tarnel.ini"), 0600u);
     EXPECT_FALSE(std::filesystem::exists(m_old / "UpdateWork"));
 
     next();

@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace tarnel::updater {
 namespace {
@@ -137,15 +138,22 @@ TEST_F(UpdateWizardTest, AnUnreachableSiteClosesTheWizardWithResultOne) {
     EXPECT_EQ(m_finished->at(0).at(0).toInt(), UpdateWizard::kFailed);
     ASSERT_EQ(m_prompt.events().size(), 1u);
     EXPECT_EQ(m_prompt.events()[0].icon, app::MessageIcon::Warning);
+}
 
-    // A second program beside a running one is told and ends.
-    test::ScriptedPrompt second;
-    UpdateApplication other({m_update.programDirectory(),
-                             QString::fromStdString(m_runtime.path().string()), &second,
-                             &m_launcher});
-    EXPECT_FALSE(other.start());
-    EXPECT_EQ(second.events(), std::vector{shown(std::string(update::kAlreadyRunning),
-                                                 app::MessageIcon::Information)});
+TEST_F(UpdateWizardTest, FromTheFirstMoveNeitherCancelNorClosingEndsTheWizard) {
+    UpdateWizard& wizard = open();
+    std::atomic<bool> reported{false};
+    std::thread worker([&] {
+        wizard.movesStarted();
+        reported = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reported.load(); }, 5000));
+    worker.join();
+    EXPECT_FALSE(child<QPushButton>("cancelButton")->isEnabled());
+    wizard.close();
+    QTest::keyClick(&wizard, Qt::Key_Escape);
+    EXPECT_TRUE(wizard.isVisible());
+    EXPECT_EQ(m_finished->count(), 0);
 }
 
 TEST_F(UpdateWizardTest, EveryControlIsNamedAndTheAboutEntryIsInTheContextMenu) {
