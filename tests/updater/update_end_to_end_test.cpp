@@ -4,9 +4,9 @@
 #include "tests/support/scoped_environment.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
+#include "tests/updater/wizard_driver.h"
 #include "ui/instance_client.h"
 #include "update/update_format.h"
-#include "updater/update_application.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -87,34 +87,11 @@ protected:
 
     QString socket() const { return ui::instance::socketPath(qt(m_runtime.path())); }
 
-    UpdateWizard& openWizard() {
-        UpdateApplication::Options options;
-        options.programDirectory = m_old.path();
-        options.runtimeFolder = qt(m_runtime.path());
-        options.prompt = &m_prompt;
-        m_application = std::make_unique<UpdateApplication>(options);
-        EXPECT_TRUE(m_application->start());
-        UpdateWizard& wizard = m_application->wizard();
-        m_finished = std::make_unique<QSignalSpy>(&wizard, &QDialog::finished);
-        wizard.show();
-        return wizard;
-    }
-
-    void next() { m_application->wizard().findChild<QPushButton*>("nextButton")->click(); }
-
-    bool waitForPage(int page) {
-        return QTest::qWaitFor(
-                   [&] {
-                       return m_application->wizard().currentPage() == page || m_finished->count();
-                   },
-                   60000) &&
-               m_application->wizard().currentPage() == page;
-    }
-
-    void goToDownload() {
-        next();
-        ASSERT_TRUE(waitForPage(UpdateWizard::kReleaseNotesPage));
-        next();
+    void openWizardAndGoToDownload() {
+        m_driver.open({m_old.path(), qt(m_runtime.path()), &m_prompt, nullptr});
+        m_driver.next();
+        ASSERT_TRUE(m_driver.waitForPage(UpdateWizard::kReleaseNotesPage));
+        m_driver.next();
     }
 
     test::TempDir m_old;
@@ -126,8 +103,7 @@ protected:
     test::HttpServer m_server;
     test::ScriptedPrompt m_prompt;
     std::string m_program;
-    std::unique_ptr<UpdateApplication> m_application;
-    std::unique_ptr<QSignalSpy> m_finished;
+    WizardDriver m_driver;
 };
 
 TEST_F(UpdateEndToEndTest, TheRunningProgramEndsIsReplacedAndStartsAgainAfterFinish) {
@@ -137,9 +113,8 @@ TEST_F(UpdateEndToEndTest, TheRunningProgramEndsIsReplacedAndStartsAgainAfterFin
     ASSERT_TRUE(running.waitForStarted(5000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return ui::instance::isListening(socket(), 500); }, 30000));
 
-    openWizard();
-    goToDownload();
-    ASSERT_TRUE(waitForPage(UpdateWizard::kEndPage));
+    openWizardAndGoToDownload();
+    ASSERT_TRUE(m_driver.waitForPage(UpdateWizard::kEndPage));
     EXPECT_EQ(m_prompt.events(), std::vector{shown(std::string(update::kClosingMainProgram),
                                                    MessageIcon::Information)});
     ASSERT_TRUE(running.state() == QProcess::NotRunning || running.waitForFinished(10000));
@@ -156,9 +131,8 @@ TEST_F(UpdateEndToEndTest, TheRunningProgramEndsIsReplacedAndStartsAgainAfterFin
     EXPECT_EQ(test::fileMode(m_old / "tarnel.ini"), 0600u);
     EXPECT_FALSE(std::filesystem::exists(m_old / "UpdateWork"));
 
-    next();
-    ASSERT_EQ(m_finished->count(), 1);
-    EXPECT_EQ(m_finished->at(0).at(0).toInt(), UpdateWizard::kDone);
+    m_driver.next();
+    EXPECT_EQ(m_driver.result(), UpdateWizard::kDone);
     std::optional<std::string> answer;
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
@@ -187,10 +161,9 @@ TEST_F(UpdateEndToEndTest, AProgramThatStaysIsNeverMovedUnderAndCancelEndsWithOn
     });
 
     m_prompt.script({Answer::Cancel});
-    openWizard();
-    goToDownload();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_finished->count() == 1; }, 60000));
-    EXPECT_EQ(m_finished->at(0).at(0).toInt(), UpdateWizard::kFailed);
+    openWizardAndGoToDownload();
+    ASSERT_TRUE(m_driver.waitForEnd());
+    EXPECT_EQ(m_driver.result(), UpdateWizard::kFailed);
     EXPECT_EQ(
         m_prompt.events(),
         (std::vector{shown(std::string(update::kClosingMainProgram), MessageIcon::Information),

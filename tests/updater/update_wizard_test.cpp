@@ -2,8 +2,8 @@
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
 #include "tests/update/update_site.h"
+#include "tests/updater/wizard_driver.h"
 #include "update/update_format.h"
-#include "updater/update_application.h"
 #include "updater/update_progress_bar.h"
 
 #include <QAbstractButton>
@@ -36,31 +36,12 @@ protected:
     UpdateWizardTest() : m_update(m_server) {}
 
     UpdateWizard& open() {
-        UpdateApplication::Options options;
-        options.programDirectory = m_update.programDirectory();
-        options.runtimeFolder = QString::fromStdString(m_runtime.path().string());
-        options.prompt = &m_prompt;
-        options.launcher = &m_launcher;
-        m_application = std::make_unique<UpdateApplication>(options);
-        EXPECT_TRUE(m_application->start());
-        UpdateWizard& wizard = m_application->wizard();
-        m_finished = std::make_unique<QSignalSpy>(&wizard, &QDialog::finished);
-        wizard.show();
-        return wizard;
+        return m_driver.open({m_update.programDirectory(),
+                              QString::fromStdString(m_runtime.path().string()), &m_prompt,
+                              &m_launcher});
     }
 
-    template <typename T = QWidget> T* child(const char* name) {
-        T* widget = m_application->wizard().findChild<T*>(name);
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-
-    void clickNext() { child<QPushButton>("nextButton")->click(); }
-
-    bool waitForPage(int page) {
-        return QTest::qWaitFor([&] { return m_application->wizard().currentPage() == page; },
-                               10000);
-    }
+    template <typename T = QWidget> T* child(const char* name) { return m_driver.child<T>(name); }
 
     // The button states as (visible, enabled) of back, next and cancel.
     std::string buttons() {
@@ -77,8 +58,7 @@ protected:
     test::TempDir m_runtime;
     test::ScriptedPrompt m_prompt;
     RecordingLauncher m_launcher;
-    std::unique_ptr<UpdateApplication> m_application;
-    std::unique_ptr<QSignalSpy> m_finished;
+    WizardDriver m_driver;
 };
 
 TEST_F(UpdateWizardTest, AnInstalledNewestVersionGoesFromCheckingToTheEndPage) {
@@ -90,17 +70,16 @@ TEST_F(UpdateWizardTest, AnInstalledNewestVersionGoesFromCheckingToTheEndPage) {
     EXPECT_EQ(child<QPushButton>("backButton")->text(), "上一步 >");
     EXPECT_EQ(buttons(), "dee");
 
-    clickNext();
-    ASSERT_TRUE(waitForPage(UpdateWizard::kEndPage));
+    m_driver.next();
+    ASSERT_TRUE(m_driver.waitForPage(UpdateWizard::kEndPage));
     EXPECT_EQ(buttons(), "hed");
     EXPECT_EQ(child<QPushButton>("nextButton")->text(), "完成");
     EXPECT_EQ(child<QLabel>("siteLink")->text(),
               QString("<a href=\"%1\" style=\"color:#0000ff\">%1</a>")
                   .arg(QString::fromStdString(m_server.base())));
 
-    clickNext();
-    ASSERT_EQ(m_finished->count(), 1);
-    EXPECT_EQ(m_finished->at(0).at(0).toInt(), UpdateWizard::kDone);
+    m_driver.next();
+    EXPECT_EQ(m_driver.result(), UpdateWizard::kDone);
     EXPECT_TRUE(m_launcher.started.empty());
     EXPECT_TRUE(m_prompt.events().empty());
 }
@@ -108,8 +87,8 @@ TEST_F(UpdateWizardTest, AnInstalledNewestVersionGoesFromCheckingToTheEndPage) {
 TEST_F(UpdateWizardTest, TheReleaseNotesPageShowsVersionDateAndLinkedNotes) {
     test::publish(m_server, 211, 211, m_update.files());
     UpdateWizard& wizard = open();
-    clickNext();
-    ASSERT_TRUE(waitForPage(UpdateWizard::kReleaseNotesPage));
+    m_driver.next();
+    ASSERT_TRUE(m_driver.waitForPage(UpdateWizard::kReleaseNotesPage));
     EXPECT_EQ(buttons(), "dee");
     EXPECT_EQ(child<QLabel>("versionLabel")->text(), "版本:2.1.1");
     EXPECT_EQ(child<QLabel>("releaseTimeLabel")->text(), "发布时间:2026-12-08");
@@ -121,21 +100,21 @@ TEST_F(UpdateWizardTest, TheReleaseNotesPageShowsVersionDateAndLinkedNotes) {
     EXPECT_EQ(cursor.charFormat().anchorHref(), "https://example.org/notes");
 
     // Installed 210, the site lets only 211 update: told, and the page stays.
-    clickNext();
+    m_driver.next();
     EXPECT_EQ(wizard.currentPage(), UpdateWizard::kReleaseNotesPage);
     EXPECT_EQ(m_prompt.events(),
               std::vector{shown(std::string(update::kTooOldHead) + m_server.base() +
                                     std::string(update::kTooOldTail),
                                 app::MessageIcon::Information)});
-    EXPECT_EQ(m_finished->count(), 0);
+    EXPECT_EQ(m_driver.finishedCount(), 0);
 }
 
 TEST_F(UpdateWizardTest, AnUnreachableSiteClosesTheWizardWithResultOne) {
     m_server.set("/tarnel/soft_ver.txt", test::Reply{.status = 500});
     open();
-    clickNext();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_finished->count() == 1; }, 10000));
-    EXPECT_EQ(m_finished->at(0).at(0).toInt(), UpdateWizard::kFailed);
+    m_driver.next();
+    ASSERT_TRUE(m_driver.waitForEnd());
+    EXPECT_EQ(m_driver.result(), UpdateWizard::kFailed);
     ASSERT_EQ(m_prompt.events().size(), 1u);
     EXPECT_EQ(m_prompt.events()[0].icon, app::MessageIcon::Warning);
 }
@@ -153,7 +132,7 @@ TEST_F(UpdateWizardTest, FromTheFirstMoveNeitherCancelNorClosingEndsTheWizard) {
     wizard.close();
     QTest::keyClick(&wizard, Qt::Key_Escape);
     EXPECT_TRUE(wizard.isVisible());
-    EXPECT_EQ(m_finished->count(), 0);
+    EXPECT_EQ(m_driver.finishedCount(), 0);
 }
 
 TEST_F(UpdateWizardTest, EveryControlIsNamedAndTheAboutEntryIsInTheContextMenu) {
