@@ -46,6 +46,11 @@ std::string partOwner(const std::string& name) {
 
 } // namespace
 
+bool updateProgramRuns(const std::filesystem::path& runLockFile) {
+    platform::InstanceLock probe;
+    return probe.acquire(runLockFile) == platform::InstanceLock::Result::Held;
+}
+
 int percentOf(std::uint64_t done, std::uint64_t total) {
     if (total == 0) {
         return 100;

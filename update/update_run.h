@@ -143,6 +143,10 @@ private:
     bool m_movesStarted = false;
 };
 
+// True while an update program holds its run lock (the file beside the main program's lock):
+// the main program's start then leaves the work folder to it.
+bool updateProgramRuns(const std::filesystem::path& runLockFile);
+
 // The percentage of done out of total, in 64 bits; 100 for a total of 0.
 int percentOf(std::uint64_t done, std::uint64_t total);
 

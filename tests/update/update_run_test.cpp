@@ -127,12 +127,14 @@ TEST_F(UpdateRunTest, FatalChecksShowTheirMessageAndSendNothingTheyNeedNot) {
     input.programDirectory = dir();
     input.runLockFile = m_runtime / "Tarnel-Update";
     UpdateRun noSite(input, m_sink, m_prompt, m_channel, m_cancel);
+    EXPECT_FALSE(updateProgramRuns(input.runLockFile));
     ASSERT_EQ(noSite.start(), RunStart::Ready);
     EXPECT_EQ(noSite.check(), CheckOutcome::Failed);
     EXPECT_TRUE(m_server.targets().empty());
 
     // The first run holds the run lock for as long as it lives.
     EXPECT_EQ(makeRun()->start(), RunStart::AlreadyRunning);
+    EXPECT_TRUE(updateProgramRuns(input.runLockFile));
     EXPECT_EQ(m_prompt.events(),
               (std::vector{shown(std::string(kNoSiteConfigured), MessageIcon::Error),
                            shown(std::string(kAlreadyRunning), MessageIcon::Information)}));
