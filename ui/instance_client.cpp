@@ -19,6 +19,14 @@ QString socketPath(const QString& folder) {
     return QDir(folder).filePath(kSocketFileName);
 }
 
+bool isListening(const QString& path, int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    bool connected = socket.waitForConnected(timeoutMs);
+    socket.abort();
+    return connected;
+}
+
 std::optional<std::string> request(const QString& path, const std::string& line, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;

@@ -28,6 +28,9 @@ QString runtimeFolder();
 QString lockFilePath(const QString& runtimeFolder);
 QString socketPath(const QString& runtimeFolder);
 
+// True when a program accepts a connection on the socket within timeoutMs; nothing is sent.
+bool isListening(const QString& socketPath, int timeoutMs);
+
 // Sends one request line and waits up to timeoutMs for the answer line (without its line end).
 // Nothing when no program listens or no answer came in time.
 std::optional<std::string> request(const QString& socketPath, const std::string& line,

@@ -79,7 +79,7 @@ app::Answer MessageBoxPrompt::ask(const std::string& text, app::MessageIcon icon
                                   app::Buttons buttons) {
     QMessageBox box(parentWidget());
     box.setObjectName("messageBox");
-    box.setWindowTitle(kTitle);
+    box.setWindowTitle(m_title);
     box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(text));
     box.setIcon(boxIcon(icon));

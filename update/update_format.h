@@ -80,4 +80,29 @@ inline constexpr std::string_view kFinishQuestion =
     "上次升级还未完成，必须完成升级才能继续使用。\r\n点击确定完成升级,点击取消退出程序?";
 inline constexpr std::string_view kMoveFailedFormat = "移动文件:%s时出错!\n";
 
+// The update program's run: the lock it holds for its whole run (beside the main program's
+// "Tarnel" in the user's runtime folder) and its messages.
+inline constexpr std::string_view kUpdateLockName = "Tarnel-Update";
+inline constexpr std::string_view kLockFailed = "创建信标对象失败，程序退出！";
+inline constexpr std::string_view kAlreadyRunning = "已有一个实例(Tarnel,或者在线升级程序)在运行!";
+inline constexpr std::string_view kNoSiteConfigured =
+    "没有配置在线升级站点,无法在线升级!\n\n请在程序目录的tarnel.ini中设置[SOFT_INFORMATION]的"
+    "UPDATE_SITE(https://开头的网址)。";
+// The two texts around the address to write to (the update site).
+inline constexpr std::string_view kCannotConnectHead =
+    "无法连接到远程服务器,请检查网络情况!\n\n如果仍有问题,请反馈至 ";
+inline constexpr std::string_view kCannotConnectTail = " 以协助您解决!";
+inline constexpr std::string_view kListFailed = "获取需要更新的文件列表信息失败!";
+inline constexpr std::string_view kListMissing = "打开更新版本的文件列表失败!";
+inline constexpr std::string_view kFileFailedFormat = "获取需要更新的文件失败:%s!";
+inline constexpr std::string_view kClosingMainProgram =
+    "升级程序将关闭Tarnel进行必要的更新。\n\n更新完成后，会重新打开Tarnel!";
+inline constexpr std::string_view kStillRunning =
+    "Tarnel(塔奈知识库)仍在运行，请先将其退出，否则无法完成升级!";
+// The two texts around the web address of the message for a version too old to update.
+inline constexpr std::string_view kTooOldHead = "对不起，您当前的版本不能通过在线升级到最新版本!"
+                                                "\n\n请访问维马克软件的官方网站,下载最新的版本!\n";
+inline constexpr std::string_view kTooOldTail =
+    "\n\n下载好了之后,将原版本的Data文件夹移到新版本程序目录下。\n\n对此造成的不便,还请您谅解!";
+
 } // namespace tarnel::update

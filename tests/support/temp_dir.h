@@ -25,5 +25,7 @@ private:
 // Whole-file helpers for fixtures: raw bytes in and out.
 std::string readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, std::string_view bytes);
+// The permission bits (07777) of the path, 0 when it does not exist.
+unsigned fileMode(const std::filesystem::path& path);
 
 } // namespace tarnel::test

@@ -28,12 +28,6 @@ public:
     mutable std::vector<std::string> started;
 };
 
-unsigned modeOf(const std::filesystem::path& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return st.st_mode & 07777;
-}
-
 class PendingUpdateTest : public ::testing::Test {
 protected:
     PendingUpdateTest() : m_work(m_dir.path()) { std::filesystem::create_directory(m_work.path()); }
@@ -117,10 +111,10 @@ TEST_F(PendingUpdateTest, BegunMovesAskToFinishWhateverTheFetchListSays) {
                            asked(kFinish, MessageIcon::Question, Buttons::OkCancel)}));
     EXPECT_EQ(readBytes(m_dir / "a.txt"), "new a");
     EXPECT_EQ(readBytes(m_dir / "skin/blue/b.png"), "new b");
-    EXPECT_EQ(modeOf(m_dir / "skin/blue/b.png"), 0644u);
+    EXPECT_EQ(test::fileMode(m_dir / "skin/blue/b.png"), 0644u);
     EXPECT_EQ(readBytes(m_dir / "Tarnel"), "\x7f"
                                            "ELF new program");
-    EXPECT_EQ(modeOf(m_dir / "Tarnel"), 0700u);
+    EXPECT_EQ(test::fileMode(m_dir / "Tarnel"), 0700u);
     EXPECT_FALSE(std::filesystem::exists(m_work.path()));
 }
 
@@ -136,9 +130,9 @@ TEST_F(PendingUpdateTest, SettingsFilesAreMergedAndKeepTheirMode) {
     EXPECT_EQ(run(), PendingUpdateResult::Continue);
     EXPECT_EQ(readBytes(m_dir / "tarnel.ini"),
               "[DATA]\nData_Path=/home/u/kb\nNEW_KEY=1\nACCESS_PASSWORD=pw\n");
-    EXPECT_EQ(modeOf(m_dir / "tarnel.ini"), 0600u);
+    EXPECT_EQ(test::fileMode(m_dir / "tarnel.ini"), 0600u);
     EXPECT_EQ(readBytes(m_dir / "other.INI"), "replaced whole");
-    EXPECT_EQ(modeOf(m_dir / "tool.sh"), 0755u);
+    EXPECT_EQ(test::fileMode(m_dir / "tool.sh"), 0755u);
 }
 
 TEST_F(PendingUpdateTest, AFailedMoveAsksBeforeAnyInstalledFileChanged) {
