@@ -9,4 +9,8 @@ inline constexpr int kProgramVersion = 210;
 // knowledge base carries it in its identifier counters.
 inline constexpr int kStoreVersion = 210;
 
+// The update program reads the installed version from the settings' SOFT_VERSION, which start-up
+// sets to the store version: were they to differ, an installed update would be offered forever.
+static_assert(kStoreVersion == kProgramVersion);
+
 } // namespace tarnel::app

@@ -60,6 +60,16 @@ int ProgramLauncher::start(const std::filesystem::path& program,
     return n == static_cast<ssize_t>(sizeof err) ? err : 0;
 }
 
+int ProgramLauncher::replaceThisProcess(const std::filesystem::path& program,
+                                        const std::filesystem::path& workingDirectory) const {
+    if (::chdir(workingDirectory.c_str()) != 0) {
+        return errno;
+    }
+    char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    ::execv(program.c_str(), argv);
+    return errno;
+}
+
 const ProgramLauncher& systemLauncher() {
     static const ProgramLauncher launcher;
     return launcher;

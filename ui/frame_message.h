@@ -9,12 +9,15 @@ namespace tarnel::ui {
 
 // The main window's private messages, with the numbers the other programs and parts know.
 enum class FrameMessage : int {
-    ShowMain = 1888,     // show and restore the main window
-    TrayCallback = 1889, // the tray icon's callback (wParam 101, lParam the mouse event)
+    NewVersion = 1525,     // wParam: the newer version the site offers; shows the notification
+    IndexesFetched = 1526, // the version check fetched the banner or the tips (this program's own)
+    ShowMain = 1888,       // show and restore the main window
+    TrayCallback = 1889,   // the tray icon's callback (wParam 101, lParam the mouse event)
     HideMain = 1891,
-    Change = 2029,       // change notifications are waiting to be delivered
-    StartUpdate = 2040,  // start the update program
-    ReloadSource = 2041, // wParam: the data source
+    Change = 2029,           // change notifications are waiting to be delivered
+    VersionCheckDone = 2038, // load the tips file
+    StartUpdate = 2040,      // start the update program
+    ReloadSource = 2041,     // wParam: the data source
     ExitForUpdate = 2042,
     FillPane = 2043, // wParam: the workspace pane, filled on its first showing
     OpenBase = 2524, // open the knowledge base, posted once at the end of start-up

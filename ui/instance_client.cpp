@@ -15,6 +15,10 @@ QString lockFilePath(const QString& folder) {
     return QDir(folder).filePath(kLockFileName);
 }
 
+QString updateLockFilePath(const QString& folder) {
+    return QDir(folder).filePath(kUpdateLockFileName);
+}
+
 QString socketPath(const QString& folder) {
     return QDir(folder).filePath(kSocketFileName);
 }

@@ -11,6 +11,8 @@ namespace tarnel::ui::instance {
 
 inline constexpr const char* kLockFileName = "Tarnel";
 inline constexpr const char* kSocketFileName = "Tarnel.socket";
+// Held by the update program for the whole of its run.
+inline constexpr const char* kUpdateLockFileName = "Tarnel-Update";
 
 // Requests and answers.
 inline constexpr const char* kShow = "show";
@@ -26,6 +28,7 @@ inline constexpr int kMaxLineLength = 64;
 // The user's runtime folder ($XDG_RUNTIME_DIR, else Qt's fallback for it).
 QString runtimeFolder();
 QString lockFilePath(const QString& runtimeFolder);
+QString updateLockFilePath(const QString& runtimeFolder);
 QString socketPath(const QString& runtimeFolder);
 
 // True when a program accepts a connection on the socket within timeoutMs; nothing is sent.

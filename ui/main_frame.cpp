@@ -6,6 +6,7 @@
 #include "lustra/image_mgr.h"
 #include "ops/operation_context.h"
 #include "platform/ini.h"
+#include "platform/text_format.h"
 #include "store/legacy_conversion.h"
 #include "store/legacy_format.h"
 #include "store/result_codes.h"
@@ -16,20 +17,27 @@
 #include "ui/float_window.h"
 #include "ui/knowledge_tree_model.h"
 #include "ui/knowledge_tree_view.h"
+#include "ui/notification_window.h"
 #include "ui/options_dialog.h"
 #include "ui/skin_palette.h"
+#include "ui/tooltip_delay_style.h"
+#include "ui/version_check_receiver.h"
+#include "update/site_address.h"
+#include "update/update_format.h"
+#include "update/version_check.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDockWidget>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeDatabase>
-#include <QProcess>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -56,20 +64,6 @@ constexpr const char* kTabAlignNotWritten =
 constexpr const char* kDamagedIndex =
     "以下索引文件已损坏，无法读取，其中的内容这次显示为空：\n%1\n原文件仍保留在磁盘上；下次保存时"
     "它会被改名为“原文件名.damaged-日期时间”留作备份。";
-
-// The workspace tabs' and toolbar's tooltips come after half a second.
-class TooltipDelayStyle : public QProxyStyle {
-public:
-    TooltipDelayStyle() : QProxyStyle("Fusion") {}
-
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* data) const override {
-        if (hint == QStyle::SH_ToolTip_WakeUpDelay) {
-            return CMainFrame::kTooltipDelayMs;
-        }
-        return QProxyStyle::styleHint(hint, option, widget, data);
-    }
-};
 
 QTabWidget::TabPosition panePosition(int tabAlign) {
     switch (tabAlign) {
@@ -106,13 +100,15 @@ CMainFrame::CMainFrame(app::Settings& settings, const QIcon& icon, Services serv
       m_activePrompt(services.prompt ? services.prompt : &m_messageBoxes),
       m_skinFiles(*services.fileSystem) {
     setObjectName("CMainFrame");
+    m_versionReceiver = std::make_unique<VersionCheckReceiver>(m_mailbox);
     setWindowIcon(m_icon);
     m_dispatcher.setReceivers({
         [this](const store::ChangeNotification& n) { deliver(n); },
         [this] { closeGoneWindows(); },
         [this] { postMessage(FrameMessage::Change); },
     });
-    m_tooltipStyle = new TooltipDelayStyle;
+    // The workspace tabs' and toolbar's tooltips come after half a second.
+    m_tooltipStyle = new TooltipDelayStyle(kTooltipDelayMs);
     m_tooltipStyle->setParent(this);
     createTray();
     createToolBar();
@@ -124,6 +120,7 @@ CMainFrame::CMainFrame(app::Settings& settings, const QIcon& icon, Services serv
 }
 
 CMainFrame::~CMainFrame() {
+    stopVersionCheck();
     m_mailbox->close();
     // The windows' panes sit in the window area; they go before it.
     m_current = nullptr;
@@ -199,6 +196,10 @@ void CMainFrame::createMenus() {
 }
 
 void CMainFrame::createStatusBar() {
+    m_statusIcon = new QLabel(this);
+    m_statusIcon->setObjectName("statusIcon");
+    m_statusIcon->setAccessibleName("提示图标");
+    statusBar()->addWidget(m_statusIcon);
     m_statusPane = new QLabel(this);
     m_statusPane->setObjectName("statusPane");
     m_statusPane->setAccessibleName("状态");
@@ -318,8 +319,12 @@ void CMainFrame::initialUpdate() {
     m_float = new FloatWindow(m_icon, m_mailbox, [this] { return isVisible() && !isMinimized(); });
     m_float->setVisible(m_settings.showFlayWnd);
     m_statusPane->setText(QStringLiteral("本地知识库：%1").arg(fromStd(m_settings.dataPath)));
-    if (m_tipTimer == 0) {
-        m_tipTimer = startTimer(kTipPeriodMs);
+    startVersionCheck();
+    if (!m_tipTimer) {
+        m_tipTimer = new QTimer(this);
+        m_tipTimer->setObjectName("tipTimer");
+        connect(m_tipTimer, &QTimer::timeout, this, &CMainFrame::showNextTip);
+        m_tipTimer->start(kTipPeriodMs);
     }
     // The user can type in the tree at once.
     m_tree->setFocus(Qt::OtherFocusReason);
@@ -363,23 +368,89 @@ void CMainFrame::showSkin() {
     }
 }
 
-void CMainFrame::setTips(std::vector<std::string> tips) {
-    m_tips = std::move(tips);
-    m_nextTip = 0;
-}
-
-void CMainFrame::timerEvent(QTimerEvent* event) {
-    if (event->timerId() != m_tipTimer) {
-        QMainWindow::timerEvent(event);
+// Without an update site nothing is fetched; the tips already on disk still show.
+void CMainFrame::startVersionCheck() {
+    if (m_versionCheck) {
         return;
     }
+    std::optional<std::string> site =
+        update::readSiteBase(m_settings.settingsFile, *m_services.fileSystem);
+    if (!site) {
+        postMessage(FrameMessage::VersionCheckDone);
+        return;
+    }
+    update::VersionCheckInput input;
+    input.programDirectory = m_settings.programDirectory;
+    input.siteBase = *site;
+    input.programVersion = app::kProgramVersion;
+    input.loginImageIndex = m_settings.loginImageIndex;
+    input.softTipIndex = m_settings.softTipIndex;
+    m_versionCheck = std::make_unique<update::VersionCheck>(std::move(input), *m_versionReceiver);
+}
+
+void CMainFrame::stopVersionCheck() {
+    m_versionCheck.reset();
+}
+
+// The tips' icon numbers count from the skin's first tip picture, which the notice shows too.
+static_assert(skin::IMG_INFO_TIP == update::kTipIconBase);
+
+void CMainFrame::showNewVersion(long long version) {
+    if (m_notification) {
+        return;
+    }
+    NotificationWindow::Content content;
+    content.title = kNewVersionTitle;
+    content.text = QString::fromUtf8(kNewVersionText)
+                       .arg(fromStd(platform::formatVersion(static_cast<int>(version))));
+    content.icon = m_pictures.picture(update::kTipIconBase);
+    content.onClick = [mailbox = m_mailbox] { mailbox->post(FrameMessage::StartUpdate); };
+    m_notification =
+        new NotificationWindow(std::move(content), skin::ColourScheme(m_skinColours.base), this);
+    QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    m_notification->move(NotificationWindow::placeOn(shownOn->availableGeometry()));
+    m_notification->show();
+}
+
+// The numbers count from the next start: the ones in memory stay.
+void CMainFrame::recordFetchedIndexes() {
+    VersionCheckReceiver::Indexes indexes = m_versionReceiver->takeIndexes();
+    platform::IniFile file(m_settings.settingsFile, *m_services.fileSystem);
+    if (indexes.loginImage) {
+        file.writeString(update::kSettingsSection, update::kImageIndexKey, *indexes.loginImage);
+    }
+    if (indexes.softTip) {
+        file.writeString(update::kSettingsSection, update::kTipIndexKey,
+                         std::to_string(*indexes.softTip));
+    }
+}
+
+void CMainFrame::loadTips() {
+    std::string bytes;
+    if (m_services.fileSystem->readFile(m_settings.programDirectory / update::kTipsFile, bytes) !=
+        0) {
+        return;
+    }
+    std::vector<update::Tip> tips = update::parseTips(bytes);
+    m_tips.insert(m_tips.end(), tips.begin(), tips.end());
+}
+
+// The status bar shows picture 58 + the tip's icon number of the skin, when the skin has it.
+void CMainFrame::showNextTip() {
     if (m_tips.empty()) {
         return;
     }
     if (m_nextTip >= m_tips.size()) {
         m_nextTip = 0;
     }
-    m_statusPane->setText(fromStd(m_tips[m_nextTip++]));
+    const update::Tip& tip = m_tips[m_nextTip++];
+    QImage icon = m_pictures.picture(update::kTipIconBase + tip.icon);
+    m_statusIcon->setPixmap(icon.isNull()
+                                ? QPixmap()
+                                : QPixmap::fromImage(icon.scaled(16, 16, Qt::KeepAspectRatio,
+                                                                 Qt::SmoothTransformation)));
+    m_statusPane->setText(fromStd(tip.text));
+    m_statusPane->setToolTip(fromStd(tip.link));
 }
 
 bool CMainFrame::event(QEvent* event) {
@@ -395,6 +466,15 @@ void CMainFrame::handleMessage(const FrameEvent& message) {
         return;
     }
     switch (message.message()) {
+    case FrameMessage::NewVersion:
+        showNewVersion(message.wParam());
+        break;
+    case FrameMessage::IndexesFetched:
+        recordFetchedIndexes();
+        break;
+    case FrameMessage::VersionCheckDone:
+        loadTips();
+        break;
     case FrameMessage::ShowMain:
         showMain();
         break;
@@ -488,7 +568,9 @@ bool CMainFrame::offerUnsavedWork(FrameWindow* window, const char* newPointQuest
 void CMainFrame::endProgram(int exitCode) {
     m_exitCode = exitCode;
     m_exiting = true;
+    stopVersionCheck();
     m_mailbox->close();
+    delete m_notification.data();
     hide();
     m_tray->hide();
     delete m_float.data();
@@ -632,10 +714,15 @@ void CMainFrame::reloadSource(long long source) {
 }
 
 void CMainFrame::startUpdate() {
-    QString program = fromStd((m_settings.programDirectory / "Update").string());
-    if (!QProcess::startDetached(program, {}, fromStd(m_settings.programDirectory.string()))) {
-        m_activePrompt->show(QString::fromUtf8(kUpdateStartFailed).arg(program).toStdString(),
-                             app::MessageIcon::Error);
+    if (!update::readSiteBase(m_settings.settingsFile, *m_services.fileSystem)) {
+        m_activePrompt->show(kNoUpdateSite, app::MessageIcon::Information);
+        return;
+    }
+    std::filesystem::path program = m_settings.programDirectory / update::kUpdateProgram;
+    if (m_services.launcher->start(program, m_settings.programDirectory) != 0) {
+        m_activePrompt->show(
+            QString::fromUtf8(kUpdateStartFailed).arg(fromStd(program.string())).toStdString(),
+            app::MessageIcon::Error);
     }
 }
 

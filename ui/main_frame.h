@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "platform/desktop_open.h"
 #include "platform/file_system.h"
+#include "platform/program_launcher.h"
 #include "store/knowledge_store.h"
 #include "ui/change_dispatcher.h"
 #include "ui/float_window.h"
@@ -11,10 +12,12 @@
 #include "ui/frame_window.h"
 #include "ui/main_image_list.h"
 #include "ui/message_box_prompt.h"
+#include "ui/notification_window.h"
 #include "ui/resource_file_system.h"
 #include "ui/skin/skin_folder.h"
 #include "ui/skin_loader.h"
 #include "ui/skin_picture_table.h"
+#include "update/tip_file.h"
 
 #include <QIcon>
 #include <QMainWindow>
@@ -22,6 +25,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,6 +39,7 @@ class QStackedWidget;
 class QSystemTrayIcon;
 class QTabBar;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -43,11 +48,16 @@ namespace tarnel::ops {
 struct OperationContext;
 }
 
+namespace tarnel::update {
+class VersionCheck;
+}
+
 namespace tarnel::ui {
 
 class CategoryCommands;
 class KnowledgeTreeModel;
 class KnowledgeTreeView;
+class VersionCheckReceiver;
 
 // The program's one top-level window (`CMainFrame`): the tray icon, the toolbar, the status bar,
 // the workspace bar "知识分类" with its panes, and the window area (the window tabs above the
@@ -63,6 +73,8 @@ public:
     struct Services {
         const platform::FileSystem* fileSystem = &platform::realFileSystem();
         const platform::Opener* opener = &platform::systemOpener();
+        // Starts the update program.
+        const platform::ProgramLauncher* launcher = &platform::systemLauncher();
         app::Prompt* prompt = nullptr; // null: message boxes
         // The built-in copy of the default skin, laid out as a skin folder.
         std::filesystem::path builtInSkin = SkinLoader::kBuiltInRoot;
@@ -75,6 +87,12 @@ public:
     static constexpr int kWindowTabsHeight = 31;
     static constexpr int kTipPeriodMs = 5000;
     static constexpr int kTooltipDelayMs = 500;
+    static constexpr const char* kNewVersionTitle = "Tarnel提示:有新的可用版本";
+    static constexpr const char* kNewVersionText =
+        "Tarnel有可用的更新了!\n\n最新版本:V%1, 点击进行在线升级!";
+    static constexpr const char* kNoUpdateSite =
+        "没有设置升级网站，无法在线升级！\n请在程序目录的设置文件tarnel.ini中，于[SOFT_INFORMATION]"
+        "节下用UPDATE_SITE=https://...指定升级网站的地址。";
 
     CMainFrame(app::Settings& settings, const QIcon& icon, Services services);
     explicit CMainFrame(app::Settings& settings, QWidget* parent = nullptr);
@@ -91,7 +109,8 @@ public:
     const skin::SkinColours& skinColours() const { return m_skinColours; }
 
     // The first-show initialisation, once the frame is shown: the workspace settings, the
-    // floating window, tooltip delays, the status pane and the tip timer.
+    // floating window, tooltip delays, the status pane, the version check (when the settings
+    // name an update site; else the tips on disk load at once) and the tip timer.
     void initialUpdate();
 
     // Queues a message for the frame; safe from any thread, and dropped once the frame is gone.
@@ -134,8 +153,11 @@ public:
     void addWorkspacePane(WorkspacePane pane, QWidget* widget, const QString& label,
                           std::function<void()> fill = {});
 
-    // The tip list the status pane cycles through every 5 seconds.
-    void setTips(std::vector<std::string> tips);
+    // The tips the status pane cycles through every 5 seconds, loaded from "tarnel.tip" once the
+    // version check is over.
+    const std::vector<update::Tip>& tips() const { return m_tips; }
+    // The notification of a newer version while it is open.
+    NotificationWindow* notification() const { return m_notification; }
 
     const app::Settings& settings() const { return m_settings; }
     store::KnowledgeStore* base() const { return m_base.get(); }
@@ -161,7 +183,6 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
 
 private:
     void createTray();
@@ -179,6 +200,12 @@ private:
     void fillPane(long long pane);
     void warnDamagedIndex();
     void startUpdate();
+    void startVersionCheck();
+    void stopVersionCheck();
+    void showNewVersion(long long version);
+    void recordFetchedIndexes();
+    void loadTips();
+    void showNextTip();
     void showOptions();
     void toggleFloatWindow();
     void updateTitle();
@@ -217,6 +244,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_toolBarCaption = nullptr;
     QMenu* m_windowMenu = nullptr;
+    QLabel* m_statusIcon = nullptr;
     QLabel* m_statusPane = nullptr;
     QDockWidget* m_workspace = nullptr;
     QTabWidget* m_panes = nullptr;
@@ -238,9 +266,13 @@ private:
     std::vector<std::unique_ptr<FrameWindow>> m_windows;
     FrameWindow* m_current = nullptr;
     std::string m_currentWindowName;
-    std::vector<std::string> m_tips;
+    std::vector<update::Tip> m_tips;
     std::size_t m_nextTip = 0;
-    int m_tipTimer = 0;
+    QTimer* m_tipTimer = nullptr;
+    // The receiver outlives the check that reports to it.
+    std::unique_ptr<VersionCheckReceiver> m_versionReceiver;
+    std::unique_ptr<update::VersionCheck> m_versionCheck;
+    QPointer<NotificationWindow> m_notification;
     bool m_exiting = false;
     int m_exitCode = 0;
     std::vector<QIcon> m_typeIcons;

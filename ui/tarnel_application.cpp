@@ -2,10 +2,13 @@
 
 #include "app/settings_file.h"
 #include "app/toolbar_config.h"
+#include "platform/file_system.h"
 #include "ui/instance_channel.h"
 #include "ui/instance_client.h"
 #include "ui/main_frame.h"
 #include "ui/skin/default_skin_resource.h"
+#include "update/pending_update.h"
+#include "update/update_format.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -38,9 +41,53 @@ void TarnelApplication::loadTranslations() {
     }
 }
 
+namespace {
+
+// The update program holds its own lock for its whole run; its state files are its own then. The
+// lock is let go at once: the update program that the completion may start takes it.
+bool updateProgramRuns(const QString& runtimeFolder) {
+    platform::InstanceLock updateProgram;
+    return updateProgram.acquire(instance::updateLockFilePath(runtimeFolder).toStdString()) ==
+           platform::InstanceLock::Result::Held;
+}
+
+} // namespace
+
+std::optional<TarnelApplication::Start>
+TarnelApplication::completeUpdate(const std::filesystem::path& programDirectory,
+                                  const QString& runtimeFolder, app::Prompt& prompt,
+                                  const platform::ProgramLauncher& launcher) {
+    if (!updateProgramRuns(runtimeFolder)) {
+        switch (update::finishPendingUpdate(programDirectory, prompt, launcher)) {
+        case update::PendingUpdateResult::Continue:
+            break;
+        case update::PendingUpdateResult::ContinueInNewProgram:
+            // The code of this process is the old one. The exec lets the instance lock go (it is
+            // close-on-exec); when the new program cannot run, this one goes on.
+            if (launcher.replaceThisProcess(programDirectory / update::kMainProgram,
+                                            programDirectory) == 0) {
+                return Start::HandedOver;
+            }
+            break;
+        case update::PendingUpdateResult::End:
+            return Start::HandedOver;
+        case update::PendingUpdateResult::EndWithFailure:
+            return Start::Stopped;
+        }
+    }
+    // A failed replacement keeps the update program that is there.
+    const platform::FileSystem& fileSystem = platform::realFileSystem();
+    std::filesystem::path copy = programDirectory / update::kUpdateProgramCopy;
+    if (fileSystem.exists(copy)) {
+        fileSystem.rename(copy, programDirectory / update::kUpdateProgram);
+    }
+    return std::nullopt;
+}
+
 TarnelApplication::Start
 TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
-                                const QString& runtimeFolder, app::Prompt* prompt) {
+                                const QString& runtimeFolder, app::Prompt* prompt,
+                                const platform::ProgramLauncher& launcher) {
     app::Prompt& messages = prompt ? *prompt : m_messageBoxes;
     loadTranslations();
 
@@ -61,7 +108,10 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
     }
     }
 
-    // The pending update and the replacement of the update program join here.
+    if (std::optional<Start> ended =
+            completeUpdate(programDirectory, runtimeFolder, messages, launcher)) {
+        return *ended;
+    }
     if (!QMovie::supportedFormats().contains("gif")) {
         messages.show(kNoAnimatedPictures, app::MessageIcon::Information);
     }

@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "platform/instance_lock.h"
+#include "platform/program_launcher.h"
 #include "ui/message_box_prompt.h"
 
 #include <QIcon>
@@ -9,6 +10,7 @@
 #include <QTranslator>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace tarnel::ui {
 
@@ -21,8 +23,8 @@ class InstanceChannel;
 // QApplication exists, for the life of the process.
 class TarnelApplication {
 public:
-    // How start-up ended: the program runs, another instance took over (exit code 0), or
-    // start-up stopped (exit code 1).
+    // How start-up ended: the program runs, another instance or the update program took over
+    // or the user declined to finish an update (exit code 0), or start-up stopped (exit code 1).
     enum class Start { Running, HandedOver, Stopped };
 
     static constexpr const char* kLockFailed = "创建信标对象失败，程序退出！";
@@ -36,12 +38,17 @@ public:
     ~TarnelApplication();
 
     // The start-up steps in order: the instance lock in the runtime folder (or the hand-over to
-    // the instance holding it), the program directory, the animated-picture check, the settings
-    // (first read, version bookkeeping), then the main window: created, its skin loaded, shown
-    // maximised, the channel listened on, its first-show initialisation, and message 2524 posted.
-    // prompt (null: message boxes) shows the messages of start-up.
+    // the instance holding it), the program directory, the completion of an interrupted update
+    // (skipped while the update program runs), the update program's newer copy put in place,
+    // the animated-picture check, the settings (first read, version bookkeeping), then the main
+    // window: created, its skin loaded, shown maximised, the channel listened on, its first-show
+    // initialisation, and message 2524 posted. When the completion replaced the main program or
+    // the skin library, the new main program is run in place of this process before any setting
+    // is read. prompt (null: message boxes) shows the messages of start-up; launcher starts the
+    // update program and runs the new main program.
     Start initInstance(const std::filesystem::path& programDirectory, const QString& runtimeFolder,
-                       app::Prompt* prompt = nullptr);
+                       app::Prompt* prompt = nullptr,
+                       const platform::ProgramLauncher& launcher = platform::systemLauncher());
 
     CMainFrame* mainFrame() const { return m_mainFrame.get(); }
     const app::Settings& settings() const { return m_settings; }
@@ -49,6 +56,10 @@ public:
 
 private:
     void loadTranslations();
+    // Steps 5 and 6: nullopt when start-up goes on.
+    std::optional<Start> completeUpdate(const std::filesystem::path& programDirectory,
+                                        const QString& runtimeFolder, app::Prompt& prompt,
+                                        const platform::ProgramLauncher& launcher);
 
     app::Settings m_settings;
     platform::InstanceLock m_lock;

@@ -54,6 +54,7 @@ void FrameTest::start() {
     file.versionBookkeeping(settings);
     ui::CMainFrame::Services services;
     services.opener = &opener;
+    services.launcher = launcher;
     services.prompt = messageBoxes ? nullptr : &prompt;
     services.builtInSkin = builtInSkin;
     frame = std::make_unique<ui::CMainFrame>(settings, QIcon(":/tarnel/tarnel.svg"), services);

@@ -44,6 +44,8 @@ protected:
     std::unique_ptr<ui::CMainFrame> frame;
     // Set before start(): the frame asks through real message boxes, not the scripted prompt.
     bool messageBoxes = false;
+    // Set before start(): starts the update program.
+    const platform::ProgramLauncher* launcher = &platform::systemLauncher();
     // The frame's built-in copy of the default skin.
     fs::path builtInSkin = sharedBuiltInSkin();
 

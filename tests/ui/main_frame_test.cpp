@@ -1,3 +1,4 @@
+#include "tests/support/http_server.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/close_tip_dialog.h"
 #include "ui/float_window.h"
@@ -267,7 +268,14 @@ TEST_F(FrameTest, TheTrayToggleWritesTheFloatingWindowChoice) {
     EXPECT_NE(test::readBytes(program / "tarnel.ini").find("SHOW_FLAY_WND=1\n"), std::string::npos);
 }
 
+// An update site on this machine that has nothing to offer.
+void writeUpdateSite(const std::filesystem::path& settingsFile, const test::HttpServer& site) {
+    writeBytes(settingsFile, "[SOFT_INFORMATION]\r\nUPDATE_SITE=" + site.base() + "\r\n");
+}
+
 TEST_F(FrameTest, AFailedStartOfTheUpdateProgramIsReported) {
+    test::HttpServer site;
+    writeUpdateSite(program / "tarnel.ini", site);
     start();
     frame->postMessage(FrameMessage::StartUpdate);
     QTRY_COMPARE(prompt.events().size(), 1u);
@@ -279,6 +287,8 @@ TEST_F(FrameTest, AFailedStartOfTheUpdateProgramIsReported) {
 TEST_F(FrameTest, TheUpdateProgramStartsFromTheProgramDirectory) {
     writeBytes(program / "Update", "#!/bin/sh\npwd > started\n");
     std::filesystem::permissions(program / "Update", std::filesystem::perms::owner_all);
+    test::HttpServer site;
+    writeUpdateSite(program / "tarnel.ini", site);
     start();
     frame->postMessage(FrameMessage::StartUpdate);
     QTRY_VERIFY(std::filesystem::exists(program / "started"));

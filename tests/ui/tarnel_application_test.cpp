@@ -1,12 +1,15 @@
 #include "app/reading_tools.h"
 #include "app/toolbar_config.h"
 #include "platform/instance_lock.h"
+#include "tests/support/recording_launcher.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
 #include "ui/instance_channel.h"
 #include "ui/instance_client.h"
 #include "ui/main_frame.h"
 #include "ui/tarnel_application.h"
+#include "update/record_file.h"
+#include "update/work_folder.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -155,6 +158,123 @@ TEST(TarnelApplicationTest, ASecondStartHandsOverToTheRunningProgramAndEndsItFor
     ASSERT_TRUE(running.waitForFinished(10000));
     EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(running.exitCode(), 0);
+}
+
+constexpr const char* kResume =
+    "上次升级还未完成，是否继续完成升级?\r\n\r\n(建议完成升级后再启动程序!)";
+constexpr const char* kFinish =
+    "上次升级还未完成，必须完成升级才能继续使用。\r\n点击确定完成升级,点击取消退出程序?";
+
+// Start-up over a program directory that an interrupted update left behind.
+class PendingUpdateStartTest : public ::testing::Test {
+protected:
+    TempDir program;
+    RuntimeFolder runtime;
+    ScriptedPrompt prompt;
+    test::RecordingLauncher launcher;
+    update::WorkFolder work{program.path()};
+    TarnelApplication application;
+
+    PendingUpdateStartTest() { std::filesystem::create_directory(work.path()); }
+
+    // An entry fetched into its temporary file; moved: already in place, its temporary file gone.
+    void entry(int n, const std::string& target, const std::string& bytes, bool moved = false) {
+        update::FileRecord record{"f" + std::to_string(n),
+                                  target,
+                                  std::to_string(n) + ".upt",
+                                  static_cast<std::int32_t>(bytes.size()),
+                                  211,
+                                  1};
+        ASSERT_EQ(update::RecordFile(work.fetched()).append(record), 0);
+        if (moved) {
+            ASSERT_EQ(update::RecordFile(work.moved()).append(record), 0);
+        } else {
+            writeBytes(work.tempFile(record.tempName), bytes);
+        }
+    }
+    TarnelApplication::Start run() {
+        return application.initInstance(program.path(), runtime.path(), &prompt, launcher);
+    }
+    bool settingsRead() const { return std::filesystem::exists(program / "tarnel.ini"); }
+};
+
+TEST_F(PendingUpdateStartTest, NothingPendingCleansUpAndPutsTheNewUpdateProgramInPlace) {
+    writeBytes(work.tempFile("1.upt"), "left over");
+    writeBytes(program / "Update", "old update program");
+    writeBytes(program / "UpdateTemp", "new update program");
+    EXPECT_EQ(run(), TarnelApplication::Start::Running);
+    EXPECT_TRUE(prompt.events().empty());
+    EXPECT_FALSE(std::filesystem::exists(work.path()));
+    EXPECT_EQ(readBytes(program / "Update"), "new update program");
+    EXPECT_FALSE(std::filesystem::exists(program / "UpdateTemp"));
+    EXPECT_TRUE(launcher.started.empty());
+}
+
+TEST_F(PendingUpdateStartTest, AnUnfinishedDownloadHandsOverToTheUpdateProgramBeforeAnySetting) {
+    ASSERT_EQ(update::RecordFile(work.toFetch()).append({"f1", "a.txt", "1.upt", 3, 211, 1}), 0);
+    prompt.script({app::Answer::Yes});
+    EXPECT_EQ(run(), TarnelApplication::Start::HandedOver);
+    EXPECT_EQ(prompt.events(),
+              (std::vector{test::asked(kResume, app::MessageIcon::Question, app::Buttons::YesNo)}));
+    EXPECT_EQ(launcher.started, std::vector<std::string>{(program / "Update").string() + " in " +
+                                                         program.path().string()});
+    EXPECT_EQ(application.mainFrame(), nullptr);
+    EXPECT_FALSE(settingsRead());
+    EXPECT_TRUE(std::filesystem::exists(work.toFetch()));
+}
+
+// Once a move was made the update must be finished, whatever the list still to fetch says.
+TEST_F(PendingUpdateStartTest, BegunMovesAskToFinishThemEvenWithAListStillToFetch) {
+    writeBytes(program / "a.txt", "old a");
+    entry(1, "a.txt", "new a");
+    entry(2, "b.txt", "new b", true);
+    ASSERT_EQ(update::RecordFile(work.toFetch()).append({"f3", "c.txt", "3.upt", 1, 211, 1}), 0);
+    prompt.script({app::Answer::Ok});
+    EXPECT_EQ(run(), TarnelApplication::Start::Running);
+    EXPECT_EQ(prompt.events(), (std::vector{test::asked(kFinish, app::MessageIcon::Question,
+                                                        app::Buttons::OkCancel)}));
+    EXPECT_EQ(readBytes(program / "a.txt"), "new a");
+    EXPECT_FALSE(std::filesystem::exists(work.path()));
+    EXPECT_TRUE(launcher.started.empty());
+    EXPECT_TRUE(settingsRead());
+    ASSERT_NE(application.mainFrame(), nullptr);
+}
+
+TEST_F(PendingUpdateStartTest, DecliningToFinishEndsWithTheStateKept) {
+    entry(1, "a.txt", "new a");
+    entry(2, "b.txt", "new b", true);
+    prompt.script({app::Answer::Cancel});
+    EXPECT_EQ(run(), TarnelApplication::Start::HandedOver);
+    EXPECT_FALSE(std::filesystem::exists(program / "a.txt"));
+    EXPECT_TRUE(std::filesystem::exists(work.tempFile("1.upt")));
+    EXPECT_TRUE(std::filesystem::exists(work.moved()));
+    EXPECT_FALSE(settingsRead());
+}
+
+// The running code is the old program's: the new one runs in its place before any setting.
+TEST_F(PendingUpdateStartTest, ReplacingTheMainProgramRunsTheNewOneInPlaceOfThisProcess) {
+    writeBytes(program / "Tarnel", "old program");
+    entry(1, "Tarnel", "new program");
+    entry(2, "b.txt", "new b", true);
+    prompt.script({app::Answer::Ok});
+    EXPECT_EQ(run(), TarnelApplication::Start::HandedOver);
+    EXPECT_EQ(launcher.started, std::vector<std::string>{"exec " + (program / "Tarnel").string() +
+                                                         " in " + program.path().string()});
+    EXPECT_EQ(readBytes(program / "Tarnel"), "new program");
+    EXPECT_FALSE(settingsRead());
+    EXPECT_EQ(application.mainFrame(), nullptr);
+}
+
+TEST_F(PendingUpdateStartTest, WhileTheUpdateProgramRunsItsStateIsLeftAlone) {
+    entry(1, "a.txt", "new a");
+    entry(2, "b.txt", "new b", true);
+    platform::InstanceLock updateProgram;
+    ASSERT_EQ(updateProgram.acquire(instance::updateLockFilePath(runtime.path()).toStdString()),
+              platform::InstanceLock::Result::Acquired);
+    EXPECT_EQ(run(), TarnelApplication::Start::Running);
+    EXPECT_TRUE(prompt.events().empty());
+    EXPECT_TRUE(std::filesystem::exists(work.tempFile("1.upt")));
+    EXPECT_TRUE(std::filesystem::exists(work.moved()));
 }
 
 // A test window that holds a new point never saved.

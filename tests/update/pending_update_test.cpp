@@ -1,3 +1,4 @@
+#include "tests/support/recording_launcher.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
 #include "update/pending_update.h"
@@ -18,15 +19,7 @@ using test::asked;
 using test::readBytes;
 using test::writeBytes;
 
-class RecordingLauncher : public platform::ProgramLauncher {
-public:
-    int start(const std::filesystem::path& program,
-              const std::filesystem::path& workingDirectory) const override {
-        started.push_back(program.string() + " in " + workingDirectory.string());
-        return 0;
-    }
-    mutable std::vector<std::string> started;
-};
+using test::RecordingLauncher;
 
 class PendingUpdateTest : public ::testing::Test {
 protected:
