@@ -10,7 +10,7 @@ class QWidget;
 namespace tarnel::ui {
 
 // The kinds of the windows in the main window's window area, numbered as the menus know them.
-enum class WindowKind : int { Web = 3, Category = 4, Tag = 5, Search = 7, NewPoint = 8 };
+enum class WindowKind : int { Web = 3, Category = 4, Tag = 5, Point = 6, Search = 7, NewPoint = 8 };
 
 // The object a category or tag window shows: the data source, the store and the record. Kept
 // whole, so that large ids and the two root records (id 0 in each store) never collide.
