@@ -46,6 +46,10 @@ public:
     // cancelled, so that the close or exit stops.
     virtual bool runSavePrompt() { return true; }
 
+    // True when the notification may change the window's name: by default one about its object.
+    virtual bool isNamedBy(const store::ChangeNotification& notification) const {
+        return identity() == ObjectIdentity{0, notification.store, notification.id};
+    }
     // A change notification, in order; the window refreshes what it shows.
     virtual void applyChange(const store::ChangeNotification&) {}
     // True when the shown object no longer exists where the window found it.

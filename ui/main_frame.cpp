@@ -845,7 +845,7 @@ void CMainFrame::deliver(const store::ChangeNotification& notification) {
     for (const auto& window : m_windows) {
         window->applyChange(notification);
     }
-    refreshWindowLabels(ObjectIdentity{0, notification.store, notification.id});
+    refreshWindowLabels(notification);
     m_treeModel->applyChange(notification);
 }
 
@@ -860,10 +860,10 @@ void CMainFrame::closeGoneWindows() {
 
 // The tab, the window list's label and the caption follow the name of the window showing the
 // object; a window whose object went keeps its label until it closes.
-void CMainFrame::refreshWindowLabels(const ObjectIdentity& object) {
+void CMainFrame::refreshWindowLabels(const store::ChangeNotification& notification) {
     for (std::size_t i = 0; i < m_windows.size(); ++i) {
         FrameWindow* window = m_windows[i].get();
-        if (window->identity() != object || window->objectGone()) {
+        if (!window->isNamedBy(notification) || window->objectGone()) {
             continue;
         }
         QString name = fromStd(window->name());

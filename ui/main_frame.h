@@ -188,7 +188,7 @@ private:
     void toggleFloatWindow();
     void updateTitle();
     void showSkin();
-    void refreshWindowLabels(const ObjectIdentity& object);
+    void refreshWindowLabels(const store::ChangeNotification& notification);
     void deliver(const store::ChangeNotification& notification);
     void closeGoneWindows();
     void removeWindow(FrameWindow* window);

@@ -23,6 +23,12 @@ public:
     QWidget* lowerPane() override { return m_area; }
     bool hasUnsavedContent() const override { return m_area->isModified(); }
     bool runSavePrompt() override { return m_area->runSavePrompt(); }
+    bool isNamedBy(const store::ChangeNotification& notification) const override {
+        return m_area->followsPoint(notification);
+    }
+    void applyChange(const store::ChangeNotification& notification) override {
+        m_area->applyChange(notification);
+    }
 
     long long pointId() const { return m_area->pointId(); }
     CReadingArea* readingArea() const { return m_area; }

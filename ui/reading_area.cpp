@@ -62,6 +62,23 @@ bool CReadingArea::openPoint(store::CategoryRecord& category, const store::Point
     return true;
 }
 
+bool CReadingArea::followsPoint(const store::ChangeNotification& notification) const {
+    return notification.id == m_pointId && (notification.code == store::change::kPointChanged ||
+                                            notification.code == store::change::kPointAdded);
+}
+
+void CReadingArea::applyChange(const store::ChangeNotification& notification) {
+    if (!followsPoint(notification)) {
+        return;
+    }
+    store::CategoryStore& store = m_context.base.store(notification.store);
+    store::CategoryRecord* owner = store.find(notification.relatedId);
+    if (const store::PointRecord* point =
+            owner ? store.pointsOf(*owner).find(m_pointId) : nullptr) {
+        m_pointName = std::string(point->name());
+    }
+}
+
 void CReadingArea::show(const std::string& bytes) {
     richtext::ReadResult read = richtext::RtfReader().read(bytes);
     m_storedBytes = bytes;

@@ -42,6 +42,11 @@ public:
     long long pointId() const { return m_pointId; }
     std::string pointName() const { return m_pointName; }
 
+    // A notification about the shown point (changed, or added where it moved); the area takes its
+    // name from the record, so that a point renamed while open is asked about by its new name.
+    bool followsPoint(const store::ChangeNotification& notification) const;
+    void applyChange(const store::ChangeNotification& notification);
+
     // The editor the toolbar's tools act on.
     QTextEdit* editor() const { return m_editor; }
     // Puts the toolbar at the edge; the area takes the widget as its child.

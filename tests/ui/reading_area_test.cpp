@@ -1,3 +1,4 @@
+#include "ops/point_editing.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "store/attribute_tables.h"
@@ -9,6 +10,7 @@
 
 #include <QLabel>
 #include <QLayout>
+#include <QTabBar>
 #include <QTableView>
 #include <QTest>
 #include <QTextEdit>
@@ -134,6 +136,23 @@ TEST_F(ReadingAreaTest, TheCloseAndExitPromptsSaveDropOrKeepTheEdits) {
                                    asked(question, MessageIcon::Question, Buttons::YesNoCancel),
                                    asked(question, MessageIcon::Question, Buttons::YesNoCancel)}));
     EXPECT_NE(test::readBytes(contentFile()).find("Hello!"), std::string::npos);
+}
+
+TEST_F(ReadingAreaTest, APointRenamedWhileOpenIsNamedAndSavedByItsNewName) {
+    addPoint(kStored);
+    CReadingArea* area = openFromList();
+    ASSERT_NE(area, nullptr);
+    ops::OperationContext context{*frame->base(), platform::realFileSystem(), prompt};
+    ASSERT_TRUE(ops::renamePoint(context, *work, *record(), "纪要.rtf").ok());
+    QTRY_COMPARE(frame->findChild<QTabBar*>("windowTabs")->tabText(1), QString("纪要.rtf"));
+    area->editor()->insertPlainText("Renamed ");
+    prompt.script({Answer::Yes});
+    EXPECT_TRUE(frame->closeWindow(frame->currentWindow()));
+    EXPECT_EQ(prompt.events(),
+              (std::vector<test::PromptEvent>{asked(text(reading::kSaveQuestion, "纪要.rtf"),
+                                                    MessageIcon::Question, Buttons::YesNoCancel)}));
+    fs::path renamed = contentFile().parent_path() / "纪要.rtf";
+    EXPECT_NE(test::readBytes(renamed).find("Renamed"), std::string::npos);
 }
 
 TEST_F(ReadingAreaTest, NoAtTheCloseDropsTheEditsAndKeepsTheFile) {
