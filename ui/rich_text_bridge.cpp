@@ -421,6 +421,8 @@ private:
             }
             return;
         }
+        // An object character pasted as text stands for nothing the model could hold.
+        text.remove(QChar::ObjectReplacementCharacter);
         if (!text.isEmpty()) {
             content.push_back(TextRun{modelCharFormat(format), modelText(text)});
         }

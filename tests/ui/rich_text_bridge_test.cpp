@@ -145,6 +145,10 @@ TEST(RichTextBridgeTest, HiddenTextIsNeitherShownNorFound) {
     EXPECT_TRUE(qt.find("unseen").isNull());
     EXPECT_FALSE(qt.find("link").isNull());
     EXPECT_FALSE(qt.toPlainText().contains("unseen"));
+    // The editor takes pastes as plain text: a pasted object character keeps nothing.
+    QTextCursor cursor(&qt);
+    cursor.insertText(QString(QChar::ObjectReplacementCharacter));
+    EXPECT_EQ(richtext::test::dump(fromQt(qt)), richtext::test::dump(everyField()));
 }
 
 TEST(RichTextBridgeTest, AnEmptyFontStaysEmptyAndAStoredNameIsKeptAsStored) {
