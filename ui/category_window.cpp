@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -65,6 +66,14 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
     m_list->setPalette(white);
     connect(m_list, &QWidget::customContextMenuRequested, this, &CWindowFormView::showMenu);
     connect(m_list, &QAbstractItemView::doubleClicked, this, &CWindowFormView::openRow);
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* open = new QShortcut(QKeySequence(key), m_list, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(open, &QShortcut::activated, this, [this] {
+            if (m_list->currentIndex().isValid()) {
+                openRow(m_list->currentIndex());
+            }
+        });
+    }
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { showProperties(); });
 

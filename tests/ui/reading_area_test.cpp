@@ -105,9 +105,14 @@ TEST_F(ReadingAreaTest, APointOpensInItsOwnTabIsEditedAndSavedWithCtrlS) {
     EXPECT_EQ(work->size(), static_cast<long long>(saved.size()));
     EXPECT_TRUE(prompt.events().empty());
 
-    // A second open of the point shows the same tab.
+    // A second open of the point, by Enter on its row, shows the same tab.
     std::size_t windows = frame->windowCount();
-    EXPECT_EQ(openFromList(), area);
+    frame->openCategoryWindow(*work);
+    auto* list = frame->findChild<QTableView*>("pointList");
+    list->setCurrentIndex(list->model()->index(0, 0));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(frame->currentWindow()->kind(), WindowKind::Point);
     EXPECT_EQ(frame->windowCount(), windows);
 }
 
