@@ -151,6 +151,21 @@ TEST(RichTextBridgeTest, HiddenTextIsNeitherShownNorFound) {
     EXPECT_EQ(richtext::test::dump(fromQt(qt)), richtext::test::dump(everyField()));
 }
 
+TEST(RichTextBridgeTest, TextTypedAfterHiddenTextIsVisible) {
+    CharFormat hidden;
+    hidden.hidden = true;
+    Document document;
+    document.paragraphs.push_back(Paragraph{});
+    document.paragraphs[0].content = {TextRun{CharFormat{}, "a"}, TextRun{hidden, "h"}};
+    QTextDocument qt;
+    toQt(document, qt);
+    QTextCursor cursor(&qt);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText("b");
+    document.paragraphs[0].content.push_back(TextRun{CharFormat{}, "b"});
+    EXPECT_EQ(richtext::test::dump(fromQt(qt)), richtext::test::dump(document));
+}
+
 TEST(RichTextBridgeTest, AnEmptyFontStaysEmptyAndAStoredNameIsKeptAsStored) {
     QTextDocument qt;
     Document document;
