@@ -5,6 +5,7 @@
 #include "cli/json_writer.h"
 #include "cli/point_path.h"
 #include "ops/item_selection.h"
+#include "ops/point_content.h"
 #include "ops/point_editing.h"
 #include "ops/point_messages.h"
 #include "ops/point_removal.h"
@@ -209,6 +210,28 @@ int openPoint(CommandContext& command, const std::vector<std::string>& args) {
     });
 }
 
+// Replaces a general point's content, as the reading area's save does.
+int setContent(CommandContext& command, const std::vector<std::string>& args) {
+    return withPoint(command, args, 1, {"--rtf", "--text"},
+                     [&](Session& session, const CommandArgs& parsed, PointRef ref) {
+                         auto rtf = parsed.value("--rtf");
+                         auto text = parsed.value("--text");
+                         if (rtf.has_value() == text.has_value()) {
+                             return command.usageError("give exactly one of --rtf and --text");
+                         }
+                         std::string bytes;
+                         if (rtf && !readFileArg(command, *rtf, bytes)) {
+                             return kExitFailed;
+                         }
+                         if (text) {
+                             bytes = richTextOf(*text);
+                         }
+                         return report(
+                             command, session,
+                             ops::savePointContent(session.context, ref.point->id, bytes));
+                     });
+}
+
 int renamePoint(CommandContext& command, const std::vector<std::string>& args) {
     return withPoint(command, args, 2, {},
                      [&](Session& session, const CommandArgs& parsed, PointRef ref) {
@@ -384,6 +407,8 @@ void registerPointCommands(CommandRegistry& registry) {
                   "add a general or web point", addPoint});
     registry.add({"open-point", "open-point POINT",
                   "open a point (documents with the desktop's program)", openPoint});
+    registry.add({"set-content", "set-content POINT (--rtf FILE|--text TEXT)",
+                  "replace a general point's content", setContent});
     registry.add({"rename-point", "rename-point POINT NAME", "rename a point", renamePoint});
     registry.add(
         {"move-point", "move-point POINT TARGET", "move a point to another category", movePoint});

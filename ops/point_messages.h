@@ -31,6 +31,10 @@ inline constexpr std::string_view kDeleteRecycledPointQuestion =
 inline constexpr std::string_view kRecyclePointQuestion = "确实要把知识点 “%s” 放入回收站吗？";
 inline constexpr std::string_view kDeletePointFailed = "删除知识点失败！";
 
+inline constexpr std::string_view kSavePointFailed = "保存知识点失败\n错误原因:%s";
+// The reason a save gives when the index files could not take the new size and date.
+inline constexpr std::string_view kIndexNotSaved = "无法保存索引文件";
+
 inline constexpr std::string_view kStarMenuEntry = "%s星级";
 
 inline constexpr std::string_view kDeleteSeveralQuestion = "确实要将这 %s 项放入回收站吗？";

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -65,6 +66,14 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
     m_list->setPalette(white);
     connect(m_list, &QWidget::customContextMenuRequested, this, &CWindowFormView::showMenu);
     connect(m_list, &QAbstractItemView::doubleClicked, this, &CWindowFormView::openRow);
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* open = new QShortcut(QKeySequence(key), m_list, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(open, &QShortcut::activated, this, [this] {
+            if (m_list->currentIndex().isValid()) {
+                openRow(m_list->currentIndex());
+            }
+        });
+    }
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { showProperties(); });
 
@@ -179,6 +188,11 @@ void CWindowFormView::showProperties() {
 void CWindowFormView::showMenu(const QPoint& at) {
     QModelIndex index = m_list->indexAt(at);
     CategoryRecord* sub = index.isValid() ? m_model->categoryAt(index.row()) : nullptr;
+    store::PointRecord* point = index.isValid() ? m_model->pointAt(index.row()) : nullptr;
+    if (point && m_model->layout() != PointListModel::Layout::RecycleBin) {
+        showPointMenu(at, *point);
+        return;
+    }
     if (!sub || !m_services.commands) {
         return;
     }
@@ -204,8 +218,30 @@ void CWindowFormView::showMenu(const QPoint& at) {
     menu.exec(m_list->viewport()->mapToGlobal(at));
 }
 
+void CWindowFormView::showPointMenu(const QPoint& at, const store::PointRecord& point) {
+    QMenu menu(m_list);
+    menu.setObjectName("pointMenu");
+    QAction* read = menu.addAction("阅读/编辑知识点");
+    read->setObjectName("readPoint");
+    long long id = point.id;
+    connect(read, &QAction::triggered, this, [this, id] {
+        CategoryRecord* owner = category();
+        store::PointRecord* shown = owner ? owner->owner->pointsOf(*owner).find(id) : nullptr;
+        if (shown && m_services.openPoint) {
+            m_services.openPoint(*owner, *shown);
+        }
+    });
+    menu.exec(m_list->viewport()->mapToGlobal(at));
+}
+
 void CWindowFormView::openRow(const QModelIndex& index) {
     if (m_model->layout() == PointListModel::Layout::RecycleBin) {
+        return;
+    }
+    if (store::PointRecord* point = m_model->pointAt(index.row()); point && m_services.openPoint) {
+        if (CategoryRecord* owner = category()) {
+            m_services.openPoint(*owner, *point);
+        }
         return;
     }
     if (CategoryRecord* sub = m_model->categoryAt(index.row()); sub && m_services.open) {

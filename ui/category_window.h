@@ -34,6 +34,8 @@ public:
         CategoryCommands* commands = nullptr;
         std::function<QIcon(int icon)> icons;
         std::function<void(store::CategoryRecord&)> open;
+        // "阅读/编辑知识点" on a point of the list.
+        std::function<void(store::CategoryRecord&, const store::PointRecord&)> openPoint;
         // The skin's icons and list colours; both outlive the window.
         const MainImageList* images = nullptr;
         const skin::ListColours* colours = nullptr;
@@ -68,6 +70,7 @@ private:
     bool showsPropertiesOf(const store::ChangeNotification& notification) const;
     void showMenu(const QPoint& at);
     void openRow(const QModelIndex& index);
+    void showPointMenu(const QPoint& at, const store::PointRecord& point);
 
     store::KnowledgeStore& m_base;
     store::StoreKind m_store;

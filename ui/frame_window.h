@@ -10,7 +10,7 @@ class QWidget;
 namespace tarnel::ui {
 
 // The kinds of the windows in the main window's window area, numbered as the menus know them.
-enum class WindowKind : int { Web = 3, Category = 4, Tag = 5, Search = 7, NewPoint = 8 };
+enum class WindowKind : int { Web = 3, Category = 4, Tag = 5, Point = 6, Search = 7, NewPoint = 8 };
 
 // The object a category or tag window shows: the data source, the store and the record. Kept
 // whole, so that large ids and the two root records (id 0 in each store) never collide.
@@ -46,6 +46,10 @@ public:
     // cancelled, so that the close or exit stops.
     virtual bool runSavePrompt() { return true; }
 
+    // True when the notification may change the window's name: by default one about its object.
+    virtual bool isNamedBy(const store::ChangeNotification& notification) const {
+        return identity() == ObjectIdentity{0, notification.store, notification.id};
+    }
     // A change notification, in order; the window refreshes what it shows.
     virtual void applyChange(const store::ChangeNotification&) {}
     // True when the shown object no longer exists where the window found it.

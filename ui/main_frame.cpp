@@ -5,6 +5,7 @@
 #include "app/window_title.h"
 #include "lustra/image_mgr.h"
 #include "ops/operation_context.h"
+#include "ops/point_editing.h"
 #include "platform/ini.h"
 #include "platform/text_format.h"
 #include "store/legacy_conversion.h"
@@ -19,6 +20,7 @@
 #include "ui/knowledge_tree_view.h"
 #include "ui/notification_window.h"
 #include "ui/options_dialog.h"
+#include "ui/point_window.h"
 #include "ui/skin_palette.h"
 #include "ui/tooltip_delay_style.h"
 #include "ui/version_check_receiver.h"
@@ -792,16 +794,41 @@ FrameWindow* CMainFrame::openCategoryWindow(CategoryRecord& category) {
         makeCurrent(open);
         return open;
     }
-    CWindowFormView::Services services{m_commands.get(),
-                                       [this](int icon) { return typeIcon(icon); },
-                                       [this](CategoryRecord& sub) { openCategoryWindow(sub); },
-                                       &m_imageList,
-                                       &m_skinColours.list,
-                                       &m_pictures};
+    CWindowFormView::Services services{
+        m_commands.get(),
+        [this](int icon) { return typeIcon(icon); },
+        [this](CategoryRecord& sub) { openCategoryWindow(sub); },
+        [this](CategoryRecord& owner, const store::PointRecord& p) { openPoint(owner, p); },
+        &m_imageList,
+        &m_skinColours.list,
+        &m_pictures};
     FrameWindow* window = addWindow(std::make_unique<CWindowFormView>(
         *m_base, identity.store, identity.id, m_settings, std::move(services)));
     m_treeModel->refreshCategory(identity.store, identity.id);
     return window;
+}
+
+void CMainFrame::openPoint(CategoryRecord& category, const store::PointRecord& point) {
+    ops::PointOpening opening = ops::openPoint(*m_context, *m_services.opener, category, point);
+    if (opening.result.ok() && opening.view == ops::PointView::Reading) {
+        openPointWindow(category, point);
+    }
+}
+
+FrameWindow* CMainFrame::openPointWindow(CategoryRecord& category,
+                                         const store::PointRecord& point) {
+    for (const auto& window : m_windows) {
+        auto* open = dynamic_cast<CPointWindow*>(window.get());
+        if (open && open->pointId() == point.id) {
+            makeCurrent(open);
+            return open;
+        }
+    }
+    auto area = std::make_unique<CReadingArea>(*m_context);
+    if (!area->openPoint(category, point)) {
+        return nullptr;
+    }
+    return addWindow(std::make_unique<CPointWindow>(area.release()));
 }
 
 void CMainFrame::openTreeItem(const QModelIndex& index) {
@@ -905,7 +932,7 @@ void CMainFrame::deliver(const store::ChangeNotification& notification) {
     for (const auto& window : m_windows) {
         window->applyChange(notification);
     }
-    refreshWindowLabels(ObjectIdentity{0, notification.store, notification.id});
+    refreshWindowLabels(notification);
     m_treeModel->applyChange(notification);
 }
 
@@ -920,10 +947,10 @@ void CMainFrame::closeGoneWindows() {
 
 // The tab, the window list's label and the caption follow the name of the window showing the
 // object; a window whose object went keeps its label until it closes.
-void CMainFrame::refreshWindowLabels(const ObjectIdentity& object) {
+void CMainFrame::refreshWindowLabels(const store::ChangeNotification& notification) {
     for (std::size_t i = 0; i < m_windows.size(); ++i) {
         FrameWindow* window = m_windows[i].get();
-        if (window->identity() != object || window->objectGone()) {
+        if (!window->isNamedBy(notification) || window->objectGone()) {
             continue;
         }
         QString name = fromStd(window->name());

@@ -145,6 +145,11 @@ public:
     bool closeWindow(FrameWindow* window);
     // The window of the category (the recycle root for the recycle bin), opened when needed.
     FrameWindow* openCategoryWindow(store::CategoryRecord& category);
+    // "阅读/编辑知识点": an "rtf" point in a knowledge-point window (the open one when there is
+    // one), a document with the desktop's program; the web view's kinds are not opened here.
+    void openPoint(store::CategoryRecord& category, const store::PointRecord& point);
+    // The window of the point, opened when needed; null when its content could not be read.
+    FrameWindow* openPointWindow(store::CategoryRecord& category, const store::PointRecord& point);
     // The window menu's command: the open window at position command − 3024.
     void selectWindowCommand(int command);
 
@@ -210,7 +215,7 @@ private:
     void toggleFloatWindow();
     void updateTitle();
     void showSkin();
-    void refreshWindowLabels(const ObjectIdentity& object);
+    void refreshWindowLabels(const store::ChangeNotification& notification);
     void deliver(const store::ChangeNotification& notification);
     void closeGoneWindows();
     void removeWindow(FrameWindow* window);

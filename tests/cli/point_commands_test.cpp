@@ -76,6 +76,28 @@ TEST_F(PointCommandsTest, PointsAreAddedListedRenamedMovedAndRecycledByPath) {
             "\"state\":1}]\n");
 }
 
+TEST_F(PointCommandsTest, SetContentReplacesTheFileAndTheSizes) {
+    run({"--yes", "add-category", "/", "K"});
+    run({"add-point", "K", "p", "--text", "x"});
+    CliRun fromText = run({"set-content", "K/p.rtf", "--text", "新的\nline"});
+    ASSERT_EQ(fromText.exitCode, kExitSuccess) << fromText.err;
+    EXPECT_EQ(fromText.out, "#1\n");
+    std::string rtf = test::readBytes(resource("K/p.rtf"));
+    EXPECT_NE(rtf.find("line"), std::string::npos);
+    EXPECT_EQ(run({"list", "K"}).out,
+              "@1\tp.rtf\trtf\t" + std::to_string(rtf.size()) + "\t0\t\t0\t0\t1\n");
+    test::Rows categories = test::tableRows(data / "Index" / "kms.cls");
+    ASSERT_EQ(categories.size(), 2u); // the header row doubles as the root's
+    EXPECT_EQ(categories[1][4], std::to_string(rtf.size()));
+    test::writeBytes(outside / "n.rtf", "{\\rtf1 given}");
+    ASSERT_EQ(run({"set-content", "@1", "--rtf", (outside / "n.rtf").string()}).exitCode,
+              kExitSuccess);
+    EXPECT_EQ(test::readBytes(resource("K/p.rtf")), "{\\rtf1 given}");
+    EXPECT_EQ(run({"set-content", "@1"}).exitCode, kExitUsage);
+    EXPECT_EQ(run({"set-content", "@1", "--rtf", (outside / "none.rtf").string()}).exitCode,
+              kExitFailed);
+}
+
 TEST_F(PointCommandsTest, TagsAreEditedMovedAndDeletedByPath) {
     run({"--yes", "add-category", "/", "K"});
     run({"add-tag", "/", "A"});

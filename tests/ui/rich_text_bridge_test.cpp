@@ -1,0 +1,223 @@
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
+#include "tests/richtext/document_dump.h"
+#include "tests/richtext/fixture.h"
+#include "ui/rich_text_bridge.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+namespace tarnel::ui {
+namespace {
+
+using namespace richtext;
+
+Document throughQt(const Document& document) {
+    QTextDocument qt;
+    toQt(document, qt);
+    return fromQt(qt);
+}
+
+std::vector<std::string> pictureBytes(const Document& document) {
+    std::vector<std::string> out;
+    for (const Paragraph& paragraph : document.paragraphs) {
+        for (const Inline& item : paragraph.content) {
+            if (const auto* picture = std::get_if<Picture>(&item)) {
+                out.push_back(picture->data);
+            }
+        }
+    }
+    return out;
+}
+
+void expectKept(const Document& document) {
+    Document back = throughQt(document);
+    EXPECT_EQ(richtext::test::dump(back), richtext::test::dump(document));
+    EXPECT_TRUE(back == document);
+    RtfWriter writer;
+    EXPECT_EQ(writer.write(back), writer.write(document));
+    EXPECT_EQ(pictureBytes(back), pictureBytes(document));
+}
+
+TEST(RichTextBridgeTest, EveryFixtureComesBackAsItWasRead) {
+    for (const char* name :
+         {"libreoffice_7_4.rtf", "richedit_gbk.rtf", "word_2016.rtf", "wordpad.rtf"}) {
+        SCOPED_TRACE(name);
+        ReadResult read = RtfReader().read(richtext::test::fixtureBytes(name));
+        ASSERT_FALSE(read.document.paragraphs.empty());
+        expectKept(read.document);
+    }
+}
+
+CharFormat everyCharField() {
+    CharFormat format;
+    format.font = "Nowhere Sans 未知";
+    format.sizeHalfPoints = 21;
+    format.bold = true;
+    format.italic = true;
+    format.underline = true;
+    format.strikeThrough = true;
+    format.color = Color{0, 0, 0};
+    format.background = Color{204, 232, 207};
+    format.link = "https://example.org/a?b=1";
+    return format;
+}
+
+Picture picture(PictureFormat format, std::string data, int width, int height) {
+    Picture out;
+    out.format = format;
+    out.data = std::move(data);
+    out.width = width;
+    out.height = height;
+    return out;
+}
+
+// A PNG, a 1x1 bitmap and an unreadable metafile, with every picture field set on some.
+std::vector<Inline> pictures() {
+    Picture png = picture(PictureFormat::Png, richtext::test::fixtureBytes("dot.png"), 1, 1);
+    png.goalWidth = 300;
+    png.goalHeight = 150;
+    png.scaleX = 50;
+    png.scaleY = 200;
+    std::string dib(40, '\0');
+    dib[0] = 40;
+    dib[4] = 1;
+    dib[8] = 1;
+    dib[12] = 1;
+    dib[14] = 24;
+    dib += std::string("\x10\x20\x30\x00", 4);
+    Picture bmp = picture(PictureFormat::Bmp, dib, 1, 1);
+    Picture wmf =
+        picture(PictureFormat::Wmf, std::string("\x01\x00\x09\x00\x00\x03", 6), 2540, 1270);
+    wmf.metafileMapMode = 7;
+    Picture emf = picture(PictureFormat::Emf, std::string("\x01\x00\x00\x00", 4), 100, 100);
+    return {png, png, bmp, wmf, emf, picture(PictureFormat::Jpeg, "not a jpeg", 3, 4)};
+}
+
+Document everyField() {
+    Document document;
+    Paragraph first;
+    first.alignment = Alignment::Justify;
+    first.leftIndent = 357;
+    first.rightIndent = 1;
+    first.firstLineIndent = -283;
+    CharFormat plain;
+    CharFormat hidden = plain;
+    hidden.hidden = true;
+    CharFormat linked = plain;
+    linked.link = "#place";
+    first.content = {TextRun{plain, "tab\there,\nbreak"}, TextRun{everyCharField(), "全部"},
+                     TextRun{hidden, "unseen"}, TextRun{linked, "link"}};
+    document.paragraphs.push_back(first);
+    document.paragraphs.push_back(Paragraph{}); // an empty paragraph stays one
+    for (Alignment alignment : {Alignment::Left, Alignment::Center, Alignment::Right}) {
+        Paragraph aligned;
+        aligned.alignment = alignment;
+        aligned.content = {TextRun{plain, "aligned"}};
+        document.paragraphs.push_back(aligned);
+    }
+    for (ListKind kind :
+         {ListKind::Bullet, ListKind::Bullet, ListKind::Decimal, ListKind::LowerLetter,
+          ListKind::UpperLetter, ListKind::LowerRoman, ListKind::UpperRoman}) {
+        Paragraph item;
+        item.list = kind;
+        item.leftIndent = kind == ListKind::Decimal ? 720 : 0;
+        item.firstLineIndent = -360;
+        item.content = {TextRun{plain, "item"}};
+        document.paragraphs.push_back(item);
+    }
+    Paragraph withPictures;
+    withPictures.content = pictures();
+    document.paragraphs.push_back(withPictures);
+    return document;
+}
+
+TEST(RichTextBridgeTest, EveryModelFieldComesBack) {
+    expectKept(everyField());
+    expectKept(Document{});
+}
+
+TEST(RichTextBridgeTest, HiddenTextIsNeitherShownNorFound) {
+    QTextDocument qt;
+    toQt(everyField(), qt);
+    EXPECT_TRUE(qt.find("unseen").isNull());
+    EXPECT_FALSE(qt.find("link").isNull());
+    EXPECT_FALSE(qt.toPlainText().contains("unseen"));
+    // The editor takes pastes as plain text: a pasted object character keeps nothing.
+    QTextCursor cursor(&qt);
+    cursor.insertText(QString(QChar::ObjectReplacementCharacter));
+    EXPECT_EQ(richtext::test::dump(fromQt(qt)), richtext::test::dump(everyField()));
+}
+
+TEST(RichTextBridgeTest, TextTypedAfterHiddenTextIsVisible) {
+    CharFormat hidden;
+    hidden.hidden = true;
+    Document document;
+    document.paragraphs.push_back(Paragraph{});
+    document.paragraphs[0].content = {TextRun{CharFormat{}, "a"}, TextRun{hidden, "h"}};
+    QTextDocument qt;
+    toQt(document, qt);
+    QTextCursor cursor(&qt);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText("b");
+    document.paragraphs[0].content.push_back(TextRun{CharFormat{}, "b"});
+    EXPECT_EQ(richtext::test::dump(fromQt(qt)), richtext::test::dump(document));
+}
+
+TEST(RichTextBridgeTest, AnEmptyFontStaysEmptyAndAStoredNameIsKeptAsStored) {
+    QTextDocument qt;
+    Document document;
+    document.paragraphs.push_back(Paragraph{});
+    document.paragraphs[0].content = {TextRun{CharFormat{}, "a"}};
+    toQt(document, qt);
+    QTextCursor cursor(&qt);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText("b");
+    Document back = fromQt(qt);
+    ASSERT_EQ(back.paragraphs.size(), 1u);
+    ASSERT_EQ(back.paragraphs[0].content.size(), 1u);
+    EXPECT_EQ(std::get<TextRun>(back.paragraphs[0].content[0]).text, "ab");
+    EXPECT_TRUE(std::get<TextRun>(back.paragraphs[0].content[0]).format.font.empty());
+}
+
+TEST(RichTextBridgeTest, AnIndentChangedInTheEditorIsConvertedFromItsPixels) {
+    Document document;
+    Paragraph paragraph;
+    paragraph.leftIndent = 357;
+    paragraph.content = {TextRun{CharFormat{}, "a"}};
+    document.paragraphs.push_back(paragraph);
+    QTextDocument qt;
+    toQt(document, qt);
+    QTextCursor cursor(&qt);
+    QTextBlockFormat format = cursor.blockFormat();
+    format.setLeftMargin(1440 * pixelsPerTwip());
+    cursor.setBlockFormat(format);
+    EXPECT_EQ(fromQt(qt).paragraphs[0].leftIndent, 1440);
+}
+
+TEST(RichTextBridgeTest, PicturesShowAtTheirGoalSizeAndScale) {
+    QTextDocument qt;
+    toQt(everyField(), qt);
+    std::vector<QTextImageFormat> images;
+    for (QTextBlock block = qt.firstBlock(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().isImageFormat()) {
+                images.push_back(it.fragment().charFormat().toImageFormat());
+            }
+        }
+    }
+    ASSERT_EQ(images.size(), 6u);
+    EXPECT_DOUBLE_EQ(images[0].width(), 150 * pixelsPerTwip());
+    EXPECT_DOUBLE_EQ(images[0].height(), 300 * pixelsPerTwip());
+    // A metafile of 2540 by 1270 hundredths of a millimetre: one inch by half an inch.
+    const QTextImageFormat& wmf = images[3];
+    EXPECT_DOUBLE_EQ(wmf.width(), 1440 * pixelsPerTwip());
+    EXPECT_DOUBLE_EQ(wmf.height(), 720 * pixelsPerTwip());
+    QImage shown = qt.resource(QTextDocument::ImageResource, QUrl(wmf.name())).value<QImage>();
+    EXPECT_FALSE(shown.isNull());
+}
+
+} // namespace
+} // namespace tarnel::ui

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "ops/operation_context.h"
+#include "store/knowledge_store.h"
+
+#include <QWidget>
+#include <string>
+
+class QBoxLayout;
+class QLabel;
+class QTextEdit;
+
+namespace tarnel::ui {
+
+// The texts the reading area shows and asks.
+namespace reading {
+inline constexpr const char* kSaveQuestion = "知识点“%1”的内容已经修改，是否保存？";
+inline constexpr const char* kReadOnlyNotice =
+    "此知识点的文件已损坏或不完整，只能阅读，不能保存（保存会用读到的部分替换原文件）。";
+inline constexpr const char* kLossQuestion =
+    "此知识点含有本程序无法保留的内容（%1 张图片），保存后这些内容将会丢失。\n\n确定要保存吗？";
+inline constexpr const char* kReadFailed = "读取知识点失败\n错误原因:%1";
+} // namespace reading
+
+// The reading area (`CReadingArea`): a point's content in a rich-text editor, with a place for
+// the reading area toolbar above or below it. It reads the content file through the rich-text
+// bridge, tells whether the content was edited, and saves through savePointContent (Ctrl+S or
+// the save prompt). Content the reader found truncated or damaged is shown read-only with a
+// notice, since a save would replace the file with the part that was read; content the model
+// cannot keep is saved only after the user agreed to lose it. User-interface thread only; the
+// context outlives the area.
+class CReadingArea : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class ToolBarEdge { Top, Bottom };
+
+    explicit CReadingArea(ops::OperationContext& context, QWidget* parent = nullptr);
+
+    // Shows the point's content; false (after a message) when the file could not be read.
+    bool openPoint(store::CategoryRecord& category, const store::PointRecord& point);
+    long long pointId() const { return m_pointId; }
+    std::string pointName() const { return m_pointName; }
+
+    // A notification about the shown point (changed, or added where it moved); the area takes its
+    // name from the record, so that a point renamed while open is asked about by its new name.
+    bool followsPoint(const store::ChangeNotification& notification) const;
+    void applyChange(const store::ChangeNotification& notification);
+
+    // The editor the toolbar's tools act on.
+    QTextEdit* editor() const { return m_editor; }
+    // Puts the toolbar at the edge; the area takes the widget as its child.
+    void setToolBar(QWidget* toolBar, ToolBarEdge edge);
+    QWidget* toolBar() const { return m_toolBar; }
+    ToolBarEdge toolBarEdge() const { return m_toolBarEdge; }
+
+    bool isModified() const;
+    bool isReadOnly() const { return m_readOnly; }
+
+    // Saves the content; false when nothing was saved (read-only, declined or failed). Edits stay
+    // in the editor whatever happens.
+    bool save();
+    // Shows the stored content again, dropping the edits.
+    void revert();
+    // "Save changes?": Yes saves, No drops the edits, Cancel keeps them; false for Cancel and for
+    // a save that did not happen.
+    bool runSavePrompt();
+
+signals:
+    void modifiedChanged(bool modified);
+    void saved();
+
+private:
+    void show(const std::string& bytes);
+    bool agreeToLoss();
+
+    ops::OperationContext& m_context;
+    QBoxLayout* m_layout;
+    QLabel* m_notice;
+    QTextEdit* m_editor;
+    QWidget* m_toolBar = nullptr;
+    ToolBarEdge m_toolBarEdge = ToolBarEdge::Top;
+    long long m_pointId = 0;
+    std::string m_pointName;
+    std::string m_storedBytes;
+    bool m_readOnly = false;
+    int m_unkeptPictures = 0;
+};
+
+} // namespace tarnel::ui

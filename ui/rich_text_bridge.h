@@ -1,0 +1,52 @@
+#pragma once
+
+#include "richtext/document.h"
+
+#include <QTextFormat>
+
+class QTextDocument;
+
+// Carries a rich-text model into a QTextDocument for the editor and back for the save, so that
+// whatever the model holds comes back unchanged: the font names as the file stored them, sizes in
+// half points, indents in twips, hidden text, absent colours and the pictures' own bytes. What Qt
+// cannot hold as such rides along in format properties of our own.
+namespace tarnel::ui {
+
+// Properties the bridge sets on the formats it makes.
+namespace bridge {
+// The font name as stored (a QString); the family Qt shows may be a substitute.
+inline constexpr int kStoredFont = QTextFormat::UserProperty + 1;
+// The stored indents in twips (int) and the pixels they were shown at (qreal).
+inline constexpr int kLeftTwips = QTextFormat::UserProperty + 2;
+inline constexpr int kRightTwips = QTextFormat::UserProperty + 3;
+inline constexpr int kFirstLineTwips = QTextFormat::UserProperty + 4;
+// Marks a block made from a paragraph, so that a document of one empty paragraph stays one.
+inline constexpr int kParagraph = QTextFormat::UserProperty + 5;
+// A hidden run: its text (a QString) on a zero-size inline object that is neither drawn nor
+// found.
+inline constexpr int kHiddenText = QTextFormat::UserProperty + 6;
+// A picture's model fields (ints) besides its bytes, which are a document resource.
+inline constexpr int kPictureFormat = QTextFormat::UserProperty + 7;
+inline constexpr int kPictureWidth = QTextFormat::UserProperty + 8;
+inline constexpr int kPictureHeight = QTextFormat::UserProperty + 9;
+inline constexpr int kGoalWidth = QTextFormat::UserProperty + 10;
+inline constexpr int kGoalHeight = QTextFormat::UserProperty + 11;
+inline constexpr int kScaleX = QTextFormat::UserProperty + 12;
+inline constexpr int kScaleY = QTextFormat::UserProperty + 13;
+inline constexpr int kMapMode = QTextFormat::UserProperty + 14;
+// The resource that holds a picture's bytes (a QUrl's text).
+inline constexpr int kPictureData = QTextFormat::UserProperty + 15;
+
+inline constexpr int kHiddenObjectType = QTextFormat::UserObject + 1;
+} // namespace bridge
+
+// Replaces the content of target with the document. The undo stack starts empty.
+void toQt(const richtext::Document& document, QTextDocument& target);
+
+// The model of what the QTextDocument holds now.
+richtext::Document fromQt(const QTextDocument& source);
+
+// The pixels per twip the bridge lays out with (the screen's logical resolution).
+double pixelsPerTwip();
+
+} // namespace tarnel::ui
