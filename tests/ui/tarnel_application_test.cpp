@@ -175,7 +175,10 @@ protected:
     update::WorkFolder work{program.path()};
     TarnelApplication application;
 
-    PendingUpdateStartTest() { std::filesystem::create_directory(work.path()); }
+    PendingUpdateStartTest() {
+        std::filesystem::create_directory(work.path());
+        writeBytes(program / "toolbar.cfg", app::encodeToolbarConfig(app::defaultReadingTools()));
+    }
 
     // An entry fetched into its temporary file; moved: already in place, its temporary file gone.
     void entry(int n, const std::string& target, const std::string& bytes, bool moved = false) {

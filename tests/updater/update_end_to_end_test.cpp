@@ -60,6 +60,10 @@ protected:
                 "Data_Path=\nDATABASE_TYPE=0\n",
                 0644);
         install(m_new / "help/readme.txt", "new help", 0644);
+        // The reading area's tool list, as every installed program directory holds it.
+        std::string tools = readBytes(TARNEL_SOURCE_DIR "/resources/toolbar.cfg");
+        install(m_old / "toolbar.cfg", tools, 0644);
+        install(m_new / "toolbar.cfg", tools, 0644);
         auto made =
             test::runProcess(TARNEL_SOURCE_DIR "/scripts/make-update-site",
                              {"--version", "211", "--min-version", "210", m_old.path().string(),
