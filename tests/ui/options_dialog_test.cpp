@@ -29,8 +29,7 @@ void runOptions(CMainFrame& frame, std::function<void(QWidget& dialog)> fill, co
 
 TEST_F(FrameTest, OptionsOkWritesTheSettingsFileAndTakesEffectAtOnce) {
     makeCategories({"A"});
-    writeSettings(
-        "; kept\r\n[SKIN]\r\nSkinPath=\r\n[SOFT_INFORMATION]\r\nSOFT_VERSION=210\r\n");
+    writeSettings("; kept\r\n[SKIN]\r\nSkinPath=\r\n[SOFT_INFORMATION]\r\nSOFT_VERSION=210\r\n");
     start();
     frame->openCategoryWindow(*category("A"));
     std::string before = test::readBytes(program / "tarnel.ini");
@@ -54,19 +53,18 @@ TEST_F(FrameTest, OptionsOkWritesTheSettingsFileAndTakesEffectAtOnce) {
     EXPECT_EQ(tree().labelOf(categoryIndex("A")).toStdString(), "A(0)");
     EXPECT_TRUE(frame->findChild<QTableView*>("pointList")->showGrid());
     EXPECT_EQ(settings.closeTipSelection, 1);
-    EXPECT_EQ(
-        test::readBytes(program / "tarnel.ini"),
-        "; kept\r\n[SKIN]\r\nSkinPath=\r\n[SOFT_INFORMATION]\r\nSOFT_VERSION=210\r\n"
-        "[DATA]\r\nData_Path=" +
-            data().string() +
-            "\r\nDATABASE_TYPE=0\r\n[ACCESS]\r\nACCESS_PATH=\r\nUSER=\r\nPWD=\r\n"
-            "[SQL_SERVER]\r\nHOSTNAME=\r\nUSER=\r\nPWD=\r\nDB=\r\nWINDOW=0\r\n"
-            "[WORKSPACE]\r\nSHOW_POINT_NUM=1\r\nSHOW_TOTAL_POINT_NUM=0\r\n"
-            "MODIFY_CLASS_NAME=0\r\nMODIFY_TAB_NAME=0\r\nTAB_ALIGN=2\r\n"
-            "SEARCH_DOC_TYPE=doc,txt\r\n[STARTUP]\r\nAUTO_HOMEPAGE=0\r\n"
-            "AUTO_EXPAND_CLASS=1\r\nCLOSE_TIP_SELECTION=1\r\nSHOW_FLAY_WND=0\r\n"
-            "[POINT_LIST]\r\nSHOW_GRID=1\r\nSHOW_CONTENT_TIP=0\r\nPOINT_SORT_TYPE=0\r\n"
-            "DBCLICK_TAB_WINDOW=0\r\nCOLOR_GRAD=0\r\n");
+    EXPECT_EQ(test::readBytes(program / "tarnel.ini"),
+              "; kept\r\n[SKIN]\r\nSkinPath=\r\n[SOFT_INFORMATION]\r\nSOFT_VERSION=210\r\n"
+              "[DATA]\r\nData_Path=" +
+                  data().string() +
+                  "\r\nDATABASE_TYPE=0\r\n[ACCESS]\r\nACCESS_PATH=\r\nUSER=\r\nPWD=\r\n"
+                  "[SQL_SERVER]\r\nHOSTNAME=\r\nUSER=\r\nPWD=\r\nDB=\r\nWINDOW=0\r\n"
+                  "[WORKSPACE]\r\nSHOW_POINT_NUM=1\r\nSHOW_TOTAL_POINT_NUM=0\r\n"
+                  "MODIFY_CLASS_NAME=0\r\nMODIFY_TAB_NAME=0\r\nTAB_ALIGN=2\r\n"
+                  "SEARCH_DOC_TYPE=doc,txt\r\n[STARTUP]\r\nAUTO_HOMEPAGE=0\r\n"
+                  "AUTO_EXPAND_CLASS=1\r\nCLOSE_TIP_SELECTION=1\r\nSHOW_FLAY_WND=0\r\n"
+                  "[POINT_LIST]\r\nSHOW_GRID=1\r\nSHOW_CONTENT_TIP=0\r\nPOINT_SORT_TYPE=0\r\n"
+                  "DBCLICK_TAB_WINDOW=0\r\nCOLOR_GRAD=0\r\n");
     EXPECT_TRUE(prompt.events().empty());
 }
 
