@@ -37,7 +37,7 @@ std::string seconds(std::chrono::steady_clock::duration elapsed) {
     return text;
 }
 
-struct FolderCommandSpec {
+struct FolderCommandKind {
     WalkMode mode;
     bool subfolders;
     std::string_view done; // the success report with its "%s" for the seconds
@@ -47,9 +47,9 @@ struct FolderCommandSpec {
 // notification and the reports.
 OperationResult walkAndReport(OperationContext& context, CategoryRecord& made,
                               const fs::path& source, const FolderSource& choice,
-                              const FolderCommandSpec& spec) {
+                              const FolderCommandKind& kind) {
     auto start = std::chrono::steady_clock::now();
-    FolderWalk walk(context, spec.mode, spec.subfolders, choice.progress);
+    FolderWalk walk(context, kind.mode, kind.subfolders, choice.progress);
     WalkReport report;
     choice.runner([&] { report = walk.run(made, source); });
     int rc = context.base.saveCounters();
@@ -80,7 +80,7 @@ OperationResult walkAndReport(OperationContext& context, CategoryRecord& made,
         return {report.code, Field::None, made.id};
     }
     context.prompt.show(
-        message::formatted(spec.done, {seconds(std::chrono::steady_clock::now() - start)}) +
+        message::formatted(kind.done, {seconds(std::chrono::steady_clock::now() - start)}) +
             std::string(message::kReportTail),
         MessageIcon::Information);
     return {kOk, Field::None, made.id};
@@ -127,12 +127,12 @@ OperationResult checkChoice(OperationContext& context, CategoryRecord& parent,
 // Adds the category made by the command under parent and walks the source into it.
 OperationResult addAndWalk(OperationContext& context, CategoryRecord& parent,
                            std::unique_ptr<CategoryRecord> record, const fs::path& source,
-                           const FolderSource& choice, const FolderCommandSpec& spec) {
+                           const FolderSource& choice, const FolderCommandKind& kind) {
     CategoryRecord* made = record.get();
     if (int rc = parent.owner->add(std::move(record), &parent)) {
         return refuse(context, message::kAddCategoryFailed, rc);
     }
-    return walkAndReport(context, *made, source, choice, spec);
+    return walkAndReport(context, *made, source, choice, kind);
 }
 
 std::optional<bool> askSubfolders(OperationContext& context) {

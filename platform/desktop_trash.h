@@ -16,7 +16,7 @@ struct TrashedItem {
     std::filesystem::path info; // its .trashinfo file
 };
 
-// The desktop's Trash as the freedesktop.org Trash specification lays it out, so that a desktop
+// The desktop's Trash in the freedesktop.org layout that file managers share, so that a desktop
 // file manager lists and restores what was trashed here. Files on the file system of the home
 // Trash ($XDG_DATA_HOME/Trash, else ~/.local/share/Trash) go there; a file on another mount goes
 // to that mount's top-directory Trash ($topdir/.Trash/$uid when $topdir/.Trash is a sticky
