@@ -21,6 +21,13 @@ void printUsage(const CommandRegistry& registry, std::ostream& stream) {
               "exit codes: 0 success, 1 failed, 2 usage error, 3 question not answered\n";
 }
 
+// "--program-dir ." names the same folder as its absolute path, without "./" in the data path
+// the settings file records.
+std::filesystem::path normalDirectory(const std::filesystem::path& given) {
+    std::filesystem::path path = std::filesystem::absolute(given).lexically_normal();
+    return path.has_filename() ? path : path.parent_path();
+}
+
 } // namespace
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -46,9 +53,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 
     const platform::FileSystem& fileSystem = platform::realFileSystem();
     GlobalOptions& options = parsed.options;
-    std::filesystem::path programDirectory =
-        options.programDirectory.empty() ? fileSystem.currentDirectory()
-                                         : std::filesystem::absolute(options.programDirectory);
+    std::filesystem::path programDirectory = options.programDirectory.empty()
+                                                 ? fileSystem.currentDirectory()
+                                                 : normalDirectory(options.programDirectory);
     if (!fileSystem.isDirectory(programDirectory)) {
         err << "error: the program directory " << programDirectory.string() << " does not exist\n";
         return kExitUsage;
