@@ -1,12 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string_view>
 
 namespace tarnel::platform {
 
 // A file written piece by piece, for data that arrives in pieces (a download). The file is
-// closed when the object goes; nothing is flushed to disk unless syncAndClose is called.
+// closed when the object goes; nothing is flushed to disk unless syncAndClose is called. Every
+// kWriteBackBytes written, the system is asked to start writing the file out without waiting
+// for it, so that the disk works while the data still arrives and syncAndClose waits for the
+// last stretch only; a large file also never piles up in memory as unwritten pages.
 class FileWriter {
 public:
     enum class Mode { Truncate, Append };
@@ -25,8 +29,11 @@ public:
     int syncAndClose();
     void close();
 
+    static constexpr std::size_t kWriteBackBytes = 8 * 1024 * 1024;
+
 private:
     int m_fd = -1;
+    std::size_t m_notWrittenBack = 0;
 };
 
 } // namespace tarnel::platform

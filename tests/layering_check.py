@@ -20,7 +20,7 @@ ALLOWED = {
 }
 # Single headers of a folder that a folder otherwise kept apart from it may include.
 ALLOWED_HEADERS = {
-    "updater": {"ui/instance_client.h", "ui/message_box_prompt.h"},
+    "updater": {"ui/instance_client.h", "ui/message_box_prompt.h", "ui/program_icon.h"},
 }
 WITHOUT_QT = {"platform", "app", "richtext", "store", "ops", "service", "update", "cli"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')

@@ -2,6 +2,7 @@
 #include "platform/file_system.h"
 #include "platform/text_format.h"
 #include "ui/instance_client.h"
+#include "ui/program_icon.h"
 #include "ui/tarnel_application.h"
 
 #include <QApplication>
@@ -13,7 +14,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(
         QString::fromStdString(tarnel::platform::formatVersion(tarnel::app::kProgramVersion)));
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(tarnel::ui::TarnelApplication::programIcon());
+    QApplication::setWindowIcon(tarnel::ui::programIcon());
 
     // Nothing is locked or changed before the command line was understood.
     QCommandLineParser parser;

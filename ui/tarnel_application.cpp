@@ -1,11 +1,13 @@
 #include "ui/tarnel_application.h"
 
+#include "app/instance_messages.h"
 #include "app/settings_file.h"
 #include "app/toolbar_config.h"
 #include "platform/file_system.h"
 #include "ui/instance_channel.h"
 #include "ui/instance_client.h"
 #include "ui/main_frame.h"
+#include "ui/program_icon.h"
 #include "ui/skin/default_skin_resource.h"
 #include "update/pending_update.h"
 #include "update/update_format.h"
@@ -14,13 +16,6 @@
 #include <QLibraryInfo>
 #include <QMovie>
 
-// The program's resources live in static libraries: they are registered by hand, the built-in
-// copy of the default skin before any skin loads.
-static void registerResources() {
-    Q_INIT_RESOURCE(tarnel);
-    tarnel::ui::initDefaultSkinResource();
-}
-
 namespace tarnel::ui {
 
 TarnelApplication::TarnelApplication() = default;
@@ -28,11 +23,6 @@ TarnelApplication::TarnelApplication() = default;
 TarnelApplication::~TarnelApplication() {
     m_channel.reset();
     m_mainFrame.reset();
-}
-
-QIcon TarnelApplication::programIcon() {
-    registerResources();
-    return QIcon(":/tarnel/tarnel.svg");
 }
 
 void TarnelApplication::loadTranslations() {
@@ -95,7 +85,7 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
     case platform::InstanceLock::Result::Acquired:
         break;
     case platform::InstanceLock::Result::CannotOpen:
-        messages.show(kLockFailed, app::MessageIcon::Error);
+        messages.show(std::string(app::kLockFailed), app::MessageIcon::Error);
         return Start::Stopped;
     case platform::InstanceLock::Result::Held: {
         std::optional<std::string> answer = instance::request(instance::socketPath(runtimeFolder),
@@ -103,7 +93,7 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
         if (answer == instance::kShown) {
             return Start::HandedOver;
         }
-        messages.show(kAlreadyRunning, app::MessageIcon::Information);
+        messages.show(std::string(app::kAlreadyRunning), app::MessageIcon::Information);
         return Start::Stopped;
     }
     }
@@ -122,6 +112,9 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
 
     CMainFrame::Services services;
     services.prompt = prompt;
+    // The built-in copy of the default skin lives in a static library: registered by hand
+    // before any skin loads.
+    initDefaultSkinResource();
     m_mainFrame = std::make_unique<CMainFrame>(m_settings, programIcon(), services);
     CMainFrame* frame = m_mainFrame.get();
     QObject::connect(

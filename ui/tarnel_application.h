@@ -5,7 +5,6 @@
 #include "platform/program_launcher.h"
 #include "ui/message_box_prompt.h"
 
-#include <QIcon>
 #include <QString>
 #include <QTranslator>
 #include <filesystem>
@@ -27,8 +26,6 @@ public:
     // or the user declined to finish an update (exit code 0), or start-up stopped (exit code 1).
     enum class Start { Running, HandedOver, Stopped };
 
-    static constexpr const char* kLockFailed = "创建信标对象失败，程序退出！";
-    static constexpr const char* kAlreadyRunning = "已有一个实例(Tarnel,或者在线升级程序)在运行!";
     static constexpr const char* kNoAnimatedPictures =
         "没有在目录下找到ole.dll,您将不能在内容中添加动态GIF图片!";
     // How long a second start waits for the running instance to answer.
@@ -52,7 +49,6 @@ public:
 
     CMainFrame* mainFrame() const { return m_mainFrame.get(); }
     const app::Settings& settings() const { return m_settings; }
-    static QIcon programIcon();
 
 private:
     void loadTranslations();

@@ -80,11 +80,7 @@ inline constexpr std::string_view kFinishQuestion =
     "上次升级还未完成，必须完成升级才能继续使用。\r\n点击确定完成升级,点击取消退出程序?";
 inline constexpr std::string_view kMoveFailedFormat = "移动文件:%s时出错!\n";
 
-// The update program's run: the lock it holds for its whole run (beside the main program's
-// "Tarnel" in the user's runtime folder) and its messages.
-inline constexpr std::string_view kUpdateLockName = "Tarnel-Update";
-inline constexpr std::string_view kLockFailed = "创建信标对象失败，程序退出！";
-inline constexpr std::string_view kAlreadyRunning = "已有一个实例(Tarnel,或者在线升级程序)在运行!";
+// The update program's messages.
 inline constexpr std::string_view kNoSiteConfigured =
     "没有配置在线升级站点,无法在线升级!\n\n请在程序目录的tarnel.ini中设置[SOFT_INFORMATION]的"
     "UPDATE_SITE(https://开头的网址)。";

@@ -1,5 +1,6 @@
 #include "update/update_run.h"
 
+#include "app/instance_messages.h"
 #include "platform/ini.h"
 #include "update/file_installer.h"
 #include "update/record_file.h"
@@ -71,10 +72,10 @@ RunStart UpdateRun::start() {
     case platform::InstanceLock::Result::Acquired:
         break;
     case platform::InstanceLock::Result::Held:
-        m_prompt.show(std::string(kAlreadyRunning), app::MessageIcon::Information);
+        m_prompt.show(std::string(app::kAlreadyRunning), app::MessageIcon::Information);
         return RunStart::AlreadyRunning;
     case platform::InstanceLock::Result::CannotOpen:
-        m_prompt.show(std::string(kLockFailed), app::MessageIcon::Error);
+        m_prompt.show(std::string(app::kLockFailed), app::MessageIcon::Error);
         return RunStart::Failed;
     }
     m_fileSystem.createDirectory(m_work.path());
@@ -308,7 +309,7 @@ InstallOutcome UpdateRun::endMainProgram(platform::InstanceLock& mainLock) {
         case platform::InstanceLock::Result::Acquired:
             return InstallOutcome::Done;
         case platform::InstanceLock::Result::CannotOpen:
-            m_prompt.show(std::string(kLockFailed), app::MessageIcon::Error);
+            m_prompt.show(std::string(app::kLockFailed), app::MessageIcon::Error);
             return InstallOutcome::Stopped;
         case platform::InstanceLock::Result::Held:
             break;

@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 #include "ui/instance_client.h"
+#include "ui/program_icon.h"
 #include "updater/update_application.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 int main(int argc, char** argv) {
     QApplication qtApplication(argc, argv);
     QApplication::setApplicationName("UpdateTarnel");
+    QApplication::setWindowIcon(tarnel::ui::programIcon());
     QTranslator qtTranslator;
     if (qtTranslator.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTranslator);

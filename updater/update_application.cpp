@@ -4,8 +4,6 @@
 #include "update/site_address.h"
 #include "update/update_format.h"
 
-#include <QDir>
-
 namespace tarnel::updater {
 namespace {
 
@@ -15,10 +13,7 @@ update::UpdateRunInput runInput(const UpdateApplication::Options& options) {
     input.siteBase = update::readSiteBase(options.programDirectory / update::kSettingsFile)
                          .value_or(std::string());
     input.mainLockFile = ui::instance::lockFilePath(options.runtimeFolder).toStdString();
-    input.runLockFile = QDir(options.runtimeFolder)
-                            .filePath(QString::fromUtf8(update::kUpdateLockName.data(),
-                                                        update::kUpdateLockName.size()))
-                            .toStdString();
+    input.runLockFile = ui::instance::updateLockFilePath(options.runtimeFolder).toStdString();
     return input;
 }
 

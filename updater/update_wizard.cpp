@@ -1,6 +1,7 @@
 #include "updater/update_wizard.h"
 
 #include "ui/message_box_prompt.h"
+#include "ui/program_icon.h"
 #include "update/update_format.h"
 #include "update/version_file.h"
 #include "updater/about_dialog.h"
@@ -98,6 +99,7 @@ UpdateWizard::UpdateWizard(update::UpdateRunInput input, Services services, QWid
                                                 *services.channel, m_cancel, fileSystem);
     setObjectName("updateWizard");
     setWindowTitle(kTitle);
+    setWindowIcon(ui::programIcon());
     setAccessibleName(kTitle);
     setFont(QFont(QStringLiteral("宋体"), 9));
     setFixedSize(kWizardWidth, kWizardHeight);

@@ -1,3 +1,4 @@
+#include "app/instance_messages.h"
 #include "tests/support/http_server.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
@@ -137,7 +138,7 @@ TEST_F(UpdateRunTest, FatalChecksShowTheirMessageAndSendNothingTheyNeedNot) {
     EXPECT_TRUE(updateProgramRuns(input.runLockFile));
     EXPECT_EQ(m_prompt.events(),
               (std::vector{shown(std::string(kNoSiteConfigured), MessageIcon::Error),
-                           shown(std::string(kAlreadyRunning), MessageIcon::Information)}));
+                           shown(std::string(app::kAlreadyRunning), MessageIcon::Information)}));
 }
 
 TEST_F(UpdateRunTest, AnUnreachableSiteOrABadListEndsTheRun) {

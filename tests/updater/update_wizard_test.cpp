@@ -3,10 +3,12 @@
 #include "tests/support/temp_dir.h"
 #include "tests/update/update_site.h"
 #include "tests/updater/wizard_driver.h"
+#include "ui/program_icon.h"
 #include "update/update_format.h"
 #include "updater/update_progress_bar.h"
 
 #include <QAbstractButton>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -65,6 +67,10 @@ TEST_F(UpdateWizardTest, AnInstalledNewestVersionGoesFromCheckingToTheEndPage) {
     test::publish(m_server, 210, 200, {});
     UpdateWizard& wizard = open();
     EXPECT_EQ(wizard.windowTitle(), "在线升级");
+    // The main program's own icon, not the platform's default.
+    QImage icon = wizard.windowIcon().pixmap(32).toImage();
+    EXPECT_FALSE(icon.isNull());
+    EXPECT_EQ(icon, ui::programIcon().pixmap(32).toImage());
     EXPECT_EQ(wizard.currentPage(), UpdateWizard::kWelcomePage);
     EXPECT_EQ(child<QLabel>("welcomePageLine1")->text(), "本程序可帮助你快速升级Tarnel及其组件！");
     EXPECT_EQ(child<QPushButton>("backButton")->text(), "上一步 >");
