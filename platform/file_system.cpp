@@ -40,8 +40,13 @@ int writeAll(int fd, std::string_view data) {
 
 fs::path temporarySibling(const fs::path& path) {
     static std::atomic<unsigned> counter{0};
-    std::string name = "." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                       std::to_string(counter++);
+    // Appended piece by piece: GCC 12 at -O2 takes "." + string for an overlapping copy.
+    std::string name = ".";
+    name += path.filename().string();
+    name += ".tmp-";
+    name += std::to_string(::getpid());
+    name += '-';
+    name += std::to_string(counter++);
     return path.parent_path() / name;
 }
 
