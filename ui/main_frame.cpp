@@ -907,6 +907,9 @@ void CMainFrame::makeCurrent(FrameWindow* window) {
         return;
     }
     int position = static_cast<int>(it - m_windows.begin());
+    if (!dynamic_cast<CPointWindow*>(window)) {
+        leaveReadingMode();
+    }
     m_current = window;
     if (QWidget* upper = window->upperPane()) {
         m_upper->setCurrentWidget(upper);
@@ -960,10 +963,19 @@ void CMainFrame::removeWindow(FrameWindow* window) {
             std::size_t next = std::min(static_cast<std::size_t>(position), m_windows.size() - 1);
             makeCurrent(m_windows[next].get());
         } else {
+            leaveReadingMode();
             m_upper->hide();
             m_lower->setCurrentWidget(m_workArea);
             setCurrentWindowName("");
         }
+    }
+}
+
+// The maximised reading mode is a point window's; any other window, or none, shows the
+// workspace bar and the panes again.
+void CMainFrame::leaveReadingMode() {
+    if (m_readingMaximised) {
+        toggleReadingMode();
     }
 }
 

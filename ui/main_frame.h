@@ -228,6 +228,7 @@ private:
     void deliver(const store::ChangeNotification& notification);
     void closeGoneWindows();
     void removeWindow(FrameWindow* window);
+    void leaveReadingMode();
     bool offerUnsavedWork(FrameWindow* window, const char* newPointQuestion);
     void openTreeItem(const QModelIndex& index);
     void rebuildWindowMenu();

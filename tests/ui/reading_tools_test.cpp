@@ -21,6 +21,7 @@
 #include <QColorDialog>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -270,6 +271,22 @@ TEST_F(ReadingToolsTest, AnEffectGoesOffOnlyWhenTheWholeSelectionCarriesIt) {
     EXPECT_TRUE(runs().at(0).format.bold);
     EXPECT_FALSE(runs().at(1).format.italic);
     EXPECT_FALSE(runs().at(1).format.underline);
+
+    // The font dialog sets size and style; the stored font name stays while the family shown
+    // for it is not changed.
+    select(0, 5);
+    withDialog<QFontDialog>(app::kToolFont, [](QFontDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), "fontDialog");
+        QFont font(dialog.currentFont().family(), 16);
+        font.setItalic(true);
+        dialog.setCurrentFont(font);
+        QMetaObject::invokeMethod(&dialog, "accept");
+    });
+    EXPECT_EQ(runs().at(0).format.font, "Arial");
+    EXPECT_EQ(runs().at(0).format.sizeHalfPoints, 32);
+    EXPECT_TRUE(runs().at(0).format.italic);
+    EXPECT_FALSE(runs().at(0).format.bold);
+    EXPECT_EQ(runs().at(1).format.sizeHalfPoints, 20);
 }
 
 TEST_F(ReadingToolsTest, TheColourPopupsOfferFortyNamedColoursAndTheirDefaults) {
@@ -521,6 +538,13 @@ TEST_F(ReadingToolsTest, ParagraphToolsWrapDockAndTheReadingMode) {
     QApplication::processEvents();
     EXPECT_FALSE(workspace->isHidden());
     EXPECT_EQ(panes->sizes(), normal);
+    EXPECT_STREQ(item(app::kToolMaxReadMode)->szText, "最大化阅读模式");
+
+    // A window that is no point's leaves the mode.
+    tools->runTool(app::kToolMaxReadMode);
+    frame->openCategoryWindow(*work);
+    EXPECT_FALSE(frame->isReadingMaximised());
+    EXPECT_FALSE(workspace->isHidden());
     EXPECT_STREQ(item(app::kToolMaxReadMode)->szText, "最大化阅读模式");
 }
 
