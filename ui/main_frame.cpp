@@ -21,6 +21,9 @@
 #include "ui/notification_window.h"
 #include "ui/options_dialog.h"
 #include "ui/point_window.h"
+#include "ui/reading_background.h"
+#include "ui/reading_toolbar.h"
+#include "ui/reading_tools_controller.h"
 #include "ui/skin_palette.h"
 #include "ui/tooltip_delay_style.h"
 #include "ui/version_check_receiver.h"
@@ -100,7 +103,8 @@ CMainFrame::CMainFrame(app::Settings& settings, const QIcon& icon, Services serv
     : m_settings(settings), m_icon(icon), m_services(services),
       m_mailbox(std::make_shared<FrameMailbox>(this)), m_messageBoxes(this),
       m_activePrompt(services.prompt ? services.prompt : &m_messageBoxes),
-      m_skinFiles(*services.fileSystem) {
+      m_skinFiles(*services.fileSystem), m_readingBackground(std::make_unique<CReadingBackground>(
+                                             m_settings, *services.fileSystem, *m_activePrompt)) {
     setObjectName("CMainFrame");
     m_versionReceiver = std::make_unique<VersionCheckReceiver>(m_mailbox);
     setWindowIcon(m_icon);
@@ -316,6 +320,7 @@ void CMainFrame::createWindowArea() {
 
 void CMainFrame::initialUpdate() {
     app::SettingsFile(*m_services.fileSystem).workspaceRead(m_settings);
+    m_readingBackground->loadFromSettings();
     m_panes->setTabPosition(panePosition(m_settings.tabAlign));
     m_tree->setClickEdits(m_settings.modifyClassName);
     m_float = new FloatWindow(m_icon, m_mailbox, [this] { return isVisible() && !isMinimized(); });
@@ -828,7 +833,42 @@ FrameWindow* CMainFrame::openPointWindow(CategoryRecord& category,
     if (!area->openPoint(category, point)) {
         return nullptr;
     }
+    auto* toolbar = new CReadingToolbar(m_settings.readingTools,
+                                        area->isReadOnly() ? ReadingDisplay::ReadOnly
+                                                           : ReadingDisplay::Editable,
+                                        m_settings.autoSwap);
+    toolbar->setMaximisedReading(m_readingMaximised);
+    area->setToolBar(toolbar, CReadingArea::ToolBarEdge::Top);
+    new CReadingToolsController(*area, *toolbar,
+                                {*m_activePrompt, *m_services.fileSystem, *m_readingBackground,
+                                 [this] { return toggleReadingMode(); }},
+                                m_settings.autoSwap);
     return addWindow(std::make_unique<CPointWindow>(area.release()));
+}
+
+bool CMainFrame::toggleReadingMode() {
+    if (!m_readingMaximised) {
+        m_normalPaneSizes = m_windowArea->sizes();
+        m_workspace->hide();
+        int total = 0;
+        for (int size : m_normalPaneSizes) {
+            total += size;
+        }
+        m_windowArea->setSizes({m_windowTabs->height(), 0, total - m_windowTabs->height()});
+    } else {
+        m_workspace->show();
+        m_windowArea->setSizes(m_normalPaneSizes);
+    }
+    m_readingMaximised = !m_readingMaximised;
+    for (const auto& window : m_windows) {
+        auto* point = dynamic_cast<CPointWindow*>(window.get());
+        auto* toolbar =
+            point ? qobject_cast<CReadingToolbar*>(point->readingArea()->toolBar()) : nullptr;
+        if (toolbar) {
+            toolbar->setMaximisedReading(m_readingMaximised);
+        }
+    }
+    return m_readingMaximised;
 }
 
 void CMainFrame::openTreeItem(const QModelIndex& index) {
@@ -867,6 +907,9 @@ void CMainFrame::makeCurrent(FrameWindow* window) {
         return;
     }
     int position = static_cast<int>(it - m_windows.begin());
+    if (!dynamic_cast<CPointWindow*>(window)) {
+        leaveReadingMode();
+    }
     m_current = window;
     if (QWidget* upper = window->upperPane()) {
         m_upper->setCurrentWidget(upper);
@@ -920,10 +963,19 @@ void CMainFrame::removeWindow(FrameWindow* window) {
             std::size_t next = std::min(static_cast<std::size_t>(position), m_windows.size() - 1);
             makeCurrent(m_windows[next].get());
         } else {
+            leaveReadingMode();
             m_upper->hide();
             m_lower->setCurrentWidget(m_workArea);
             setCurrentWindowName("");
         }
+    }
+}
+
+// The maximised reading mode is a point window's; any other window, or none, shows the
+// workspace bar and the panes again.
+void CMainFrame::leaveReadingMode() {
+    if (m_readingMaximised) {
+        toggleReadingMode();
     }
 }
 

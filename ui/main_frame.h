@@ -55,6 +55,7 @@ class VersionCheck;
 namespace tarnel::ui {
 
 class CategoryCommands;
+class CReadingBackground;
 class KnowledgeTreeModel;
 class KnowledgeTreeView;
 class VersionCheckReceiver;
@@ -178,6 +179,14 @@ public:
     // After the options changed: tab position, tree labels, list settings, floating window.
     void applySettings();
 
+    // The maximised reading mode: the workspace bar hidden and the reading area over the whole
+    // window area; back in the normal mode the bar and the panes' sizes come back as they were.
+    // True when the frame is maximised now.
+    bool toggleReadingMode();
+    bool isReadingMaximised() const { return m_readingMaximised; }
+    // The background every reading area draws behind its text.
+    CReadingBackground& readingBackground() { return *m_readingBackground; }
+
 signals:
     // The exit command ran to its end, or the base could not be opened; the program should end
     // with exitCode().
@@ -219,6 +228,7 @@ private:
     void deliver(const store::ChangeNotification& notification);
     void closeGoneWindows();
     void removeWindow(FrameWindow* window);
+    void leaveReadingMode();
     bool offerUnsavedWork(FrameWindow* window, const char* newPointQuestion);
     void openTreeItem(const QModelIndex& index);
     void rebuildWindowMenu();
@@ -264,6 +274,10 @@ private:
     QWidget* m_workArea = nullptr;
     QProxyStyle* m_tooltipStyle = nullptr;
     QPointer<FloatWindow> m_float;
+
+    std::unique_ptr<CReadingBackground> m_readingBackground;
+    QList<int> m_normalPaneSizes;
+    bool m_readingMaximised = false;
 
     // The fill steps of the panes not shown yet.
     std::map<long long, std::function<void()>> m_paneFills;

@@ -148,7 +148,8 @@ int CReadingToolbar::stateFor(int kind) const {
     if (isSaveOrCancel(kind) && !m_modified) {
         return kDisabledState;
     }
-    if (kind == app::kToolAutoSwap && m_wordWrap) {
+    if ((kind == app::kToolAutoSwap && m_wordWrap) ||
+        (kind == app::kToolFormatBrush && m_brushHeld)) {
         return kPressedState;
     }
     return 0;
@@ -195,6 +196,11 @@ void CReadingToolbar::setWordWrap(bool wrap) {
 void CReadingToolbar::setMaximisedReading(bool maximised) {
     m_maximised = maximised;
     showTool(app::kToolMaxReadMode);
+}
+
+void CReadingToolbar::setFormatBrushHeld(bool held) {
+    m_brushHeld = held;
+    showTool(app::kToolFormatBrush);
 }
 
 QPoint CReadingToolbar::popupPositionFor(int kind, QSize popup) {

@@ -58,6 +58,8 @@ public:
     // Tool 16 offers to restore the normal mode while the reading area is maximised.
     void setMaximisedReading(bool maximised);
     bool maximisedReading() const { return m_maximised; }
+    // Tool 21 stays pressed while the format brush holds a format.
+    void setFormatBrushHeld(bool held);
     void setEdge(ToolbarEdge edge) { m_edge = edge; }
     ToolbarEdge edge() const { return m_edge; }
 
@@ -96,6 +98,7 @@ private:
     bool m_modified = false;
     bool m_wordWrap;
     bool m_maximised = false;
+    bool m_brushHeld = false;
     ToolbarEdge m_edge = ToolbarEdge::Top;
 };
 

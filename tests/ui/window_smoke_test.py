@@ -122,6 +122,41 @@ def check_tree_keys(display, frame, data):
     wait_for("the caption without the window", lambda: caption(display, frame) == TITLE)
 
 
+def check_point_editing(display, frame, cli, program_dir):
+    """A point opened from its category's list is typed into and saved with Ctrl+S."""
+    x(display, "xdotool", "windowactivate", "--sync", frame)
+    keep_trying("the category window of the point",
+                lambda: x(display, "xdotool", "key", "--clearmodifiers", "Home", "Down", "Return"),
+                lambda: caption(display, frame) == "工作 - " + TITLE)
+    point_caption = "笔记.rtf - " + TITLE
+    # The list is some Tab presses away from the tree; Home and Return there open the first row.
+    for _ in range(10):
+        x(display, "xdotool", "key", "--clearmodifiers", "Tab", "Home", "Return")
+        try:
+            wait_for("the point's window", lambda: caption(display, frame) == point_caption, 2)
+            break
+        except AssertionError:
+            pass
+    wait_for("the point's window", lambda: caption(display, frame) == point_caption, 2)
+    geometry = x(display, "xdotool", "getwindowgeometry", frame)
+    width, height = (int(v) for v in geometry.split("Geometry: ")[1].split()[0].split("x"))
+    x(display, "xdotool", "mousemove", "--window", frame, str(width * 2 // 3), str(height // 2),
+      "click", "1")
+    x(display, "xdotool", "key", "--clearmodifiers", "ctrl+End")
+    x(display, "xdotool", "type", "--delay", "30", " typed")
+    x(display, "xdotool", "key", "--clearmodifiers", "ctrl+s")
+    content = os.path.join(program_dir, "Data", "Resource", "分类列表", "工作", "笔记.rtf")
+
+    def saved_text():
+        return subprocess.run([cli, "rtf-text", content], capture_output=True,
+                              text=True).stdout.strip()
+
+    try:
+        wait_for("the typed text saved", lambda: saved_text() == "Hello typed", 10)
+    except AssertionError:
+        raise AssertionError("the saved point holds %r" % saved_text())
+
+
 def check_tray(display, frame, panel):
     """The close button hides the frame to the tray; a double-click on the icon shows it."""
     x(display, "xdotool", "windowactivate", "--sync", frame)
@@ -154,9 +189,11 @@ def check_desktop(program, display, env, program_dir):
                             lambda: "Openbox" in window_titles(display))]
     helpers.append(start_helper(["trayer", "--edge", "top", "--align", "right"], env, "trayer",
                                 lambda: '"panel": ("panel" "trayer")' in window_titles(display)))
-    subprocess.run([os.path.join(os.path.dirname(program), "..", "cli", "tarnel-kb"),
-                    "--program-dir", program_dir, "--yes", "add-category", "/", "读书笔记"],
-                   env=env, check=True, capture_output=True)
+    cli = os.path.join(os.path.dirname(program), "..", "cli", "tarnel-kb")
+    for command in (["add-category", "/", "读书笔记"], ["add-category", "/", "工作"],
+                    ["add-point", "/工作", "笔记", "--text", "Hello"]):
+        subprocess.run([cli, "--program-dir", program_dir, "--yes"] + command, env=env,
+                       check=True, capture_output=True)
     with open(os.path.join(program_dir, "tarnel.ini"), "a", encoding="gb18030") as ini:
         ini.write("[STARTUP]\nCLOSE_TIP_SELECTION=1\n")
     tarnel = subprocess.Popen([program], cwd=program_dir, env=env)
@@ -166,6 +203,7 @@ def check_desktop(program, display, env, program_dir):
         wait_for("the tray icon docked", lambda: tray_icon(display, panel))
         frame = frame_id(display)
         check_tree_keys(display, frame, os.path.join(program_dir, "Data"))
+        check_point_editing(display, frame, cli, program_dir)
         check_tray(display, frame, panel)
         x(display, "xdotool", "windowminimize", frame)
         wait_for("the frame minimised", lambda: hidden(display, frame))
