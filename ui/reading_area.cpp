@@ -1,5 +1,6 @@
 #include "ui/reading_area.h"
 
+#include "ops/comment_editing.h"
 #include "ops/point_content.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
@@ -56,7 +57,27 @@ bool CReadingArea::openPoint(store::CategoryRecord& category, const store::Point
             app::MessageIcon::Error);
         return false;
     }
+    m_subject = Subject::Content;
     m_pointId = point.id;
+    m_categoryId = category.id;
+    m_pointName = std::string(point.name());
+    show(bytes);
+    return true;
+}
+
+bool CReadingArea::openComment(store::CategoryRecord& category, const store::PointRecord& point) {
+    std::string bytes;
+    std::filesystem::path path = m_context.base.layout().commentFile(point.id, point.name());
+    m_commentExists = m_context.fileSystem.exists(path);
+    if (int err = m_commentExists ? m_context.fileSystem.readFile(path, bytes) : 0) {
+        m_context.prompt.show(
+            utf8(QString::fromUtf8(reading::kReadFailed).arg(text(platform::errorText(err)))),
+            app::MessageIcon::Error);
+        return false;
+    }
+    m_subject = Subject::Comment;
+    m_pointId = point.id;
+    m_categoryId = category.id;
     m_pointName = std::string(point.name());
     show(bytes);
     return true;
@@ -68,6 +89,7 @@ bool CReadingArea::followsPoint(const store::ChangeNotification& notification) c
 }
 
 void CReadingArea::applyChange(const store::ChangeNotification& notification) {
+    trackPoint(notification);
     if (!followsPoint(notification)) {
         return;
     }
@@ -126,12 +148,24 @@ bool CReadingArea::agreeToLoss() {
     return true;
 }
 
+bool CReadingArea::isEmpty() const {
+    return m_editor->document()->isEmpty();
+}
+
+std::string CReadingArea::richText() const {
+    return richtext::RtfWriter().write(fromQt(*m_editor->document()));
+}
+
 bool CReadingArea::save() {
-    if (m_readOnly || m_pointId == 0 || !agreeToLoss()) {
+    if (m_subject == Subject::NewPoint) {
+        emit saveRequested();
         return false;
     }
-    std::string bytes = richtext::RtfWriter().write(fromQt(*m_editor->document()));
-    if (!ops::savePointContent(m_context, m_pointId, bytes).ok()) {
+    if (m_readOnly || !agreeToLoss()) {
+        return false;
+    }
+    std::string bytes = richText();
+    if (!storeBytes(bytes)) {
         return false;
     }
     m_storedBytes = std::move(bytes);
@@ -148,7 +182,10 @@ bool CReadingArea::runSavePrompt() {
     if (!isModified()) {
         return true;
     }
-    QString question = QString::fromUtf8(reading::kSaveQuestion).arg(text(m_pointName));
+    QString question =
+        QString::fromUtf8(m_subject == Subject::Comment ? reading::kCommentSaveQuestion
+                                                        : reading::kSaveQuestion)
+            .arg(text(m_pointName));
     switch (m_context.prompt.ask(utf8(question), app::MessageIcon::Question,
                                  app::Buttons::YesNoCancel)) {
     case app::Answer::Yes:
@@ -158,6 +195,50 @@ bool CReadingArea::runSavePrompt() {
         return true;
     default:
         return false;
+    }
+}
+
+bool CReadingArea::storeBytes(const std::string& bytes) {
+    if (m_subject == Subject::Comment) {
+        return storeComment(bytes);
+    }
+    return ops::savePointContent(m_context, m_pointId, bytes).ok();
+}
+
+// The comment operation sets has_comment for any bytes written, and the writer writes a header
+// even for an empty document: an emptied editor of a point without a comment writes nothing.
+bool CReadingArea::storeComment(const std::string& bytes) {
+    if (isEmpty() && !m_commentExists) {
+        return true;
+    }
+    ops::FoundPoint found = ops::findPoint(m_context.base, m_pointId);
+    if (!found.point) {
+        return false;
+    }
+    if (!ops::writeComment(m_context, *found.category, *found.point, bytes).ok()) {
+        return false;
+    }
+    m_commentExists = true;
+    return true;
+}
+
+// A point moved to another category comes back (2) after it left its list (8); one recycled comes
+// back in the recycle store, where it is no longer a point to edit.
+void CReadingArea::trackPoint(const store::ChangeNotification& notification) {
+    using store::change::kCategoryRemoved;
+    using store::change::kPointAdded;
+    using store::change::kPointRemoved;
+    if (m_pointId == 0) {
+        return;
+    }
+    if (notification.id == m_pointId && notification.code == kPointRemoved) {
+        m_pointGone = true;
+    } else if (notification.id == m_pointId && notification.code == kPointAdded) {
+        m_pointGone = notification.store == store::StoreKind::Recycle;
+        m_categoryId = notification.relatedId;
+    } else if (notification.code == kCategoryRemoved && notification.id == m_categoryId &&
+               notification.store != store::StoreKind::Recycle) {
+        m_pointGone = true;
     }
 }
 
