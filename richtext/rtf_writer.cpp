@@ -146,6 +146,7 @@ private:
     void writeInline(const Inline& item);
     void writeRun(const TextRun& run);
     void writePicture(const Picture& picture);
+    void writeHex(std::string_view bytes);
     void writeText(std::string_view utf8);
     void writeFontName(std::string_view utf8);
 
@@ -431,6 +432,14 @@ void Emitter::writeRun(const TextRun& run) {
 }
 
 void Emitter::writePicture(const Picture& picture) {
+    if (!picture.animation.empty() && picture.format == PictureFormat::Png) {
+        openGroup();
+        raw("\\*");
+        word(kAnimationDestination);
+        raw(kLineEnd);
+        writeHex(picture.animation);
+        closeGroup();
+    }
     openGroup();
     word("pict");
     switch (picture.format) {
@@ -465,8 +474,13 @@ void Emitter::writePicture(const Picture& picture) {
         word("picscaley", picture.scaleY);
     }
     raw(kLineEnd);
+    writeHex(picture.data);
+    closeGroup();
+}
+
+void Emitter::writeHex(std::string_view bytes) {
     std::size_t column = 0;
-    for (unsigned char byte : picture.data) {
+    for (unsigned char byte : bytes) {
         m_out += kHexDigits[byte >> 4];
         m_out += kHexDigits[byte & 15];
         column += 2;
@@ -475,7 +489,6 @@ void Emitter::writePicture(const Picture& picture) {
             column = 0;
         }
     }
-    closeGroup();
 }
 
 void Emitter::writeText(std::string_view utf8) {
