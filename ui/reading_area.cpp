@@ -5,6 +5,7 @@
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "ui/rich_text_bridge.h"
+#include "ui/rich_text_editor.h"
 
 #include <QKeySequence>
 #include <QLabel>
@@ -23,11 +24,28 @@ std::string utf8(const QString& value) {
     return value.toUtf8().toStdString();
 }
 
+QString unkeptContent(const richtext::ReadResult& read) {
+    QStringList kinds;
+    if (read.omittedPictures > 0) {
+        kinds << QString::fromUtf8(reading::kLostPictures).arg(read.omittedPictures);
+    }
+    if (read.droppedTables) {
+        kinds << QString::fromUtf8(reading::kLostTables);
+    }
+    if (read.droppedObjects) {
+        kinds << QString::fromUtf8(reading::kLostObjects);
+    }
+    if (read.droppedFields) {
+        kinds << QString::fromUtf8(reading::kLostFields);
+    }
+    return kinds.join(QString::fromUtf8("、"));
+}
+
 } // namespace
 
 CReadingArea::CReadingArea(ops::OperationContext& context, QWidget* parent)
     : QWidget(parent), m_context(context), m_layout(new QVBoxLayout(this)),
-      m_notice(new QLabel(this)), m_editor(new QTextEdit(this)) {
+      m_notice(new QLabel(this)), m_editor(new CRichTextEditor(this)) {
     setObjectName("readingArea");
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
@@ -38,7 +56,6 @@ CReadingArea::CReadingArea(ops::OperationContext& context, QWidget* parent)
     m_notice->hide();
     m_editor->setObjectName("readingEditor");
     m_editor->setAccessibleName("知识点正文");
-    m_editor->setAcceptRichText(false);
     m_layout->addWidget(m_notice);
     m_layout->addWidget(m_editor, 1);
     connect(m_editor->document(), &QTextDocument::modificationChanged, this,
@@ -105,7 +122,7 @@ void CReadingArea::show(const std::string& bytes) {
     richtext::ReadResult read = richtext::RtfReader().read(bytes);
     m_storedBytes = bytes;
     m_readOnly = read.status != richtext::ReadStatus::Complete;
-    m_unkeptPictures = read.omittedPictures;
+    m_unkept = unkeptContent(read);
     toQt(read.document, *m_editor->document());
     m_editor->moveCursor(QTextCursor::Start);
     m_editor->setReadOnly(m_readOnly);
@@ -136,15 +153,15 @@ bool CReadingArea::isModified() const {
 }
 
 bool CReadingArea::agreeToLoss() {
-    if (m_unkeptPictures == 0) {
+    if (m_unkept.isEmpty()) {
         return true;
     }
-    QString question = QString::fromUtf8(reading::kLossQuestion).arg(m_unkeptPictures);
+    QString question = QString::fromUtf8(reading::kLossQuestion).arg(m_unkept);
     if (m_context.prompt.ask(utf8(question), app::MessageIcon::Question, app::Buttons::YesNo) !=
         app::Answer::Yes) {
         return false;
     }
-    m_unkeptPictures = 0;
+    m_unkept.clear();
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "ops/operation_context.h"
 #include "store/knowledge_store.h"
 
+#include <QString>
 #include <QWidget>
 #include <string>
 
@@ -19,7 +20,12 @@ inline constexpr const char* kCommentSaveQuestion = "知识点“%1”的批注�
 inline constexpr const char* kReadOnlyNotice =
     "此知识点的文件已损坏或不完整，只能阅读，不能保存（保存会用读到的部分替换原文件）。";
 inline constexpr const char* kLossQuestion =
-    "此知识点含有本程序无法保留的内容（%1 张图片），保存后这些内容将会丢失。\n\n确定要保存吗？";
+    "此知识点含有本程序无法保留的内容（%1），保存后这些内容将会丢失。\n\n确定要保存吗？";
+// The kinds of content named in the question, joined by "、".
+inline constexpr const char* kLostPictures = "%1 张图片";
+inline constexpr const char* kLostTables = "表格";
+inline constexpr const char* kLostObjects = "嵌入对象";
+inline constexpr const char* kLostFields = "域";
 inline constexpr const char* kReadFailed = "读取知识点失败\n错误原因:%1";
 } // namespace reading
 
@@ -110,7 +116,8 @@ private:
     bool m_commentExists = false;
     std::string m_storedBytes;
     bool m_readOnly = false;
-    int m_unkeptPictures = 0;
+    // What the model could not keep of the stored content, for the question; empty when nothing.
+    QString m_unkept;
 };
 
 } // namespace tarnel::ui

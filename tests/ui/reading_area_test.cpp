@@ -193,7 +193,7 @@ TEST_F(ReadingAreaTest, ContentTheModelCannotKeepIsSavedOnlyAfterTheUserAgrees) 
     CReadingArea* area = openFromList();
     ASSERT_NE(area, nullptr);
     area->editor()->insertPlainText("New ");
-    std::string question = text(reading::kLossQuestion, "1");
+    std::string question = text(reading::kLossQuestion, "1 张图片");
 
     prompt.script({Answer::No});
     EXPECT_FALSE(area->save());
