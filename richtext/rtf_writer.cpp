@@ -146,6 +146,8 @@ private:
     void writeInline(const Inline& item);
     void writeRun(const TextRun& run);
     void writePicture(const Picture& picture);
+    // The GB18030 bytes old readers read for the character; each character is converted once.
+    const std::string& fallbackBytes(char32_t codePoint);
     void writeHex(std::string_view bytes);
     void writeText(std::string_view utf8);
     void writeFontName(std::string_view utf8);
@@ -197,6 +199,7 @@ private:
     std::vector<Color> m_colors;
     std::unordered_map<std::uint32_t, int> m_colorIndex;
     int m_symbolFont = -1;
+    std::unordered_map<char32_t, std::string> m_fallbacks;
     std::string m_out;
     bool m_delimit = false;
     int m_unicodeSkip = 1;
@@ -491,6 +494,16 @@ void Emitter::writeHex(std::string_view bytes) {
     }
 }
 
+const std::string& Emitter::fallbackBytes(char32_t codePoint) {
+    auto [it, added] = m_fallbacks.try_emplace(codePoint);
+    if (added) {
+        std::string character;
+        appendUtf8(character, codePoint);
+        it->second = platform::utf8ToGb(character);
+    }
+    return it->second;
+}
+
 void Emitter::writeText(std::string_view utf8) {
     for (std::size_t pos = 0; pos < utf8.size();) {
         char32_t codePoint = nextCodePoint(utf8, pos);
@@ -504,9 +517,7 @@ void Emitter::writeText(std::string_view utf8) {
         } else if (codePoint == '\n') {
             word("line");
         } else {
-            std::string character;
-            appendUtf8(character, codePoint);
-            std::string fallback = platform::utf8ToGb(character);
+            const std::string& fallback = fallbackBytes(codePoint);
             if (codePoint > 0xFFFF) {
                 // The high surrogate carries no fallback; the low one carries the whole
                 // character's bytes, so old readers read the bytes and new ones skip them.

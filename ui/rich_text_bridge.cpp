@@ -9,6 +9,7 @@
 #include <QMovie>
 #include <QPainter>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSvgRenderer>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -18,6 +19,7 @@
 #include <QTextObjectInterface>
 #include <QUrl>
 #include <cmath>
+#include <unordered_map>
 
 namespace tarnel::ui {
 namespace {
@@ -490,7 +492,7 @@ private:
         // An object character pasted as text stands for nothing the model could hold.
         text.remove(QChar::ObjectReplacementCharacter);
         if (!text.isEmpty()) {
-            content.push_back(TextRun{modelCharFormat(format), modelText(text)});
+            content.push_back(TextRun{runFormat(fragment), modelText(text)});
         }
     }
 
@@ -522,7 +524,17 @@ private:
         return out;
     }
 
+    // Most fragments share a few formats: each is converted once, by its index in the document.
+    const CharFormat& runFormat(const QTextFragment& fragment) const {
+        auto [it, added] = m_runFormats.try_emplace(fragment.charFormatIndex());
+        if (added) {
+            it->second = modelCharFormat(fragment.charFormat());
+        }
+        return it->second;
+    }
+
     const QTextDocument& m_source;
+    mutable std::unordered_map<int, CharFormat> m_runFormats;
 };
 
 // The one block an empty QTextDocument always has is no paragraph unless one was made there.
@@ -545,13 +557,20 @@ void toQt(const Document& document, QTextDocument& target) {
     stopAnimations(target);
     target.clear();
     target.setProperty(kPictureCount, 0);
-    registerHiddenText(target);
+    // A document with a layout lays every edit out at once, which makes a build of a long
+    // document take many times its layout: the layout goes while the document is built, and the
+    // one made on its next use (views follow the change) lays out the whole once.
+    {
+        const QSignalBlocker blocker(&target);
+        target.setDocumentLayout(nullptr);
+    }
     QtBuilder builder(target, QTextCursor(&target));
     auto start = QtBuilder::Start::TakeFormat;
     for (const Paragraph& paragraph : document.paragraphs) {
         builder.add(paragraph, start);
         start = QtBuilder::Start::NewBlock;
     }
+    registerHiddenText(target);
     target.setUndoRedoEnabled(true);
     target.setModified(false);
 }
