@@ -19,23 +19,13 @@ namespace point = store::point;
 namespace category = store::category;
 namespace change = store::change;
 
-struct FoundPoint {
-    CategoryRecord* category = nullptr;
-    PointRecord* point = nullptr;
-};
-
-FoundPoint findPoint(store::CategoryStore& store, long long id) {
+FoundPoint findPointIn(store::CategoryStore& store, long long id) {
     for (const auto& row : store.rows()) {
         if (PointRecord* found = store.pointsOf(*row).find(id)) {
             return {row.get(), found};
         }
     }
     return {};
-}
-
-FoundPoint findPoint(store::KnowledgeStore& base, long long id) {
-    FoundPoint found = findPoint(base.categories(), id);
-    return found.point ? found : findPoint(base.recycle(), id);
 }
 
 // One save, with what it needs to put back after a failure.
@@ -143,6 +133,11 @@ OperationResult ContentSave::run(std::string_view bytes) {
 }
 
 } // namespace
+
+FoundPoint findPoint(store::KnowledgeStore& base, long long id) {
+    FoundPoint found = findPointIn(base.categories(), id);
+    return found.point ? found : findPointIn(base.recycle(), id);
+}
 
 OperationResult savePointContent(OperationContext& context, long long pointId,
                                  std::string_view bytes) {

@@ -7,6 +7,15 @@
 
 namespace tarnel::ops {
 
+struct FoundPoint {
+    store::CategoryRecord* category = nullptr;
+    store::PointRecord* point = nullptr;
+};
+
+// Where the point with the id is now: in the category store, else in the recycle store; both null
+// when no point has it. Reads the point lists it has to.
+FoundPoint findPoint(store::KnowledgeStore& base, long long id);
+
 // Saves the edited content of a general point: the bytes replace its content file atomically at
 // the path the point has now (looked up by id at save time, so that a point renamed or moved
 // while it was open, or one in a linked folder, is saved where it is). `point_size` becomes the

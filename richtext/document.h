@@ -69,6 +69,9 @@ struct Picture {
     int scaleY = 100;
     // The mapping mode of a Windows metafile (8 is anisotropic, what editors write).
     int metafileMapMode = 8;
+    // The GIF file of an animated picture, whose first frame data holds as PNG (what other
+    // programs show); empty for a still picture.
+    std::string animation;
 
     bool operator==(const Picture&) const = default;
 };

@@ -33,6 +33,10 @@ inline constexpr int hexDigitValue(char c) {
     return kHexDigitValues[static_cast<unsigned char>(c)];
 }
 
+// Our own ignorable destination, written just before the picture it belongs to: the GIF file of
+// an animated picture, in hexadecimal. Other readers pass over it and show the picture.
+inline constexpr std::string_view kAnimationDestination = "tarnelgif";
+
 inline constexpr int kCodePageAnsi = 1252;
 inline constexpr int kCodePageGbk = 936;
 inline constexpr int kCharsetAnsi = 0;

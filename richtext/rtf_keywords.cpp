@@ -83,6 +83,8 @@ Map buildKeywordMap() {
         {"listoverridetable", Keyword::ListOverrideTable},
         {"pn", Keyword::OldList},
         {"shppict", Keyword::ShapePicture},
+        {kAnimationDestination, Keyword::Animation},
+        {"object", Keyword::Object},
         {"f", Keyword::Font},
         {"fcharset", Keyword::FontCharset},
         {"cpg", Keyword::FontCodePage},

@@ -26,6 +26,8 @@ enum class Keyword : std::uint8_t {
     ListOverrideTable,
     OldList,
     ShapePicture,
+    Animation,
+    Object,
     // Destinations whose text is no part of the body (style sheet, headers, footnotes, the text
     // that stands in for a list number, a picture's fallback copy, ...).
     SkippedDestination,

@@ -28,6 +28,7 @@ enum class Destination : std::uint8_t {
     ListTable,
     ListOverrideTable,
     OldList,
+    Animation,
 };
 
 constexpr std::uint8_t kBold = 1;
@@ -275,7 +276,7 @@ private:
     void finishFontEntry();
     int fontEntryCodePage() const;
     void colorTableText(std::string_view text);
-    void pictureHex(std::string_view text);
+    void pictureHex(std::string& data, std::string_view text);
     void finishPicture();
 
     RtfTokenizer m_tokenizer;
@@ -311,6 +312,8 @@ private:
     CharState m_runChars;
 
     Picture m_picture;
+    // The GIF of the next picture, read from our destination just before it.
+    std::string m_animation;
     bool m_pictureSupported = false;
     int m_pictureNibble = -1;
 };
@@ -359,7 +362,10 @@ void Parser::takeText(std::string_view text) {
         colorTableText(text);
         break;
     case Destination::Picture:
-        pictureHex(text);
+        pictureHex(m_picture.data, text);
+        break;
+    case Destination::Animation:
+        pictureHex(m_animation, text);
         break;
     default:
         break;
@@ -450,6 +456,7 @@ void Parser::handleControlWord(const RtfToken& token) {
         break;
     case Keyword::Paragraph:
     case Keyword::Cell:
+        m_result.droppedTables |= keyword == Keyword::Cell;
         if (m_state.destination == Destination::Body) {
             endParagraph();
         }
@@ -457,6 +464,7 @@ void Parser::handleControlWord(const RtfToken& token) {
     case Keyword::SectionBreak:
     case Keyword::PageBreak:
     case Keyword::Row:
+        m_result.droppedTables |= keyword == Keyword::Row;
         if (m_state.destination == Destination::Body && paragraphHasContent()) {
             endParagraph();
         }
@@ -499,6 +507,18 @@ bool Parser::handleDestination(Keyword keyword) {
         return true;
     case Keyword::ShapePicture:
         return true;
+    case Keyword::Animation:
+        if (m_options.pictures == PictureData::Omit || m_state.destination != Destination::Body) {
+            skipGroup();
+            return true;
+        }
+        m_state.destination = Destination::Animation;
+        m_animation.clear();
+        m_pictureNibble = -1;
+        return true;
+    case Keyword::Object:
+        m_result.droppedObjects = true;
+        return false;
     case Keyword::Picture:
         if (m_state.destination == Destination::Body) {
             m_paragraphHasPicture = true;
@@ -537,6 +557,8 @@ bool Parser::handleDestination(Keyword keyword) {
         m_state.destination = Destination::Body;
         if (std::int32_t link = fieldLink(m_fields.back()); link >= 0) {
             m_state.chars.link = link;
+        } else {
+            m_result.droppedFields = true;
         }
         return true;
     default:
@@ -1048,8 +1070,7 @@ void Parser::colorTableText(std::string_view text) {
     }
 }
 
-void Parser::pictureHex(std::string_view text) {
-    std::string& data = m_picture.data;
+void Parser::pictureHex(std::string& data, std::string_view text) {
     std::size_t start = data.size();
     data.resize(start + text.size() / 2 + 1);
     char* out = data.data() + start;
@@ -1080,9 +1101,14 @@ void Parser::pictureHex(std::string_view text) {
 }
 
 void Parser::finishPicture() {
+    std::string animation = std::move(m_animation);
+    m_animation.clear();
     if (!m_pictureSupported || m_picture.data.empty()) {
         ++m_result.omittedPictures;
         return;
+    }
+    if (m_picture.format == PictureFormat::Png) {
+        m_picture.animation = std::move(animation);
     }
     m_paragraph.content.emplace_back(std::move(m_picture));
     m_picture = Picture{};

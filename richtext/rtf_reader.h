@@ -34,6 +34,11 @@ struct ReadResult {
     // Pictures left out because the model holds no such format (Macintosh PICT, OS/2 metafiles,
     // device-dependent bitmaps).
     int omittedPictures = 0;
+    // Content the model keeps only the text of: tables (their cells become paragraphs), embedded
+    // objects (their result stays) and fields other than hyperlinks (their result stays).
+    bool droppedTables = false;
+    bool droppedObjects = false;
+    bool droppedFields = false;
 };
 
 // Reads rich-text bytes into a document. Input that does not begin with "{\rtf" is plain text and

@@ -146,6 +146,9 @@ private:
     void writeInline(const Inline& item);
     void writeRun(const TextRun& run);
     void writePicture(const Picture& picture);
+    // The GB18030 bytes old readers read for the character; each character is converted once.
+    const std::string& fallbackBytes(char32_t codePoint);
+    void writeHex(std::string_view bytes);
     void writeText(std::string_view utf8);
     void writeFontName(std::string_view utf8);
 
@@ -196,6 +199,7 @@ private:
     std::vector<Color> m_colors;
     std::unordered_map<std::uint32_t, int> m_colorIndex;
     int m_symbolFont = -1;
+    std::unordered_map<char32_t, std::string> m_fallbacks;
     std::string m_out;
     bool m_delimit = false;
     int m_unicodeSkip = 1;
@@ -431,6 +435,14 @@ void Emitter::writeRun(const TextRun& run) {
 }
 
 void Emitter::writePicture(const Picture& picture) {
+    if (!picture.animation.empty() && picture.format == PictureFormat::Png) {
+        openGroup();
+        raw("\\*");
+        word(kAnimationDestination);
+        raw(kLineEnd);
+        writeHex(picture.animation);
+        closeGroup();
+    }
     openGroup();
     word("pict");
     switch (picture.format) {
@@ -465,8 +477,13 @@ void Emitter::writePicture(const Picture& picture) {
         word("picscaley", picture.scaleY);
     }
     raw(kLineEnd);
+    writeHex(picture.data);
+    closeGroup();
+}
+
+void Emitter::writeHex(std::string_view bytes) {
     std::size_t column = 0;
-    for (unsigned char byte : picture.data) {
+    for (unsigned char byte : bytes) {
         m_out += kHexDigits[byte >> 4];
         m_out += kHexDigits[byte & 15];
         column += 2;
@@ -475,7 +492,16 @@ void Emitter::writePicture(const Picture& picture) {
             column = 0;
         }
     }
-    closeGroup();
+}
+
+const std::string& Emitter::fallbackBytes(char32_t codePoint) {
+    auto [it, added] = m_fallbacks.try_emplace(codePoint);
+    if (added) {
+        std::string character;
+        appendUtf8(character, codePoint);
+        it->second = platform::utf8ToGb(character);
+    }
+    return it->second;
 }
 
 void Emitter::writeText(std::string_view utf8) {
@@ -491,9 +517,7 @@ void Emitter::writeText(std::string_view utf8) {
         } else if (codePoint == '\n') {
             word("line");
         } else {
-            std::string character;
-            appendUtf8(character, codePoint);
-            std::string fallback = platform::utf8ToGb(character);
+            const std::string& fallback = fallbackBytes(codePoint);
             if (codePoint > 0xFFFF) {
                 // The high surrogate carries no fallback; the low one carries the whole
                 // character's bytes, so old readers read the bytes and new ones skip them.

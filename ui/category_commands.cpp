@@ -178,6 +178,9 @@ void CategoryCommands::fillCategoryMenu(QMenu& menu, CategoryRecord& category,
             m_hooks.open(c);
         }
     });
+    if (m_hooks.newPoint) {
+        addEntry(menu, "新建知识点", "newPoint", category, m_hooks.newPoint);
+    }
     menu.addSeparator();
     addEntry(menu, "新建子级分类", "addChildCategory", category,
              [this](CategoryRecord& c) { add(c, ops::Level::Child); });

@@ -25,8 +25,9 @@ namespace tarnel::ui {
 class CategoryCommands {
 public:
     struct Hooks {
-        std::function<void(store::CategoryRecord&)> open;   // "打开"
-        std::function<void(store::CategoryRecord&)> select; // after a move by drag and drop
+        std::function<void(store::CategoryRecord&)> open;     // "打开"
+        std::function<void(store::CategoryRecord&)> select;   // after a move by drag and drop
+        std::function<void(store::CategoryRecord&)> newPoint; // "新建知识点"
     };
 
     CategoryCommands(ops::OperationContext& context, ChangeDispatcher& dispatcher,

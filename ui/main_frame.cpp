@@ -11,6 +11,7 @@
 #include "store/legacy_conversion.h"
 #include "store/legacy_format.h"
 #include "store/result_codes.h"
+#include "ui/add_point_form.h"
 #include "ui/category_commands.h"
 #include "ui/category_window.h"
 #include "ui/close_tip_dialog.h"
@@ -647,7 +648,8 @@ void CMainFrame::openBase() {
                                 [this](CategoryRecord& category) {
                                     m_tree->setCurrentIndex(m_treeModel->indexOf(
                                         store::StoreKind::Category, category.id));
-                                }});
+                                },
+                                [this](CategoryRecord& category) { openAddPointForm(&category); }});
     m_treeModel->setBase(m_base.get());
     m_tree->setCommands(m_commands.get());
     if (m_settings.autoExpandClass) {
@@ -869,6 +871,12 @@ bool CMainFrame::toggleReadingMode() {
         }
     }
     return m_readingMaximised;
+}
+
+FrameWindow* CMainFrame::openAddPointForm(CategoryRecord* category, long long tagId) {
+    CAddPointFormView::Services services{m_context.get(), &m_dispatcher, m_services.opener,
+                                         [this](CAddPointFormView* form) { removeWindow(form); }};
+    return addWindow(std::make_unique<CAddPointFormView>(std::move(services), category, tagId));
 }
 
 void CMainFrame::openTreeItem(const QModelIndex& index) {

@@ -151,6 +151,9 @@ public:
     void openPoint(store::CategoryRecord& category, const store::PointRecord& point);
     // The window of the point, opened when needed; null when its content could not be read.
     FrameWindow* openPointWindow(store::CategoryRecord& category, const store::PointRecord& point);
+    // "新建知识点": the add-point form in a new tab, with the category (or none) and the tag (0:
+    // none) chosen.
+    FrameWindow* openAddPointForm(store::CategoryRecord* category, long long tagId = 0);
     // The window menu's command: the open window at position command − 3024.
     void selectWindowCommand(int command);
 

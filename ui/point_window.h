@@ -29,6 +29,8 @@ public:
     void applyChange(const store::ChangeNotification& notification) override {
         m_area->applyChange(notification);
     }
+    // A deleted or recycled point's window closes; its edits have nowhere to go.
+    bool objectGone() const override { return m_area->pointGone(); }
 
     long long pointId() const { return m_area->pointId(); }
     CReadingArea* readingArea() const { return m_area; }

@@ -1,9 +1,11 @@
 #include "ui/reading_area.h"
 
+#include "ops/comment_editing.h"
 #include "ops/point_content.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "ui/rich_text_bridge.h"
+#include "ui/rich_text_editor.h"
 
 #include <QKeySequence>
 #include <QLabel>
@@ -22,11 +24,28 @@ std::string utf8(const QString& value) {
     return value.toUtf8().toStdString();
 }
 
+QString unkeptContent(const richtext::ReadResult& read) {
+    QStringList kinds;
+    if (read.omittedPictures > 0) {
+        kinds << QString::fromUtf8(reading::kLostPictures).arg(read.omittedPictures);
+    }
+    if (read.droppedTables) {
+        kinds << QString::fromUtf8(reading::kLostTables);
+    }
+    if (read.droppedObjects) {
+        kinds << QString::fromUtf8(reading::kLostObjects);
+    }
+    if (read.droppedFields) {
+        kinds << QString::fromUtf8(reading::kLostFields);
+    }
+    return kinds.join(QString::fromUtf8("、"));
+}
+
 } // namespace
 
 CReadingArea::CReadingArea(ops::OperationContext& context, QWidget* parent)
     : QWidget(parent), m_context(context), m_layout(new QVBoxLayout(this)),
-      m_notice(new QLabel(this)), m_editor(new QTextEdit(this)) {
+      m_notice(new QLabel(this)), m_editor(new CRichTextEditor(this)) {
     setObjectName("readingArea");
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
@@ -37,7 +56,6 @@ CReadingArea::CReadingArea(ops::OperationContext& context, QWidget* parent)
     m_notice->hide();
     m_editor->setObjectName("readingEditor");
     m_editor->setAccessibleName("知识点正文");
-    m_editor->setAcceptRichText(false);
     m_layout->addWidget(m_notice);
     m_layout->addWidget(m_editor, 1);
     connect(m_editor->document(), &QTextDocument::modificationChanged, this,
@@ -56,7 +74,27 @@ bool CReadingArea::openPoint(store::CategoryRecord& category, const store::Point
             app::MessageIcon::Error);
         return false;
     }
+    m_subject = Subject::Content;
     m_pointId = point.id;
+    m_categoryId = category.id;
+    m_pointName = std::string(point.name());
+    show(bytes);
+    return true;
+}
+
+bool CReadingArea::openComment(store::CategoryRecord& category, const store::PointRecord& point) {
+    std::string bytes;
+    std::filesystem::path path = m_context.base.layout().commentFile(point.id, point.name());
+    m_commentExists = m_context.fileSystem.exists(path);
+    if (int err = m_commentExists ? m_context.fileSystem.readFile(path, bytes) : 0) {
+        m_context.prompt.show(
+            utf8(QString::fromUtf8(reading::kReadFailed).arg(text(platform::errorText(err)))),
+            app::MessageIcon::Error);
+        return false;
+    }
+    m_subject = Subject::Comment;
+    m_pointId = point.id;
+    m_categoryId = category.id;
     m_pointName = std::string(point.name());
     show(bytes);
     return true;
@@ -68,6 +106,7 @@ bool CReadingArea::followsPoint(const store::ChangeNotification& notification) c
 }
 
 void CReadingArea::applyChange(const store::ChangeNotification& notification) {
+    trackPoint(notification);
     if (!followsPoint(notification)) {
         return;
     }
@@ -83,7 +122,7 @@ void CReadingArea::show(const std::string& bytes) {
     richtext::ReadResult read = richtext::RtfReader().read(bytes);
     m_storedBytes = bytes;
     m_readOnly = read.status != richtext::ReadStatus::Complete;
-    m_unkeptPictures = read.omittedPictures;
+    m_unkept = unkeptContent(read);
     toQt(read.document, *m_editor->document());
     m_editor->moveCursor(QTextCursor::Start);
     m_editor->setReadOnly(m_readOnly);
@@ -114,24 +153,36 @@ bool CReadingArea::isModified() const {
 }
 
 bool CReadingArea::agreeToLoss() {
-    if (m_unkeptPictures == 0) {
+    if (m_unkept.isEmpty()) {
         return true;
     }
-    QString question = QString::fromUtf8(reading::kLossQuestion).arg(m_unkeptPictures);
+    QString question = QString::fromUtf8(reading::kLossQuestion).arg(m_unkept);
     if (m_context.prompt.ask(utf8(question), app::MessageIcon::Question, app::Buttons::YesNo) !=
         app::Answer::Yes) {
         return false;
     }
-    m_unkeptPictures = 0;
+    m_unkept.clear();
     return true;
 }
 
+bool CReadingArea::isEmpty() const {
+    return m_editor->document()->isEmpty();
+}
+
+std::string CReadingArea::richText() const {
+    return richtext::RtfWriter().write(fromQt(*m_editor->document()));
+}
+
 bool CReadingArea::save() {
-    if (m_readOnly || m_pointId == 0 || !agreeToLoss()) {
+    if (m_subject == Subject::NewPoint) {
+        emit saveRequested();
         return false;
     }
-    std::string bytes = richtext::RtfWriter().write(fromQt(*m_editor->document()));
-    if (!ops::savePointContent(m_context, m_pointId, bytes).ok()) {
+    if (m_readOnly || !agreeToLoss()) {
+        return false;
+    }
+    std::string bytes = richText();
+    if (!storeBytes(bytes)) {
         return false;
     }
     m_storedBytes = std::move(bytes);
@@ -148,7 +199,10 @@ bool CReadingArea::runSavePrompt() {
     if (!isModified()) {
         return true;
     }
-    QString question = QString::fromUtf8(reading::kSaveQuestion).arg(text(m_pointName));
+    QString question =
+        QString::fromUtf8(m_subject == Subject::Comment ? reading::kCommentSaveQuestion
+                                                        : reading::kSaveQuestion)
+            .arg(text(m_pointName));
     switch (m_context.prompt.ask(utf8(question), app::MessageIcon::Question,
                                  app::Buttons::YesNoCancel)) {
     case app::Answer::Yes:
@@ -158,6 +212,50 @@ bool CReadingArea::runSavePrompt() {
         return true;
     default:
         return false;
+    }
+}
+
+bool CReadingArea::storeBytes(const std::string& bytes) {
+    if (m_subject == Subject::Comment) {
+        return storeComment(bytes);
+    }
+    return ops::savePointContent(m_context, m_pointId, bytes).ok();
+}
+
+// The comment operation sets has_comment for any bytes written, and the writer writes a header
+// even for an empty document: an emptied editor of a point without a comment writes nothing.
+bool CReadingArea::storeComment(const std::string& bytes) {
+    if (isEmpty() && !m_commentExists) {
+        return true;
+    }
+    ops::FoundPoint found = ops::findPoint(m_context.base, m_pointId);
+    if (!found.point) {
+        return false;
+    }
+    if (!ops::writeComment(m_context, *found.category, *found.point, bytes).ok()) {
+        return false;
+    }
+    m_commentExists = true;
+    return true;
+}
+
+// A point moved to another category comes back (2) after it left its list (8); one recycled comes
+// back in the recycle store, where it is no longer a point to edit.
+void CReadingArea::trackPoint(const store::ChangeNotification& notification) {
+    using store::change::kCategoryRemoved;
+    using store::change::kPointAdded;
+    using store::change::kPointRemoved;
+    if (m_pointId == 0) {
+        return;
+    }
+    if (notification.id == m_pointId && notification.code == kPointRemoved) {
+        m_pointGone = true;
+    } else if (notification.id == m_pointId && notification.code == kPointAdded) {
+        m_pointGone = notification.store == store::StoreKind::Recycle;
+        m_categoryId = notification.relatedId;
+    } else if (notification.code == kCategoryRemoved && notification.id == m_categoryId &&
+               notification.store != store::StoreKind::Recycle) {
+        m_pointGone = true;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "ops/operation_context.h"
 #include "store/knowledge_store.h"
 
+#include <QString>
 #include <QWidget>
 #include <string>
 
@@ -15,10 +16,16 @@ namespace tarnel::ui {
 // The texts the reading area shows and asks.
 namespace reading {
 inline constexpr const char* kSaveQuestion = "知识点“%1”的内容已经修改，是否保存？";
+inline constexpr const char* kCommentSaveQuestion = "知识点“%1”的批注已经修改，是否保存？";
 inline constexpr const char* kReadOnlyNotice =
     "此知识点的文件已损坏或不完整，只能阅读，不能保存（保存会用读到的部分替换原文件）。";
 inline constexpr const char* kLossQuestion =
-    "此知识点含有本程序无法保留的内容（%1 张图片），保存后这些内容将会丢失。\n\n确定要保存吗？";
+    "此知识点含有本程序无法保留的内容（%1），保存后这些内容将会丢失。\n\n确定要保存吗？";
+// The kinds of content named in the question, joined by "、".
+inline constexpr const char* kLostPictures = "%1 张图片";
+inline constexpr const char* kLostTables = "表格";
+inline constexpr const char* kLostObjects = "嵌入对象";
+inline constexpr const char* kLostFields = "域";
 inline constexpr const char* kReadFailed = "读取知识点失败\n错误原因:%1";
 } // namespace reading
 
@@ -27,18 +34,27 @@ inline constexpr const char* kReadFailed = "读取知识点失败\n错误原因:
 // bridge, tells whether the content was edited, and saves through savePointContent (Ctrl+S or
 // the save prompt). Content the reader found truncated or damaged is shown read-only with a
 // notice, since a save would replace the file with the part that was read; content the model
-// cannot keep is saved only after the user agreed to lose it. User-interface thread only; the
-// context outlives the area.
+// cannot keep is saved only after the user agreed to lose it. The same area edits a point's comment
+// (saved through the comment operation) and, bound to no point, a new point's content or comment
+// in the add-point form, which takes the rich text and saves it itself. User-interface thread
+// only; the context outlives the area.
 class CReadingArea : public QWidget {
     Q_OBJECT
 
 public:
     enum class ToolBarEdge { Top, Bottom };
+    // What the area edits: a point's content file, its comment file, or text of a point not saved
+    // yet (the add-point form's pages).
+    enum class Subject { Content, Comment, NewPoint };
 
     explicit CReadingArea(ops::OperationContext& context, QWidget* parent = nullptr);
 
     // Shows the point's content; false (after a message) when the file could not be read.
     bool openPoint(store::CategoryRecord& category, const store::PointRecord& point);
+    // Shows the point's comment (empty when it has none); false (after a message) when the file
+    // exists and could not be read.
+    bool openComment(store::CategoryRecord& category, const store::PointRecord& point);
+    Subject subject() const { return m_subject; }
     long long pointId() const { return m_pointId; }
     std::string pointName() const { return m_pointName; }
 
@@ -46,6 +62,8 @@ public:
     // name from the record, so that a point renamed while open is asked about by its new name.
     bool followsPoint(const store::ChangeNotification& notification) const;
     void applyChange(const store::ChangeNotification& notification);
+    // The point was deleted, recycled, or its category went, since the area opened it.
+    bool pointGone() const { return m_pointGone; }
 
     // The editor the toolbar's tools act on.
     QTextEdit* editor() const { return m_editor; }
@@ -56,9 +74,14 @@ public:
 
     bool isModified() const;
     bool isReadOnly() const { return m_readOnly; }
+    // No text, no picture and no hidden text.
+    bool isEmpty() const;
+    // The writer's bytes of what the editor holds now.
+    std::string richText() const;
 
-    // Saves the content; false when nothing was saved (read-only, declined or failed). Edits stay
-    // in the editor whatever happens.
+    // Saves the content or the comment; false when nothing was saved (read-only, declined or
+    // failed). Edits stay in the editor whatever happens. An empty comment editor writes no comment
+    // file where none is. A new point's area saves nothing: it asks for the form's save.
     bool save();
     // Shows the stored content again, dropping the edits.
     void revert();
@@ -69,10 +92,15 @@ public:
 signals:
     void modifiedChanged(bool modified);
     void saved();
+    // Ctrl+S or the save tool in an area of a new point.
+    void saveRequested();
 
 private:
     void show(const std::string& bytes);
     bool agreeToLoss();
+    bool storeBytes(const std::string& bytes);
+    bool storeComment(const std::string& bytes);
+    void trackPoint(const store::ChangeNotification& notification);
 
     ops::OperationContext& m_context;
     QBoxLayout* m_layout;
@@ -80,11 +108,16 @@ private:
     QTextEdit* m_editor;
     QWidget* m_toolBar = nullptr;
     ToolBarEdge m_toolBarEdge = ToolBarEdge::Top;
+    Subject m_subject = Subject::NewPoint;
     long long m_pointId = 0;
+    long long m_categoryId = 0;
     std::string m_pointName;
+    bool m_pointGone = false;
+    bool m_commentExists = false;
     std::string m_storedBytes;
     bool m_readOnly = false;
-    int m_unkeptPictures = 0;
+    // What the model could not keep of the stored content, for the question; empty when nothing.
+    QString m_unkept;
 };
 
 } // namespace tarnel::ui

@@ -1,17 +1,25 @@
 #include "ui/rich_text_bridge.h"
 
+#include "ui/metafile_svg.h"
+
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMovie>
 #include <QPainter>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QSvgRenderer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextList>
 #include <QTextObjectInterface>
 #include <QUrl>
 #include <cmath>
+#include <unordered_map>
 
 namespace tarnel::ui {
 namespace {
@@ -276,6 +284,19 @@ QImage framePicture(QSize size) {
     return image;
 }
 
+// Null when the metafile could not be read.
+QImage drawnMetafile(const Picture& picture, QSize size) {
+    QSvgRenderer renderer(metafileSvg(picture));
+    if (!renderer.isValid() || size.isEmpty()) {
+        return {};
+    }
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(QPointF(0, 0), size));
+    return image;
+}
+
 QImage shownPicture(const Picture& picture, QSizeF size) {
     QImage image;
     const auto* bytes = reinterpret_cast<const uchar*>(picture.data.data());
@@ -292,24 +313,63 @@ QImage shownPicture(const Picture& picture, QSizeF size) {
         break;
     case PictureFormat::Wmf:
     case PictureFormat::Emf:
+        image = drawnMetafile(picture, size.toSize());
         break;
     }
     return image.isNull() ? framePicture(size.toSize()) : image;
 }
 
-// Builds the document paragraph by paragraph through one cursor.
+// The document's pictures are numbered for their resources' names; a clear starts again at 1.
+constexpr const char* kPictureCount = "tarnelPictureCount";
+constexpr const char* kAnimationBuffer = "tarnelAnimation";
+
+// An animated picture plays by replacing its image resource frame by frame; the buffer (and the
+// movie it holds) goes with the document or its next clear.
+void animate(QTextDocument& document, const QString& imageName, const std::string& gif) {
+    auto* buffer = new QBuffer(&document);
+    buffer->setObjectName(kAnimationBuffer);
+    buffer->setData(gif.data(), static_cast<qsizetype>(gif.size()));
+    buffer->open(QIODevice::ReadOnly);
+    auto* movie = new QMovie(buffer, "GIF", buffer);
+    if (!movie->isValid() || movie->frameCount() == 1) {
+        delete buffer;
+        return;
+    }
+    QObject::connect(movie, &QMovie::frameChanged, &document, [&document, movie, imageName] {
+        document.addResource(QTextDocument::ImageResource, QUrl(imageName), movie->currentImage());
+        emit document.documentLayout()->update();
+    });
+    movie->start();
+}
+
+void stopAnimations(QTextDocument& document) {
+    for (QBuffer* buffer :
+         document.findChildren<QBuffer*>(kAnimationBuffer, Qt::FindDirectChildrenOnly)) {
+        delete buffer;
+    }
+}
+
+// Builds paragraphs through one cursor: the first takes the cursor's paragraph (its format too,
+// when the whole document is built), each further one starts its own.
 class QtBuilder {
 public:
-    explicit QtBuilder(QTextDocument& target) : m_document(target), m_cursor(&target) {}
+    enum class Start { TakeFormat, Join, NewBlock };
 
-    void add(const Paragraph& paragraph, bool first) {
+    QtBuilder(QTextDocument& target, QTextCursor cursor)
+        : m_document(target), m_cursor(std::move(cursor)) {}
+
+    int position() const { return m_cursor.position(); }
+
+    void add(const Paragraph& paragraph, Start start) {
         QTextBlockFormat blockFormat = qtBlockFormat(paragraph);
-        if (first) {
+        if (start == Start::TakeFormat) {
             m_cursor.setBlockFormat(blockFormat);
-        } else {
+        } else if (start == Start::NewBlock) {
             m_cursor.insertBlock(blockFormat, QTextCharFormat());
         }
-        addToList(paragraph);
+        if (start != Start::Join) {
+            addToList(paragraph);
+        }
         for (const Inline& item : paragraph.content) {
             if (const auto* run = std::get_if<TextRun>(&item)) {
                 addRun(*run);
@@ -349,9 +409,10 @@ private:
     }
 
     void addPicture(const Picture& picture) {
-        ++m_pictures;
-        QString name = QStringLiteral("tarnel-picture:%1").arg(m_pictures);
-        QString dataName = QStringLiteral("tarnel-picture-data:%1").arg(m_pictures);
+        int number = m_document.property(kPictureCount).toInt() + 1;
+        m_document.setProperty(kPictureCount, number);
+        QString name = QStringLiteral("tarnel-picture:%1").arg(number);
+        QString dataName = QStringLiteral("tarnel-picture-data:%1").arg(number);
         QSizeF size = shownSize(picture);
         m_document.addResource(QTextDocument::ImageResource, QUrl(name),
                                shownPicture(picture, size));
@@ -371,6 +432,14 @@ private:
         format.setProperty(bridge::kScaleX, picture.scaleX);
         format.setProperty(bridge::kScaleY, picture.scaleY);
         format.setProperty(bridge::kMapMode, picture.metafileMapMode);
+        if (!picture.animation.empty()) {
+            QString gifName = QStringLiteral("tarnel-picture-gif:%1").arg(number);
+            m_document.addResource(QTextDocument::UserResource, QUrl(gifName),
+                                   QByteArray(picture.animation.data(),
+                                              static_cast<qsizetype>(picture.animation.size())));
+            format.setProperty(bridge::kPictureAnimation, gifName);
+            animate(m_document, name, picture.animation);
+        }
         m_cursor.insertImage(format);
     }
 
@@ -378,7 +447,6 @@ private:
     QTextCursor m_cursor;
     QTextList* m_list = nullptr;
     ListKind m_listKind = ListKind::None;
-    int m_pictures = 0;
 };
 
 // Reads the paragraphs back, one fragment at a time.
@@ -424,7 +492,7 @@ private:
         // An object character pasted as text stands for nothing the model could hold.
         text.remove(QChar::ObjectReplacementCharacter);
         if (!text.isEmpty()) {
-            content.push_back(TextRun{modelCharFormat(format), modelText(text)});
+            content.push_back(TextRun{runFormat(fragment), modelText(text)});
         }
     }
 
@@ -446,10 +514,27 @@ private:
         out.scaleX = format.intProperty(bridge::kScaleX);
         out.scaleY = format.intProperty(bridge::kScaleY);
         out.metafileMapMode = format.intProperty(bridge::kMapMode);
+        if (format.hasProperty(bridge::kPictureAnimation)) {
+            QByteArray gif = m_source
+                                 .resource(QTextDocument::UserResource,
+                                           QUrl(format.stringProperty(bridge::kPictureAnimation)))
+                                 .toByteArray();
+            out.animation.assign(gif.constData(), static_cast<std::size_t>(gif.size()));
+        }
         return out;
     }
 
+    // Most fragments share a few formats: each is converted once, by its index in the document.
+    const CharFormat& runFormat(const QTextFragment& fragment) const {
+        auto [it, added] = m_runFormats.try_emplace(fragment.charFormatIndex());
+        if (added) {
+            it->second = modelCharFormat(fragment.charFormat());
+        }
+        return it->second;
+    }
+
     const QTextDocument& m_source;
+    mutable std::unordered_map<int, CharFormat> m_runFormats;
 };
 
 // The one block an empty QTextDocument always has is no paragraph unless one was made there.
@@ -469,14 +554,23 @@ double pixelsPerTwip() {
 
 void toQt(const Document& document, QTextDocument& target) {
     target.setUndoRedoEnabled(false);
+    stopAnimations(target);
     target.clear();
-    registerHiddenText(target);
-    QtBuilder builder(target);
-    bool first = true;
-    for (const Paragraph& paragraph : document.paragraphs) {
-        builder.add(paragraph, first);
-        first = false;
+    target.setProperty(kPictureCount, 0);
+    // A document with a layout lays every edit out at once, which makes a build of a long
+    // document take many times its layout: the layout goes while the document is built, and the
+    // one made on its next use (views follow the change) lays out the whole once.
+    {
+        const QSignalBlocker blocker(&target);
+        target.setDocumentLayout(nullptr);
     }
+    QtBuilder builder(target, QTextCursor(&target));
+    auto start = QtBuilder::Start::TakeFormat;
+    for (const Paragraph& paragraph : document.paragraphs) {
+        builder.add(paragraph, start);
+        start = QtBuilder::Start::NewBlock;
+    }
+    registerHiddenText(target);
     target.setUndoRedoEnabled(true);
     target.setModified(false);
 }
@@ -491,6 +585,43 @@ Document fromQt(const QTextDocument& source) {
         out.paragraphs.push_back(reader.paragraph(block));
     }
     return out;
+}
+
+void insertDocument(QTextCursor& cursor, const Document& document) {
+    QTextDocument& target = *cursor.document();
+    registerHiddenText(target);
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    QtBuilder builder(target, cursor);
+    auto start = QtBuilder::Start::Join;
+    for (const Paragraph& paragraph : document.paragraphs) {
+        builder.add(paragraph, start);
+        start = QtBuilder::Start::NewBlock;
+    }
+    cursor.setPosition(builder.position());
+    cursor.endEditBlock();
+}
+
+// A fragment carries the formats but not the resources they name: the pictures' bytes come from
+// the source document.
+Document selectionModel(const QTextCursor& cursor) {
+    const QTextDocument& source = *cursor.document();
+    QTextDocument copy;
+    registerHiddenText(copy);
+    QTextCursor(&copy).insertFragment(cursor.selection());
+    for (QTextBlock block = copy.firstBlock(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            QTextCharFormat format = it.fragment().charFormat();
+            for (int property : {bridge::kPictureData, bridge::kPictureAnimation}) {
+                if (format.hasProperty(property)) {
+                    QUrl name(format.stringProperty(property));
+                    copy.addResource(QTextDocument::UserResource, name,
+                                     source.resource(QTextDocument::UserResource, name));
+                }
+            }
+        }
+    }
+    return fromQt(copy);
 }
 
 } // namespace tarnel::ui

@@ -4,6 +4,7 @@
 
 #include <QTextFormat>
 
+class QTextCursor;
 class QTextDocument;
 
 // Carries a rich-text model into a QTextDocument for the editor and back for the save, so that
@@ -36,6 +37,8 @@ inline constexpr int kScaleY = QTextFormat::UserProperty + 13;
 inline constexpr int kMapMode = QTextFormat::UserProperty + 14;
 // The resource that holds a picture's bytes (a QUrl's text).
 inline constexpr int kPictureData = QTextFormat::UserProperty + 15;
+// The resource that holds an animated picture's GIF bytes (a QUrl's text).
+inline constexpr int kPictureAnimation = QTextFormat::UserProperty + 16;
 
 inline constexpr int kHiddenObjectType = QTextFormat::UserObject + 1;
 } // namespace bridge
@@ -45,6 +48,14 @@ void toQt(const richtext::Document& document, QTextDocument& target);
 
 // The model of what the QTextDocument holds now.
 richtext::Document fromQt(const QTextDocument& source);
+
+// Inserts the document at the cursor as an edit (it can be undone): its first paragraph's content
+// joins the cursor's paragraph, each further paragraph starts one of its own. Pictures keep their
+// bytes; an animated one plays.
+void insertDocument(QTextCursor& cursor, const richtext::Document& document);
+
+// The model of the cursor's selection, its pictures' bytes included.
+richtext::Document selectionModel(const QTextCursor& cursor);
 
 // The pixels per twip the bridge lays out with (the screen's logical resolution).
 double pixelsPerTwip();

@@ -136,7 +136,11 @@ std::string dump(const Document& document) {
                        std::to_string(picture.width) + "x" + std::to_string(picture.height) +
                        " goal=" + std::to_string(picture.goalWidth) + "x" +
                        std::to_string(picture.goalHeight) +
-                       " bytes=" + std::to_string(picture.data.size()) + ">";
+                       " bytes=" + std::to_string(picture.data.size()) +
+                       (picture.animation.empty()
+                            ? std::string()
+                            : " gif=" + std::to_string(picture.animation.size())) +
+                       ">";
             }
         }
         out += "\n";

@@ -166,6 +166,9 @@ Document everyFeature() {
     Picture emf;
     emf.format = PictureFormat::Emf;
     emf.data = std::string(1000, '\x7F');
+    Picture animated;
+    animated.data = "\x89PNG";
+    animated.animation = std::string("GIF89a\x00\x01", 8);
     Document document;
     document.paragraphs = {
         paragraph({run("all 全部 formats", all), run("secret", hidden), run("😀\t\n{}", font(""))}),
@@ -175,6 +178,7 @@ Document everyFeature() {
         paragraph({run("c")}, Alignment::Right, ListKind::UpperLetter),
         paragraph({run("d")}, Alignment::Right, ListKind::LowerRoman),
         paragraph({run("up", place), run("file", odd), metafile, bitmap, jpeg, emf}),
+        paragraph({animated, run("after")}),
     };
     return document;
 }
@@ -185,6 +189,35 @@ TEST(RtfWriterTest, ReaderGetsBackEveryFeature) {
     EXPECT_EQ(result.status, ReadStatus::Complete) << result.message;
     EXPECT_EQ(dump(result.document), dump(document));
     EXPECT_EQ(result.document, document);
+}
+
+TEST(RtfWriterTest, AnAnimatedPictureIsItsFirstFrameForOtherReadersAndItsGifForUs) {
+    Picture animated;
+    animated.data = "\x89P";
+    animated.animation = "GIF";
+    Document document;
+    document.paragraphs = {paragraph({animated})};
+    std::string bytes = RtfWriter().write(document);
+    EXPECT_NE(bytes.find("{\\*\\tarnelgif\r\n474946}{\\pict\\pngblip"), std::string::npos) << bytes;
+    // A read that leaves pictures out passes over the animation as over the picture.
+    ReadResult omitted = RtfReader({PictureData::Omit}).read(bytes);
+    EXPECT_EQ(omitted.document.paragraphs.size(), 1u);
+    EXPECT_TRUE(omitted.document.paragraphs[0].content.empty());
+}
+
+TEST(RtfReaderDroppedTest, TheReaderNamesTablesObjectsAndFieldsItKeepsOnlyTheTextOf) {
+    ReadResult plain = RtfReader().read(
+        "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"http://a/\"}{\\fldrslt a}} text\\par}");
+    EXPECT_FALSE(plain.droppedTables || plain.droppedObjects || plain.droppedFields);
+    ReadResult table = RtfReader().read("{\\rtf1\\trowd\\cellx100 a\\cell\\row}");
+    EXPECT_TRUE(table.droppedTables);
+    ReadResult object =
+        RtfReader().read("{\\rtf1{\\object\\objemb{\\*\\objdata 01}{\\result r}}\\par}");
+    EXPECT_TRUE(object.droppedObjects);
+    EXPECT_FALSE(object.droppedTables);
+    ReadResult field = RtfReader().read("{\\rtf1{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}");
+    EXPECT_TRUE(field.droppedFields);
+    EXPECT_FALSE(field.droppedObjects);
 }
 
 struct LabelCase {

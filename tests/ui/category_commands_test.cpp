@@ -46,10 +46,11 @@ TEST_F(FrameTest, EveryTreeMenuListsItsCommandsInOrder) {
               (std::vector<std::string>{"新建子级分类"}));
     EXPECT_EQ(menuOf(*frame, tree().recycleRootIndex()),
               (std::vector<std::string>{"打开", "清空回收站", "属性"}));
-    EXPECT_EQ(menuOf(*frame, categoryIndex("A")),
-              (std::vector<std::string>{"打开", "-", "新建子级分类", "新建同级分类", "-",
-                                        "删除分类", "移动分类", "重命名分类", "-", "设置字体颜色",
-                                        "设置背景颜色", "-", "打开分类所在的文件夹", "-", "属性"}));
+    EXPECT_EQ(
+        menuOf(*frame, categoryIndex("A")),
+        (std::vector<std::string>{"打开", "新建知识点", "-", "新建子级分类", "新建同级分类", "-",
+                                  "删除分类", "移动分类", "重命名分类", "-", "设置字体颜色",
+                                  "设置背景颜色", "-", "打开分类所在的文件夹", "-", "属性"}));
     EXPECT_TRUE(menuOf(*frame, tree().tagRootIndex()).empty());
 }
 
@@ -73,7 +74,7 @@ TEST_F(FrameTest, TheAddDialogStaysOpenOnARefusalAndAddsOnOk) {
     });
     QMenu menu;
     frame->tree()->fillMenu(menu, categoryIndex("读书笔记"));
-    menu.actions()[2]->trigger();
+    menu.findChild<QAction*>("addChildCategory")->trigger();
     EXPECT_EQ(prompt.events(),
               (std::vector{shown("分类名称中不可以包含\\/:*?\"<>|字符!", MessageIcon::Error)}));
     EXPECT_TRUE(

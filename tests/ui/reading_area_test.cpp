@@ -1,4 +1,5 @@
 #include "ops/point_editing.h"
+#include "ops/point_removal.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "store/attribute_tables.h"
@@ -39,7 +40,7 @@ protected:
     long long pointId = 0;
 
     void SetUp() override {
-        makeCategories({"工作"});
+        makeCategories({"工作", "生活"});
         start();
         work = category("工作");
     }
@@ -192,7 +193,7 @@ TEST_F(ReadingAreaTest, ContentTheModelCannotKeepIsSavedOnlyAfterTheUserAgrees) 
     CReadingArea* area = openFromList();
     ASSERT_NE(area, nullptr);
     area->editor()->insertPlainText("New ");
-    std::string question = text(reading::kLossQuestion, "1");
+    std::string question = text(reading::kLossQuestion, "1 张图片");
 
     prompt.script({Answer::No});
     EXPECT_FALSE(area->save());
@@ -227,6 +228,67 @@ TEST_F(ReadingAreaTest, TheToolBarSitsAboveOrBelowTheEditor) {
     area->layout()->activate();
     EXPECT_LT(bar->geometry().top(), area->editor()->geometry().top());
     EXPECT_EQ(bar->parentWidget(), area);
+}
+
+TEST_F(ReadingAreaTest, TheCommentEditorWritesNoFileWhileEmptyAndSavesThroughTheCommentOperation) {
+    addPoint(kStored);
+    ops::OperationContext context{*frame->base(), platform::realFileSystem(), prompt};
+    fs::path commentFile = frame->base()->layout().commentFile(pointId, "笔记.rtf");
+    CReadingArea comment(context);
+    ASSERT_TRUE(comment.openComment(*work, *record()));
+    EXPECT_EQ(comment.subject(), CReadingArea::Subject::Comment);
+    EXPECT_TRUE(comment.isEmpty());
+
+    EXPECT_TRUE(comment.save());
+    EXPECT_FALSE(fs::exists(commentFile));
+    EXPECT_EQ(record()->values.value(point::kHasComment), "");
+
+    comment.editor()->insertPlainText("批注文字");
+    prompt.script({Answer::Yes});
+    EXPECT_TRUE(comment.runSavePrompt());
+    std::string written = test::readBytes(commentFile);
+    EXPECT_EQ(written, richtext::RtfWriter().write(fromQt(*comment.editor()->document())));
+    EXPECT_EQ(record()->values.integer(point::kHasComment), 1);
+    EXPECT_EQ(prompt.events(),
+              (std::vector<test::PromptEvent>{asked(text(reading::kCommentSaveQuestion, "笔记.rtf"),
+                                                    MessageIcon::Question, Buttons::YesNoCancel)}));
+    EXPECT_EQ(test::readBytes(contentFile()), kStored);
+
+    CReadingArea again(context);
+    ASSERT_TRUE(again.openComment(*work, *record()));
+    EXPECT_EQ(again.editor()->toPlainText(), QString("批注文字"));
+    // Emptied, an existing comment is saved as an empty document: the file and the flag stay.
+    again.editor()->clear();
+    EXPECT_TRUE(again.save());
+    EXPECT_EQ(test::readBytes(commentFile), richtext::RtfWriter().write({}));
+    EXPECT_EQ(record()->values.integer(point::kHasComment), 1);
+}
+
+TEST_F(ReadingAreaTest, APointWindowClosesWhenItsPointIsRecycledAndStaysWhenItMoves) {
+    addPoint(kStored);
+    ASSERT_NE(openFromList(), nullptr);
+    ops::OperationContext context{*frame->base(), platform::realFileSystem(), prompt};
+    auto pointWindows = [&] {
+        int count = 0;
+        for (std::size_t i = 0; i < frame->windowCount(); ++i) {
+            count += frame->windowAt(i)->kind() == WindowKind::Point ? 1 : 0;
+        }
+        return count;
+    };
+    {
+        ChangeDispatcher::Guard guard(frame->dispatcher());
+        ASSERT_TRUE(ops::movePoint(context, *work, *record(), *category("生活")).ok());
+    }
+    EXPECT_EQ(pointWindows(), 1);
+    store::CategoryRecord* life = category("生活");
+    store::PointRecord* moved = life->owner->pointsOf(*life).find(pointId);
+    ASSERT_NE(moved, nullptr);
+    {
+        ChangeDispatcher::Guard guard(frame->dispatcher());
+        ASSERT_EQ(ops::recyclePoint(context, *life, *moved), 0);
+    }
+    EXPECT_EQ(pointWindows(), 0);
+    EXPECT_TRUE(prompt.events().empty());
 }
 
 } // namespace

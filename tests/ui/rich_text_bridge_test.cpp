@@ -74,7 +74,8 @@ Picture picture(PictureFormat format, std::string data, int width, int height) {
     return out;
 }
 
-// A PNG, a 1x1 bitmap and an unreadable metafile, with every picture field set on some.
+// A PNG, a 1x1 bitmap, unreadable metafiles and an animated PNG, with every picture field set on
+// some.
 std::vector<Inline> pictures() {
     Picture png = picture(PictureFormat::Png, richtext::test::fixtureBytes("dot.png"), 1, 1);
     png.goalWidth = 300;
@@ -93,7 +94,9 @@ std::vector<Inline> pictures() {
         picture(PictureFormat::Wmf, std::string("\x01\x00\x09\x00\x00\x03", 6), 2540, 1270);
     wmf.metafileMapMode = 7;
     Picture emf = picture(PictureFormat::Emf, std::string("\x01\x00\x00\x00", 4), 100, 100);
-    return {png, png, bmp, wmf, emf, picture(PictureFormat::Jpeg, "not a jpeg", 3, 4)};
+    Picture animated = png;
+    animated.animation = "GIF89a, not a whole one";
+    return {png, png, bmp, wmf, emf, picture(PictureFormat::Jpeg, "not a jpeg", 3, 4), animated};
 }
 
 Document everyField() {
@@ -208,7 +211,7 @@ TEST(RichTextBridgeTest, PicturesShowAtTheirGoalSizeAndScale) {
             }
         }
     }
-    ASSERT_EQ(images.size(), 6u);
+    ASSERT_EQ(images.size(), 7u);
     EXPECT_DOUBLE_EQ(images[0].width(), 150 * pixelsPerTwip());
     EXPECT_DOUBLE_EQ(images[0].height(), 300 * pixelsPerTwip());
     // A metafile of 2540 by 1270 hundredths of a millimetre: one inch by half an inch.

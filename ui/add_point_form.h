@@ -1,0 +1,86 @@
+#pragma once
+
+#include "ops/operation_context.h"
+#include "ops/point_editing.h"
+#include "platform/desktop_open.h"
+#include "store/category_store.h"
+#include "ui/change_dispatcher.h"
+#include "ui/frame_window.h"
+
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace tarnel::ui {
+
+class CAttachmentPane;
+class CReadingArea;
+class CategoryChooser;
+class TagChooser;
+
+// The add-point form (`CAddPointFormView`, window kind 8): the title, the category drop-down,
+// three tag drop-downs, the star rating and the pages "正文", "批注" and "附件". "保存" adds the
+// point through the add-point operation and closes the form; a refused field keeps the form open
+// with that field focused. "取消" asks "你真的取消添加知识点吗?" and Yes closes it. User-interface
+// thread only; the context, dispatcher and opener outlive the form.
+class CAddPointFormView : public QWidget, public FrameWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int kTagChoosers = 3;
+    static constexpr const char* kName = "新建知识点";
+    static constexpr const char* kCancelQuestion = "你真的取消添加知识点吗?";
+
+    struct Services {
+        ops::OperationContext* context = nullptr;
+        ChangeDispatcher* dispatcher = nullptr;
+        const platform::Opener* opener = nullptr;
+        // Takes the form out of the window area; called after the slot that asked returned.
+        std::function<void(CAddPointFormView*)> close;
+        long long maxStarNum = ops::kDefaultMaxStarNum;
+    };
+
+    // The form with the category (or none) and the tag (0: none) chosen.
+    CAddPointFormView(Services services, store::CategoryRecord* category, long long tagId,
+                      QWidget* parent = nullptr);
+
+    WindowKind kind() const override { return WindowKind::NewPoint; }
+    std::string name() const override { return kName; }
+    QWidget* lowerPane() override { return this; }
+    bool isUnsavedNewPoint() const override { return true; }
+    void applyChange(const store::ChangeNotification& notification) override;
+
+    CReadingArea* contentArea() const { return m_content; }
+    CReadingArea* commentArea() const { return m_comment; }
+    CAttachmentPane* attachmentPane() const { return m_attachments; }
+
+    // The save button: true when the point was added (the form then closes).
+    bool save();
+    // The cancel button's question; true when the form closes.
+    bool cancel();
+
+private:
+    std::vector<long long> chosenTags() const;
+    void closeLater();
+
+    Services m_services;
+    ops::OperationContext& m_context;
+    QLineEdit* m_title;
+    CategoryChooser* m_category;
+    std::vector<TagChooser*> m_tags;
+    QComboBox* m_stars;
+    QTabWidget* m_pages;
+    CReadingArea* m_content;
+    CReadingArea* m_comment;
+    CAttachmentPane* m_attachments;
+    QPushButton* m_save;
+    QPushButton* m_cancel;
+    bool m_closing = false;
+};
+
+} // namespace tarnel::ui

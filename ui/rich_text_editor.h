@@ -1,0 +1,35 @@
+#pragma once
+
+#include "richtext/document.h"
+
+#include <QTextEdit>
+
+namespace tarnel::ui {
+
+// The reading area's editor: what it copies carries the selection as rich text ("text/rtf") as
+// well, and what it takes in goes through the rich-text bridge, so that nothing the model cannot
+// hold enters the document. Rich text is read by our reader; a pasted or dropped picture (image
+// bytes, an image, a picture file) becomes a model picture with its own bytes; HTML keeps what the
+// model holds of it; anything else is plain text.
+class CRichTextEditor : public QTextEdit {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kRtfMime = "text/rtf";
+
+    explicit CRichTextEditor(QWidget* parent = nullptr);
+
+    // Inserts the picture at the caret, replacing the selection, as one edit.
+    void insertPicture(const richtext::Picture& picture);
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    bool insertPictureFrom(const QMimeData& source);
+    void insertModel(const richtext::Document& document);
+};
+
+} // namespace tarnel::ui
