@@ -2,6 +2,7 @@
 
 #include "ops/operation_context.h"
 #include "store/knowledge_store.h"
+#include "ui/rich_text_editor.h"
 
 #include <QString>
 #include <QWidget>
@@ -9,7 +10,6 @@
 
 class QBoxLayout;
 class QLabel;
-class QTextEdit;
 
 namespace tarnel::ui {
 
@@ -66,7 +66,7 @@ public:
     bool pointGone() const { return m_pointGone; }
 
     // The editor the toolbar's tools act on.
-    QTextEdit* editor() const { return m_editor; }
+    CRichTextEditor* editor() const { return m_editor; }
     // Puts the toolbar at the edge; the area takes the widget as its child.
     void setToolBar(QWidget* toolBar, ToolBarEdge edge);
     QWidget* toolBar() const { return m_toolBar; }
@@ -105,7 +105,7 @@ private:
     ops::OperationContext& m_context;
     QBoxLayout* m_layout;
     QLabel* m_notice;
-    QTextEdit* m_editor;
+    CRichTextEditor* m_editor;
     QWidget* m_toolBar = nullptr;
     ToolBarEdge m_toolBarEdge = ToolBarEdge::Top;
     Subject m_subject = Subject::NewPoint;

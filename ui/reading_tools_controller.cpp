@@ -5,6 +5,7 @@
 #include "ui/colour_popup.h"
 #include "ui/find_dialog.h"
 #include "ui/format_brush.h"
+#include "ui/picture_import.h"
 #include "ui/picture_insert.h"
 #include "ui/reading_area.h"
 #include "ui/reading_background.h"
@@ -66,7 +67,7 @@ CReadingToolsController::CReadingToolsController(CReadingArea& area, CReadingToo
 
 CReadingToolsController::~CReadingToolsController() = default;
 
-QTextEdit& CReadingToolsController::editor() const {
+CRichTextEditor& CReadingToolsController::editor() const {
     return *m_area.editor();
 }
 
@@ -312,7 +313,7 @@ void CReadingToolsController::insertPicture() {
     std::string bytes;
     std::optional<richtext::Picture> picture;
     if (m_services.fileSystem.readFile(pathOf(file), bytes) == 0) {
-        picture = pictureFromFile(bytes);
+        picture = pictureFromFile(QByteArray::fromStdString(bytes));
     }
     if (!picture) {
         m_services.prompt.show(upperExtension(file) == "JPG" ? inserting::kJpgFailed
@@ -320,8 +321,7 @@ void CReadingToolsController::insertPicture() {
                                app::MessageIcon::Error);
         return;
     }
-    QTextCursor cursor = editor().textCursor();
-    ui::insertPicture(cursor, *picture);
+    editor().insertPicture(*picture);
 }
 
 void CReadingToolsController::chooseBackground() {

@@ -10,7 +10,6 @@
 #include <memory>
 
 class QTextCharFormat;
-class QTextEdit;
 
 namespace tarnel::ui {
 
@@ -18,6 +17,7 @@ class CFormatBrush;
 class CReadingArea;
 class CReadingBackground;
 class CReadingToolbar;
+class CRichTextEditor;
 
 // The texts of the reading area's tools.
 namespace tools {
@@ -64,7 +64,7 @@ public:
     CFormatBrush& formatBrush() { return *m_brush; }
 
 private:
-    QTextEdit& editor() const;
+    CRichTextEditor& editor() const;
     bool changesContent(int kind) const;
     void revert();
     void toggleEffect(int kind);
