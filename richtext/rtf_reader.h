@@ -34,6 +34,10 @@ struct ReadResult {
     // Pictures left out because the model holds no such format (Macintosh PICT, OS/2 metafiles,
     // device-dependent bitmaps).
     int omittedPictures = 0;
+    // Table rows whose structure the model could not keep whole: rows nested deeper than
+    // kMaxTableDepth (their cells read as paragraphs of the deepest cell kept) and rows with cells
+    // merged into cells that do not exist (read unmerged). Their text is all there.
+    int unkeptTableRows = 0;
 };
 
 // Reads rich-text bytes into a document. Input that does not begin with "{\rtf" is plain text and

@@ -108,9 +108,9 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"UnknownWordsIgnored", "{\\rtf1\\foo123 a\\bar b}", "ab"},
         TextCase{"BinaryInBodyPassedOver", "{\\rtf1 a\\bin3 {}\\ b}", "a b"},
         TextCase{
-            "TableCellsAreParagraphs",
+            "TableRowIsOneLine",
             "{\\rtf1\\trowd\\cellx100\\cellx200\\pard\\intbl A\\cell B\\cell\\row\\pard C\\par}",
-            "A\nB\nC"},
+            "A\tB\nC"},
         TextCase{"OtherFieldsKeepTheirResult", "{\\rtf1{\\field{\\*\\fldinst PAGE}{\\fldrslt 3}}}",
                  "3"},
         TextCase{"TextAfterRootIgnored", "{\\rtf1 a}b}c", "a"},
@@ -184,17 +184,17 @@ INSTANTIATE_TEST_SUITE_P(
             "OldBullets",
             "{\\rtf1{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}"
             "a\\par b\\par\\pard c\\par}",
-            "P bullet: []\"a\"\nP bullet: []\"b\"\nP: []\"c\"\n"},
+            "P bullet#1: []\"a\"\nP bullet#1: []\"b\"\nP: []\"c\"\n"},
         FormatCase{"OldNumbering",
                    "{\\rtf1{\\*\\pn\\pnlvlbody\\pnucrm{\\pntxta.}}a\\par\\pard{\\*"
                    "\\pn\\pnlvlbody\\pnlcltr}"
                    "b\\par\\pard{\\*\\pn\\pnlvlbody\\pndec}c\\par}",
-                   "P upper-roman: []\"a\"\nP lower-letter: []\"b\"\nP decimal: []\"c\"\n"},
+                   "P upper-roman#1: []\"a\"\nP lower-letter#2: []\"b\"\nP decimal#3: []\"c\"\n"},
         FormatCase{"ListTable",
                    "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0}{\\listlevel\\levelnfc23}"
                    "\\listid7}}{\\*\\listoverridetable{\\listoverride\\listid7\\ls3}}"
                    "\\ls3 a\\par\\ls3\\ilvl1 b\\par\\pard\\ls9 c\\par}",
-                   "P decimal: []\"a\"\nP bullet: []\"b\"\nP bullet: []\"c\"\n"}),
+                   "P decimal#1: []\"a\"\nP bullet#1 level=1: []\"b\"\nP bullet#2: []\"c\"\n"}),
     [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -273,8 +273,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "P: [font=宋体,fs=18,color=#ff0000]\"红色\" [font=宋体,fs=18]\" \" "
                     "[font=Arial,fs=18,i]\"italic\" [font=Arial,fs=18]\" \" "
                     "[font=宋体,fs=18,u]\"下划线\"\n"
-                    "P bullet indent=200/-200/0: [font=宋体,fs=18,bg=#ffff00]\"项目\"\n"
-                    "P bullet indent=200/-200/0: [font=宋体,fs=18]\"第二项\"\n"
+                    "P bullet#1 indent=200/-200/0: [font=宋体,fs=18,bg=#ffff00]\"项目\"\n"
+                    "P bullet#1 indent=200/-200/0: [font=宋体,fs=18]\"第二项\"\n"
                     "P: [font=宋体,fs=18]\"丂 乗 ☃\" [font=宋体,fs=18,color=#0000ff]\"最后\"\n"
                     "P: <wmf 265x265 goal=150x150 bytes=211>\n"},
         FixtureCase{
@@ -285,10 +285,10 @@ INSTANTIATE_TEST_SUITE_P(
             "[font=Calibri,fs=22]\" \" [font=Calibri,fs=22,s]\"strike\"\n"
             "P: [font=Calibri,fs=22,color=#00b050]\"green\" [font=Calibri,fs=22]\" \" "
             "[font=SimSun,fs=22]\"中文\" [font=Calibri,fs=22]\" € euro\"\n"
-            "P bullet indent=720/-360/0: [font=Calibri,fs=22]\"bullet one\"\n"
-            "P bullet indent=720/-360/0: [font=Calibri,fs=22]\"bullet two\"\n"
-            "P decimal indent=720/-360/0: [font=Calibri,fs=22]\"first\"\n"
-            "P decimal indent=720/-360/0: [font=Calibri,fs=22]\"second\"\n"
+            "P bullet#1 indent=720/-360/0: [font=Calibri,fs=22]\"bullet one\"\n"
+            "P bullet#1 indent=720/-360/0: [font=Calibri,fs=22]\"bullet two\"\n"
+            "P decimal#2 indent=720/-360/0: [font=Calibri,fs=22]\"first\"\n"
+            "P decimal#2 indent=720/-360/0: [font=Calibri,fs=22]\"second\"\n"
             "P center: [font=Calibri,fs=22]\"centred\"\n"
             "P right: [font=Calibri,fs=22]\"right\\ttab\\nnext\"\n"
             "P: <png 1x1 goal=15x15 bytes=70>\n"},
@@ -299,12 +299,16 @@ INSTANTIATE_TEST_SUITE_P(
             "[font=Calibri,fs=21]\" and marked — see \" "
             "[font=Calibri,fs=21,u,color=#0563c1,link=https://example.org/a?b=1]\"the "
             "site\" [font=Calibri,fs=21]\".\"\n"
-            "P justify bullet indent=420/-420/0: [font=Calibri,fs=21]\"Bullet item\"\n"
-            "P justify lower-letter indent=840/-420/0: [font=Calibri,fs=21]\"Lettered "
+            "P justify bullet#1 indent=420/-420/0: [font=Calibri,fs=21]\"Bullet item\"\n"
+            "P justify lower-letter#1 level=1 indent=840/-420/0: [font=Calibri,fs=21]\"Lettered "
             "item\"\n"
-            "P justify decimal indent=420/-420/0: [font=Calibri,fs=21]\"Numbered item\"\n"
-            "P justify: [font=Calibri]\"Cell one\"\n"
-            "P justify: [font=Calibri]\"Cell two\"\n"
+            "P justify decimal#2 indent=420/-420/0: [font=Calibri,fs=21]\"Numbered item\"\n"
+            "T\n"
+            " R\n"
+            "  C x=4040\n"
+            "   P justify: [font=Calibri]\"Cell one\"\n"
+            "  C x=8188\n"
+            "   P justify: [font=Calibri]\"Cell two\"\n"
             "P justify: <png 26x26 goal=15x15 bytes=70> [font=Calibri]\" after picture\"\n"},
         FixtureCase{
             "libreoffice_7_4.rtf",
@@ -315,16 +319,23 @@ INSTANTIATE_TEST_SUITE_P(
             "P: [font=DejaVu Serif,color=#ff0000]\"红色 red\" [font=DejaVu Serif]\" \" "
             "[font=DejaVu Serif,bg=#ffff00]\"黄底 yellow\" [font=DejaVu Serif]\" \" "
             "[font=DejaVu Serif,fs=32]\"大字 big\"\n"
-            "P bullet indent=709/-283/0: [font=DejaVu Serif]\"第一项 first\"\n"
-            "P bullet indent=709/-283/0: [font=DejaVu Serif]\"第二项 second\"\n"
-            "P decimal indent=709/-283/0: [font=DejaVu Serif]\"一 one\"\n"
-            "P decimal indent=709/-283/0: [font=DejaVu Serif]\"二 two\"\n"
+            "P bullet#1 indent=709/-283/0: [font=DejaVu Serif]\"第一项 first\"\n"
+            "P bullet#1 indent=709/-283/0: [font=DejaVu Serif]\"第二项 second\"\n"
+            "P decimal#2 indent=709/-283/0: [font=DejaVu Serif]\"一 one\"\n"
+            "P decimal#2 indent=709/-283/0: [font=DejaVu Serif]\"二 two\"\n"
             "P: [font=DejaVu Serif]\"链接 \" [font=DejaVu "
             "Serif,u,color=#000080,link=https://example.com/页面?a=1]\"example 链接\"\n"
-            "P: [font=DejaVu Serif]\"甲 A\"\n"
-            "P: [font=DejaVu Serif]\"乙 B\"\n"
-            "P: [font=DejaVu Serif]\"丙 C\"\n"
-            "P: [font=DejaVu Serif]\"丁 D\"\n"
+            "T\n"
+            " R\n"
+            "  C x=526 border=5#808080,5#808080,1#808080,5#808080\n"
+            "   P: [font=DejaVu Serif]\"甲 A\"\n"
+            "  C x=1097 border=5#808080,1#808080,1#808080,5#808080\n"
+            "   P: [font=DejaVu Serif]\"乙 B\"\n"
+            " R\n"
+            "  C x=526 border=0,5#808080,5#808080,5#808080\n"
+            "   P: [font=DejaVu Serif]\"丙 C\"\n"
+            "  C x=1097 border=0,1#808080,5#808080,5#808080\n"
+            "   P: [font=DejaVu Serif]\"丁 D\"\n"
             "P: [font=DejaVu Serif]\"行一 line one\\n行二 line two\"\n"
             "P right: [font=DejaVu Serif]\"右 right\"\n"}),
     [](const testing::TestParamInfo<FixtureCase>& info) {

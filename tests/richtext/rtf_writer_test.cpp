@@ -33,6 +33,12 @@ Paragraph paragraph(std::vector<Inline> content, Alignment alignment = Alignment
     return result;
 }
 
+Paragraph listItem(Paragraph item, int listId, int level = 0) {
+    item.listId = listId;
+    item.listLevel = level;
+    return item;
+}
+
 Document sampleDocument() {
     CharFormat title = font("宋体");
     title.bold = true;
@@ -63,28 +69,38 @@ Document sampleDocument() {
 }
 
 TEST(RtfWriterTest, WritesExactBytes) {
-    EXPECT_EQ(RtfWriter().write(sampleDocument()),
-              "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 "
-              "\\uc2\\u23435\\'cb\\'ce\\u20307\\'cc\\'e5;}{\\f1\\fnil\\fcharset134 "
-              "Arial;}{\\f2\\fnil\\fcharset2 "
-              "Symbol;}}\r\n"
-              "{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}\r\n"
-              "\\uc1\r\n"
-              "\\pard\\qc{\\dbch\\af0\\loch\\f0\\fs24\\b\\uc2\\u26631\\'b1\\'ea\\u-26472\\'cc\\'e2}"
-              "\\par\r\n"
-              "\\pard{\\dbch\\af1\\loch\\f1\\fs24 a\\{b\\}\\\\ "
-              "1}{\\dbch\\af0\\loch\\f0\\fs24\\i\\cf1\\uc2\\u20320\\'c4\\'e3\\u22909\\'ba\\'c3}"
-              "{\\dbch\\af1\\loch\\f1\\fs24\\ul\\highlight2  x}\\par\r\n"
-              "\\pard{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'b7}}"
-              "{\\dbch\\af1\\loch\\f1\\fs24 item}\\par\r\n"
-              "\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{"
-              "\\pntxta.}}{\\dbch\\af1\\loch\\f1\\fs24 one}\\par\r\n"
-              "\\pard{\\pntext\\f0 2.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{"
-              "\\pntxta.}}{\\dbch\\af1\\loch\\f1\\fs24 two}\\par\r\n"
-              "\\pard{\\field{\\*\\fldinst{HYPERLINK "
-              "\"http://a/\"}}{\\fldrslt{\\dbch\\af1\\loch\\f1\\fs24 site}}}"
-              "{\\pict\\pngblip\\picw1\\pich1\\picwgoal15\\pichgoal15\r\n8950}\\par\r\n"
-              "}");
+    EXPECT_EQ(
+        RtfWriter().write(sampleDocument()),
+        "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 "
+        "\\uc2\\u23435\\'cb\\'ce\\u20307\\'cc\\'e5;}{\\f1\\fnil\\fcharset134 "
+        "Arial;}{\\f2\\fnil\\fcharset2 "
+        "Symbol;}}\r\n"
+        "{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}\r\n"
+        "{\\*\\listtable{\\list{\\listlevel\\levelnfc23\\leveljc0\\levelfollow0\\levelstartat1"
+        "{\\leveltext\\'01\\uc4\\u8226\\'81\\'36\\'a6\\'31;}{\\levelnumbers;}\\fi-360\\li360}"
+        "\\listid1}{\\list{\\listlevel\\levelnfc0\\leveljc0\\levelfollow0\\levelstartat1"
+        "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\fi-360\\li360}\\listid2}}\r\n"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}"
+        "{\\listoverride\\listid2\\listoverridecount0\\ls2}}\r\n"
+        "\\uc1\r\n"
+        "\\pard\\qc{\\dbch\\af0\\loch\\f0\\fs24\\b\\uc2\\u26631\\'b1\\'ea\\u-26472\\'cc\\'e2}"
+        "\\par\r\n"
+        "\\pard{\\dbch\\af1\\loch\\f1\\fs24 a\\{b\\}\\\\ "
+        "1}{\\dbch\\af0\\loch\\f0\\fs24\\i\\cf1\\uc2\\u20320\\'c4\\'e3\\u22909\\'ba\\'c3}"
+        "{\\dbch\\af1\\loch\\f1\\fs24\\ul\\highlight2  x}\\par\r\n"
+        "\\pard\\ls1\\ilvl0{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'"
+        "b7}}"
+        "{\\dbch\\af1\\loch\\f1\\fs24 item}\\par\r\n"
+        "\\pard\\ls2\\ilvl0{\\pntext\\f0 "
+        "1.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{"
+        "\\pntxta.}}{\\dbch\\af1\\loch\\f1\\fs24 one}\\par\r\n"
+        "\\pard\\ls2\\ilvl0{\\pntext\\f0 "
+        "2.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{"
+        "\\pntxta.}}{\\dbch\\af1\\loch\\f1\\fs24 two}\\par\r\n"
+        "\\pard{\\field{\\*\\fldinst{HYPERLINK "
+        "\"http://a/\"}}{\\fldrslt{\\dbch\\af1\\loch\\f1\\fs24 site}}}"
+        "{\\pict\\pngblip\\picw1\\pich1\\picwgoal15\\pichgoal15\r\n8950}\\par\r\n"
+        "}");
 }
 
 TEST(RtfWriterTest, EmptyDocumentIsValidRtf) {
@@ -148,6 +164,7 @@ Document everyFeature() {
     CharFormat odd;
     odd.link = "C:\\dir\\\"x\".txt";
     Paragraph indented = paragraph({run("indented")}, Alignment::Justify, ListKind::UpperRoman);
+    indented.listId = 1;
     indented.leftIndent = 720;
     indented.firstLineIndent = -360;
     indented.rightIndent = 144;
@@ -171,9 +188,9 @@ Document everyFeature() {
         paragraph({run("all 全部 formats", all), run("secret", hidden), run("😀\t\n{}", font(""))}),
         paragraph({}),
         indented,
-        paragraph({run("b")}, Alignment::Right, ListKind::LowerLetter),
-        paragraph({run("c")}, Alignment::Right, ListKind::UpperLetter),
-        paragraph({run("d")}, Alignment::Right, ListKind::LowerRoman),
+        listItem(paragraph({run("b")}, Alignment::Right, ListKind::LowerLetter), 2),
+        listItem(paragraph({run("c")}, Alignment::Right, ListKind::UpperLetter), 3),
+        listItem(paragraph({run("d")}, Alignment::Right, ListKind::LowerRoman), 4),
         paragraph({run("up", place), run("file", odd), metafile, bitmap, jpeg, emf}),
     };
     return document;
