@@ -1484,6 +1484,14 @@ void Parser::finishRow(OpenTable& open, std::size_t level) {
     const TableRow& defined = m_rowDefinitions[level - 1].row;
     TableRow row = std::move(open.row);
     open.row = TableRow{};
+    // LibreOffice ends a row holding a nested table with one cell mark too many: an empty cell
+    // beyond the defined ones is no cell.
+    while (!defined.cells.empty() && row.cells.size() > defined.cells.size() &&
+           row.cells.back().paragraphs.size() == 1 &&
+           row.cells.back().paragraphs.back().content.empty() &&
+           !row.cells.back().paragraphs.back().isTable()) {
+        row.cells.pop_back();
+    }
     row.height = defined.height;
     row.alignment = defined.alignment;
     row.leftEdge = defined.leftEdge;

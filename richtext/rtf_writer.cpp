@@ -134,21 +134,6 @@ std::size_t characterCount(std::string_view utf8) {
 
 enum class EndMark { Paragraph, Cell };
 
-std::string_view oldListStyleWord(ListKind kind) {
-    switch (kind) {
-    case ListKind::LowerLetter:
-        return "pnlcltr";
-    case ListKind::UpperLetter:
-        return "pnucltr";
-    case ListKind::LowerRoman:
-        return "pnlcrm";
-    case ListKind::UpperRoman:
-        return "pnucrm";
-    default:
-        return "pndec";
-    }
-}
-
 // Runs of one link share its text, so comparing them costs nothing however long the target.
 const SharedText& linkOf(const Inline& item) {
     static const SharedText kNone;
@@ -659,8 +644,9 @@ void Emitter::writeParagraph(const Paragraph& paragraph, int tableLevel, EndMark
     raw(kLineEnd);
 }
 
-// The list item's \\ls and level for readers of list tables, then its label as text and an old
-// style list group for readers without them.
+// The list item's \\ls and level for readers of list tables, then its label as text for readers
+// without them. (An old-style \\pn group as well would make LibreOffice take it for the list
+// and lose the levels.)
 void Emitter::writeListPrefix(const Paragraph& paragraph) {
     const ItemPlan& item = m_items.at(m_nextItem++);
     ListKind kind = paragraph.list;
@@ -682,27 +668,6 @@ void Emitter::writeListPrefix(const Paragraph& paragraph) {
         }
     }
     word("tab");
-    closeGroup();
-    openGroup();
-    word("*");
-    word("pn");
-    word(bullet ? "pnlvlblt" : "pnlvlbody");
-    word("pnf", font);
-    word("pnindent", 0);
-    if (!bullet) {
-        word("pnstart", paragraph.listStart);
-        word(oldListStyleWord(kind));
-    }
-    openGroup();
-    word(bullet ? "pntxtb" : "pntxta");
-    if (symbolBullet) {
-        hexByte(static_cast<unsigned char>(kSymbolBullet));
-    } else if (bullet) {
-        writeText(paragraph.listBullet);
-    } else {
-        literal('.');
-    }
-    closeGroup();
     closeGroup();
 }
 

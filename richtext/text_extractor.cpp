@@ -556,7 +556,11 @@ private:
     bool visible() const { return m_state.place == Place::Body && (m_state.flags & kHidden) == 0; }
 
     // Visible text starts with the separators of the paragraphs, cells and rows ended before it.
-    std::string& visibleBuffer() { return m_joiner.takeSeparators(); }
+    // While a table is open, a paragraph's text waits for its end: only then is it known whether
+    // the paragraph closes tables, whose separators come before it.
+    std::string& visibleBuffer() {
+        return m_tables.empty() ? m_joiner.takeSeparators() : m_heldParagraph;
+    }
 
     void appendText(std::string_view utf8) {
         if (bodyTextComes()) {
@@ -614,6 +618,8 @@ private:
         if (level > 0) {
             m_tables[level - 1].cellHasBlocks = true;
         }
+        m_joiner.text(m_heldParagraph);
+        m_heldParagraph.clear();
         m_joiner.endParagraph(level);
         m_paragraphHasContent = false;
     }
@@ -700,6 +706,7 @@ private:
     std::string m_pendingBytes;
     TextJoiner m_joiner;
     std::vector<OpenTable> m_tables;
+    std::string m_heldParagraph;
     bool m_paragraphHasContent = false;
 
     int m_documentCodePage = kCodePageAnsi;

@@ -220,6 +220,93 @@ INSTANTIATE_TEST_SUITE_P(
                    "P: <wmf 5x5 goal=0x0 bytes=2>\n"}),
     [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
+// Word's way: a row's definition before its cells and again before its end, a nested table's in
+// \nesttableprops before \nestrow, with text for readers of one level only; a vertical merge.
+const std::string kWordTable =
+    "{\\rtf1{\\colortbl;\\red0\\green0\\blue0;\\red255\\green255\\blue0;}"
+    "\\trowd\\irow0\\trgaph108\\trleft-108\\trrh300\\clvmgf\\clbrdrt\\brdrs\\brdrw10\\brdrcf1"
+    "\\clcbpat2\\cellx2000\\cellx4000\\pard\\plain\\intbl\\itap1 A\\cell "
+    "B1\\par\\pard\\intbl\\itap2 n1\\nestcell n2\\nestcell"
+    "{\\*\\nesttableprops\\trowd\\trgaph0\\clmgf\\cellx1000\\clmrg\\cellx2000\\nestrow}"
+    "{\\nonesttables\\par}\\pard\\intbl\\itap1\\cell"
+    "\\pard\\intbl{\\trowd\\irow0\\trgaph108\\trleft-108\\trrh300\\clvmgf\\clbrdrt\\brdrs"
+    "\\brdrw10\\brdrcf1\\clcbpat2\\cellx2000\\cellx4000\\row}"
+    "\\trowd\\irow1\\trgaph108\\trleft-108\\trqr\\clvmrg\\cellx2000\\cellx4000"
+    "\\pard\\intbl\\cell C\\cell\\row\\pard after\\par}";
+
+TEST(RtfReaderTest, ReadsTablesWithMergesAndNestedTables) {
+    ReadResult result = read(kWordTable);
+    EXPECT_EQ(result.status, ReadStatus::Complete) << result.message;
+    EXPECT_EQ(result.unkeptTableRows, 0);
+    EXPECT_EQ(dump(result.document), "T\n"
+                                     " R height=300 edge=-108/108\n"
+                                     "  C x=2000 v=first border=10#000000,0,0,0 shading=#ffff00\n"
+                                     "   P: []\"A\"\n"
+                                     "  C x=4000\n"
+                                     "   P: []\"B1\"\n"
+                                     "   T\n"
+                                     "    R\n"
+                                     "     C x=1000 h=first\n"
+                                     "      P: []\"n1\"\n"
+                                     "     C x=2000 h=continue\n"
+                                     "      P: []\"n2\"\n"
+                                     "   P:\n"
+                                     " R right edge=-108/108\n"
+                                     "  C x=2000 v=continue\n"
+                                     "   P:\n"
+                                     "  C x=4000\n"
+                                     "   P: []\"C\"\n"
+                                     "P: []\"after\"\n");
+    EXPECT_EQ(documentText(result.document), "A\tB1 n1 n2\n\tC\nafter");
+}
+
+TEST(RtfReaderTest, TablesBeyondTheDepthKeptAndMergesIntoNothingKeepTheirTextAndSaySo) {
+    std::string rtf = "{\\rtf1";
+    for (int level = 1; level <= kMaxTableDepth + 2; ++level) {
+        rtf +=
+            "\\pard\\intbl\\itap" + std::to_string(level) + " t" + std::to_string(level) + "\\par";
+    }
+    for (int level = kMaxTableDepth + 2; level >= 2; --level) {
+        rtf += "\\pard\\intbl\\itap" + std::to_string(level) + " c" + std::to_string(level) +
+               "\\nestcell{\\*\\nesttableprops\\trowd\\cellx100\\nestrow}";
+    }
+    rtf += "\\pard\\intbl\\trowd\\clmrg\\cellx100\\clvmrg\\cellx200 x\\cell y\\cell\\row}";
+    ReadResult result = read(rtf);
+    EXPECT_EQ(result.unkeptTableRows, 3);
+    std::string text = documentText(result.document);
+    for (const char* piece : {"t1", "t4", "t5", "t6", "c6", "c5", "c4", "c2", "x", "y"}) {
+        EXPECT_NE(text.find(piece), std::string::npos) << piece;
+    }
+    std::string written = RtfWriter().write(result.document);
+    EXPECT_EQ(read(written).document, result.document);
+}
+
+// Word's list table: a bullet in Symbol by its private code point, one in Wingdings, letters
+// starting at 3, and the old form's bullet in the Symbol font.
+TEST(RtfReaderTest, ReadsListLevelsWithTheirStartsAndBullets) {
+    ReadResult result = read(
+        "{\\rtf1{\\fonttbl{\\f0 Calibri;}{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}}"
+        "{\\*\\listtable{\\list\\listtemplateid9{\\listlevel\\levelnfc23\\levelstartat1"
+        "{\\leveltext\\leveltemplateid1\\'01\\u-3913 ?;}{\\levelnumbers;}\\f1\\fi-360\\li720}"
+        "{\\listlevel\\levelnfc4\\levelstartat3{\\leveltext\\'02\\'01.;}{\\levelnumbers\\'01;}}"
+        "{\\listlevel\\levelnfc23{\\leveltext\\'01\\'a7;}\\f2}{\\listname ;}\\listid5}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid5\\listoverridecount0\\ls1}}"
+        "\\pard\\ls1 one\\par\\pard\\ls1\\ilvl1 two\\par\\pard\\ls1\\ilvl2 three\\par"
+        "\\pard\\ls1\\ilvl1 four\\par\\pard x\\par"
+        "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}old\\par"
+        "\\pard{\\*\\pn\\pnlvl2\\pnucltr\\pnstart4}deeper\\par}");
+    EXPECT_EQ(dump(result.document),
+              "P bullet#1: [font=Calibri]\"one\"\n"
+              "P lower-letter#1 level=1 start=3: [font=Calibri]\"two\"\n"
+              "P bullet#1 level=2 shows=▪: [font=Calibri]\"three\"\n"
+              "P lower-letter#1 level=1 start=3: [font=Calibri]\"four\"\n"
+              "P: [font=Calibri]\"x\"\n"
+              "P bullet#2: [font=Calibri]\"old\"\n"
+              "P upper-letter#2 level=1 start=4: [font=Calibri]\"deeper\"\n");
+    EXPECT_EQ(RtfWriter().write(read(RtfWriter().write(result.document)).document),
+              RtfWriter().write(result.document));
+}
+
 TEST(RtfReaderTest, KeepsMetafileMappingModeAndScale) {
     ReadResult result = read("{\\rtf1{\\pict\\wmetafile1\\picscalex50\\picscaley75 00}}");
     const auto& picture = std::get<Picture>(result.document.paragraphs.at(0).content.at(0));
