@@ -84,6 +84,7 @@ void CReadingArea::show(const std::string& bytes) {
     m_storedBytes = bytes;
     m_readOnly = read.status != richtext::ReadStatus::Complete;
     m_unkeptPictures = read.omittedPictures;
+    m_unkeptTableRows = read.unkeptTableRows;
     toQt(read.document, *m_editor->document());
     m_editor->moveCursor(QTextCursor::Start);
     m_editor->setReadOnly(m_readOnly);
@@ -114,15 +115,24 @@ bool CReadingArea::isModified() const {
 }
 
 bool CReadingArea::agreeToLoss() {
-    if (m_unkeptPictures == 0) {
+    QStringList losses;
+    if (m_unkeptPictures > 0) {
+        losses << QString::fromUtf8(reading::kLossPictures).arg(m_unkeptPictures);
+    }
+    if (m_unkeptTableRows > 0) {
+        losses << QString::fromUtf8(reading::kLossTableRows).arg(m_unkeptTableRows);
+    }
+    if (losses.isEmpty()) {
         return true;
     }
-    QString question = QString::fromUtf8(reading::kLossQuestion).arg(m_unkeptPictures);
+    QString question = QString::fromUtf8(reading::kLossQuestion)
+                           .arg(losses.join(QString::fromUtf8(reading::kLossSeparator)));
     if (m_context.prompt.ask(utf8(question), app::MessageIcon::Question, app::Buttons::YesNo) !=
         app::Answer::Yes) {
         return false;
     }
     m_unkeptPictures = 0;
+    m_unkeptTableRows = 0;
     return true;
 }
 

@@ -18,7 +18,11 @@ inline constexpr const char* kSaveQuestion = "知识点“%1”的内容已经�
 inline constexpr const char* kReadOnlyNotice =
     "此知识点的文件已损坏或不完整，只能阅读，不能保存（保存会用读到的部分替换原文件）。";
 inline constexpr const char* kLossQuestion =
-    "此知识点含有本程序无法保留的内容（%1 张图片），保存后这些内容将会丢失。\n\n确定要保存吗？";
+    "此知识点含有本程序无法保留的内容（%1），保存后这些内容将会丢失。\n\n确定要保存吗？";
+// The parts of the loss question, joined by "，".
+inline constexpr const char* kLossPictures = "%1 张图片";
+inline constexpr const char* kLossTableRows = "%1 行表格的结构，其中的文字会保留";
+inline constexpr const char* kLossSeparator = "，";
 inline constexpr const char* kReadFailed = "读取知识点失败\n错误原因:%1";
 } // namespace reading
 
@@ -85,6 +89,7 @@ private:
     std::string m_storedBytes;
     bool m_readOnly = false;
     int m_unkeptPictures = 0;
+    int m_unkeptTableRows = 0;
 };
 
 } // namespace tarnel::ui
