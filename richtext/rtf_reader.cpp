@@ -404,6 +404,7 @@ private:
     std::vector<ListOverride> m_listOverrides;
     std::unordered_map<int, int> m_listIdByOverride;
     std::vector<ReadList> m_readLists;
+    std::unordered_map<int, std::vector<std::size_t>> m_readListsOf;
     int m_oldLists = 0;
     ListKind m_oldListKind = ListKind::None;
     bool m_oldListBullet = false;
@@ -1305,16 +1306,23 @@ CharFormat Parser::resolve(const CharState& chars) const {
 int Parser::listIdOf(int fileList, const Paragraph& paragraph) {
     auto level = static_cast<std::size_t>(paragraph.listLevel);
     ItemStyle style{paragraph.list, paragraph.listStart, paragraph.listBullet};
-    auto fits = [&](const ReadList& list) {
-        return list.fileList == fileList && (!list.levels[level] || *list.levels[level] == style);
+    // The lists of one file's list, latest first; as many as its items show different styles.
+    std::vector<std::size_t>& lists = m_readListsOf[fileList];
+    auto fits = [&](std::size_t index) {
+        const ReadList& list = m_readLists[index];
+        return !list.levels[level] || *list.levels[level] == style;
     };
-    auto found = std::find_if(m_readLists.rbegin(), m_readLists.rend(), fits);
-    if (found == m_readLists.rend()) {
+    auto found = std::find_if(lists.rbegin(), lists.rend(), fits);
+    std::size_t index = 0;
+    if (found == lists.rend()) {
+        index = m_readLists.size();
         m_readLists.push_back({fileList, {}});
-        found = m_readLists.rbegin();
+        lists.push_back(index);
+    } else {
+        index = *found;
     }
-    found->levels[level] = style;
-    return static_cast<int>(m_readLists.rend() - found);
+    m_readLists[index].levels[level] = style;
+    return static_cast<int>(index) + 1;
 }
 
 void Parser::resolveList(const ParagraphState& state, Paragraph& paragraph) {
@@ -1504,7 +1512,7 @@ void Parser::finishRow(OpenTable& open, std::size_t level) {
             cell = defined.cells[i];
             cell.paragraphs = std::move(blocks);
         } else {
-            cell.rightBoundary = boundary + kDefaultCellTwips;
+            cell.rightBoundary = clampedTwips(boundary + kDefaultCellTwips);
         }
         // Every cell ends with a paragraph, the one its end mark closes.
         if (cell.paragraphs.empty() || cell.paragraphs.back().isTable()) {

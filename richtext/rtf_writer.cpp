@@ -249,6 +249,7 @@ private:
     int m_symbolFont = -1;
     bool m_symbolBullets = false;
     std::vector<WrittenList> m_lists;
+    std::unordered_map<int, std::vector<std::size_t>> m_listsOf;
     std::vector<ItemPlan> m_items;
     std::size_t m_nextItem = 0;
     int m_previousUnnamedList = 0;
@@ -327,18 +328,22 @@ void Emitter::planItem(const Paragraph& paragraph) {
     m_previousWasUnnamedItem = paragraph.listId <= 0;
     auto level = static_cast<std::size_t>(std::clamp(paragraph.listLevel, 0, kMaxListLevel));
     LevelStyle style = levelStyleOf(paragraph);
-    auto fits = [&](const WrittenList& list) {
-        return list.listId == listId && (!list.levels[level] || *list.levels[level] == style);
+    std::vector<std::size_t>& written = m_listsOf[listId];
+    auto fits = [&](std::size_t index) {
+        const WrittenList& list = m_lists[index];
+        return !list.levels[level] || *list.levels[level] == style;
     };
-    auto found = std::find_if(m_lists.rbegin(), m_lists.rend(), fits);
-    WrittenList* list = nullptr;
-    if (found == m_lists.rend()) {
+    auto found = std::find_if(written.rbegin(), written.rend(), fits);
+    std::size_t index = 0;
+    if (found == written.rend()) {
+        index = m_lists.size();
         m_lists.emplace_back();
-        list = &m_lists.back();
-        list->listId = listId;
+        m_lists.back().listId = listId;
+        written.push_back(index);
     } else {
-        list = &*found;
+        index = *found;
     }
+    WrittenList* list = &m_lists[index];
     list->levels[level] = style;
     int& number = list->numbers[level];
     number = list->started[level] ? number + 1 : style.start;
@@ -346,7 +351,7 @@ void Emitter::planItem(const Paragraph& paragraph) {
     for (std::size_t deeper = level + 1; deeper < list->started.size(); ++deeper) {
         list->started[deeper] = false;
     }
-    m_items.push_back({static_cast<int>(list - m_lists.data()) + 1, number});
+    m_items.push_back({static_cast<int>(index) + 1, number});
 }
 
 void Emitter::addFont(const std::string& name) {

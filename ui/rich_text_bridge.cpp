@@ -388,16 +388,14 @@ struct Span {
     int count = 1;
 };
 
-// The columns of each cell of the row; empty when the row's boundaries do not rise.
+// The columns of each cell of the row. A cell whose boundary does not rise past its left
+// neighbour's still gets a column of its own, so that every cell shows.
 std::vector<Span> spansOf(const TableRow& row, const std::vector<int>& grid) {
     std::vector<Span> spans;
     int column = 0;
     for (const TableCell& cell : row.cells) {
         auto end = std::lower_bound(grid.begin(), grid.end(), cell.rightBoundary);
-        int last = static_cast<int>(end - grid.begin());
-        if (last < column) {
-            return {};
-        }
+        int last = std::max(static_cast<int>(end - grid.begin()), column);
         spans.push_back({column, last - column + 1});
         column = last + 1;
     }
@@ -450,13 +448,22 @@ private:
         }
     }
 
-    // Returns a cursor in the block after the table. A table Qt cannot lay out as a grid (cells
-    // whose boundaries do not rise) is kept as its cells' blocks in a row of one cell each.
+    // Returns a cursor in the block after the table.
     QTextCursor addTable(const Table& table, QTextCursor cursor) {
         std::vector<int> grid = gridOf(table);
         std::vector<std::vector<Span>> spans;
+        std::size_t columnsNeeded = grid.size();
         for (const TableRow& row : table.rows) {
             spans.push_back(spansOf(row, grid));
+            if (!spans.back().empty()) {
+                columnsNeeded = std::max<std::size_t>(
+                    columnsNeeded, static_cast<std::size_t>(spans.back().back().first +
+                                                            spans.back().back().count));
+            }
+        }
+        // Columns for cells beyond the boundaries, past all of them.
+        while (grid.size() < columnsNeeded) {
+            grid.push_back(grid.back() + 1);
         }
         QTextTableFormat format;
         format.setBorder(0);

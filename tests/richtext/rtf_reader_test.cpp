@@ -512,6 +512,16 @@ std::string listOf(int levelFormat, std::size_t bytes) {
 
 constexpr std::size_t kMebibyte = 1 << 20;
 
+// Items of ever new lists (old-style and numbered ones the file does not describe).
+std::string manyLists(std::size_t bytes) {
+    std::string text;
+    for (int list = 1; text.size() < bytes; ++list) {
+        text += "\\pard\\ls" + std::to_string(list) +
+                " a\\par\\pard{\\*\\pn\\pnlvlbody}b\\par\\pard c\\par";
+    }
+    return text;
+}
+
 // Inputs where a text every run or item repeats could make reading or writing grow with the
 // square of the file: each must read, write back to the same document and stay near its size.
 struct LinearCase {
@@ -546,7 +556,13 @@ INSTANTIATE_TEST_SUITE_P(
                                               std::string(kMebibyte / 2, 'x') + ";}}" +
                                               repeated("\\b a\\b0 a", kMebibyte / 2) + "}"},
         LinearCase{"LongLetteredList", listOf(kLevelLowerLetter, kMebibyte)},
-        LinearCase{"LongRomanList", listOf(kLevelLowerRoman, kMebibyte)}),
+        LinearCase{"LongRomanList", listOf(kLevelLowerRoman, kMebibyte)},
+        LinearCase{"ManyLists", "{\\rtf1" + manyLists(kMebibyte) + "}"},
+        LinearCase{"ManyRows",
+                   "{\\rtf1" + repeated("\\trowd\\cellx9\\intbl a\\cell\\row", kMebibyte) + "}"},
+        LinearCase{"DeepTables",
+                   "{\\rtf1" +
+                       repeated("\\pard\\intbl\\itap3 a\\nestcell\\itap1\\cell", kMebibyte) + "}"}),
     [](const testing::TestParamInfo<LinearCase>& info) { return std::string(info.param.name); });
 
 std::string fontOfFirstRun(const std::string& fontName) {

@@ -300,5 +300,17 @@ TEST(RichTextBridgeTest, TablesBecomeQtTablesAndListLevelsQtListsAndBothComeBack
     EXPECT_EQ(back.rows.at(1).cells.at(2).paragraphs.size(), 1u);
 }
 
+// Cells whose boundaries fall back (as a damaged file may give them) still show and come back.
+TEST(RichTextBridgeTest, CellsWhoseBoundariesDoNotRiseStillShowAndComeBack) {
+    ReadResult read =
+        RtfReader().read("{\\rtf1\\trowd\\cellx2000\\cellx1000\\cellx1000\\pard\\intbl a\\cell b"
+                         "\\cell c\\cell\\row\\trowd\\cellx500\\pard\\intbl d\\cell\\row}");
+    expectKept(read.document);
+    QTextDocument qt;
+    toQt(read.document, qt);
+    EXPECT_EQ(qt.toPlainText().remove(QChar::ObjectReplacementCharacter).simplified(),
+              QString("a b c d"));
+}
+
 } // namespace
 } // namespace tarnel::ui
