@@ -159,7 +159,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot make %s\n", folder.c_str());
         return 1;
     }
-    writeOrExit(file, bench::generatedRtf(options.mebibytes << 20, samplePictures()));
+    writeOrExit(file, bench::generatedRtf(options.mebibytes << 20, bench::GeneratedKind::Paragraphs,
+                                          samplePictures()));
     std::string stored = readOrExit(file);
     QString plain =
         QString::fromStdString(richtext::documentText(richtext::RtfReader().read(stored).document));

@@ -25,8 +25,8 @@ constexpr std::string_view kEnglish[] = {
 
 class Generator {
 public:
-    Generator(std::size_t targetBytes, const std::vector<std::string>& pictures)
-        : m_target(targetBytes), m_pictures(pictures) {
+    Generator(std::size_t targetBytes, GeneratedKind kind, const std::vector<std::string>& pictures)
+        : m_target(targetBytes), m_kind(kind), m_pictures(pictures) {
         for (std::size_t pos = 0; pos < kChinese.size(); pos += 3) {
             m_chinese.emplace_back(kChinese.substr(pos, 3));
         }
@@ -37,9 +37,18 @@ public:
                 "{\\fonttbl{\\f0\\fnil\\fprq2\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}"
                 "{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\r\n"
                 "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;"
-                "\\red0\\green128\\blue0;}\r\n\\viewkind4\\uc1 ";
+                "\\red0\\green128\\blue0;}\r\n"
+                "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+                "{\\listlevel\\levelnfc4{\\leveltext\\'02\\'01.;}}{\\listlevel\\levelnfc23"
+                "{\\leveltext\\'01\\u8226 ?;}}\\listid1}}{\\*\\listoverridetable{\\listoverride"
+                "\\listid1\\ls1}}\r\n\\viewkind4\\uc1 ";
         while (m_out.size() < m_target) {
-            paragraph();
+            if (m_kind == GeneratedKind::Tables && below(4) != 0) {
+                table(1);
+                listItem();
+            } else {
+                paragraph();
+            }
         }
         m_out += "}";
         return std::move(m_out);
@@ -64,6 +73,50 @@ private:
         if (below(40) == 0) {
             picture();
         }
+        m_out += "\\par\r\n";
+    }
+
+    // Rows of two to four cells; a cell of the outer table now and then holds a nested table,
+    // and a row now and then has cells merged across.
+    void table(int level) {
+        int rows = 2 + below(4);
+        int cells = 2 + below(3);
+        std::string definition = "\\trowd\\trgaph108";
+        bool merged = below(4) == 0;
+        for (int c = 0; c < cells; ++c) {
+            if (merged) {
+                definition += c == 0 ? "\\clmgf" : (c == 1 ? "\\clmrg" : "");
+            }
+            definition += "\\clbrdrb\\brdrs\\brdrw10\\cellx" + std::to_string(1500 * (c + 1));
+        }
+        std::string place = level == 1 ? "\\pard\\intbl " : "\\pard\\intbl\\itap2 ";
+        for (int r = 0; r < rows; ++r) {
+            if (level == 1) {
+                m_out += definition;
+            }
+            for (int c = 0; c < cells; ++c) {
+                m_out += place;
+                if (level == 1 && below(8) == 0) {
+                    textRun();
+                    m_out += "\\par ";
+                    table(2);
+                    m_out += place;
+                }
+                textRun();
+                m_out += level == 1 ? "\\cell " : "\\nestcell ";
+            }
+            if (level == 1) {
+                m_out += "\\row\r\n";
+            } else {
+                m_out += place + "{\\*\\nesttableprops" + definition + "\\nestrow}" +
+                         "{\\nonesttables\\par}\r\n";
+            }
+        }
+    }
+
+    void listItem() {
+        m_out += "\\pard\\ls1\\ilvl" + std::to_string(below(3)) + ' ';
+        textRun();
         m_out += "\\par\r\n";
     }
 
@@ -155,6 +208,7 @@ private:
     }
 
     std::size_t m_target;
+    GeneratedKind m_kind;
     const std::vector<std::string>& m_pictures;
     std::size_t m_nextPicture = 0;
     std::mt19937 m_random{kSeed};
@@ -164,8 +218,9 @@ private:
 
 } // namespace
 
-std::string generatedRtf(std::size_t targetBytes, const std::vector<std::string>& pictures) {
-    return Generator(targetBytes, pictures).document();
+std::string generatedRtf(std::size_t targetBytes, GeneratedKind kind,
+                         const std::vector<std::string>& pictures) {
+    return Generator(targetBytes, kind, pictures).document();
 }
 
 } // namespace tarnel::bench

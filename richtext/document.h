@@ -8,9 +8,9 @@
 #include <variant>
 #include <vector>
 
-// The document model that the rich-text reader fills and the writer writes: paragraphs of text
-// runs and pictures. Every text is UTF-8. Plain values throughout; a document owns everything in
-// it.
+// The document model that the rich-text reader fills and the writer writes: blocks that are
+// paragraphs of text runs and pictures or tables, whose cells hold blocks of their own. Every text
+// is UTF-8. Plain values throughout; a document owns everything in it.
 namespace tarnel::richtext {
 
 struct Color {
@@ -82,16 +82,83 @@ enum class Alignment { Left, Center, Right, Justify };
 
 enum class ListKind { None, Bullet, Decimal, LowerLetter, UpperLetter, LowerRoman, UpperRoman };
 
+struct Table;
+
 struct Paragraph {
     Alignment alignment = Alignment::Left;
     // Twips; the first-line indent is relative to the left indent and may be negative.
     int leftIndent = 0;
     int rightIndent = 0;
     int firstLineIndent = 0;
+    // A list item: the kind of its level, the level (0 outermost, at most kMaxListLevel), the
+    // number its level starts at and, for a bullet, the text it shows (empty for the round
+    // bullet U+2022). Items of one listId (1 and up, in the order lists first appear) are
+    // numbered together, whatever stands between them.
     ListKind list = ListKind::None;
+    int listLevel = 0;
+    int listStart = 1;
+    std::string listBullet;
+    int listId = 0;
     std::vector<Inline> content;
+    // A table block holds its table here (exactly one) and has no content; a paragraph of text
+    // holds none.
+    std::vector<Table> table;
 
+    bool isTable() const { return !table.empty(); }
     bool operator==(const Paragraph&) const = default;
+};
+
+inline constexpr int kMaxListLevel = 8;
+// Tables inside table cells are kept to this depth; deeper ones are read as paragraphs of the
+// deepest cell kept.
+inline constexpr int kMaxTableDepth = 4;
+
+enum class CellMerge { None, First, Continue };
+
+// One side of a cell's frame; a width of 0 draws no line.
+struct Border {
+    int width = 0; // twips
+    std::optional<Color> color;
+
+    bool operator==(const Border&) const = default;
+};
+
+struct TableCell {
+    // Twips from the left margin to the cell's right edge (\cellx).
+    int rightBoundary = 0;
+    // Merged with the cells to its right (First) or into the one to its left (Continue); with the
+    // cells below or into the one above.
+    CellMerge horizontalMerge = CellMerge::None;
+    CellMerge verticalMerge = CellMerge::None;
+    Border top;
+    Border left;
+    Border bottom;
+    Border right;
+    std::optional<Color> shading;
+    // The cell's own blocks: paragraphs and tables nested in it. A cell always holds at least
+    // one paragraph, the one its end mark closes.
+    std::vector<Paragraph> paragraphs;
+
+    bool operator==(const TableCell&) const = default;
+};
+
+struct TableRow {
+    // Twips: positive at least that high, negative exactly that high, 0 as high as the text.
+    int height = 0;
+    Alignment alignment = Alignment::Left; // where the row sits between the margins
+    // Twips from the margin to the left edge of the row's first cell's text, and half the space
+    // between the text of two cells.
+    int leftEdge = 0;
+    int cellGap = 0;
+    std::vector<TableCell> cells;
+
+    bool operator==(const TableRow&) const = default;
+};
+
+struct Table {
+    std::vector<TableRow> rows;
+
+    bool operator==(const Table&) const = default;
 };
 
 struct Document {

@@ -1,6 +1,9 @@
 #include "richtext/plain_text.h"
 
 #include "platform/codepage.h"
+#include "richtext/text_joiner.h"
+
+#include <span>
 
 namespace tarnel::richtext {
 namespace {
@@ -13,6 +16,46 @@ Paragraph paragraphOf(std::string_view line) {
         paragraph.content.emplace_back(TextRun{{}, std::string(line)});
     }
     return paragraph;
+}
+
+void joinRuns(const Paragraph& paragraph, TextJoiner& joiner) {
+    for (const Inline& item : paragraph.content) {
+        const TextRun* run = std::get_if<TextRun>(&item);
+        if (run != nullptr && !run->format.hidden) {
+            joiner.text(run->text);
+        }
+    }
+}
+
+// The marks a reader of the blocks' rich text meets, in its order.
+void joinBlocks(std::span<const Paragraph> blocks, std::size_t tableLevel, TextJoiner& joiner);
+
+void joinTable(const Table& table, std::size_t level, TextJoiner& joiner) {
+    for (const TableRow& row : table.rows) {
+        for (const TableCell& cell : row.cells) {
+            // A cell's last block is the paragraph its end mark closes.
+            std::span<const Paragraph> blocks = cell.paragraphs;
+            bool endsWithParagraph = !blocks.empty() && !blocks.back().isTable();
+            joinBlocks(endsWithParagraph ? blocks.first(blocks.size() - 1) : blocks, level, joiner);
+            if (endsWithParagraph) {
+                joinRuns(blocks.back(), joiner);
+            }
+            joiner.endCell(level);
+        }
+        joiner.endRow(level);
+    }
+}
+
+void joinBlocks(std::span<const Paragraph> blocks, std::size_t tableLevel, TextJoiner& joiner) {
+    for (const Paragraph& paragraph : blocks) {
+        for (const Table& table : paragraph.table) {
+            joinTable(table, tableLevel + 1, joiner);
+        }
+        if (!paragraph.isTable()) {
+            joinRuns(paragraph, joiner);
+            joiner.endParagraph(tableLevel);
+        }
+    }
 }
 
 } // namespace
@@ -48,19 +91,9 @@ Document documentFromPlainText(std::string_view bytes) {
 
 std::string documentText(const Document& document) {
     std::string text;
-    bool first = true;
-    for (const Paragraph& paragraph : document.paragraphs) {
-        if (!first) {
-            text += '\n';
-        }
-        first = false;
-        for (const Inline& item : paragraph.content) {
-            const TextRun* run = std::get_if<TextRun>(&item);
-            if (run != nullptr && !run->format.hidden) {
-                text += run->text;
-            }
-        }
-    }
+    TextJoiner joiner(text);
+    joinBlocks(document.paragraphs, 0, joiner);
+    joiner.finish();
     return text;
 }
 

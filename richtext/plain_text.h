@@ -17,7 +17,8 @@ std::string decodePlainText(std::string_view bytes);
 Document documentFromPlainText(std::string_view bytes);
 
 // The visible text of a document: paragraphs as lines joined by '\n' (a line break inside a
-// paragraph is '\n' too), tabs kept; pictures and hidden text left out.
+// paragraph is '\n' too), tabs kept; a table row as one line with its cells separated by a tab
+// (see TextJoiner); pictures and hidden text left out.
 std::string documentText(const Document& document);
 
 struct PlainTextResult {

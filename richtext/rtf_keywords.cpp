@@ -82,6 +82,9 @@ Map buildKeywordMap() {
         {"listtable", Keyword::ListTable},
         {"listoverridetable", Keyword::ListOverrideTable},
         {"pn", Keyword::OldList},
+        {"pntxtb", Keyword::OldListBulletText},
+        {"leveltext", Keyword::LevelText},
+        {"nesttableprops", Keyword::NestedTableProperties},
         {"shppict", Keyword::ShapePicture},
         {kAnimationDestination, Keyword::Animation},
         {"object", Keyword::Object},
@@ -97,6 +100,7 @@ Map buildKeywordMap() {
         {"listid", Keyword::ListId},
         {"levelnfc", Keyword::LevelNumberFormat},
         {"levelnfcn", Keyword::LevelNumberFormat},
+        {"levelstartat", Keyword::LevelStartAt},
         {"plain", Keyword::Plain},
         {"b", Keyword::Bold},
         {"i", Keyword::Italic},
@@ -134,7 +138,7 @@ Map buildKeywordMap() {
         {"ilvl", Keyword::ListLevelNumber},
         {"pnlvlblt", Keyword::OldListBullet},
         {"pnlvlbody", Keyword::OldListBody},
-        {"pnlvl", Keyword::OldListBody},
+        {"pnlvl", Keyword::OldListLevel},
         {"pnlvlcont", Keyword::OldListContinue},
         {"pndec", Keyword::OldListDecimal},
         {"pncard", Keyword::OldListDecimal},
@@ -144,6 +148,31 @@ Map buildKeywordMap() {
         {"pnlcltr", Keyword::OldListLowerLetter},
         {"pnucrm", Keyword::OldListUpperRoman},
         {"pnlcrm", Keyword::OldListLowerRoman},
+        {"pnstart", Keyword::OldListStart},
+        {"pnf", Keyword::OldListFont},
+        {"intbl", Keyword::InTable},
+        {"itap", Keyword::TableLevel},
+        {"trowd", Keyword::RowDefaults},
+        {"trrh", Keyword::RowHeight},
+        {"trleft", Keyword::RowLeftEdge},
+        {"trgaph", Keyword::RowCellGap},
+        {"trql", Keyword::RowAlignLeft},
+        {"trqc", Keyword::RowAlignCenter},
+        {"trqr", Keyword::RowAlignRight},
+        {"cellx", Keyword::CellBoundary},
+        {"clmgf", Keyword::CellMergeFirst},
+        {"clmrg", Keyword::CellMergeContinue},
+        {"clvmgf", Keyword::CellVerticalFirst},
+        {"clvmrg", Keyword::CellVerticalContinue},
+        {"clbrdrt", Keyword::CellBorderTop},
+        {"clbrdrl", Keyword::CellBorderLeft},
+        {"clbrdrb", Keyword::CellBorderBottom},
+        {"clbrdrr", Keyword::CellBorderRight},
+        {"brdrw", Keyword::BorderWidth},
+        {"brdrcf", Keyword::BorderColor},
+        {"brdrnone", Keyword::BorderNone},
+        {"brdrnil", Keyword::BorderNone},
+        {"clcbpat", Keyword::CellShading},
         {"par", Keyword::Paragraph},
         {"sect", Keyword::SectionBreak},
         {"page", Keyword::PageBreak},
@@ -188,12 +217,28 @@ Map buildKeywordMap() {
         map.emplace(name, Keyword::Underline);
     }
     for (std::string_view name :
-         {"stylesheet", "info",      "header",       "headerl",           "headerr",     "headerf",
-          "footer",     "footerl",   "footerr",      "footerf",           "footnote",    "pntext",
-          "pntxta",     "pntxtb",    "listtext",     "nonshppict",        "xe",          "tc",
-          "txe",        "rxe",       "revtbl",       "filetbl",           "objdata",     "objclass",
-          "objname",    "leveltext", "levelnumbers", "listname",          "listpicture", "do",
-          "annotation", "atnid",     "atnauthor",    "colorschememapping"}) {
+         {"trbrdrt", "trbrdrl", "trbrdrb", "trbrdrr", "trbrdrh", "trbrdrv", "brdrt", "brdrl",
+          "brdrb", "brdrr", "brdrbtw", "brdrbar", "box"}) {
+        map.emplace(name, Keyword::OtherBorder);
+    }
+    // Every line style draws a line; the model keeps its width and colour.
+    for (std::string_view name :
+         {"brdrs", "brdrth", "brdrsh", "brdrdb", "brdrdot", "brdrdash", "brdrhair", "brdrdashsm",
+          "brdrdashd", "brdrdashdd", "brdrtriple", "brdrinset", "brdroutset", "brdrwavy",
+          "brdremboss", "brdrengrave", "brdrframe"}) {
+        map.emplace(name, Keyword::BorderLine);
+    }
+    for (std::string_view name : {"stylesheet",  "info",         "header",
+                                  "headerl",     "headerr",      "headerf",
+                                  "footer",      "footerl",      "footerr",
+                                  "footerf",     "footnote",     "pntext",
+                                  "pntxta",      "nonesttables", "listtext",
+                                  "nonshppict",  "xe",           "tc",
+                                  "txe",         "rxe",          "revtbl",
+                                  "filetbl",     "objdata",      "objclass",
+                                  "objname",     "levelnumbers", "listname",
+                                  "listpicture", "do",           "annotation",
+                                  "atnid",       "atnauthor",    "colorschememapping"}) {
         map.emplace(name, Keyword::SkippedDestination);
     }
     return map;

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -29,6 +31,11 @@ enum class Destination : std::uint8_t {
     ListOverrideTable,
     OldList,
     Animation,
+    // The text of a list level or of an old-style bullet, kept for the bullet it shows.
+    LevelText,
+    OldListBulletText,
+    // A nested table row's definition and end mark.
+    NestedTableProperties,
 };
 
 constexpr std::uint8_t kBold = 1;
@@ -58,7 +65,11 @@ struct ParagraphState {
     std::int32_t rightIndent = 0;
     std::int32_t firstLineIndent = 0;
     std::int32_t listOverride = 0; // \ls; 0 when none
+    std::int32_t oldListStart = 1;
     std::uint8_t listLevel = 0;
+    std::uint8_t oldListLevel = 0;
+    // 0 outside tables, 1 in a table, 2 and more in tables nested in cells (\intbl, \itap).
+    std::uint8_t tableLevel = 0;
     Alignment alignment = Alignment::Left;
     ListKind oldList = ListKind::None; // from a \pn group
 
@@ -78,6 +89,7 @@ struct GroupState {
 struct FontInfo {
     SharedText name;
     int codePage = 0; // 0: the document's code page
+    bool symbol = false;
 };
 
 struct FontEntry {
@@ -88,10 +100,75 @@ struct FontEntry {
     std::string pendingBytes;
 };
 
+// The text of a bullet as the file holds it: code points, and bytes (as kByteUnit plus the byte)
+// that decode only once the font they are in is known.
+constexpr char32_t kByteUnit = 0x110000;
+
+struct LevelDefinition {
+    ListKind kind = ListKind::Decimal;
+    std::int32_t start = 1;
+    std::u32string text;
+    std::int32_t font = -1;
+};
+
 struct ListDefinition {
     int id = 0;
-    std::vector<ListKind> levels;
+    std::vector<LevelDefinition> levels;
 };
+
+// A list as read: the file's list it comes from and what each of its levels shows. Items of one
+// file's list whose level shows otherwise than an earlier item there make a list of their own,
+// as the writer would write them.
+struct ItemStyle {
+    ListKind kind = ListKind::None;
+    int start = 1;
+    std::string bullet;
+
+    bool operator==(const ItemStyle&) const = default;
+};
+
+struct ReadList {
+    int fileList = 0;
+    std::array<std::optional<ItemStyle>, kMaxListLevel + 1> levels;
+};
+
+// A row being defined (\trowd to \cellx) and the cell whose properties come before its \cellx.
+struct RowDefinition {
+    TableRow row;
+    TableCell cell;
+};
+
+enum class BorderSide : std::uint8_t { None, Top, Left, Bottom, Right };
+
+// A table being read, with its row and cell still open.
+struct OpenTable {
+    Table table;
+    TableRow row;
+    TableCell cell;
+};
+
+// The character a bullet in a symbol font (Symbol, Wingdings) shows, by its byte there; the
+// round bullet for the ones without a character of their own.
+char32_t symbolBullet(unsigned char byte) {
+    switch (byte) {
+    case 0xA7:
+        return 0x25AA; // small black square
+    case 0x6E:
+        return 0x25A0; // black square
+    case 0x71:
+        return 0x2751; // shadowed square
+    case 0x76:
+        return 0x2756; // diamond of four
+    case 0xD8:
+        return 0x27A2; // arrowhead
+    case 0xFC:
+        return 0x2714; // check mark
+    default:
+        return 0x2022;
+    }
+}
+
+constexpr std::size_t kMaxBulletCharacters = 8;
 
 struct ListOverride {
     int listId = 0;
@@ -225,6 +302,15 @@ std::string cutToCharacters(std::string_view utf8, std::size_t maxBytes) {
     return std::string(utf8.substr(0, end));
 }
 
+// A border line named without its width is a thin one.
+constexpr int kDefaultBorderTwips = 15;
+constexpr int kMaxBorderTwips = 255;
+// Far beyond what word processors allow (63); a row of more cells is read as one of these many
+// defined ones, the rest with default widths.
+constexpr std::size_t kMaxCellsPerRow = 1000;
+// The width a cell gets when its row defines none for it.
+constexpr int kDefaultCellTwips = 1440;
+
 std::int32_t clampedTwips(std::int32_t value) {
     constexpr std::int32_t kLimit = 31680 * 10; // far beyond any page, well inside int
     return std::clamp(value, -kLimit, kLimit);
@@ -248,6 +334,8 @@ private:
     void handleCharacterFormat(Keyword keyword, const RtfToken& token);
     void handleParagraphFormat(Keyword keyword, const RtfToken& token);
     void handleTableWord(Keyword keyword, const RtfToken& token);
+    void handleListTableWord(Keyword keyword, const RtfToken& token);
+    void handleRowWord(Keyword keyword, const RtfToken& token);
     void handlePictureWord(Keyword keyword, const RtfToken& token);
     void handleUnicode(std::int32_t value);
 
@@ -264,12 +352,28 @@ private:
     TextRun& currentRun();
     CharFormat resolve(const CharState& chars) const;
     void endParagraph();
+    // The paragraph goes to the cell open at the level (0: the document).
+    void endParagraphAt(std::size_t level);
+    void endCell(std::size_t level);
+    void endRow(std::size_t level);
+    std::vector<Paragraph>& blocksAt(std::size_t level);
+    void closeTablesDeeperThan(std::size_t level);
+    void finishRow(OpenTable& open, std::size_t level);
+    void checkMerges(const Table& table, TableRow& row);
+    std::size_t tableLevelOf(const ParagraphState& paragraph) const {
+        return std::min<std::size_t>(paragraph.tableLevel, kMaxTableDepth);
+    }
+    std::size_t cellLevel() const { return std::max<std::size_t>(m_state.paragraph.tableLevel, 1); }
+    RowDefinition& definition() { return m_rowDefinitions[m_definitionLevel]; }
+    Border* definedBorder();
     // A picture makes its paragraph one even when it is left out (by the options, or for its
     // format, or cut short), so that a read with pictures and one without give the same lines.
     bool paragraphHasContent() const {
         return !m_paragraph.content.empty() || m_paragraphHasPicture;
     }
-    ListKind listKindOf(const ParagraphState& paragraph) const;
+    void resolveList(const ParagraphState& state, Paragraph& paragraph);
+    int listIdOf(int fileList, const Paragraph& paragraph);
+    std::string bulletText(const std::u32string& text, std::int32_t font) const;
 
     std::int32_t fieldLink(FieldFrame& field);
     void fontTableText(std::string_view text);
@@ -300,8 +404,26 @@ private:
     std::unordered_map<int, std::size_t> m_listById;
     std::vector<ListOverride> m_listOverrides;
     std::unordered_map<int, int> m_listIdByOverride;
+    std::vector<ReadList> m_readLists;
+    std::unordered_map<int, std::vector<std::size_t>> m_readListsOf;
+    int m_oldLists = 0;
     ListKind m_oldListKind = ListKind::None;
     bool m_oldListBullet = false;
+    std::int32_t m_oldListFont = -1;
+    std::int32_t m_oldListStart = 1;
+    std::uint8_t m_oldListLevel = 0;
+    std::u32string m_oldListText;
+    // The bullet of the old-style list item the paragraph is (set when its \pn group ends).
+    std::u32string m_oldBullet;
+    std::int32_t m_oldBulletFont = -1;
+    bool m_previousWasOldItem = false;
+    std::u32string m_capturedText;
+
+    std::vector<OpenTable> m_openTables;
+    // Indexed by table level less one; the last entry takes the rows nested too deep to keep.
+    std::array<RowDefinition, kMaxTableDepth + 1> m_rowDefinitions;
+    std::size_t m_definitionLevel = 0;
+    BorderSide m_borderSide = BorderSide::None;
     std::vector<FieldFrame> m_fields;
     std::vector<SharedText> m_links;
 
@@ -331,6 +453,7 @@ ReadResult Parser::run() {
     if (paragraphHasContent()) {
         endParagraph();
     }
+    closeTablesDeeperThan(0);
     if (std::size_t depth = m_groups.depth(); depth > 0) {
         m_result.status = ReadStatus::Truncated;
         m_result.message = "the file ends inside " + std::to_string(depth) + " open group" +
@@ -367,6 +490,12 @@ void Parser::takeText(std::string_view text) {
     case Destination::Animation:
         pictureHex(m_animation, text);
         break;
+    case Destination::LevelText:
+    case Destination::OldListBulletText:
+        for (char c : text) {
+            takeByte(static_cast<unsigned char>(c));
+        }
+        break;
     default:
         break;
     }
@@ -385,6 +514,12 @@ void Parser::takeByte(unsigned char byte) {
         break;
     case Destination::FontTable:
         fontTableText(std::string_view(&c, 1));
+        break;
+    case Destination::LevelText:
+    case Destination::OldListBulletText:
+        if (m_capturedText.size() <= kMaxBulletCharacters) {
+            m_capturedText.push_back(kByteUnit + byte);
+        }
         break;
     default:
         break;
@@ -455,16 +590,23 @@ void Parser::handleControlWord(const RtfToken& token) {
         m_state.unicodeSkip = static_cast<std::uint8_t>(std::clamp(value, 0, 255));
         break;
     case Keyword::Paragraph:
-    case Keyword::Cell:
-        m_result.droppedTables |= keyword == Keyword::Cell;
         if (m_state.destination == Destination::Body) {
             endParagraph();
         }
         break;
+    case Keyword::Cell:
+        if (m_state.destination == Destination::Body) {
+            endCell(cellLevel());
+        }
+        break;
+    case Keyword::Row:
+        if (m_state.destination == Destination::Body ||
+            m_state.destination == Destination::NestedTableProperties) {
+            endRow(cellLevel());
+        }
+        break;
     case Keyword::SectionBreak:
     case Keyword::PageBreak:
-    case Keyword::Row:
-        m_result.droppedTables |= keyword == Keyword::Row;
         if (m_state.destination == Destination::Body && paragraphHasContent()) {
             endParagraph();
         }
@@ -482,7 +624,8 @@ void Parser::handleControlWord(const RtfToken& token) {
         }
         handleCharacterFormat(keyword, token);
         handleParagraphFormat(keyword, token);
-        handleTableWord(keyword, token);
+        handleListTableWord(keyword, token);
+        handleRowWord(keyword, token);
         break;
     }
 }
@@ -536,6 +679,30 @@ bool Parser::handleDestination(Keyword keyword) {
         m_state.destination = Destination::OldList;
         m_oldListKind = ListKind::Decimal;
         m_oldListBullet = false;
+        m_oldListFont = -1;
+        m_oldListText.clear();
+        m_oldListStart = 1;
+        m_oldListLevel = 0;
+        return true;
+    case Keyword::OldListBulletText:
+    case Keyword::LevelText: {
+        Destination within =
+            keyword == Keyword::LevelText ? Destination::ListTable : Destination::OldList;
+        if (m_state.destination != within) {
+            skipGroup();
+            return true;
+        }
+        m_state.destination =
+            keyword == Keyword::LevelText ? Destination::LevelText : Destination::OldListBulletText;
+        m_capturedText.clear();
+        return true;
+    }
+    case Keyword::NestedTableProperties:
+        if (m_state.destination != Destination::Body) {
+            skipGroup();
+            return true;
+        }
+        m_state.destination = Destination::NestedTableProperties;
         return true;
     case Keyword::Field:
         m_fields.emplace_back();
@@ -708,7 +875,8 @@ void Parser::handleParagraphFormat(Keyword keyword, const RtfToken& token) {
         }
         break;
     case Keyword::ListLevelNumber:
-        paragraph.listLevel = static_cast<std::uint8_t>(std::clamp(token.parameter, 0, 8));
+        paragraph.listLevel =
+            static_cast<std::uint8_t>(std::clamp(token.parameter, 0, kMaxListLevel));
         break;
     case Keyword::OldListBullet:
         m_oldListBullet = true;
@@ -734,12 +902,31 @@ void Parser::handleParagraphFormat(Keyword keyword, const RtfToken& token) {
     case Keyword::OldListLowerRoman:
         m_oldListKind = ListKind::LowerRoman;
         break;
+    case Keyword::OldListLevel:
+        m_oldListBullet = false;
+        m_oldListLevel =
+            static_cast<std::uint8_t>(std::clamp(token.parameter - 1, 0, kMaxListLevel));
+        break;
+    case Keyword::OldListStart:
+        m_oldListStart = std::clamp(token.parameter, 0, 32767);
+        break;
+    case Keyword::OldListFont:
+        m_oldListFont = token.parameter;
+        break;
+    case Keyword::InTable:
+        paragraph.tableLevel = std::max<std::uint8_t>(paragraph.tableLevel, 1);
+        break;
+    case Keyword::TableLevel:
+        paragraph.tableLevel = static_cast<std::uint8_t>(std::clamp(token.parameter, 0, 255));
+        break;
     default:
         break;
     }
 }
 
-void Parser::handleTableWord(Keyword keyword, const RtfToken& token) {
+void Parser::handleListTableWord(Keyword keyword, const RtfToken& token) {
+    bool inLevel = m_state.destination == Destination::ListTable && !m_lists.empty() &&
+                   !m_lists.back().levels.empty();
     switch (keyword) {
     case Keyword::List:
         if (m_state.destination == Destination::ListTable) {
@@ -747,14 +934,24 @@ void Parser::handleTableWord(Keyword keyword, const RtfToken& token) {
         }
         break;
     case Keyword::ListLevel:
-        if (m_state.destination == Destination::ListTable && !m_lists.empty()) {
-            m_lists.back().levels.push_back(ListKind::Decimal);
+        if (m_state.destination == Destination::ListTable && !m_lists.empty() &&
+            m_lists.back().levels.size() <= kMaxListLevel) {
+            m_lists.back().levels.emplace_back();
         }
         break;
     case Keyword::LevelNumberFormat:
-        if (m_state.destination == Destination::ListTable && !m_lists.empty() &&
-            !m_lists.back().levels.empty()) {
-            m_lists.back().levels.back() = listKindOfLevelFormat(token.parameter);
+        if (inLevel) {
+            m_lists.back().levels.back().kind = listKindOfLevelFormat(token.parameter);
+        }
+        break;
+    case Keyword::LevelStartAt:
+        if (inLevel) {
+            m_lists.back().levels.back().start = std::clamp(token.parameter, 0, 32767);
+        }
+        break;
+    case Keyword::Font:
+        if (inLevel) {
+            m_lists.back().levels.back().font = token.parameter;
         }
         break;
     case Keyword::ListOverride:
@@ -778,6 +975,128 @@ void Parser::handleTableWord(Keyword keyword, const RtfToken& token) {
     default:
         break;
     }
+}
+
+void Parser::handleRowWord(Keyword keyword, const RtfToken& token) {
+    if (m_state.destination != Destination::Body &&
+        m_state.destination != Destination::NestedTableProperties) {
+        return;
+    }
+    std::int32_t value = token.parameter;
+    auto colorAt = [&](std::int32_t index) -> std::optional<Color> {
+        return index > 0 && static_cast<std::size_t>(index) < m_colors.size()
+                   ? m_colors[static_cast<std::size_t>(index)]
+                   : std::nullopt;
+    };
+    TableRow& row = definition().row;
+    TableCell& cell = definition().cell;
+    switch (keyword) {
+    case Keyword::RowDefaults: {
+        // A nested row is defined just before its end mark, in the level of its paragraphs.
+        std::size_t level = m_state.destination == Destination::NestedTableProperties
+                                ? std::max<std::size_t>(m_state.paragraph.tableLevel, 2)
+                                : 1;
+        m_definitionLevel = std::min<std::size_t>(level, kMaxTableDepth + 1) - 1;
+        definition() = RowDefinition{};
+        m_borderSide = BorderSide::None;
+        break;
+    }
+    case Keyword::RowHeight:
+        row.height = clampedTwips(value);
+        break;
+    case Keyword::RowLeftEdge:
+        row.leftEdge = clampedTwips(value);
+        break;
+    case Keyword::RowCellGap:
+        row.cellGap = clampedTwips(value);
+        break;
+    case Keyword::RowAlignLeft:
+        row.alignment = Alignment::Left;
+        break;
+    case Keyword::RowAlignCenter:
+        row.alignment = Alignment::Center;
+        break;
+    case Keyword::RowAlignRight:
+        row.alignment = Alignment::Right;
+        break;
+    case Keyword::CellMergeFirst:
+        cell.horizontalMerge = CellMerge::First;
+        break;
+    case Keyword::CellMergeContinue:
+        cell.horizontalMerge = CellMerge::Continue;
+        break;
+    case Keyword::CellVerticalFirst:
+        cell.verticalMerge = CellMerge::First;
+        break;
+    case Keyword::CellVerticalContinue:
+        cell.verticalMerge = CellMerge::Continue;
+        break;
+    case Keyword::CellBorderTop:
+        m_borderSide = BorderSide::Top;
+        break;
+    case Keyword::CellBorderLeft:
+        m_borderSide = BorderSide::Left;
+        break;
+    case Keyword::CellBorderBottom:
+        m_borderSide = BorderSide::Bottom;
+        break;
+    case Keyword::CellBorderRight:
+        m_borderSide = BorderSide::Right;
+        break;
+    case Keyword::OtherBorder:
+        m_borderSide = BorderSide::None;
+        break;
+    case Keyword::BorderLine:
+        if (Border* border = definedBorder(); border && border->width == 0) {
+            border->width = kDefaultBorderTwips;
+        }
+        break;
+    case Keyword::BorderNone:
+        if (Border* border = definedBorder()) {
+            *border = Border{};
+        }
+        break;
+    case Keyword::BorderWidth:
+        if (Border* border = definedBorder()) {
+            border->width = std::clamp(value, 1, kMaxBorderTwips);
+        }
+        break;
+    case Keyword::BorderColor:
+        if (Border* border = definedBorder()) {
+            border->color = colorAt(value);
+        }
+        break;
+    case Keyword::CellShading:
+        cell.shading = colorAt(value);
+        break;
+    case Keyword::CellBoundary:
+        if (row.cells.size() < kMaxCellsPerRow) {
+            cell.rightBoundary = clampedTwips(value);
+            row.cells.push_back(std::move(cell));
+        }
+        cell = TableCell{};
+        m_borderSide = BorderSide::None;
+        break;
+    default:
+        break;
+    }
+}
+
+Border* Parser::definedBorder() {
+    TableCell& cell = definition().cell;
+    switch (m_borderSide) {
+    case BorderSide::Top:
+        return &cell.top;
+    case BorderSide::Left:
+        return &cell.left;
+    case BorderSide::Bottom:
+        return &cell.bottom;
+    case BorderSide::Right:
+        return &cell.right;
+    case BorderSide::None:
+        break;
+    }
+    return nullptr;
 }
 
 void Parser::handlePictureWord(Keyword keyword, const RtfToken& token) {
@@ -871,6 +1190,18 @@ void Parser::endDestination(Destination ended) {
         break;
     case Destination::OldList:
         m_state.paragraph.oldList = m_oldListBullet ? ListKind::Bullet : m_oldListKind;
+        m_state.paragraph.oldListStart = m_oldListStart;
+        m_state.paragraph.oldListLevel = m_oldListLevel;
+        m_oldBullet = m_oldListText;
+        m_oldBulletFont = m_oldListFont;
+        break;
+    case Destination::OldListBulletText:
+        m_oldListText = m_capturedText;
+        break;
+    case Destination::LevelText:
+        if (!m_lists.empty() && !m_lists.back().levels.empty()) {
+            m_lists.back().levels.back().text = m_capturedText;
+        }
         break;
     default:
         break;
@@ -905,6 +1236,13 @@ void Parser::appendText(std::string_view utf8) {
 }
 
 void Parser::appendCodePoint(char32_t codePoint) {
+    if (m_state.destination == Destination::LevelText ||
+        m_state.destination == Destination::OldListBulletText) {
+        if (m_capturedText.size() <= kMaxBulletCharacters) {
+            m_capturedText.push_back(codePoint);
+        }
+        return;
+    }
     std::string utf8;
     appendUtf8(utf8, codePoint);
     if (m_state.destination == Destination::FontTable) {
@@ -984,32 +1322,256 @@ CharFormat Parser::resolve(const CharState& chars) const {
     return format;
 }
 
-ListKind Parser::listKindOf(const ParagraphState& paragraph) const {
-    if (paragraph.listOverride != 0) {
-        auto entry = m_listIdByOverride.find(paragraph.listOverride);
+// Lists are numbered 1 and up in the order they first appear, whatever the file calls them.
+int Parser::listIdOf(int fileList, const Paragraph& paragraph) {
+    auto level = static_cast<std::size_t>(paragraph.listLevel);
+    ItemStyle style{paragraph.list, paragraph.listStart, paragraph.listBullet};
+    // The lists of one file's list, latest first; as many as its items show different styles.
+    std::vector<std::size_t>& lists = m_readListsOf[fileList];
+    auto fits = [&](std::size_t index) {
+        const ReadList& list = m_readLists[index];
+        return !list.levels[level] || *list.levels[level] == style;
+    };
+    auto found = std::find_if(lists.rbegin(), lists.rend(), fits);
+    std::size_t index = 0;
+    if (found == lists.rend()) {
+        index = m_readLists.size();
+        m_readLists.push_back({fileList, {}});
+        lists.push_back(index);
+    } else {
+        index = *found;
+    }
+    m_readLists[index].levels[level] = style;
+    return static_cast<int>(index) + 1;
+}
+
+void Parser::resolveList(const ParagraphState& state, Paragraph& paragraph) {
+    bool oldItem = state.listOverride == 0 && state.oldList != ListKind::None;
+    if (state.listOverride != 0) {
+        paragraph.listLevel = state.listLevel;
+        auto entry = m_listIdByOverride.find(state.listOverride);
         auto list =
             entry == m_listIdByOverride.end() ? m_listById.end() : m_listById.find(entry->second);
         if (list != m_listById.end() && !m_lists[list->second].levels.empty()) {
-            const std::vector<ListKind>& levels = m_lists[list->second].levels;
-            return levels[std::min<std::size_t>(paragraph.listLevel, levels.size() - 1)];
+            const std::vector<LevelDefinition>& levels = m_lists[list->second].levels;
+            const LevelDefinition& level =
+                levels[std::min<std::size_t>(state.listLevel, levels.size() - 1)];
+            paragraph.list = level.kind;
+            paragraph.listStart = level.start;
+            if (level.kind == ListKind::Bullet) {
+                paragraph.listBullet = bulletText(level.text, level.font);
+            }
+        } else {
+            // A list the file's tables do not describe still shows as a list.
+            paragraph.list = state.oldList != ListKind::None ? state.oldList : ListKind::Bullet;
         }
-        // A list the file's tables do not describe still shows as a list.
-        return paragraph.oldList != ListKind::None ? paragraph.oldList : ListKind::Bullet;
+        if (paragraph.list == ListKind::None) {
+            paragraph.listLevel = 0;
+            paragraph.listStart = 1;
+            paragraph.listBullet.clear();
+        } else {
+            paragraph.listId = listIdOf(state.listOverride, paragraph);
+        }
+    } else if (oldItem) {
+        // Old-style items make one list while they follow each other.
+        paragraph.list = state.oldList;
+        paragraph.listLevel = state.oldListLevel;
+        paragraph.listStart = state.oldListStart;
+        if (state.oldList == ListKind::Bullet) {
+            paragraph.listBullet = bulletText(m_oldBullet, m_oldBulletFont);
+            // The middle dot of a bullet font read as text is the round bullet.
+            if (paragraph.listBullet == "\u00B7") {
+                paragraph.listBullet.clear();
+            }
+        }
+        if (!m_previousWasOldItem) {
+            ++m_oldLists;
+        }
+        paragraph.listId = listIdOf(-m_oldLists, paragraph);
     }
-    return paragraph.oldList;
+    m_previousWasOldItem = oldItem;
+}
+
+// A bullet's text as UTF-8: the characters a list level's text (its first unit is the count of
+// characters that follow) or an old-style bullet holds, symbol fonts' bytes and their private
+// code points (U+F0xx) as the characters they show. Empty for the round bullet.
+std::string Parser::bulletText(const std::u32string& text, std::int32_t font) const {
+    auto found = m_fonts.find(font);
+    bool symbol = found != m_fonts.end() && found->second.symbol;
+    int codePage = found == m_fonts.end() || found->second.codePage == 0 ? m_documentCodePage
+                                                                         : found->second.codePage;
+    std::u32string_view units = text;
+    if (!units.empty() && units.front() >= kByteUnit && units.front() - kByteUnit < 0x20) {
+        std::size_t count = units.front() - kByteUnit;
+        units = units.substr(1, count);
+    }
+    std::string out;
+    for (char32_t unit : units) {
+        if (unit == kByteUnit + ';') {
+            break;
+        }
+        if (unit >= kByteUnit) {
+            auto byte = static_cast<unsigned char>(unit - kByteUnit);
+            if (symbol) {
+                appendUtf8(out, symbolBullet(byte));
+            } else if (byte >= 0x20) {
+                appendDecoded(std::string(1, static_cast<char>(byte)), codePage, out);
+            }
+        } else if (unit >= 0xF000 && unit <= 0xF0FF) {
+            appendUtf8(out, symbolBullet(static_cast<unsigned char>(unit & 0xFF)));
+        } else if (unit >= 0x20) {
+            appendUtf8(out, unit);
+        }
+    }
+    return out == "\u2022" ? std::string() : out;
 }
 
 void Parser::endParagraph() {
+    endParagraphAt(tableLevelOf(m_state.paragraph));
+}
+
+void Parser::endParagraphAt(std::size_t level) {
     const ParagraphState& state = m_state.paragraph;
     m_paragraph.alignment = state.alignment;
     m_paragraph.leftIndent = state.leftIndent;
     m_paragraph.rightIndent = state.rightIndent;
     m_paragraph.firstLineIndent = state.firstLineIndent;
-    m_paragraph.list = listKindOf(state);
-    m_result.document.paragraphs.push_back(std::move(m_paragraph));
+    resolveList(state, m_paragraph);
+    blocksAt(level).push_back(std::move(m_paragraph));
     m_paragraph = Paragraph{};
     m_paragraphHasPicture = false;
     m_runOpen = false;
+}
+
+void Parser::endCell(std::size_t level) {
+    if (level > kMaxTableDepth) {
+        endParagraph();
+        return;
+    }
+    endParagraphAt(level);
+    OpenTable& open = m_openTables[level - 1];
+    open.row.cells.push_back(std::move(open.cell));
+    open.cell = TableCell{};
+}
+
+void Parser::endRow(std::size_t level) {
+    if (level > kMaxTableDepth) {
+        ++m_result.unkeptTableRows;
+        if (paragraphHasContent()) {
+            endParagraph();
+        }
+        return;
+    }
+    if (paragraphHasContent()) {
+        endCell(level); // text after the last cell mark is a cell of its own
+    }
+    closeTablesDeeperThan(level);
+    if (m_openTables.size() == level) {
+        finishRow(m_openTables.back(), level);
+    }
+}
+
+// The document's blocks at level 0, else those of the cell open at the level: tables deeper
+// than it are closed, and tables are opened down to it.
+std::vector<Paragraph>& Parser::blocksAt(std::size_t level) {
+    closeTablesDeeperThan(level);
+    while (m_openTables.size() < level) {
+        m_openTables.emplace_back();
+    }
+    return level == 0 ? m_result.document.paragraphs : m_openTables[level - 1].cell.paragraphs;
+}
+
+// Tables close when a paragraph of a lower level comes, or the file ends. A row or cell left
+// without its end mark closes with them, so that no text is lost.
+void Parser::closeTablesDeeperThan(std::size_t level) {
+    while (m_openTables.size() > level) {
+        std::size_t closing = m_openTables.size();
+        finishRow(m_openTables.back(), closing);
+        Table table = std::move(m_openTables.back().table);
+        m_openTables.pop_back();
+        if (table.rows.empty()) {
+            continue;
+        }
+        Paragraph block;
+        block.table.push_back(std::move(table));
+        (m_openTables.empty() ? m_result.document.paragraphs : m_openTables.back().cell.paragraphs)
+            .push_back(std::move(block));
+    }
+}
+
+// The row's cells take the properties of the row's definition, the last one given for its
+// level, in order; cells beyond the definition get a default width.
+void Parser::finishRow(OpenTable& open, std::size_t level) {
+    if (!open.cell.paragraphs.empty()) {
+        open.row.cells.push_back(std::move(open.cell));
+        open.cell = TableCell{};
+    }
+    if (open.row.cells.empty()) {
+        return;
+    }
+    const TableRow& defined = m_rowDefinitions[level - 1].row;
+    TableRow row = std::move(open.row);
+    open.row = TableRow{};
+    // LibreOffice ends a row holding a nested table with one cell mark too many: an empty cell
+    // beyond the defined ones is no cell.
+    while (!defined.cells.empty() && row.cells.size() > defined.cells.size() &&
+           row.cells.back().paragraphs.size() == 1 &&
+           row.cells.back().paragraphs.back().content.empty() &&
+           !row.cells.back().paragraphs.back().isTable()) {
+        row.cells.pop_back();
+    }
+    row.height = defined.height;
+    row.alignment = defined.alignment;
+    row.leftEdge = defined.leftEdge;
+    row.cellGap = defined.cellGap;
+    int boundary = row.leftEdge;
+    for (std::size_t i = 0; i < row.cells.size(); ++i) {
+        TableCell& cell = row.cells[i];
+        if (i < defined.cells.size()) {
+            std::vector<Paragraph> blocks = std::move(cell.paragraphs);
+            cell = defined.cells[i];
+            cell.paragraphs = std::move(blocks);
+        } else {
+            cell.rightBoundary = clampedTwips(boundary + kDefaultCellTwips);
+        }
+        // Every cell ends with a paragraph, the one its end mark closes.
+        if (cell.paragraphs.empty() || cell.paragraphs.back().isTable()) {
+            cell.paragraphs.emplace_back();
+        }
+        boundary = cell.rightBoundary;
+    }
+    checkMerges(open.table, row);
+    open.table.rows.push_back(std::move(row));
+}
+
+// A cell merged into a cell left of it or above it that is not there is read unmerged.
+void Parser::checkMerges(const Table& table, TableRow& row) {
+    bool unkept = false;
+    for (std::size_t i = 0; i < row.cells.size(); ++i) {
+        TableCell& cell = row.cells[i];
+        if (cell.horizontalMerge == CellMerge::Continue &&
+            (i == 0 || row.cells[i - 1].horizontalMerge == CellMerge::None)) {
+            cell.horizontalMerge = CellMerge::None;
+            unkept = true;
+        }
+        if (cell.verticalMerge != CellMerge::Continue) {
+            continue;
+        }
+        bool above = false;
+        if (!table.rows.empty()) {
+            for (const TableCell& upper : table.rows.back().cells) {
+                above = above || (upper.rightBoundary == cell.rightBoundary &&
+                                  upper.verticalMerge != CellMerge::None);
+            }
+        }
+        if (!above) {
+            cell.verticalMerge = CellMerge::None;
+            unkept = true;
+        }
+    }
+    if (unkept) {
+        ++m_result.unkeptTableRows;
+    }
 }
 
 std::int32_t Parser::fieldLink(FieldFrame& field) {
@@ -1048,7 +1610,8 @@ void Parser::finishFontEntry() {
     std::erase_if(name, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
     // Trimmed after the cut too, as a cut can end in a blank that a second read would trim.
     std::string cut = cutToCharacters(trimmed(name), kMaxFontNameBytes);
-    m_fonts[m_fontEntry.number] = {std::string(trimmed(cut)), ownCodePage};
+    m_fonts[m_fontEntry.number] = {std::string(trimmed(cut)), ownCodePage,
+                                   m_fontEntry.charset == kCharsetSymbol};
 }
 
 int Parser::fontEntryCodePage() const {

@@ -34,11 +34,14 @@ struct ReadResult {
     // Pictures left out because the model holds no such format (Macintosh PICT, OS/2 metafiles,
     // device-dependent bitmaps).
     int omittedPictures = 0;
-    // Content the model keeps only the text of: tables (their cells become paragraphs), embedded
-    // objects (their result stays) and fields other than hyperlinks (their result stays).
-    bool droppedTables = false;
+    // Content the model keeps only the text of: embedded objects (their result stays) and fields
+    // other than hyperlinks (their result stays).
     bool droppedObjects = false;
     bool droppedFields = false;
+    // Table rows whose structure the model could not keep whole: rows nested deeper than
+    // kMaxTableDepth (their cells read as paragraphs of the deepest cell kept) and rows with cells
+    // merged into cells that do not exist (read unmerged). Their text is all there.
+    int unkeptTableRows = 0;
 };
 
 // Reads rich-text bytes into a document. Input that does not begin with "{\rtf" is plain text and

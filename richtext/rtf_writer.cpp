@@ -5,7 +5,10 @@
 #include "richtext/utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -76,20 +79,60 @@ std::string listLabel(ListKind kind, int number) {
     }
 }
 
-std::string_view oldListStyleWord(ListKind kind) {
+int levelNumberFormat(ListKind kind) {
     switch (kind) {
+    case ListKind::Bullet:
+        return kLevelBullet;
     case ListKind::LowerLetter:
-        return "pnlcltr";
+        return kLevelLowerLetter;
     case ListKind::UpperLetter:
-        return "pnucltr";
+        return kLevelUpperLetter;
     case ListKind::LowerRoman:
-        return "pnlcrm";
+        return kLevelLowerRoman;
     case ListKind::UpperRoman:
-        return "pnucrm";
+        return kLevelUpperRoman;
     default:
-        return "pndec";
+        return kLevelDecimal;
     }
 }
+
+// What a list level shows; the levels of one written list agree on it for every item.
+struct LevelStyle {
+    ListKind kind = ListKind::Decimal;
+    int start = 1;
+    std::string bullet;
+
+    bool operator==(const LevelStyle&) const = default;
+};
+
+LevelStyle levelStyleOf(const Paragraph& paragraph) {
+    return {paragraph.list, paragraph.listStart,
+            paragraph.list == ListKind::Bullet ? paragraph.listBullet : std::string()};
+}
+
+// A list as written: \lsN with the styles of its levels and the numbers reached.
+struct WrittenList {
+    int listId = 0;
+    std::array<std::optional<LevelStyle>, kMaxListLevel + 1> levels;
+    std::array<int, kMaxListLevel + 1> numbers{};
+    std::array<bool, kMaxListLevel + 1> started{};
+};
+
+// A list item as written: its list's \ls number and the label old readers show.
+struct ItemPlan {
+    int list = 0;
+    int number = 0;
+};
+
+std::size_t characterCount(std::string_view utf8) {
+    std::size_t count = 0;
+    for (char c : utf8) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+enum class EndMark { Paragraph, Cell };
 
 // Runs of one link share its text, so comparing them costs nothing however long the target.
 const SharedText& linkOf(const Inline& item) {
@@ -112,23 +155,24 @@ std::string quotedFieldArgument(std::string_view text) {
 
 class Emitter {
 public:
-    explicit Emitter(const Document& document) : m_document(document) { collectTables(); }
+    explicit Emitter(const Document& document) : m_document(document) {
+        collectTables(m_document.paragraphs);
+        finishTables();
+        planLists(m_document.paragraphs);
+    }
 
     std::string run() {
         writeHeader();
-        int number = 0;
-        ListKind previous = ListKind::None;
-        for (const Paragraph& paragraph : m_document.paragraphs) {
-            number = paragraph.list == previous ? number + 1 : 1;
-            previous = paragraph.list;
-            writeParagraph(paragraph, number);
-        }
+        writeBlocks(m_document.paragraphs, 0);
         m_out += '}';
         return std::move(m_out);
     }
 
 private:
-    void collectTables();
+    void collectTables(const std::vector<Paragraph>& blocks);
+    void finishTables();
+    void planLists(const std::vector<Paragraph>& blocks);
+    void planItem(const Paragraph& paragraph);
     void addFont(const std::string& name);
     void addColor(const std::optional<Color>& color);
     int fontIndex(const std::string& name) const { return m_fontIndex.at(name); }
@@ -139,8 +183,15 @@ private:
     }
 
     void writeHeader();
-    void writeParagraph(const Paragraph& paragraph, int number);
-    void writeListPrefix(ListKind kind, int number);
+    void writeListTables();
+    void writeListLevel(const WrittenList& list, int level);
+    void writeBlocks(std::span<const Paragraph> blocks, int tableLevel);
+    void writeTable(const Table& table, int level);
+    void writeRowDefinition(const TableRow& row);
+    void writeCellDefinition(const TableCell& cell);
+    void writeBorder(std::string_view side, const Border& border);
+    void writeParagraph(const Paragraph& paragraph, int tableLevel, EndMark end);
+    void writeListPrefix(const Paragraph& paragraph);
     void writeLinkGroup(const std::string& link, const std::vector<Inline>& content,
                         std::size_t begin, std::size_t end);
     void writeInline(const Inline& item);
@@ -200,15 +251,22 @@ private:
     std::unordered_map<std::uint32_t, int> m_colorIndex;
     int m_symbolFont = -1;
     std::unordered_map<char32_t, std::string> m_fallbacks;
+    bool m_symbolBullets = false;
+    std::vector<WrittenList> m_lists;
+    std::unordered_map<int, std::vector<std::size_t>> m_listsOf;
+    std::vector<ItemPlan> m_items;
+    std::size_t m_nextItem = 0;
+    int m_previousUnnamedList = 0;
+    bool m_previousWasUnnamedItem = false;
     std::string m_out;
     bool m_delimit = false;
     int m_unicodeSkip = 1;
 };
 
-void Emitter::collectTables() {
-    bool bullets = false;
-    for (const Paragraph& paragraph : m_document.paragraphs) {
-        bullets = bullets || paragraph.list == ListKind::Bullet;
+void Emitter::collectTables(const std::vector<Paragraph>& blocks) {
+    for (const Paragraph& paragraph : blocks) {
+        m_symbolBullets =
+            m_symbolBullets || (paragraph.list == ListKind::Bullet && paragraph.listBullet.empty());
         for (const Inline& item : paragraph.content) {
             if (const TextRun* run = std::get_if<TextRun>(&item)) {
                 addFont(run->format.font.str());
@@ -216,13 +274,88 @@ void Emitter::collectTables() {
                 addColor(run->format.background);
             }
         }
+        for (const Table& table : paragraph.table) {
+            for (const TableRow& row : table.rows) {
+                for (const TableCell& cell : row.cells) {
+                    for (const Border* border :
+                         {&cell.top, &cell.left, &cell.bottom, &cell.right}) {
+                        addColor(border->color);
+                    }
+                    addColor(cell.shading);
+                    collectTables(cell.paragraphs);
+                }
+            }
+        }
     }
+}
+
+void Emitter::finishTables() {
     if (m_fonts.empty()) {
         addFont({});
     }
-    if (bullets) {
+    if (m_symbolBullets) {
         m_symbolFont = static_cast<int>(m_fonts.size());
     }
+}
+
+// Items are planned in the order they are written. Each list's levels keep the style their first
+// item gives them; an item of another style at that level starts a written list of its own.
+// Items without a list id make a list while they follow each other.
+void Emitter::planLists(const std::vector<Paragraph>& blocks) {
+    for (const Paragraph& paragraph : blocks) {
+        for (const Table& table : paragraph.table) {
+            for (const TableRow& row : table.rows) {
+                for (const TableCell& cell : row.cells) {
+                    planLists(cell.paragraphs);
+                }
+            }
+        }
+        if (paragraph.isTable()) {
+            continue;
+        }
+        if (paragraph.list == ListKind::None) {
+            m_previousWasUnnamedItem = false;
+            continue;
+        }
+        planItem(paragraph);
+    }
+}
+
+void Emitter::planItem(const Paragraph& paragraph) {
+    int listId = paragraph.listId;
+    if (listId <= 0) {
+        if (!m_previousWasUnnamedItem) {
+            --m_previousUnnamedList;
+        }
+        listId = m_previousUnnamedList; // negative, unlike every id of the document
+    }
+    m_previousWasUnnamedItem = paragraph.listId <= 0;
+    auto level = static_cast<std::size_t>(std::clamp(paragraph.listLevel, 0, kMaxListLevel));
+    LevelStyle style = levelStyleOf(paragraph);
+    std::vector<std::size_t>& written = m_listsOf[listId];
+    auto fits = [&](std::size_t index) {
+        const WrittenList& list = m_lists[index];
+        return !list.levels[level] || *list.levels[level] == style;
+    };
+    auto found = std::find_if(written.rbegin(), written.rend(), fits);
+    std::size_t index = 0;
+    if (found == written.rend()) {
+        index = m_lists.size();
+        m_lists.emplace_back();
+        m_lists.back().listId = listId;
+        written.push_back(index);
+    } else {
+        index = *found;
+    }
+    WrittenList* list = &m_lists[index];
+    list->levels[level] = style;
+    int& number = list->numbers[level];
+    number = list->started[level] ? number + 1 : style.start;
+    list->started[level] = true;
+    for (std::size_t deeper = level + 1; deeper < list->started.size(); ++deeper) {
+        list->started[deeper] = false;
+    }
+    m_items.push_back({static_cast<int>(index) + 1, number});
 }
 
 void Emitter::addFont(const std::string& name) {
@@ -279,12 +412,200 @@ void Emitter::writeHeader() {
         raw("}");
         raw(kLineEnd);
     }
+    writeListTables();
     word("uc", 1);
     raw(kLineEnd);
 }
 
-void Emitter::writeParagraph(const Paragraph& paragraph, int number) {
+void Emitter::writeListTables() {
+    if (m_lists.empty()) {
+        return;
+    }
+    raw("{");
+    word("*");
+    word("listtable");
+    for (std::size_t i = 0; i < m_lists.size(); ++i) {
+        openGroup();
+        word("list");
+        // Levels down to the deepest one used: a reader takes the last for any deeper item.
+        int deepest = 0;
+        for (int level = 0; level <= kMaxListLevel; ++level) {
+            deepest = m_lists[i].levels[static_cast<std::size_t>(level)] ? level : deepest;
+        }
+        for (int level = 0; level <= deepest; ++level) {
+            writeListLevel(m_lists[i], level);
+        }
+        word("listid", static_cast<int>(i) + 1);
+        closeGroup();
+    }
+    raw("}");
+    raw(kLineEnd);
+    raw("{");
+    word("*");
+    word("listoverridetable");
+    for (std::size_t i = 0; i < m_lists.size(); ++i) {
+        openGroup();
+        word("listoverride");
+        word("listid", static_cast<int>(i) + 1);
+        word("listoverridecount", 0);
+        word("ls", static_cast<int>(i) + 1);
+        closeGroup();
+    }
+    raw("}");
+    raw(kLineEnd);
+}
+
+// A level no item uses takes the style of the nearest used level above it.
+void Emitter::writeListLevel(const WrittenList& list, int level) {
+    LevelStyle style;
+    for (int above = level; above >= 0; --above) {
+        if (list.levels[static_cast<std::size_t>(above)]) {
+            style = *list.levels[static_cast<std::size_t>(above)];
+            style.start = above == level ? style.start : 1;
+            break;
+        }
+    }
+    if (style.kind == ListKind::None) {
+        style.kind = ListKind::Decimal;
+    }
+    openGroup();
+    word("listlevel");
+    word("levelnfc", levelNumberFormat(style.kind));
+    word("leveljc", 0);
+    word("levelfollow", 0);
+    word("levelstartat", style.start);
+    openGroup();
+    word("leveltext");
+    if (style.kind == ListKind::Bullet) {
+        std::string bullet = style.bullet.empty() ? std::string("\u2022") : style.bullet;
+        hexByte(static_cast<unsigned char>(characterCount(bullet)));
+        writeText(bullet);
+        raw(";");
+        closeGroup();
+        openGroup();
+        word("levelnumbers");
+        raw(";");
+    } else {
+        // "N." with N the level's own number.
+        hexByte(2);
+        hexByte(static_cast<unsigned char>(level));
+        raw(".;");
+        closeGroup();
+        openGroup();
+        word("levelnumbers");
+        hexByte(1);
+        raw(";");
+    }
+    closeGroup();
+    word("fi", -360);
+    word("li", 360 * (level + 1));
+    closeGroup();
+}
+
+void Emitter::writeBlocks(std::span<const Paragraph> blocks, int tableLevel) {
+    for (const Paragraph& block : blocks) {
+        for (const Table& table : block.table) {
+            writeTable(table, tableLevel + 1);
+        }
+        if (!block.isTable()) {
+            writeParagraph(block, tableLevel, EndMark::Paragraph);
+        }
+    }
+}
+
+// The rows of a table come with their definitions first at the outermost level, as every
+// reader expects; a nested row has its definition just before its end mark, with text for
+// readers of one level only.
+void Emitter::writeTable(const Table& table, int level) {
+    for (const TableRow& row : table.rows) {
+        if (row.cells.empty()) {
+            continue;
+        }
+        if (level == 1) {
+            writeRowDefinition(row);
+        }
+        for (const TableCell& cell : row.cells) {
+            const std::vector<Paragraph>& blocks = cell.paragraphs;
+            bool endsWithParagraph = !blocks.empty() && !blocks.back().isTable();
+            std::size_t inner = endsWithParagraph ? blocks.size() - 1 : blocks.size();
+            writeBlocks(std::span(blocks).first(inner), level);
+            writeParagraph(endsWithParagraph ? blocks.back() : Paragraph{}, level, EndMark::Cell);
+        }
+        if (level == 1) {
+            word("row");
+        } else {
+            word("pard");
+            word("intbl");
+            word("itap", level);
+            openGroup();
+            word("*");
+            word("nesttableprops");
+            writeRowDefinition(row);
+            word("nestrow");
+            closeGroup();
+            openGroup();
+            word("nonesttables");
+            word("par");
+            closeGroup();
+        }
+        raw(kLineEnd);
+    }
+}
+
+void Emitter::writeRowDefinition(const TableRow& row) {
+    word("trowd");
+    word("trgaph", row.cellGap);
+    word("trleft", row.leftEdge);
+    if (row.height != 0) {
+        word("trrh", row.height);
+    }
+    if (row.alignment == Alignment::Center) {
+        word("trqc");
+    } else if (row.alignment == Alignment::Right) {
+        word("trqr");
+    }
+    for (const TableCell& cell : row.cells) {
+        writeCellDefinition(cell);
+    }
+}
+
+void Emitter::writeCellDefinition(const TableCell& cell) {
+    if (cell.verticalMerge != CellMerge::None) {
+        word(cell.verticalMerge == CellMerge::First ? "clvmgf" : "clvmrg");
+    }
+    if (cell.horizontalMerge != CellMerge::None) {
+        word(cell.horizontalMerge == CellMerge::First ? "clmgf" : "clmrg");
+    }
+    writeBorder("clbrdrt", cell.top);
+    writeBorder("clbrdrl", cell.left);
+    writeBorder("clbrdrb", cell.bottom);
+    writeBorder("clbrdrr", cell.right);
+    if (cell.shading) {
+        word("clcbpat", colorIndex(*cell.shading));
+    }
+    word("cellx", cell.rightBoundary);
+}
+
+void Emitter::writeBorder(std::string_view side, const Border& border) {
+    if (border.width <= 0) {
+        return;
+    }
+    word(side);
+    word("brdrs");
+    word("brdrw", border.width);
+    if (border.color) {
+        word("brdrcf", colorIndex(*border.color));
+    }
+}
+
+void Emitter::writeParagraph(const Paragraph& paragraph, int tableLevel, EndMark end) {
     word("pard");
+    if (tableLevel > 0) {
+        word("intbl");
+    }
+    if (tableLevel > 1) {
+        word("itap", tableLevel);
+    }
     switch (paragraph.alignment) {
     case Alignment::Center:
         word("qc");
@@ -308,7 +629,7 @@ void Emitter::writeParagraph(const Paragraph& paragraph, int number) {
         word("ri", paragraph.rightIndent);
     }
     if (paragraph.list != ListKind::None) {
-        writeListPrefix(paragraph.list, number);
+        writeListPrefix(paragraph);
     }
     const std::vector<Inline>& content = paragraph.content;
     for (std::size_t i = 0; i < content.size();) {
@@ -324,43 +645,38 @@ void Emitter::writeParagraph(const Paragraph& paragraph, int number) {
         writeLinkGroup(link.str(), content, i, end);
         i = end;
     }
-    word("par");
+    if (end == EndMark::Paragraph) {
+        word("par");
+    } else {
+        word(tableLevel > 1 ? "nestcell" : "cell");
+    }
     raw(kLineEnd);
 }
 
-void Emitter::writeListPrefix(ListKind kind, int number) {
+// The list item's \\ls and level for readers of list tables, then its label as text for readers
+// without them. (An old-style \\pn group as well would make LibreOffice take it for the list
+// and lose the levels.)
+void Emitter::writeListPrefix(const Paragraph& paragraph) {
+    const ItemPlan& item = m_items.at(m_nextItem++);
+    ListKind kind = paragraph.list;
+    word("ls", item.list);
+    word("ilvl", std::clamp(paragraph.listLevel, 0, kMaxListLevel));
     bool bullet = kind == ListKind::Bullet;
-    int font = bullet ? m_symbolFont : 0;
+    bool symbolBullet = bullet && paragraph.listBullet.empty();
+    int font = symbolBullet ? m_symbolFont : 0;
     openGroup();
     word("pntext");
     word("f", font);
-    if (bullet) {
+    if (symbolBullet) {
         hexByte(static_cast<unsigned char>(kSymbolBullet));
+    } else if (bullet) {
+        writeText(paragraph.listBullet);
     } else {
-        for (char c : listLabel(kind, number)) {
+        for (char c : listLabel(kind, item.number)) {
             literal(c);
         }
     }
     word("tab");
-    closeGroup();
-    openGroup();
-    word("*");
-    word("pn");
-    word(bullet ? "pnlvlblt" : "pnlvlbody");
-    word("pnf", font);
-    word("pnindent", 0);
-    if (!bullet) {
-        word("pnstart", 1);
-        word(oldListStyleWord(kind));
-    }
-    openGroup();
-    word(bullet ? "pntxtb" : "pntxta");
-    if (bullet) {
-        hexByte(static_cast<unsigned char>(kSymbolBullet));
-    } else {
-        literal('.');
-    }
-    closeGroup();
     closeGroup();
 }
 

@@ -7,6 +7,7 @@
 #include "richtext/rtf_keywords.h"
 #include "richtext/rtf_token_handler.h"
 #include "richtext/rtf_tokenizer.h"
+#include "richtext/text_joiner.h"
 #include "richtext/utf8.h"
 
 #include <algorithm>
@@ -119,7 +120,14 @@ private:
     bool m_heldBreak = false;
 };
 
-enum class Place : std::uint8_t { Body, FontTable, Field, FieldInstruction, Ignored };
+enum class Place : std::uint8_t {
+    Body,
+    FontTable,
+    Field,
+    FieldInstruction,
+    NestedTableProperties,
+    Ignored
+};
 
 constexpr std::uint8_t kHidden = 1;
 constexpr std::uint8_t kRightToLeft = 2;
@@ -131,6 +139,7 @@ struct GroupState {
     std::int32_t font = -1; // -1: the document's default font
     std::uint8_t flags = 0;
     std::uint8_t unicodeSkip = 1;
+    std::uint8_t tableLevel = 0; // as the reader has it
     Place place = Place::Body;
 
     bool operator==(const GroupState&) const = default;
@@ -184,13 +193,21 @@ std::size_t characterBoundary(std::string_view bytes) {
     return 0;
 }
 
+// Where the reader puts a paragraph: what is open of the tables it is reading, level by level.
+struct OpenTable {
+    bool cellHasBlocks = false;
+    bool rowHasCells = false;
+    bool tableHasRows = false;
+};
+
 // Rich text, token by token through the reader's tokenizer and keyword table, keeping the state
-// of the reader that decides which bytes are visible text and how they decode.
+// of the reader that decides which bytes are visible text and how they decode, and where its
+// paragraphs go in tables.
 class RtfScanner : RtfTokenHandler<RtfScanner> {
     friend class RtfTokenHandler<RtfScanner>;
 
 public:
-    explicit RtfScanner(TextOutput& out) : m_out(out) {}
+    explicit RtfScanner(TextOutput& out) : m_out(out), m_joiner(out.buffer()) {}
 
     bool done() const { return m_rootClosed || m_out.stopped(); }
 
@@ -218,10 +235,8 @@ public:
             if (m_paragraphHasContent) {
                 endParagraph();
             }
-            // Paragraphs are joined by a line break: the last one ends without.
-            if (m_pendingBreaks > 1) {
-                m_out.buffer().append(m_pendingBreaks - 1, '\n');
-            }
+            closeTablesDeeperThan(0);
+            m_joiner.finish();
             m_out.flush();
         }
         if (m_groups.depth() > 0 || m_truncated || m_binaryLeft > 0) {
@@ -356,6 +371,17 @@ private:
             return true;
         case Keyword::ShapePicture:
             return true;
+        case Keyword::LevelText:
+        case Keyword::OldListBulletText:
+            skipGroup();
+            return true;
+        case Keyword::NestedTableProperties:
+            if (m_state.place == Place::Body) {
+                m_state.place = Place::NestedTableProperties;
+            } else {
+                skipGroup();
+            }
+            return true;
         case Keyword::Picture:
             // A picture makes its paragraph a line of its own, as the reader has it.
             if (m_state.place == Place::Body) {
@@ -397,17 +423,34 @@ private:
             m_state.unicodeSkip = static_cast<std::uint8_t>(std::clamp(value, 0, 255));
             break;
         case Keyword::Paragraph:
-        case Keyword::Cell:
             if (m_state.place == Place::Body) {
                 endParagraph();
             }
             break;
+        case Keyword::Cell:
+            if (m_state.place == Place::Body) {
+                endCell(cellLevel());
+            }
+            break;
+        case Keyword::Row:
+            if (m_state.place == Place::Body || m_state.place == Place::NestedTableProperties) {
+                endRow(cellLevel());
+            }
+            break;
         case Keyword::SectionBreak:
         case Keyword::PageBreak:
-        case Keyword::Row:
             if (m_state.place == Place::Body && m_paragraphHasContent) {
                 endParagraph();
             }
+            break;
+        case Keyword::ParagraphDefault:
+            m_state.tableLevel = 0;
+            break;
+        case Keyword::InTable:
+            m_state.tableLevel = std::max<std::uint8_t>(m_state.tableLevel, 1);
+            break;
+        case Keyword::TableLevel:
+            m_state.tableLevel = static_cast<std::uint8_t>(std::clamp(value, 0, 255));
             break;
         case Keyword::LineBreak:
             appendText("\n");
@@ -512,12 +555,11 @@ private:
 
     bool visible() const { return m_state.place == Place::Body && (m_state.flags & kHidden) == 0; }
 
-    // Visible text starts with the line breaks of the paragraphs ended before it.
+    // Visible text starts with the separators of the paragraphs, cells and rows ended before it.
+    // While a table is open, a paragraph's text waits for its end: only then is it known whether
+    // the paragraph closes tables, whose separators come before it.
     std::string& visibleBuffer() {
-        std::string& buffer = m_out.buffer();
-        buffer.append(m_pendingBreaks, '\n');
-        m_pendingBreaks = 0;
-        return buffer;
+        return m_tables.empty() ? m_joiner.takeSeparators() : m_heldParagraph;
     }
 
     void appendText(std::string_view utf8) {
@@ -562,9 +604,76 @@ private:
         m_unicode.flush([this](char32_t c) { appendCodePoint(c); });
     }
 
+    std::size_t cellLevel() const { return std::max<std::size_t>(m_state.tableLevel, 1); }
+
     void endParagraph() {
-        ++m_pendingBreaks;
+        endParagraphAt(std::min<std::size_t>(m_state.tableLevel, kMaxTableDepth));
+    }
+
+    void endParagraphAt(std::size_t level) {
+        closeTablesDeeperThan(level);
+        while (m_tables.size() < level) {
+            m_tables.emplace_back();
+        }
+        if (level > 0) {
+            m_tables[level - 1].cellHasBlocks = true;
+        }
+        m_joiner.text(m_heldParagraph);
+        m_heldParagraph.clear();
+        m_joiner.endParagraph(level);
         m_paragraphHasContent = false;
+    }
+
+    void endCell(std::size_t level) {
+        if (level > kMaxTableDepth) {
+            endParagraph();
+            return;
+        }
+        endParagraphAt(level);
+        m_tables[level - 1].cellHasBlocks = false;
+        m_tables[level - 1].rowHasCells = true;
+        m_joiner.endCell(level);
+    }
+
+    void endRow(std::size_t level) {
+        if (level > kMaxTableDepth) {
+            if (m_paragraphHasContent) {
+                endParagraph();
+            }
+            return;
+        }
+        if (m_paragraphHasContent) {
+            endCell(level);
+        }
+        closeTablesDeeperThan(level);
+        if (m_tables.size() == level) {
+            finishRow(level);
+        }
+    }
+
+    void finishRow(std::size_t level) {
+        OpenTable& open = m_tables[level - 1];
+        if (open.cellHasBlocks) {
+            open.cellHasBlocks = false;
+            open.rowHasCells = true;
+            m_joiner.endCell(level);
+        }
+        if (open.rowHasCells) {
+            open.rowHasCells = false;
+            open.tableHasRows = true;
+            m_joiner.endRow(level);
+        }
+    }
+
+    void closeTablesDeeperThan(std::size_t level) {
+        while (m_tables.size() > level) {
+            finishRow(m_tables.size());
+            bool hasRows = m_tables.back().tableHasRows;
+            m_tables.pop_back();
+            if (hasRows && !m_tables.empty()) {
+                m_tables.back().cellHasBlocks = true;
+            }
+        }
     }
 
     void finishFontEntry() {
@@ -595,7 +704,9 @@ private:
     bool m_rootClosed = false;
     Utf16Joiner m_unicode;
     std::string m_pendingBytes;
-    std::size_t m_pendingBreaks = 0;
+    TextJoiner m_joiner;
+    std::vector<OpenTable> m_tables;
+    std::string m_heldParagraph;
     bool m_paragraphHasContent = false;
 
     int m_documentCodePage = kCodePageAnsi;

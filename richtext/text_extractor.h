@@ -26,7 +26,8 @@ public:
 // destinations a reader skips left out); a plain-text file decodes as documentFromPlainText
 // says. Damaged or truncated input gives all the text that could be read. Memory stays small
 // whatever the file's size, except for a plain-text file beyond ASCII, which is decoded whole
-// at its end because only its whole decides between UTF-8 and GB18030.
+// at its end because only its whole decides between UTF-8 and GB18030, and for a paragraph
+// while a table is open, which is held until its end tells where in the tables it goes.
 class TextExtractor {
 public:
     explicit TextExtractor(TextSink& sink);

@@ -29,14 +29,14 @@ QString unkeptContent(const richtext::ReadResult& read) {
     if (read.omittedPictures > 0) {
         kinds << QString::fromUtf8(reading::kLostPictures).arg(read.omittedPictures);
     }
-    if (read.droppedTables) {
-        kinds << QString::fromUtf8(reading::kLostTables);
-    }
     if (read.droppedObjects) {
         kinds << QString::fromUtf8(reading::kLostObjects);
     }
     if (read.droppedFields) {
         kinds << QString::fromUtf8(reading::kLostFields);
+    }
+    if (read.unkeptTableRows > 0) {
+        kinds << QString::fromUtf8(reading::kLostTableRows).arg(read.unkeptTableRows);
     }
     return kinds.join(QString::fromUtf8("、"));
 }

@@ -21,11 +21,12 @@ inline constexpr const char* kReadOnlyNotice =
     "此知识点的文件已损坏或不完整，只能阅读，不能保存（保存会用读到的部分替换原文件）。";
 inline constexpr const char* kLossQuestion =
     "此知识点含有本程序无法保留的内容（%1），保存后这些内容将会丢失。\n\n确定要保存吗？";
-// The kinds of content named in the question, joined by "、".
+// The kinds of content named in the question, joined by "、"; the table rows, whose own text
+// holds a comma, come last.
 inline constexpr const char* kLostPictures = "%1 张图片";
-inline constexpr const char* kLostTables = "表格";
 inline constexpr const char* kLostObjects = "嵌入对象";
 inline constexpr const char* kLostFields = "域";
+inline constexpr const char* kLostTableRows = "%1 行表格的结构，其中的文字会保留";
 inline constexpr const char* kReadFailed = "读取知识点失败\n错误原因:%1";
 } // namespace reading
 

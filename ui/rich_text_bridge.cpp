@@ -15,16 +15,24 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextFrame>
 #include <QTextList>
 #include <QTextObjectInterface>
+#include <QTextTable>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
+#include <tuple>
 #include <unordered_map>
 
 namespace tarnel::ui {
 namespace {
 
 using richtext::Alignment;
+using richtext::Border;
+using richtext::CellMerge;
 using richtext::CharFormat;
 using richtext::Color;
 using richtext::Document;
@@ -33,6 +41,9 @@ using richtext::ListKind;
 using richtext::Paragraph;
 using richtext::Picture;
 using richtext::PictureFormat;
+using richtext::Table;
+using richtext::TableCell;
+using richtext::TableRow;
 using richtext::TextRun;
 
 constexpr double kTwipsPerInch = 1440.0;
@@ -212,6 +223,17 @@ constexpr ListStyle kListStyles[] = {
     {ListKind::UpperRoman, QTextListFormat::ListUpperRoman},
 };
 
+// The bullets Qt draws itself; any other bullet text shows as the round one.
+QTextListFormat::Style qtBulletStyle(const std::string& bullet) {
+    if (bullet == "\u25E6" || bullet == "o") {
+        return QTextListFormat::ListCircle;
+    }
+    if (bullet == "\u25AA" || bullet == "\u25A0") {
+        return QTextListFormat::ListSquare;
+    }
+    return QTextListFormat::ListDisc;
+}
+
 QTextListFormat::Style qtListStyle(ListKind kind) {
     for (const ListStyle& entry : kListStyles) {
         if (entry.kind == kind) {
@@ -221,16 +243,13 @@ QTextListFormat::Style qtListStyle(ListKind kind) {
     return QTextListFormat::ListStyleUndefined;
 }
 
-ListKind modelListKind(const QTextBlock& block) {
-    if (QTextList* list = block.textList()) {
-        for (const ListStyle& entry : kListStyles) {
-            if (entry.style == list->format().style()) {
-                return entry.kind;
-            }
+ListKind modelListKind(const QTextListFormat& format) {
+    for (const ListStyle& entry : kListStyles) {
+        if (entry.style == format.style()) {
+            return entry.kind;
         }
-        return ListKind::Bullet;
     }
-    return ListKind::None;
+    return ListKind::Bullet;
 }
 
 // A picture's own size in twips: pixels for bitmaps, hundredths of a millimetre for metafiles.
@@ -349,10 +368,102 @@ void stopAnimations(QTextDocument& document) {
     }
 }
 
-// Builds paragraphs through one cursor: the first takes the cursor's paragraph (its format too,
-// when the whole document is built), each further one starts its own.
+int colorValue(const std::optional<Color>& color) {
+    return color ? color->red << 16 | color->green << 8 | color->blue : -1;
+}
+
+std::optional<Color> modelColorValue(int value) {
+    if (value < 0) {
+        return std::nullopt;
+    }
+    return Color{static_cast<std::uint8_t>(value >> 16 & 0xFF),
+                 static_cast<std::uint8_t>(value >> 8 & 0xFF),
+                 static_cast<std::uint8_t>(value & 0xFF)};
+}
+
+// A table's model fields as the table format keeps them: per row its height, alignment, left
+// edge and cell gap, then for each cell its right boundary, merges, four borders (width and
+// colour) and shading.
+constexpr int kRowFields = 4;
+constexpr int kCellFields = 12;
+
+QVariantList rowLayout(const TableRow& row) {
+    QVariantList out = {row.height, static_cast<int>(row.alignment), row.leftEdge, row.cellGap};
+    for (const TableCell& cell : row.cells) {
+        out << cell.rightBoundary << static_cast<int>(cell.horizontalMerge)
+            << static_cast<int>(cell.verticalMerge);
+        for (const Border* border : {&cell.top, &cell.left, &cell.bottom, &cell.right}) {
+            out << border->width << colorValue(border->color);
+        }
+        out << colorValue(cell.shading);
+    }
+    return out;
+}
+
+TableRow modelRow(const QVariantList& layout) {
+    TableRow row;
+    row.height = layout.value(0).toInt();
+    row.alignment = static_cast<Alignment>(layout.value(1).toInt());
+    row.leftEdge = layout.value(2).toInt();
+    row.cellGap = layout.value(3).toInt();
+    for (qsizetype at = kRowFields; at + kCellFields <= layout.size(); at += kCellFields) {
+        TableCell cell;
+        cell.rightBoundary = layout[at].toInt();
+        cell.horizontalMerge = static_cast<CellMerge>(layout[at + 1].toInt());
+        cell.verticalMerge = static_cast<CellMerge>(layout[at + 2].toInt());
+        qsizetype field = at + 3;
+        for (Border* border : {&cell.top, &cell.left, &cell.bottom, &cell.right}) {
+            border->width = layout[field].toInt();
+            border->color = modelColorValue(layout[field + 1].toInt());
+            field += 2;
+        }
+        cell.shading = modelColorValue(layout[field].toInt());
+        row.cells.push_back(std::move(cell));
+    }
+    return row;
+}
+
+// The grid of a table: every right boundary any row has, in order; a cell spans the columns
+// from its left neighbour's boundary to its own.
+std::vector<int> gridOf(const Table& table) {
+    std::set<int> boundaries;
+    for (const TableRow& row : table.rows) {
+        for (const TableCell& cell : row.cells) {
+            boundaries.insert(cell.rightBoundary);
+        }
+    }
+    return {boundaries.begin(), boundaries.end()};
+}
+
+struct Span {
+    int first = 0; // column
+    int count = 1;
+};
+
+// The columns of each cell of the row. A cell whose boundary does not rise past its left
+// neighbour's still gets a column of its own, so that every cell shows.
+std::vector<Span> spansOf(const TableRow& row, const std::vector<int>& grid) {
+    std::vector<Span> spans;
+    int column = 0;
+    for (const TableCell& cell : row.cells) {
+        auto end = std::lower_bound(grid.begin(), grid.end(), cell.rightBoundary);
+        int last = std::max(static_cast<int>(end - grid.begin()), column);
+        spans.push_back({column, last - column + 1});
+        column = last + 1;
+    }
+    return spans;
+}
+
+bool isBareParagraph(const std::vector<Paragraph>& blocks) {
+    return blocks.size() == 1 && blocks[0].content.empty() && !blocks[0].isTable();
+}
+
+// Builds the document block by block; tables through their cells, each cell like a document.
 class QtBuilder {
 public:
+    // How the first paragraph meets the cursor's block: it takes the block with its format (an
+    // empty, unused block), it joins the text there (an insertion), or it starts a block of its
+    // own.
     enum class Start { TakeFormat, Join, NewBlock };
 
     QtBuilder(QTextDocument& target, QTextCursor cursor)
@@ -360,6 +471,26 @@ public:
 
     int position() const { return m_cursor.position(); }
 
+    // The blocks go where the cursor is; the builder's cursor ends after the last of them.
+    void addBlocks(const std::vector<Paragraph>& blocks, QTextCursor cursor,
+                   Start first = Start::TakeFormat) {
+        Start start = first;
+        for (const Paragraph& block : blocks) {
+            for (const Table& table : block.table) {
+                cursor = addTable(table, cursor);
+                start = Start::TakeFormat;
+            }
+            if (!block.isTable()) {
+                m_cursor = cursor;
+                add(block, start);
+                cursor = m_cursor;
+                start = Start::NewBlock;
+            }
+        }
+        m_cursor = cursor;
+    }
+
+private:
     void add(const Paragraph& paragraph, Start start) {
         QTextBlockFormat blockFormat = qtBlockFormat(paragraph);
         if (start == Start::TakeFormat) {
@@ -379,22 +510,175 @@ public:
         }
     }
 
-private:
+    // Returns a cursor in the block after the table.
+    QTextCursor addTable(const Table& table, QTextCursor cursor) {
+        std::vector<int> grid = gridOf(table);
+        std::vector<std::vector<Span>> spans;
+        std::size_t columnsNeeded = grid.size();
+        for (const TableRow& row : table.rows) {
+            spans.push_back(spansOf(row, grid));
+            if (!spans.back().empty()) {
+                columnsNeeded = std::max<std::size_t>(
+                    columnsNeeded, static_cast<std::size_t>(spans.back().back().first +
+                                                            spans.back().back().count));
+            }
+        }
+        // Columns for cells beyond the boundaries, past all of them.
+        while (grid.size() < columnsNeeded) {
+            grid.push_back(grid.back() + 1);
+        }
+        QTextTableFormat format;
+        format.setBorder(0);
+        format.setBorderCollapse(true);
+        format.setCellSpacing(0);
+        format.setCellPadding(twipsToPixels(std::max(table.rows.front().cellGap, 30)));
+        format.setAlignment(qtAlignment(table.rows.front().alignment));
+        QList<QTextLength> widths;
+        int previous = std::min(0, grid.empty() ? 0 : grid.front() - 1);
+        for (int boundary : grid) {
+            widths << QTextLength(QTextLength::FixedLength, twipsToPixels(boundary - previous));
+            previous = boundary;
+        }
+        format.setColumnWidthConstraints(widths);
+        QVariantList rows;
+        for (const TableRow& row : table.rows) {
+            rows << QVariant(rowLayout(row));
+        }
+        format.setProperty(bridge::kTableRows, rows);
+        QVariantList columns;
+        for (int boundary : grid) {
+            columns << boundary;
+        }
+        format.setProperty(bridge::kTableColumns, columns);
+        int rowCount = static_cast<int>(table.rows.size());
+        QTextTable* qt =
+            cursor.insertTable(rowCount, std::max<int>(1, static_cast<int>(grid.size())), format);
+        // Merges first, so that each merged cell is filled once with every cell's blocks.
+        std::map<std::pair<int, int>, std::vector<const TableCell*>> contents;
+        for (int r = 0; r < rowCount; ++r) {
+            const TableRow& row = table.rows[static_cast<std::size_t>(r)];
+            const std::vector<Span>& rowSpans = spans[static_cast<std::size_t>(r)];
+            for (std::size_t i = 0; i < row.cells.size() && i < rowSpans.size(); ++i) {
+                const TableCell& cell = row.cells[i];
+                Span span = rowSpans[i];
+                if (cell.horizontalMerge == CellMerge::Continue ||
+                    cell.verticalMerge == CellMerge::Continue) {
+                    continue;
+                }
+                std::vector<const TableCell*>& blocks = contents[{r, span.first}];
+                blocks.push_back(&cell);
+                std::size_t last = i;
+                while (cell.horizontalMerge == CellMerge::First && last + 1 < row.cells.size() &&
+                       row.cells[last + 1].horizontalMerge == CellMerge::Continue &&
+                       last + 1 < rowSpans.size()) {
+                    ++last;
+                    blocks.push_back(&row.cells[last]);
+                }
+                int columns = rowSpans[last].first + rowSpans[last].count - span.first;
+                int rowsSpanned = 1;
+                if (cell.verticalMerge == CellMerge::First) {
+                    rowsSpanned = verticalSpan(table, spans, r, span.first, columns, blocks);
+                }
+                if (columns > 1 || rowsSpanned > 1) {
+                    qt->mergeCells(r, span.first, rowsSpanned, columns);
+                }
+                setCellFormat(qt->cellAt(r, span.first), cell);
+            }
+        }
+        for (const auto& [place, cells] : contents) {
+            std::vector<Paragraph> blocks = cells.front()->paragraphs;
+            for (std::size_t i = 1; i < cells.size(); ++i) {
+                if (!isBareParagraph(cells[i]->paragraphs)) {
+                    blocks.insert(blocks.end(), cells[i]->paragraphs.begin(),
+                                  cells[i]->paragraphs.end());
+                }
+            }
+            addBlocks(blocks, qt->cellAt(place.first, place.second).firstCursorPosition());
+        }
+        QTextCursor after = qt->lastCursorPosition();
+        after.movePosition(QTextCursor::NextBlock);
+        return after;
+    }
+
+    // The rows below that continue the cell at the same columns; their cells' blocks join it.
+    int verticalSpan(const Table& table, const std::vector<std::vector<Span>>& spans, int row,
+                     int column, int columns, std::vector<const TableCell*>& blocks) {
+        int count = 1;
+        for (std::size_t r = static_cast<std::size_t>(row) + 1; r < table.rows.size(); ++r) {
+            const TableRow& below = table.rows[r];
+            bool continues = false;
+            for (std::size_t i = 0; i < below.cells.size() && i < spans[r].size(); ++i) {
+                if (spans[r][i].first == column &&
+                    below.cells[i].verticalMerge == CellMerge::Continue) {
+                    std::size_t last = i;
+                    while (last + 1 < below.cells.size() && last + 1 < spans[r].size() &&
+                           below.cells[last + 1].horizontalMerge == CellMerge::Continue) {
+                        ++last;
+                    }
+                    if (spans[r][last].first + spans[r][last].count - column == columns) {
+                        continues = true;
+                        for (std::size_t k = i; k <= last; ++k) {
+                            blocks.push_back(&below.cells[k]);
+                        }
+                    }
+                }
+            }
+            if (!continues) {
+                break;
+            }
+            ++count;
+        }
+        return count;
+    }
+
+    void setCellFormat(QTextTableCell cell, const TableCell& model) {
+        QTextTableCellFormat format = cell.format().toTableCellFormat();
+        auto side = [&](const Border& border, auto setWidth, auto setBrush, auto setStyle) {
+            if (border.width > 0) {
+                (format.*setWidth)(std::max(1.0, twipsToPixels(border.width)));
+                (format.*setBrush)(QBrush(border.color ? qtColor(*border.color) : Qt::black));
+                (format.*setStyle)(QTextFrameFormat::BorderStyle_Solid);
+            }
+        };
+        side(model.top, &QTextTableCellFormat::setTopBorder,
+             &QTextTableCellFormat::setTopBorderBrush, &QTextTableCellFormat::setTopBorderStyle);
+        side(model.left, &QTextTableCellFormat::setLeftBorder,
+             &QTextTableCellFormat::setLeftBorderBrush, &QTextTableCellFormat::setLeftBorderStyle);
+        side(model.bottom, &QTextTableCellFormat::setBottomBorder,
+             &QTextTableCellFormat::setBottomBorderBrush,
+             &QTextTableCellFormat::setBottomBorderStyle);
+        side(model.right, &QTextTableCellFormat::setRightBorder,
+             &QTextTableCellFormat::setRightBorderBrush,
+             &QTextTableCellFormat::setRightBorderStyle);
+        if (model.shading) {
+            format.setBackground(qtColor(*model.shading));
+        }
+        cell.setFormat(format);
+    }
+
+    // One Qt list per list and level, so that numbers run on across other paragraphs as the
+    // model has it.
     void addToList(const Paragraph& paragraph) {
         if (paragraph.list == ListKind::None) {
-            m_list = nullptr;
             return;
         }
-        if (m_list && m_listKind == paragraph.list) {
-            m_list->add(m_cursor.block());
+        auto key =
+            std::make_tuple(paragraph.listId, paragraph.listLevel, static_cast<int>(paragraph.list),
+                            paragraph.listStart, paragraph.listBullet);
+        if (auto found = m_lists.find(key); found != m_lists.end()) {
+            found->second->add(m_cursor.block());
             return;
         }
         QTextListFormat format;
-        format.setStyle(qtListStyle(paragraph.list));
+        format.setStyle(paragraph.list == ListKind::Bullet ? qtBulletStyle(paragraph.listBullet)
+                                                           : qtListStyle(paragraph.list));
         // Without an indent of its own a list's numbers would sit left of the page.
-        format.setIndent(paragraph.leftIndent > 0 ? 0 : 1);
-        m_list = m_cursor.createList(format);
-        m_listKind = paragraph.list;
+        format.setIndent(paragraph.leftIndent > 0 ? 0 : paragraph.listLevel + 1);
+        format.setProperty(bridge::kListId, paragraph.listId);
+        format.setProperty(bridge::kListLevel, paragraph.listLevel);
+        format.setProperty(bridge::kListStart, paragraph.listStart);
+        format.setProperty(bridge::kListBullet, qtText(paragraph.listBullet));
+        m_lists[key] = m_cursor.createList(format);
     }
 
     void addRun(const TextRun& run) {
@@ -445,29 +729,187 @@ private:
 
     QTextDocument& m_document;
     QTextCursor m_cursor;
-    QTextList* m_list = nullptr;
-    ListKind m_listKind = ListKind::None;
+    std::map<std::tuple<int, int, int, int, std::string>, QTextList*> m_lists;
 };
 
 // Reads the paragraphs back, one fragment at a time.
 class ModelReader {
 public:
-    explicit ModelReader(const QTextDocument& source) : m_source(source) {}
+    // Lists made in the editor are numbered after every list the model gave.
+    explicit ModelReader(const QTextDocument& source) : m_source(source) {
+        for (QTextBlock block = source.begin(); block.isValid(); block = block.next()) {
+            if (QTextList* list = block.textList()) {
+                m_lastEditorList =
+                    std::max(m_lastEditorList, list->format().intProperty(bridge::kListId));
+            }
+        }
+    }
 
-    Paragraph paragraph(const QTextBlock& block) const {
+    Paragraph paragraph(const QTextBlock& block) {
         Paragraph out;
         QTextBlockFormat format = block.blockFormat();
         out.alignment = modelAlignment(format.alignment());
         out.leftIndent = modelIndent(format, bridge::kLeftTwips, format.leftMargin());
         out.rightIndent = modelIndent(format, bridge::kRightTwips, format.rightMargin());
         out.firstLineIndent = modelIndent(format, bridge::kFirstLineTwips, format.textIndent());
-        out.list = modelListKind(block);
+        if (QTextList* list = block.textList()) {
+            addListFields(*list, out);
+        }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             addFragment(it.fragment(), out.content);
         }
         return out;
     }
 
+    // The blocks of a frame (the document's or a cell's) in order. Qt keeps a block before and
+    // after every table; one that is empty and no paragraph of the model is left out.
+    std::vector<Paragraph> blocks(QTextFrame::iterator it) {
+        std::vector<Paragraph> out;
+        bool afterTable = false;
+        for (; !it.atEnd(); ++it) {
+            if (auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
+                if (!out.empty() && m_qtsOwn.count(out.size() - 1) != 0) {
+                    out.pop_back();
+                }
+                Paragraph block;
+                block.table.push_back(this->table(*table));
+                out.push_back(std::move(block));
+                afterTable = true;
+                continue;
+            }
+            QTextBlock block = it.currentBlock();
+            if (!block.isValid()) {
+                continue;
+            }
+            bool qtsOwn = block.length() <= 1 && !block.textList() &&
+                          !block.blockFormat().hasProperty(bridge::kParagraph);
+            if (qtsOwn && afterTable) {
+                afterTable = false;
+                continue;
+            }
+            afterTable = false;
+            out.push_back(paragraph(block));
+            if (qtsOwn) {
+                m_qtsOwn.insert(out.size() - 1);
+            } else {
+                m_qtsOwn.erase(out.size() - 1);
+            }
+        }
+        m_qtsOwn.clear();
+        return out;
+    }
+
+private:
+    void addListFields(QTextList& list, Paragraph& out) {
+        QTextListFormat format = list.format();
+        out.list = modelListKind(format);
+        if (format.hasProperty(bridge::kListId)) {
+            out.listId = format.intProperty(bridge::kListId);
+            out.listLevel =
+                std::clamp(format.intProperty(bridge::kListLevel), 0, richtext::kMaxListLevel);
+            out.listStart = format.intProperty(bridge::kListStart);
+            out.listBullet = modelText(format.stringProperty(bridge::kListBullet));
+            return;
+        }
+        // A list made in the editor: a list of its own at the level of its indent.
+        out.listLevel = std::clamp(format.indent() - 1, 0, richtext::kMaxListLevel);
+        auto [entry, added] = m_editorLists.try_emplace(&list, 0);
+        if (added) {
+            entry->second = ++m_lastEditorList;
+        }
+        out.listId = entry->second;
+    }
+
+    Table table(QTextTable& qt) {
+        QTextTableFormat format = qt.format();
+        QVariantList rows = format.property(bridge::kTableRows).toList();
+        QVariantList columns = format.property(bridge::kTableColumns).toList();
+        if (rows.size() == qt.rows() && columns.size() == qt.columns()) {
+            return storedTable(qt, rows, columns);
+        }
+        return editorTable(qt);
+    }
+
+    // The layout the model gave, with the cells' blocks as they are now.
+    Table storedTable(QTextTable& qt, const QVariantList& rows, const QVariantList& columns) {
+        Table out;
+        std::vector<int> grid;
+        for (const QVariant& boundary : columns) {
+            grid.push_back(boundary.toInt());
+        }
+        for (int r = 0; r < qt.rows(); ++r) {
+            TableRow row = modelRow(rows[r].toList());
+            std::vector<Span> spans = spansOf(row, grid);
+            for (std::size_t i = 0; i < row.cells.size(); ++i) {
+                QTextTableCell cell =
+                    i < spans.size() ? qt.cellAt(r, spans[i].first) : QTextTableCell();
+                bool origin = cell.isValid() && cell.row() == r &&
+                              cell.column() == spans[i].first &&
+                              row.cells[i].horizontalMerge != CellMerge::Continue &&
+                              row.cells[i].verticalMerge != CellMerge::Continue;
+                row.cells[i].paragraphs = origin ? cellBlocks(cell) : std::vector<Paragraph>{};
+                if (row.cells[i].paragraphs.empty() || row.cells[i].paragraphs.back().isTable()) {
+                    row.cells[i].paragraphs.emplace_back();
+                }
+            }
+            out.rows.push_back(std::move(row));
+        }
+        return out;
+    }
+
+    // A table the model did not make: its columns' widths as boundaries, its merges as the
+    // model's.
+    Table editorTable(QTextTable& qt) {
+        Table out;
+        QList<QTextLength> widths = qt.format().columnWidthConstraints();
+        std::vector<int> grid;
+        int boundary = 0;
+        for (int c = 0; c < qt.columns(); ++c) {
+            bool fixed = c < widths.size() && widths[c].type() == QTextLength::FixedLength;
+            boundary += fixed
+                            ? static_cast<int>(std::lround(widths[c].rawValue() / pixelsPerTwip()))
+                            : 1440;
+            grid.push_back(boundary);
+        }
+        for (int r = 0; r < qt.rows(); ++r) {
+            TableRow row;
+            for (int c = 0; c < qt.columns(); ++c) {
+                QTextTableCell cell = qt.cellAt(r, c);
+                if (cell.column() != c) {
+                    continue; // inside a cell merged across, which gave it its own cells
+                }
+                for (int k = 0; k < cell.columnSpan(); ++k) {
+                    TableCell model;
+                    model.rightBoundary = grid[static_cast<std::size_t>(c + k)];
+                    if (cell.columnSpan() > 1) {
+                        model.horizontalMerge = k == 0 ? CellMerge::First : CellMerge::Continue;
+                    }
+                    if (cell.rowSpan() > 1) {
+                        model.verticalMerge =
+                            cell.row() == r ? CellMerge::First : CellMerge::Continue;
+                    }
+                    bool origin = k == 0 && cell.row() == r;
+                    model.paragraphs = origin ? cellBlocks(cell) : std::vector<Paragraph>{};
+                    if (model.paragraphs.empty() || model.paragraphs.back().isTable()) {
+                        model.paragraphs.emplace_back();
+                    }
+                    row.cells.push_back(std::move(model));
+                }
+            }
+            out.rows.push_back(std::move(row));
+        }
+        return out;
+    }
+
+    std::vector<Paragraph> cellBlocks(const QTextTableCell& cell) {
+        std::set<std::size_t> saved;
+        std::swap(saved, m_qtsOwn);
+        std::vector<Paragraph> out = blocks(cell.begin());
+        std::swap(saved, m_qtsOwn);
+        return out;
+    }
+
+public:
 private:
     void addFragment(const QTextFragment& fragment, std::vector<Inline>& content) const {
         QTextCharFormat format = fragment.charFormat();
@@ -535,6 +977,10 @@ private:
 
     const QTextDocument& m_source;
     mutable std::unordered_map<int, CharFormat> m_runFormats;
+    // Blocks read so far in the frame being read that Qt made, not the model.
+    std::set<std::size_t> m_qtsOwn;
+    std::map<const QTextList*, int> m_editorLists;
+    int m_lastEditorList = 0;
 };
 
 // The one block an empty QTextDocument always has is no paragraph unless one was made there.
@@ -564,12 +1010,8 @@ void toQt(const Document& document, QTextDocument& target) {
         const QSignalBlocker blocker(&target);
         target.setDocumentLayout(nullptr);
     }
-    QtBuilder builder(target, QTextCursor(&target));
-    auto start = QtBuilder::Start::TakeFormat;
-    for (const Paragraph& paragraph : document.paragraphs) {
-        builder.add(paragraph, start);
-        start = QtBuilder::Start::NewBlock;
-    }
+    QTextCursor cursor(&target);
+    QtBuilder(target, cursor).addBlocks(document.paragraphs, cursor);
     registerHiddenText(target);
     target.setUndoRedoEnabled(true);
     target.setModified(false);
@@ -581,9 +1023,7 @@ Document fromQt(const QTextDocument& source) {
         return out;
     }
     ModelReader reader(source);
-    for (QTextBlock block = source.firstBlock(); block.isValid(); block = block.next()) {
-        out.paragraphs.push_back(reader.paragraph(block));
-    }
+    out.paragraphs = reader.blocks(source.rootFrame()->begin());
     return out;
 }
 
@@ -593,11 +1033,7 @@ void insertDocument(QTextCursor& cursor, const Document& document) {
     cursor.beginEditBlock();
     cursor.removeSelectedText();
     QtBuilder builder(target, cursor);
-    auto start = QtBuilder::Start::Join;
-    for (const Paragraph& paragraph : document.paragraphs) {
-        builder.add(paragraph, start);
-        start = QtBuilder::Start::NewBlock;
-    }
+    builder.addBlocks(document.paragraphs, cursor, QtBuilder::Start::Join);
     cursor.setPosition(builder.position());
     cursor.endEditBlock();
 }

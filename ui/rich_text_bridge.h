@@ -9,8 +9,9 @@ class QTextDocument;
 
 // Carries a rich-text model into a QTextDocument for the editor and back for the save, so that
 // whatever the model holds comes back unchanged: the font names as the file stored them, sizes in
-// half points, indents in twips, hidden text, absent colours and the pictures' own bytes. What Qt
-// cannot hold as such rides along in format properties of our own.
+// half points, indents in twips, hidden text, absent colours, the pictures' own bytes, list levels
+// and tables with their merged cells, borders and widths in twips. What Qt cannot hold as such
+// rides along in format properties of our own.
 namespace tarnel::ui {
 
 // Properties the bridge sets on the formats it makes.
@@ -39,6 +40,15 @@ inline constexpr int kMapMode = QTextFormat::UserProperty + 14;
 inline constexpr int kPictureData = QTextFormat::UserProperty + 15;
 // The resource that holds an animated picture's GIF bytes (a QUrl's text).
 inline constexpr int kPictureAnimation = QTextFormat::UserProperty + 16;
+// A list item's model fields on its list's format (ints; the bullet a QString).
+inline constexpr int kListId = QTextFormat::UserProperty + 40;
+inline constexpr int kListLevel = QTextFormat::UserProperty + 41;
+inline constexpr int kListStart = QTextFormat::UserProperty + 42;
+inline constexpr int kListBullet = QTextFormat::UserProperty + 43;
+// A table's model layout on its format: per row a QVariantList of the row's fields followed by
+// each cell's (see tableLayout), and the right boundaries of the grid's columns in twips.
+inline constexpr int kTableRows = QTextFormat::UserProperty + 44;
+inline constexpr int kTableColumns = QTextFormat::UserProperty + 45;
 
 inline constexpr int kHiddenObjectType = QTextFormat::UserObject + 1;
 } // namespace bridge

@@ -108,43 +108,111 @@ std::string escaped(const std::string& text) {
     return out;
 }
 
+std::string mergeName(CellMerge merge) {
+    return merge == CellMerge::First ? "first" : "continue";
+}
+
+std::string borderText(const Border& border) {
+    return std::to_string(border.width) + (border.color ? hexColor(*border.color) : "");
+}
+
+void dumpBlocks(const std::vector<Paragraph>& blocks, const std::string& indent, std::string& out);
+
+void dumpTable(const Table& table, const std::string& indent, std::string& out) {
+    out += indent + "T\n";
+    for (const TableRow& row : table.rows) {
+        out += indent + " R";
+        if (row.height != 0) {
+            out += " height=" + std::to_string(row.height);
+        }
+        if (row.alignment != Alignment::Left) {
+            out += std::string(" ") + alignmentName(row.alignment);
+        }
+        if (row.leftEdge != 0 || row.cellGap != 0) {
+            out += " edge=" + std::to_string(row.leftEdge) + "/" + std::to_string(row.cellGap);
+        }
+        out += "\n";
+        for (const TableCell& cell : row.cells) {
+            out += indent + "  C x=" + std::to_string(cell.rightBoundary);
+            if (cell.horizontalMerge != CellMerge::None) {
+                out += " h=" + mergeName(cell.horizontalMerge);
+            }
+            if (cell.verticalMerge != CellMerge::None) {
+                out += " v=" + mergeName(cell.verticalMerge);
+            }
+            if (cell.top.width != 0 || cell.left.width != 0 || cell.bottom.width != 0 ||
+                cell.right.width != 0) {
+                out += " border=" + borderText(cell.top) + "," + borderText(cell.left) + "," +
+                       borderText(cell.bottom) + "," + borderText(cell.right);
+            }
+            if (cell.shading) {
+                out += " shading=" + hexColor(*cell.shading);
+            }
+            out += "\n";
+            dumpBlocks(cell.paragraphs, indent + "   ", out);
+        }
+    }
+}
+
+void dumpParagraph(const Paragraph& paragraph, std::string& out) {
+    out += "P";
+    if (paragraph.alignment != Alignment::Left) {
+        out += std::string(" ") + alignmentName(paragraph.alignment);
+    }
+    if (paragraph.list != ListKind::None) {
+        out += std::string(" ") + listName(paragraph.list) + "#" + std::to_string(paragraph.listId);
+        if (paragraph.listLevel != 0) {
+            out += " level=" + std::to_string(paragraph.listLevel);
+        }
+        if (paragraph.listStart != 1) {
+            out += " start=" + std::to_string(paragraph.listStart);
+        }
+        if (!paragraph.listBullet.empty()) {
+            out += " shows=" + paragraph.listBullet;
+        }
+    }
+    if (paragraph.leftIndent != 0 || paragraph.firstLineIndent != 0 || paragraph.rightIndent != 0) {
+        out += " indent=" + std::to_string(paragraph.leftIndent) + "/" +
+               std::to_string(paragraph.firstLineIndent) + "/" +
+               std::to_string(paragraph.rightIndent);
+    }
+    out += ":";
+    for (const Inline& item : paragraph.content) {
+        if (const TextRun* run = std::get_if<TextRun>(&item)) {
+            out += " [" + formatText(run->format) + "]\"" + escaped(run->text) + "\"";
+        } else {
+            const Picture& picture = std::get<Picture>(item);
+            out +=
+                std::string(" <") + pictureName(picture.format) + " " +
+                std::to_string(picture.width) + "x" + std::to_string(picture.height) +
+                " goal=" + std::to_string(picture.goalWidth) + "x" +
+                std::to_string(picture.goalHeight) +
+                " bytes=" + std::to_string(picture.data.size()) +
+                (picture.animation.empty() ? std::string()
+                                           : " gif=" + std::to_string(picture.animation.size())) +
+                ">";
+        }
+    }
+    out += "\n";
+}
+
+void dumpBlocks(const std::vector<Paragraph>& blocks, const std::string& indent, std::string& out) {
+    for (const Paragraph& block : blocks) {
+        for (const Table& table : block.table) {
+            dumpTable(table, indent, out);
+        }
+        if (!block.isTable()) {
+            out += indent;
+            dumpParagraph(block, out);
+        }
+    }
+}
+
 } // namespace
 
 std::string dump(const Document& document) {
     std::string out;
-    for (const Paragraph& paragraph : document.paragraphs) {
-        out += "P";
-        if (paragraph.alignment != Alignment::Left) {
-            out += std::string(" ") + alignmentName(paragraph.alignment);
-        }
-        if (paragraph.list != ListKind::None) {
-            out += std::string(" ") + listName(paragraph.list);
-        }
-        if (paragraph.leftIndent != 0 || paragraph.firstLineIndent != 0 ||
-            paragraph.rightIndent != 0) {
-            out += " indent=" + std::to_string(paragraph.leftIndent) + "/" +
-                   std::to_string(paragraph.firstLineIndent) + "/" +
-                   std::to_string(paragraph.rightIndent);
-        }
-        out += ":";
-        for (const Inline& item : paragraph.content) {
-            if (const TextRun* run = std::get_if<TextRun>(&item)) {
-                out += " [" + formatText(run->format) + "]\"" + escaped(run->text) + "\"";
-            } else {
-                const Picture& picture = std::get<Picture>(item);
-                out += std::string(" <") + pictureName(picture.format) + " " +
-                       std::to_string(picture.width) + "x" + std::to_string(picture.height) +
-                       " goal=" + std::to_string(picture.goalWidth) + "x" +
-                       std::to_string(picture.goalHeight) +
-                       " bytes=" + std::to_string(picture.data.size()) +
-                       (picture.animation.empty()
-                            ? std::string()
-                            : " gif=" + std::to_string(picture.animation.size())) +
-                       ">";
-            }
-        }
-        out += "\n";
-    }
+    dumpBlocks(document.paragraphs, "", out);
     return out;
 }
 

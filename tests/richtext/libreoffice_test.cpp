@@ -35,11 +35,28 @@ std::filesystem::path libreOffice() {
 
 // Each paragraph's alignment, list and runs with every format but the font, which LibreOffice
 // may substitute: what has to survive a trip through LibreOffice.
-std::string visibleFormats(const Document& document) {
-    std::string out;
-    for (const Paragraph& paragraph : document.paragraphs) {
+// Tables as their rows of cells with their merges and blocks.
+void addVisibleFormats(const std::vector<Paragraph>& blocks, std::string& out) {
+    for (const Paragraph& paragraph : blocks) {
+        for (const Table& table : paragraph.table) {
+            out += "T\n";
+            for (const TableRow& row : table.rows) {
+                out += "R\n";
+                // LibreOffice writes cells merged across as one cell as wide as they are.
+                for (const TableCell& cell : row.cells) {
+                    if (cell.horizontalMerge != CellMerge::Continue) {
+                        out += "C\n";
+                        addVisibleFormats(cell.paragraphs, out);
+                    }
+                }
+            }
+        }
+        if (paragraph.isTable()) {
+            continue;
+        }
         out += "P" + std::to_string(static_cast<int>(paragraph.alignment)) + "/" +
-               std::to_string(static_cast<int>(paragraph.list)) + ":";
+               std::to_string(static_cast<int>(paragraph.list)) + "/" +
+               std::to_string(paragraph.listLevel) + ":";
         std::string previous;
         for (const Inline& item : paragraph.content) {
             if (const Picture* picture = std::get_if<Picture>(&item)) {
@@ -66,6 +83,11 @@ std::string visibleFormats(const Document& document) {
         }
         out += "\n";
     }
+}
+
+std::string visibleFormats(const Document& document) {
+    std::string out;
+    addVisibleFormats(document.paragraphs, out);
     return out;
 }
 
@@ -107,8 +129,36 @@ Document featureDocument() {
     Paragraph pictured;
     pictured.alignment = Alignment::Right;
     pictured.content = {run("图 picture ", plain), picture};
+    first.listId = 1;
+    second.listId = 1;
+    Paragraph deeper = first;
+    deeper.list = ListKind::LowerLetter;
+    deeper.listLevel = 1;
+    deeper.content = {run("下一级 deeper", plain)};
+    // A 2 x 2 table whose second row is one merged cell, with a table nested in its first cell.
+    auto cell = [&](int right, std::string text) {
+        TableCell out;
+        out.rightBoundary = right;
+        Paragraph paragraph;
+        paragraph.content = {run(std::move(text), plain)};
+        out.paragraphs = {paragraph};
+        return out;
+    };
+    TableRow nestedRow;
+    nestedRow.cells = {cell(1000, "内 n1"), cell(2000, "内 n2")};
+    Paragraph nested;
+    nested.table.push_back(Table{{nestedRow}});
+    TableRow top;
+    top.cells = {cell(2880, "甲 A"), cell(5760, "乙 B")};
+    top.cells[0].paragraphs.insert(top.cells[0].paragraphs.begin(), nested);
+    TableRow bottom;
+    bottom.cells = {cell(2880, "丙 C"), cell(5760, "")};
+    bottom.cells[0].horizontalMerge = CellMerge::First;
+    bottom.cells[1].horizontalMerge = CellMerge::Continue;
+    Paragraph table;
+    table.table.push_back(Table{{top, bottom}});
     Document document;
-    document.paragraphs = {title, body, first, second, pictured};
+    document.paragraphs = {title, body, first, deeper, second, pictured, table, Paragraph{}};
     return document;
 }
 

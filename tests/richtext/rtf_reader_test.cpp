@@ -108,9 +108,9 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"UnknownWordsIgnored", "{\\rtf1\\foo123 a\\bar b}", "ab"},
         TextCase{"BinaryInBodyPassedOver", "{\\rtf1 a\\bin3 {}\\ b}", "a b"},
         TextCase{
-            "TableCellsAreParagraphs",
+            "TableRowIsOneLine",
             "{\\rtf1\\trowd\\cellx100\\cellx200\\pard\\intbl A\\cell B\\cell\\row\\pard C\\par}",
-            "A\nB\nC"},
+            "A\tB\nC"},
         TextCase{"OtherFieldsKeepTheirResult", "{\\rtf1{\\field{\\*\\fldinst PAGE}{\\fldrslt 3}}}",
                  "3"},
         TextCase{"TextAfterRootIgnored", "{\\rtf1 a}b}c", "a"},
@@ -184,17 +184,17 @@ INSTANTIATE_TEST_SUITE_P(
             "OldBullets",
             "{\\rtf1{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}"
             "a\\par b\\par\\pard c\\par}",
-            "P bullet: []\"a\"\nP bullet: []\"b\"\nP: []\"c\"\n"},
+            "P bullet#1: []\"a\"\nP bullet#1: []\"b\"\nP: []\"c\"\n"},
         FormatCase{"OldNumbering",
                    "{\\rtf1{\\*\\pn\\pnlvlbody\\pnucrm{\\pntxta.}}a\\par\\pard{\\*"
                    "\\pn\\pnlvlbody\\pnlcltr}"
                    "b\\par\\pard{\\*\\pn\\pnlvlbody\\pndec}c\\par}",
-                   "P upper-roman: []\"a\"\nP lower-letter: []\"b\"\nP decimal: []\"c\"\n"},
+                   "P upper-roman#1: []\"a\"\nP lower-letter#2: []\"b\"\nP decimal#3: []\"c\"\n"},
         FormatCase{"ListTable",
                    "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0}{\\listlevel\\levelnfc23}"
                    "\\listid7}}{\\*\\listoverridetable{\\listoverride\\listid7\\ls3}}"
                    "\\ls3 a\\par\\ls3\\ilvl1 b\\par\\pard\\ls9 c\\par}",
-                   "P decimal: []\"a\"\nP bullet: []\"b\"\nP bullet: []\"c\"\n"}),
+                   "P decimal#1: []\"a\"\nP bullet#1 level=1: []\"b\"\nP bullet#2: []\"c\"\n"}),
     [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -219,6 +219,93 @@ INSTANTIATE_TEST_SUITE_P(
                    "{\\result{\\pict\\wmetafile8\\picw5\\pich5 0100}}}}",
                    "P: <wmf 5x5 goal=0x0 bytes=2>\n"}),
     [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+
+// Word's way: a row's definition before its cells and again before its end, a nested table's in
+// \nesttableprops before \nestrow, with text for readers of one level only; a vertical merge.
+const std::string kWordTable =
+    "{\\rtf1{\\colortbl;\\red0\\green0\\blue0;\\red255\\green255\\blue0;}"
+    "\\trowd\\irow0\\trgaph108\\trleft-108\\trrh300\\clvmgf\\clbrdrt\\brdrs\\brdrw10\\brdrcf1"
+    "\\clcbpat2\\cellx2000\\cellx4000\\pard\\plain\\intbl\\itap1 A\\cell "
+    "B1\\par\\pard\\intbl\\itap2 n1\\nestcell n2\\nestcell"
+    "{\\*\\nesttableprops\\trowd\\trgaph0\\clmgf\\cellx1000\\clmrg\\cellx2000\\nestrow}"
+    "{\\nonesttables\\par}\\pard\\intbl\\itap1\\cell"
+    "\\pard\\intbl{\\trowd\\irow0\\trgaph108\\trleft-108\\trrh300\\clvmgf\\clbrdrt\\brdrs"
+    "\\brdrw10\\brdrcf1\\clcbpat2\\cellx2000\\cellx4000\\row}"
+    "\\trowd\\irow1\\trgaph108\\trleft-108\\trqr\\clvmrg\\cellx2000\\cellx4000"
+    "\\pard\\intbl\\cell C\\cell\\row\\pard after\\par}";
+
+TEST(RtfReaderTest, ReadsTablesWithMergesAndNestedTables) {
+    ReadResult result = read(kWordTable);
+    EXPECT_EQ(result.status, ReadStatus::Complete) << result.message;
+    EXPECT_EQ(result.unkeptTableRows, 0);
+    EXPECT_EQ(dump(result.document), "T\n"
+                                     " R height=300 edge=-108/108\n"
+                                     "  C x=2000 v=first border=10#000000,0,0,0 shading=#ffff00\n"
+                                     "   P: []\"A\"\n"
+                                     "  C x=4000\n"
+                                     "   P: []\"B1\"\n"
+                                     "   T\n"
+                                     "    R\n"
+                                     "     C x=1000 h=first\n"
+                                     "      P: []\"n1\"\n"
+                                     "     C x=2000 h=continue\n"
+                                     "      P: []\"n2\"\n"
+                                     "   P:\n"
+                                     " R right edge=-108/108\n"
+                                     "  C x=2000 v=continue\n"
+                                     "   P:\n"
+                                     "  C x=4000\n"
+                                     "   P: []\"C\"\n"
+                                     "P: []\"after\"\n");
+    EXPECT_EQ(documentText(result.document), "A\tB1 n1 n2\n\tC\nafter");
+}
+
+TEST(RtfReaderTest, TablesBeyondTheDepthKeptAndMergesIntoNothingKeepTheirTextAndSaySo) {
+    std::string rtf = "{\\rtf1";
+    for (int level = 1; level <= kMaxTableDepth + 2; ++level) {
+        rtf +=
+            "\\pard\\intbl\\itap" + std::to_string(level) + " t" + std::to_string(level) + "\\par";
+    }
+    for (int level = kMaxTableDepth + 2; level >= 2; --level) {
+        rtf += "\\pard\\intbl\\itap" + std::to_string(level) + " c" + std::to_string(level) +
+               "\\nestcell{\\*\\nesttableprops\\trowd\\cellx100\\nestrow}";
+    }
+    rtf += "\\pard\\intbl\\trowd\\clmrg\\cellx100\\clvmrg\\cellx200 x\\cell y\\cell\\row}";
+    ReadResult result = read(rtf);
+    EXPECT_EQ(result.unkeptTableRows, 3);
+    std::string text = documentText(result.document);
+    for (const char* piece : {"t1", "t4", "t5", "t6", "c6", "c5", "c4", "c2", "x", "y"}) {
+        EXPECT_NE(text.find(piece), std::string::npos) << piece;
+    }
+    std::string written = RtfWriter().write(result.document);
+    EXPECT_EQ(read(written).document, result.document);
+}
+
+// Word's list table: a bullet in Symbol by its private code point, one in Wingdings, letters
+// starting at 3, and the old form's bullet in the Symbol font.
+TEST(RtfReaderTest, ReadsListLevelsWithTheirStartsAndBullets) {
+    ReadResult result = read(
+        "{\\rtf1{\\fonttbl{\\f0 Calibri;}{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}}"
+        "{\\*\\listtable{\\list\\listtemplateid9{\\listlevel\\levelnfc23\\levelstartat1"
+        "{\\leveltext\\leveltemplateid1\\'01\\u-3913 ?;}{\\levelnumbers;}\\f1\\fi-360\\li720}"
+        "{\\listlevel\\levelnfc4\\levelstartat3{\\leveltext\\'02\\'01.;}{\\levelnumbers\\'01;}}"
+        "{\\listlevel\\levelnfc23{\\leveltext\\'01\\'a7;}\\f2}{\\listname ;}\\listid5}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid5\\listoverridecount0\\ls1}}"
+        "\\pard\\ls1 one\\par\\pard\\ls1\\ilvl1 two\\par\\pard\\ls1\\ilvl2 three\\par"
+        "\\pard\\ls1\\ilvl1 four\\par\\pard x\\par"
+        "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}old\\par"
+        "\\pard{\\*\\pn\\pnlvl2\\pnucltr\\pnstart4}deeper\\par}");
+    EXPECT_EQ(dump(result.document),
+              "P bullet#1: [font=Calibri]\"one\"\n"
+              "P lower-letter#1 level=1 start=3: [font=Calibri]\"two\"\n"
+              "P bullet#1 level=2 shows=▪: [font=Calibri]\"three\"\n"
+              "P lower-letter#1 level=1 start=3: [font=Calibri]\"four\"\n"
+              "P: [font=Calibri]\"x\"\n"
+              "P bullet#2: [font=Calibri]\"old\"\n"
+              "P upper-letter#2 level=1 start=4: [font=Calibri]\"deeper\"\n");
+    EXPECT_EQ(RtfWriter().write(read(RtfWriter().write(result.document)).document),
+              RtfWriter().write(result.document));
+}
 
 TEST(RtfReaderTest, KeepsMetafileMappingModeAndScale) {
     ReadResult result = read("{\\rtf1{\\pict\\wmetafile1\\picscalex50\\picscaley75 00}}");
@@ -273,8 +360,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "P: [font=宋体,fs=18,color=#ff0000]\"红色\" [font=宋体,fs=18]\" \" "
                     "[font=Arial,fs=18,i]\"italic\" [font=Arial,fs=18]\" \" "
                     "[font=宋体,fs=18,u]\"下划线\"\n"
-                    "P bullet indent=200/-200/0: [font=宋体,fs=18,bg=#ffff00]\"项目\"\n"
-                    "P bullet indent=200/-200/0: [font=宋体,fs=18]\"第二项\"\n"
+                    "P bullet#1 indent=200/-200/0: [font=宋体,fs=18,bg=#ffff00]\"项目\"\n"
+                    "P bullet#1 indent=200/-200/0: [font=宋体,fs=18]\"第二项\"\n"
                     "P: [font=宋体,fs=18]\"丂 乗 ☃\" [font=宋体,fs=18,color=#0000ff]\"最后\"\n"
                     "P: <wmf 265x265 goal=150x150 bytes=211>\n"},
         FixtureCase{
@@ -285,10 +372,10 @@ INSTANTIATE_TEST_SUITE_P(
             "[font=Calibri,fs=22]\" \" [font=Calibri,fs=22,s]\"strike\"\n"
             "P: [font=Calibri,fs=22,color=#00b050]\"green\" [font=Calibri,fs=22]\" \" "
             "[font=SimSun,fs=22]\"中文\" [font=Calibri,fs=22]\" € euro\"\n"
-            "P bullet indent=720/-360/0: [font=Calibri,fs=22]\"bullet one\"\n"
-            "P bullet indent=720/-360/0: [font=Calibri,fs=22]\"bullet two\"\n"
-            "P decimal indent=720/-360/0: [font=Calibri,fs=22]\"first\"\n"
-            "P decimal indent=720/-360/0: [font=Calibri,fs=22]\"second\"\n"
+            "P bullet#1 indent=720/-360/0: [font=Calibri,fs=22]\"bullet one\"\n"
+            "P bullet#1 indent=720/-360/0: [font=Calibri,fs=22]\"bullet two\"\n"
+            "P decimal#2 indent=720/-360/0: [font=Calibri,fs=22]\"first\"\n"
+            "P decimal#2 indent=720/-360/0: [font=Calibri,fs=22]\"second\"\n"
             "P center: [font=Calibri,fs=22]\"centred\"\n"
             "P right: [font=Calibri,fs=22]\"right\\ttab\\nnext\"\n"
             "P: <png 1x1 goal=15x15 bytes=70>\n"},
@@ -299,12 +386,16 @@ INSTANTIATE_TEST_SUITE_P(
             "[font=Calibri,fs=21]\" and marked — see \" "
             "[font=Calibri,fs=21,u,color=#0563c1,link=https://example.org/a?b=1]\"the "
             "site\" [font=Calibri,fs=21]\".\"\n"
-            "P justify bullet indent=420/-420/0: [font=Calibri,fs=21]\"Bullet item\"\n"
-            "P justify lower-letter indent=840/-420/0: [font=Calibri,fs=21]\"Lettered "
+            "P justify bullet#1 indent=420/-420/0: [font=Calibri,fs=21]\"Bullet item\"\n"
+            "P justify lower-letter#1 level=1 indent=840/-420/0: [font=Calibri,fs=21]\"Lettered "
             "item\"\n"
-            "P justify decimal indent=420/-420/0: [font=Calibri,fs=21]\"Numbered item\"\n"
-            "P justify: [font=Calibri]\"Cell one\"\n"
-            "P justify: [font=Calibri]\"Cell two\"\n"
+            "P justify decimal#2 indent=420/-420/0: [font=Calibri,fs=21]\"Numbered item\"\n"
+            "T\n"
+            " R\n"
+            "  C x=4040\n"
+            "   P justify: [font=Calibri]\"Cell one\"\n"
+            "  C x=8188\n"
+            "   P justify: [font=Calibri]\"Cell two\"\n"
             "P justify: <png 26x26 goal=15x15 bytes=70> [font=Calibri]\" after picture\"\n"},
         FixtureCase{
             "libreoffice_7_4.rtf",
@@ -315,16 +406,23 @@ INSTANTIATE_TEST_SUITE_P(
             "P: [font=DejaVu Serif,color=#ff0000]\"红色 red\" [font=DejaVu Serif]\" \" "
             "[font=DejaVu Serif,bg=#ffff00]\"黄底 yellow\" [font=DejaVu Serif]\" \" "
             "[font=DejaVu Serif,fs=32]\"大字 big\"\n"
-            "P bullet indent=709/-283/0: [font=DejaVu Serif]\"第一项 first\"\n"
-            "P bullet indent=709/-283/0: [font=DejaVu Serif]\"第二项 second\"\n"
-            "P decimal indent=709/-283/0: [font=DejaVu Serif]\"一 one\"\n"
-            "P decimal indent=709/-283/0: [font=DejaVu Serif]\"二 two\"\n"
+            "P bullet#1 indent=709/-283/0: [font=DejaVu Serif]\"第一项 first\"\n"
+            "P bullet#1 indent=709/-283/0: [font=DejaVu Serif]\"第二项 second\"\n"
+            "P decimal#2 indent=709/-283/0: [font=DejaVu Serif]\"一 one\"\n"
+            "P decimal#2 indent=709/-283/0: [font=DejaVu Serif]\"二 two\"\n"
             "P: [font=DejaVu Serif]\"链接 \" [font=DejaVu "
             "Serif,u,color=#000080,link=https://example.com/页面?a=1]\"example 链接\"\n"
-            "P: [font=DejaVu Serif]\"甲 A\"\n"
-            "P: [font=DejaVu Serif]\"乙 B\"\n"
-            "P: [font=DejaVu Serif]\"丙 C\"\n"
-            "P: [font=DejaVu Serif]\"丁 D\"\n"
+            "T\n"
+            " R\n"
+            "  C x=526 border=5#808080,5#808080,1#808080,5#808080\n"
+            "   P: [font=DejaVu Serif]\"甲 A\"\n"
+            "  C x=1097 border=5#808080,1#808080,1#808080,5#808080\n"
+            "   P: [font=DejaVu Serif]\"乙 B\"\n"
+            " R\n"
+            "  C x=526 border=0,5#808080,5#808080,5#808080\n"
+            "   P: [font=DejaVu Serif]\"丙 C\"\n"
+            "  C x=1097 border=0,1#808080,5#808080,5#808080\n"
+            "   P: [font=DejaVu Serif]\"丁 D\"\n"
             "P: [font=DejaVu Serif]\"行一 line one\\n行二 line two\"\n"
             "P right: [font=DejaVu Serif]\"右 right\"\n"}),
     [](const testing::TestParamInfo<FixtureCase>& info) {
@@ -414,6 +512,16 @@ std::string listOf(int levelFormat, std::size_t bytes) {
 
 constexpr std::size_t kMebibyte = 1 << 20;
 
+// Items of ever new lists (old-style and numbered ones the file does not describe).
+std::string manyLists(std::size_t bytes) {
+    std::string text;
+    for (int list = 1; text.size() < bytes; ++list) {
+        text += "\\pard\\ls" + std::to_string(list) +
+                " a\\par\\pard{\\*\\pn\\pnlvlbody}b\\par\\pard c\\par";
+    }
+    return text;
+}
+
 // Inputs where a text every run or item repeats could make reading or writing grow with the
 // square of the file: each must read, write back to the same document and stay near its size.
 struct LinearCase {
@@ -448,7 +556,13 @@ INSTANTIATE_TEST_SUITE_P(
                                               std::string(kMebibyte / 2, 'x') + ";}}" +
                                               repeated("\\b a\\b0 a", kMebibyte / 2) + "}"},
         LinearCase{"LongLetteredList", listOf(kLevelLowerLetter, kMebibyte)},
-        LinearCase{"LongRomanList", listOf(kLevelLowerRoman, kMebibyte)}),
+        LinearCase{"LongRomanList", listOf(kLevelLowerRoman, kMebibyte)},
+        LinearCase{"ManyLists", "{\\rtf1" + manyLists(kMebibyte) + "}"},
+        LinearCase{"ManyRows",
+                   "{\\rtf1" + repeated("\\trowd\\cellx9\\intbl a\\cell\\row", kMebibyte) + "}"},
+        LinearCase{"DeepTables",
+                   "{\\rtf1" +
+                       repeated("\\pard\\intbl\\itap3 a\\nestcell\\itap1\\cell", kMebibyte) + "}"}),
     [](const testing::TestParamInfo<LinearCase>& info) { return std::string(info.param.name); });
 
 std::string fontOfFirstRun(const std::string& fontName) {

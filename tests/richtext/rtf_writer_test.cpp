@@ -33,6 +33,12 @@ Paragraph paragraph(std::vector<Inline> content, Alignment alignment = Alignment
     return result;
 }
 
+Paragraph listItem(Paragraph item, int listId, int level = 0) {
+    item.listId = listId;
+    item.listLevel = level;
+    return item;
+}
+
 Document sampleDocument() {
     CharFormat title = font("宋体");
     title.bold = true;
@@ -63,28 +69,32 @@ Document sampleDocument() {
 }
 
 TEST(RtfWriterTest, WritesExactBytes) {
-    EXPECT_EQ(RtfWriter().write(sampleDocument()),
-              "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 "
-              "\\uc2\\u23435\\'cb\\'ce\\u20307\\'cc\\'e5;}{\\f1\\fnil\\fcharset134 "
-              "Arial;}{\\f2\\fnil\\fcharset2 "
-              "Symbol;}}\r\n"
-              "{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}\r\n"
-              "\\uc1\r\n"
-              "\\pard\\qc{\\dbch\\af0\\loch\\f0\\fs24\\b\\uc2\\u26631\\'b1\\'ea\\u-26472\\'cc\\'e2}"
-              "\\par\r\n"
-              "\\pard{\\dbch\\af1\\loch\\f1\\fs24 a\\{b\\}\\\\ "
-              "1}{\\dbch\\af0\\loch\\f0\\fs24\\i\\cf1\\uc2\\u20320\\'c4\\'e3\\u22909\\'ba\\'c3}"
-              "{\\dbch\\af1\\loch\\f1\\fs24\\ul\\highlight2  x}\\par\r\n"
-              "\\pard{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'b7}}"
-              "{\\dbch\\af1\\loch\\f1\\fs24 item}\\par\r\n"
-              "\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{"
-              "\\pntxta.}}{\\dbch\\af1\\loch\\f1\\fs24 one}\\par\r\n"
-              "\\pard{\\pntext\\f0 2.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{"
-              "\\pntxta.}}{\\dbch\\af1\\loch\\f1\\fs24 two}\\par\r\n"
-              "\\pard{\\field{\\*\\fldinst{HYPERLINK "
-              "\"http://a/\"}}{\\fldrslt{\\dbch\\af1\\loch\\f1\\fs24 site}}}"
-              "{\\pict\\pngblip\\picw1\\pich1\\picwgoal15\\pichgoal15\r\n8950}\\par\r\n"
-              "}");
+    EXPECT_EQ(
+        RtfWriter().write(sampleDocument()),
+        "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 "
+        "\\uc2\\u23435\\'cb\\'ce\\u20307\\'cc\\'e5;}{\\f1\\fnil\\fcharset134 "
+        "Arial;}{\\f2\\fnil\\fcharset2 "
+        "Symbol;}}\r\n"
+        "{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}\r\n"
+        "{\\*\\listtable{\\list{\\listlevel\\levelnfc23\\leveljc0\\levelfollow0\\levelstartat1"
+        "{\\leveltext\\'01\\uc4\\u8226\\'81\\'36\\'a6\\'31;}{\\levelnumbers;}\\fi-360\\li360}"
+        "\\listid1}{\\list{\\listlevel\\levelnfc0\\leveljc0\\levelfollow0\\levelstartat1"
+        "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\fi-360\\li360}\\listid2}}\r\n"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}"
+        "{\\listoverride\\listid2\\listoverridecount0\\ls2}}\r\n"
+        "\\uc1\r\n"
+        "\\pard\\qc{\\dbch\\af0\\loch\\f0\\fs24\\b\\uc2\\u26631\\'b1\\'ea\\u-26472\\'cc\\'e2}"
+        "\\par\r\n"
+        "\\pard{\\dbch\\af1\\loch\\f1\\fs24 a\\{b\\}\\\\ "
+        "1}{\\dbch\\af0\\loch\\f0\\fs24\\i\\cf1\\uc2\\u20320\\'c4\\'e3\\u22909\\'ba\\'c3}"
+        "{\\dbch\\af1\\loch\\f1\\fs24\\ul\\highlight2  x}\\par\r\n"
+        "\\pard\\ls1\\ilvl0{\\pntext\\f2\\'b7\\tab}{\\dbch\\af1\\loch\\f1\\fs24 item}\\par\r\n"
+        "\\pard\\ls2\\ilvl0{\\pntext\\f0 1.\\tab}{\\dbch\\af1\\loch\\f1\\fs24 one}\\par\r\n"
+        "\\pard\\ls2\\ilvl0{\\pntext\\f0 2.\\tab}{\\dbch\\af1\\loch\\f1\\fs24 two}\\par\r\n"
+        "\\pard{\\field{\\*\\fldinst{HYPERLINK "
+        "\"http://a/\"}}{\\fldrslt{\\dbch\\af1\\loch\\f1\\fs24 site}}}"
+        "{\\pict\\pngblip\\picw1\\pich1\\picwgoal15\\pichgoal15\r\n8950}\\par\r\n"
+        "}");
 }
 
 TEST(RtfWriterTest, EmptyDocumentIsValidRtf) {
@@ -148,6 +158,7 @@ Document everyFeature() {
     CharFormat odd;
     odd.link = "C:\\dir\\\"x\".txt";
     Paragraph indented = paragraph({run("indented")}, Alignment::Justify, ListKind::UpperRoman);
+    indented.listId = 1;
     indented.leftIndent = 720;
     indented.firstLineIndent = -360;
     indented.rightIndent = 144;
@@ -174,9 +185,9 @@ Document everyFeature() {
         paragraph({run("all 全部 formats", all), run("secret", hidden), run("😀\t\n{}", font(""))}),
         paragraph({}),
         indented,
-        paragraph({run("b")}, Alignment::Right, ListKind::LowerLetter),
-        paragraph({run("c")}, Alignment::Right, ListKind::UpperLetter),
-        paragraph({run("d")}, Alignment::Right, ListKind::LowerRoman),
+        listItem(paragraph({run("b")}, Alignment::Right, ListKind::LowerLetter), 2),
+        listItem(paragraph({run("c")}, Alignment::Right, ListKind::UpperLetter), 3),
+        listItem(paragraph({run("d")}, Alignment::Right, ListKind::LowerRoman), 4),
         paragraph({run("up", place), run("file", odd), metafile, bitmap, jpeg, emf}),
         paragraph({animated, run("after")}),
     };
@@ -205,16 +216,16 @@ TEST(RtfWriterTest, AnAnimatedPictureIsItsFirstFrameForOtherReadersAndItsGifForU
     EXPECT_TRUE(omitted.document.paragraphs[0].content.empty());
 }
 
-TEST(RtfReaderDroppedTest, TheReaderNamesTablesObjectsAndFieldsItKeepsOnlyTheTextOf) {
+TEST(RtfReaderDroppedTest, TheReaderNamesObjectsAndFieldsItKeepsOnlyTheTextOf) {
     ReadResult plain = RtfReader().read(
         "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"http://a/\"}{\\fldrslt a}} text\\par}");
-    EXPECT_FALSE(plain.droppedTables || plain.droppedObjects || plain.droppedFields);
+    EXPECT_FALSE(plain.droppedObjects || plain.droppedFields);
     ReadResult table = RtfReader().read("{\\rtf1\\trowd\\cellx100 a\\cell\\row}");
-    EXPECT_TRUE(table.droppedTables);
+    EXPECT_FALSE(table.droppedObjects || table.droppedFields || table.unkeptTableRows > 0);
     ReadResult object =
         RtfReader().read("{\\rtf1{\\object\\objemb{\\*\\objdata 01}{\\result r}}\\par}");
     EXPECT_TRUE(object.droppedObjects);
-    EXPECT_FALSE(object.droppedTables);
+    EXPECT_FALSE(object.droppedFields);
     ReadResult field = RtfReader().read("{\\rtf1{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}");
     EXPECT_TRUE(field.droppedFields);
     EXPECT_FALSE(field.droppedObjects);
@@ -266,6 +277,96 @@ TEST_P(RtfWriterFixtureTest, RealFilesSurviveAWriteAndRead) {
 INSTANTIATE_TEST_SUITE_P(Programs, RtfWriterFixtureTest,
                          testing::Values("richedit_gbk.rtf", "wordpad.rtf", "word_2016.rtf",
                                          "libreoffice_7_4.rtf"));
+
+TableCell cell(int right, std::vector<Paragraph> blocks) {
+    TableCell out;
+    out.rightBoundary = right;
+    out.paragraphs = std::move(blocks);
+    return out;
+}
+
+Paragraph tableBlock(std::vector<TableRow> rows) {
+    Paragraph block;
+    block.table.push_back(Table{std::move(rows)});
+    return block;
+}
+
+// A 2 x 2 table whose first row is one merged cell with a border and shading, and whose last
+// cell holds a nested table of one row under a paragraph.
+Document tableDocument() {
+    TableRow nestedRow;
+    nestedRow.cells = {cell(1000, {paragraph({run("n1")})}), cell(2000, {paragraph({run("n2")})})};
+    TableCell merged = cell(1440, {paragraph({run("top")}, Alignment::Center)});
+    merged.horizontalMerge = CellMerge::First;
+    merged.bottom = Border{15, kRed};
+    merged.shading = kYellow;
+    TableCell covered = cell(2880, {paragraph({})});
+    covered.horizontalMerge = CellMerge::Continue;
+    TableRow first;
+    first.height = -400;
+    first.alignment = Alignment::Center;
+    first.cellGap = 108;
+    first.cells = {merged, covered};
+    TableRow second;
+    second.cells = {cell(1440, {paragraph({run("a")})}),
+                    cell(2880, {paragraph({run("b")}), tableBlock({nestedRow}), paragraph({})})};
+    Document document;
+    document.paragraphs = {tableBlock({first, second}), paragraph({run("after")})};
+    return document;
+}
+
+TEST(RtfWriterTest, WritesTablesWithMergesAndNestedTablesAsWordDoes) {
+    std::string written = RtfWriter().write(tableDocument());
+    std::size_t body = written.find("\\uc1\r\n") + 6;
+    EXPECT_EQ(written.substr(body),
+              "\\trowd\\trgaph108\\trleft0\\trrh-400\\trqc\\clmgf\\clbrdrb\\brdrs\\brdrw15\\brdrcf1"
+              "\\clcbpat2\\cellx1440\\clmrg\\cellx2880"
+              "\\pard\\intbl\\qc{\\dbch\\af0\\loch\\f0\\fs24 top}\\cell\r\n"
+              "\\pard\\intbl\\cell\r\n"
+              "\\row\r\n"
+              "\\trowd\\trgaph0\\trleft0\\cellx1440\\cellx2880"
+              "\\pard\\intbl{\\dbch\\af0\\loch\\f0\\fs24 a}\\cell\r\n"
+              "\\pard\\intbl{\\dbch\\af0\\loch\\f0\\fs24 b}\\par\r\n"
+              "\\pard\\intbl\\itap2{\\dbch\\af0\\loch\\f0\\fs24 n1}\\nestcell\r\n"
+              "\\pard\\intbl\\itap2{\\dbch\\af0\\loch\\f0\\fs24 n2}\\nestcell\r\n"
+              "\\pard\\intbl\\itap2{\\*\\nesttableprops\\trowd\\trgaph0\\trleft0\\cellx1000"
+              "\\cellx2000\\nestrow}{\\nonesttables\\par}\r\n"
+              "\\pard\\intbl\\cell\r\n"
+              "\\row\r\n"
+              "\\pard{\\dbch\\af0\\loch\\f0\\fs24 after}\\par\r\n"
+              "}");
+    ReadResult read = RtfReader().read(written);
+    EXPECT_EQ(read.status, ReadStatus::Complete) << read.message;
+    EXPECT_EQ(read.unkeptTableRows, 0);
+    EXPECT_EQ(dump(read.document), dump(tableDocument()));
+    EXPECT_EQ(read.document, tableDocument());
+    EXPECT_EQ(RtfWriter().write(read.document), written);
+}
+
+// Items keep their list, level, start number and bullet; numbering runs on across other
+// paragraphs and starts again below a higher level.
+TEST(RtfWriterTest, WritesListLevelsAndTheirLabels) {
+    Paragraph bullet = listItem(paragraph({run("b")}, Alignment::Left, ListKind::Bullet), 1);
+    Paragraph square = listItem(paragraph({run("s")}, Alignment::Left, ListKind::Bullet), 1, 2);
+    square.listBullet = "▪";
+    Paragraph number = listItem(paragraph({run("n")}, Alignment::Left, ListKind::LowerRoman), 1, 1);
+    number.listStart = 3;
+    Document document;
+    document.paragraphs = {bullet, number, square, number, paragraph({run("plain")}),
+                           bullet, number};
+    std::string written = RtfWriter().write(document);
+    ReadResult read = RtfReader().read(written);
+    EXPECT_EQ(dump(read.document), dump(document));
+    EXPECT_EQ(read.document, document);
+    std::vector<std::string> labels;
+    for (std::size_t at = written.find("{\\pntext"); at != std::string::npos;
+         at = written.find("{\\pntext", at + 1)) {
+        labels.push_back(written.substr(at + 8, written.find("\\tab", at) - at - 8));
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"\\f1\\'b7", "\\f0 iii.",
+                                                "\\f0\\uc4\\u9642\\'81\\'37\\'9b\\'34", "\\f0 iv.",
+                                                "\\f1\\'b7", "\\f0 iii."}));
+}
 
 } // namespace
 } // namespace tarnel::richtext

@@ -89,6 +89,13 @@ TEST(TextExtractorTest, GivesTheTextOfTheFullReadForHandMadeAndDamagedInput) {
         "{\\rtf1 a{\\pict\\bin6 {}\\\\}}b\\par}",
         // Paragraph marks of every kind around empty and hidden paragraphs.
         "{\\rtf1 a\\par\\par{\\v h}\\par b\\\n c\\par{\\pict\\pngblip 00}}",
+        // Tables: rows as lines, a nested table, a cell without its end mark, a row beyond the
+        // depth kept, a table cut short.
+        "{\\rtf1\\trowd\\cellx1\\cellx2\\pard\\intbl A\\cell B\\par\\pard\\intbl\\itap2 n\\nestcell"
+        "{\\*\\nesttableprops\\trowd\\cellx1\\nestrow}{\\nonesttables\\par}\\pard\\intbl\\cell\\row"
+        "\\pard\\intbl\\cell\\cell D\\cell\\row\\pard\\intbl E\\par\\pard\\intbl\\itap9 F\\nestcell"
+        "\\nestrow\\pard x\\par\\intbl G\\cell{\\v h}\\cell}",
+        "{\\rtf1\\pard\\intbl A\\cell\\pard\\intbl\\itap2 B\\par",
         // Damage: a cut \', a file cut inside groups and inside \bin.
         "{\\rtf1 ab\\'zz cd}",
         "{\\rtf1 {\\b ab\\par cd",

@@ -1,5 +1,6 @@
 #include "ops/point_editing.h"
 #include "ops/point_removal.h"
+#include "richtext/plain_text.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "store/attribute_tables.h"
@@ -211,6 +212,51 @@ TEST_F(ReadingAreaTest, ContentTheModelCannotKeepIsSavedOnlyAfterTheUserAgrees) 
     EXPECT_EQ(prompt.events(), (std::vector<test::PromptEvent>{
                                    asked(question, MessageIcon::Question, Buttons::YesNo),
                                    asked(question, MessageIcon::Question, Buttons::YesNo)}));
+}
+
+// Tables and list levels are kept, so they raise no question; only structure beyond what the
+// model keeps does, and its text is saved all the same.
+TEST_F(ReadingAreaTest, TablesAndListsSaveWithoutAskingAndDeeperNestingAsksFirst) {
+    std::string deep = "{\\rtf1\\trowd\\cellx900\\pard\\intbl A\\cell\\row"
+                       "{\\*\\listtable{\\list{\\listlevel\\levelnfc0}{\\listlevel\\levelnfc23}"
+                       "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+                       "\\pard\\ls1\\ilvl1 item\\par";
+    for (int level = 1; level <= richtext::kMaxTableDepth + 1; ++level) {
+        deep += "\\pard\\intbl\\itap" + std::to_string(level) + " L" + std::to_string(level);
+        deep += level == 1 ? "\\cell" : "\\nestcell";
+    }
+    for (int level = richtext::kMaxTableDepth + 1; level >= 2; --level) {
+        deep += "\\pard\\intbl\\itap" + std::to_string(level) +
+                "{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}";
+    }
+    deep += "\\pard\\intbl\\row}";
+    addPoint(deep);
+    CReadingArea* area = openFromList();
+    ASSERT_NE(area, nullptr);
+    area->editor()->insertPlainText("x");
+    prompt.script({Answer::Yes});
+    EXPECT_TRUE(area->save());
+    std::string question =
+        text(reading::kLossQuestion, QString::fromUtf8(reading::kLostTableRows).arg(1));
+    EXPECT_EQ(prompt.events(), (std::vector<test::PromptEvent>{
+                                   asked(question, MessageIcon::Question, Buttons::YesNo)}));
+    richtext::ReadResult saved = richtext::RtfReader().read(test::readBytes(contentFile()));
+    std::string savedText = richtext::documentText(saved.document);
+    for (const char* piece : {"A", "item", "L1", "L4", "L5"}) {
+        EXPECT_NE(savedText.find(piece), std::string::npos) << piece;
+    }
+    // The caret starts in the line Qt keeps before the table: the typed text makes it a paragraph.
+    ASSERT_EQ(saved.document.paragraphs.size(), 4u);
+    EXPECT_EQ(richtext::documentText(saved.document).substr(0, 7), "x\nA\nite");
+    EXPECT_TRUE(saved.document.paragraphs[1].isTable());
+    EXPECT_EQ(saved.document.paragraphs[2].listLevel, 1);
+    EXPECT_TRUE(saved.document.paragraphs[3].isTable());
+
+    // The saved file keeps all it holds: opened again, it saves without a question.
+    area->revert();
+    area->editor()->insertPlainText("y");
+    EXPECT_TRUE(area->save());
+    EXPECT_EQ(prompt.events().size(), 1u);
 }
 
 TEST_F(ReadingAreaTest, TheToolBarSitsAboveOrBelowTheEditor) {

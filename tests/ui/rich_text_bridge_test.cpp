@@ -1,3 +1,4 @@
+#include "richtext/plain_text.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "tests/richtext/document_dump.h"
@@ -7,6 +8,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
 #include <gtest/gtest.h>
 
 namespace tarnel::ui {
@@ -220,6 +224,95 @@ TEST(RichTextBridgeTest, PicturesShowAtTheirGoalSizeAndScale) {
     EXPECT_DOUBLE_EQ(wmf.height(), 720 * pixelsPerTwip());
     QImage shown = qt.resource(QTextDocument::ImageResource, QUrl(wmf.name())).value<QImage>();
     EXPECT_FALSE(shown.isNull());
+}
+
+// Word's way of a table with a vertical merge, a merge across, borders, shading and a nested
+// table, and a three-level list running on across a paragraph.
+const char* const kTablesAndLists =
+    "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}"
+    "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+    "{\\listlevel\\levelnfc4\\levelstartat3{\\leveltext\\'02\\'01.;}}"
+    "{\\listlevel\\levelnfc23{\\leveltext\\'01\\u9642 ?;}}\\listid7}}"
+    "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}}"
+    "\\trowd\\trgaph108\\trqc\\clvmgf\\clbrdrb\\brdrs\\brdrw15\\brdrcf1\\clcbpat2\\cellx1440"
+    "\\clmgf\\cellx2880\\clmrg\\cellx4320\\pard\\intbl A\\cell B\\par\\pard\\intbl\\itap2 "
+    "n1\\nestcell"
+    " n2\\nestcell{\\*\\nesttableprops\\trowd\\cellx700\\cellx1400\\nestrow}{\\nonesttables\\par}"
+    "\\pard\\intbl\\cell\\cell\\row"
+    "\\trowd\\trgaph108\\trqc\\clvmrg\\cellx1440\\cellx2880\\cellx4320\\pard\\intbl\\cell C\\cell D"
+    "\\cell\\row\\pard\\ls1 one\\par\\pard\\ls1\\ilvl1 two\\par\\pard\\ls1\\ilvl2 three\\par\\pard "
+    "between\\par\\pard\\ls1 four\\par}";
+
+TEST(RichTextBridgeTest, TablesBecomeQtTablesAndListLevelsQtListsAndBothComeBack) {
+    ReadResult read = RtfReader().read(kTablesAndLists);
+    ASSERT_EQ(read.status, ReadStatus::Complete) << read.message;
+    expectKept(read.document);
+
+    QTextDocument qt;
+    toQt(read.document, qt);
+    QList<QTextFrame*> frames = qt.rootFrame()->childFrames();
+    ASSERT_EQ(frames.size(), 1);
+    auto* table = qobject_cast<QTextTable*>(frames[0]);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rows(), 2);
+    EXPECT_EQ(table->columns(), 3);
+    EXPECT_EQ(table->cellAt(0, 0).rowSpan(), 2);
+    EXPECT_EQ(table->cellAt(0, 1).columnSpan(), 2);
+    EXPECT_EQ(table->format().alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    QTextTableCellFormat first = table->cellAt(0, 0).format().toTableCellFormat();
+    EXPECT_EQ(first.background().color(), QColor(255, 255, 0));
+    EXPECT_EQ(first.bottomBorderBrush().color(), QColor(255, 0, 0));
+    EXPECT_DOUBLE_EQ(first.bottomBorder(), 15 * pixelsPerTwip());
+    QList<QTextLength> widths = table->format().columnWidthConstraints();
+    ASSERT_EQ(widths.size(), 3);
+    EXPECT_DOUBLE_EQ(widths[1].rawValue(), 1440 * pixelsPerTwip());
+    QList<QTextFrame*> nested = frames[0]->childFrames();
+    ASSERT_EQ(nested.size(), 1);
+    auto* inner = qobject_cast<QTextTable*>(nested[0]);
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(inner->columns(), 2);
+    QTextCursor n2 = inner->cellAt(0, 1).firstCursorPosition();
+    n2.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    EXPECT_EQ(n2.selectedText(), QString("n2"));
+
+    std::vector<int> indents;
+    std::vector<QTextListFormat::Style> styles;
+    QTextBlock block = qt.begin();
+    for (; block.isValid(); block = block.next()) {
+        if (block.textList() != nullptr) {
+            indents.push_back(block.textList()->format().indent());
+            styles.push_back(block.textList()->format().style());
+        }
+    }
+    EXPECT_EQ(indents, (std::vector<int>{1, 2, 3, 1}));
+    EXPECT_EQ(styles, (std::vector<QTextListFormat::Style>{
+                          QTextListFormat::ListDecimal, QTextListFormat::ListLowerAlpha,
+                          QTextListFormat::ListSquare, QTextListFormat::ListDecimal}));
+    // "four" numbers on from "one": the same Qt list.
+    QTextBlock one = qt.find("one").block();
+    QTextBlock four = qt.find("four").block();
+    EXPECT_EQ(one.textList(), four.textList());
+    EXPECT_EQ(four.textList()->itemText(four), QString("2."));
+
+    // Text typed into a cell is kept in it.
+    QTextCursor cell = table->cellAt(1, 2).lastCursorPosition();
+    cell.insertText("!");
+    Document edited = fromQt(qt);
+    const Table& back = edited.paragraphs.at(0).table.at(0);
+    EXPECT_EQ(documentText(edited).substr(0, 15), "A\tB n1 n2\n\tC\tD!");
+    EXPECT_EQ(back.rows.at(1).cells.at(2).paragraphs.size(), 1u);
+}
+
+// Cells whose boundaries fall back (as a damaged file may give them) still show and come back.
+TEST(RichTextBridgeTest, CellsWhoseBoundariesDoNotRiseStillShowAndComeBack) {
+    ReadResult read =
+        RtfReader().read("{\\rtf1\\trowd\\cellx2000\\cellx1000\\cellx1000\\pard\\intbl a\\cell b"
+                         "\\cell c\\cell\\row\\trowd\\cellx500\\pard\\intbl d\\cell\\row}");
+    expectKept(read.document);
+    QTextDocument qt;
+    toQt(read.document, qt);
+    EXPECT_EQ(qt.toPlainText().remove(QChar::ObjectReplacementCharacter).simplified(),
+              QString("a b c d"));
 }
 
 } // namespace
