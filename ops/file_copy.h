@@ -10,7 +10,7 @@ namespace tarnel::ops {
 enum class Placement { NeverReplace, Replace };
 // EachFile flushes every copy to disk before it is renamed into place; Later leaves that to one
 // FileSystem::flushFileSystem by the caller once a batch is done (and then renames without the
-// folder flushes, relying on the caller being the folder's only writer for NeverReplace).
+// folder flushes; NeverReplace still never replaces a file that appeared meanwhile).
 enum class Flush { EachFile, Later };
 
 // Copies the file by way of a temporary name beside the target (hidden, so that neither the
