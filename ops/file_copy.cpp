@@ -68,7 +68,7 @@ bool isInsideFolder(const fs::path& inner, const fs::path& outer) {
 }
 
 int copyTreeReplacing(const platform::FileSystem& fileSystem, const fs::path& from,
-                      const fs::path& target) {
+                      const fs::path& target, const std::function<bool()>& cancelled) {
     if (int err = fileSystem.createDirectories(target)) {
         return err;
     }
@@ -88,8 +88,11 @@ int copyTreeReplacing(const platform::FileSystem& fileSystem, const fs::path& fr
              info.type == Type::Directory)) {
             continue;
         }
+        if (info.type != Type::Directory && cancelled()) {
+            return ECANCELED;
+        }
         int rc = info.type == Type::Directory
-                     ? copyTreeReplacing(fileSystem, source, target / entry.name)
+                     ? copyTreeReplacing(fileSystem, source, target / entry.name, cancelled)
                      : copyIntoPlace(fileSystem, source, target / entry.name, Placement::Replace,
                                      Flush::Later);
         if (rc != 0) {

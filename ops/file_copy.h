@@ -3,6 +3,7 @@
 #include "platform/file_system.h"
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace tarnel::ops {
@@ -25,10 +26,13 @@ int copyIntoPlace(const platform::FileSystem& fileSystem, const std::filesystem:
 // Copies a folder with everything below it into target (made when missing), replacing files of
 // the same names; a symbolic link to a folder is not followed, so that a link loop cannot make
 // the copy endless, and a link that leads nowhere is left out. The copies are not flushed: the
-// caller flushes the target's file system once. 0 or the errno of the first failure
-// (the copy stops there).
-int copyTreeReplacing(const platform::FileSystem& fileSystem, const std::filesystem::path& from,
-                      const std::filesystem::path& target);
+// caller flushes the target's file system once. cancelled is asked before each file; once it
+// says yes the copy stops there with ECANCELED, the files copied so far staying. 0 or the errno
+// of the first failure (the copy stops there).
+int copyTreeReplacing(
+    const platform::FileSystem& fileSystem, const std::filesystem::path& from,
+    const std::filesystem::path& target,
+    const std::function<bool()>& cancelled = [] { return false; });
 
 // A hidden name beside the file for its temporary or set-aside copy: "." + name + suffix.
 std::filesystem::path hiddenSibling(const std::filesystem::path& file, std::string_view suffix);
