@@ -2,6 +2,7 @@
 
 #include "cli/command_session.h"
 #include "cli/json_writer.h"
+#include "cli/terminal_progress.h"
 #include "ops/favourites_tree.h"
 #include "ops/knowledge_export.h"
 #include "platform/user_folders.h"
@@ -25,9 +26,11 @@ int exportCategory(CommandContext& command, const std::vector<std::string>& args
             if (!category || !category->parent) {
                 return category ? command.usageError("choose a category") : kExitUsage;
             }
+            TerminalProgress progress(command.err);
+            ops::ExportProgress copying{progress};
             return report(command, session,
                           ops::exportCategory(session.context, *category, parsed.positional[1],
-                                              subLevelsArg(parsed)));
+                                              subLevelsArg(parsed), &copying));
         });
 }
 
@@ -38,9 +41,11 @@ int exportTag(CommandContext& command, const std::vector<std::string>& args) {
                            if (!tag || !tag->parent) {
                                return command.usageError("no tag " + parsed.positional[0]);
                            }
+                           TerminalProgress progress(command.err);
+                           ops::ExportProgress copying{progress};
                            return report(command, session,
                                          ops::exportTag(session.context, *tag, parsed.positional[1],
-                                                        subLevelsArg(parsed)));
+                                                        subLevelsArg(parsed), &copying));
                        });
 }
 

@@ -1,13 +1,9 @@
 #include "cli/import_commands.h"
 
 #include "cli/command_session.h"
+#include "cli/terminal_progress.h"
 #include "ops/document_import.h"
 #include "ops/folder_import.h"
-#include "platform/interrupt_catcher.h"
-
-#include <mutex>
-#include <ostream>
-#include <unistd.h>
 
 namespace tarnel::cli {
 namespace {
@@ -30,35 +26,6 @@ int importFiles(CommandContext& command, const std::vector<std::string>& args) {
         });
 }
 
-// The walk's progress on the terminal: one line, rewritten in place, when standard error is a
-// terminal; Ctrl-C asks the walk to stop before its next entry.
-class TerminalWalkProgress : public ops::WalkProgress {
-public:
-    explicit TerminalWalkProgress(std::ostream& err) : m_err(err), m_shown(::isatty(2) == 1) {}
-
-    void status(const std::string& text) override {
-        std::lock_guard lock(m_mutex);
-        if (m_shown) {
-            m_err << '\r' << text << " (Ctrl-C cancels)\x1b[K" << std::flush;
-        }
-    }
-    void done() override {
-        std::lock_guard lock(m_mutex);
-        if (m_shown) {
-            m_err << "\r\x1b[K" << std::flush;
-        }
-    }
-    bool cancelRequested() const override {
-        return m_interrupt.caught() || WalkProgress::cancelRequested();
-    }
-
-private:
-    std::ostream& m_err;
-    bool m_shown;
-    std::mutex m_mutex;
-    platform::InterruptCatcher m_interrupt;
-};
-
 int importFolder(CommandContext& command, const std::vector<std::string>& args) {
     return runWithBase(
         command, args, 2, {"--subfolders", "--no-subfolders"}, {},
@@ -74,7 +41,7 @@ int importFolder(CommandContext& command, const std::vector<std::string>& args) 
             if (!parent) {
                 return kExitUsage;
             }
-            TerminalWalkProgress progress(command.err);
+            TerminalProgress progress(command.err);
             ops::FolderSource source{parsed.positional[1], progress};
             return report(command, session,
                           ops::importFolder(session.context, *parent, source, subfolders));
@@ -87,7 +54,7 @@ int linkFolder(CommandContext& command, const std::vector<std::string>& args) {
         if (!parent) {
             return kExitUsage;
         }
-        TerminalWalkProgress progress(command.err);
+        TerminalProgress progress(command.err);
         ops::FolderSource source{parsed.positional[1], progress};
         return report(command, session, ops::linkFolder(session.context, *parent, source));
     });

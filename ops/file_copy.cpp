@@ -9,22 +9,42 @@ namespace tarnel::ops {
 namespace fs = std::filesystem;
 using Type = platform::FileSystem::EntryInfo::Type;
 
+namespace {
+
+// A temporary copy left by a crash is in the way of this one: it goes, and the copy is made again.
+int copyToTemporary(const platform::FileSystem& fileSystem, const fs::path& from,
+                    const fs::path& temporary, Flush flush) {
+    auto copy = [&] {
+        return flush == Flush::EachFile ? fileSystem.copyFile(from, temporary)
+                                        : fileSystem.copyFileUnflushed(from, temporary);
+    };
+    int err = copy();
+    if (err == EEXIST && fileSystem.removeFile(temporary) == 0) {
+        err = copy();
+    }
+    return err;
+}
+
+int renameIntoPlace(const platform::FileSystem& fileSystem, const fs::path& temporary,
+                    const fs::path& to, Placement placement, Flush flush) {
+    if (placement == Placement::Replace) {
+        return fileSystem.rename(temporary, to);
+    }
+    return flush == Flush::EachFile ? fileSystem.renameNoReplace(temporary, to)
+                                    : fileSystem.renameNoReplaceUnflushed(temporary, to);
+}
+
+} // namespace
+
 int copyIntoPlace(const platform::FileSystem& fileSystem, const fs::path& from, const fs::path& to,
                   Placement placement, Flush flush) {
     if (placement == Placement::NeverReplace && fileSystem.exists(to)) {
         return EEXIST;
     }
     fs::path temporary = hiddenSibling(to, ".tarnel-part");
-    if (fileSystem.exists(temporary)) {
-        fileSystem.removeFile(temporary);
-    }
-    bool eachFile = flush == Flush::EachFile;
-    int err = eachFile ? fileSystem.copyFile(from, temporary)
-                       : fileSystem.copyFileUnflushed(from, temporary);
+    int err = copyToTemporary(fileSystem, from, temporary, flush);
     if (err == 0) {
-        err = placement == Placement::NeverReplace && eachFile
-                  ? fileSystem.renameNoReplace(temporary, to)
-                  : fileSystem.rename(temporary, to);
+        err = renameIntoPlace(fileSystem, temporary, to, placement, flush);
     }
     if (err != 0 && fileSystem.exists(temporary)) {
         fileSystem.removeFile(temporary);
@@ -48,7 +68,7 @@ bool isInsideFolder(const fs::path& inner, const fs::path& outer) {
 }
 
 int copyTreeReplacing(const platform::FileSystem& fileSystem, const fs::path& from,
-                      const fs::path& target) {
+                      const fs::path& target, const std::function<bool()>& cancelled) {
     if (int err = fileSystem.createDirectories(target)) {
         return err;
     }
@@ -68,8 +88,11 @@ int copyTreeReplacing(const platform::FileSystem& fileSystem, const fs::path& fr
              info.type == Type::Directory)) {
             continue;
         }
+        if (info.type != Type::Directory && cancelled()) {
+            return ECANCELED;
+        }
         int rc = info.type == Type::Directory
-                     ? copyTreeReplacing(fileSystem, source, target / entry.name)
+                     ? copyTreeReplacing(fileSystem, source, target / entry.name, cancelled)
                      : copyIntoPlace(fileSystem, source, target / entry.name, Placement::Replace,
                                      Flush::Later);
         if (rc != 0) {

@@ -3,6 +3,7 @@
 #include "platform/file_system.h"
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace tarnel::ops {
@@ -10,7 +11,7 @@ namespace tarnel::ops {
 enum class Placement { NeverReplace, Replace };
 // EachFile flushes every copy to disk before it is renamed into place; Later leaves that to one
 // FileSystem::flushFileSystem by the caller once a batch is done (and then renames without the
-// folder flushes, relying on the caller being the folder's only writer for NeverReplace).
+// folder flushes; NeverReplace still never replaces a file that appeared meanwhile).
 enum class Flush { EachFile, Later };
 
 // Copies the file by way of a temporary name beside the target (hidden, so that neither the
@@ -25,10 +26,13 @@ int copyIntoPlace(const platform::FileSystem& fileSystem, const std::filesystem:
 // Copies a folder with everything below it into target (made when missing), replacing files of
 // the same names; a symbolic link to a folder is not followed, so that a link loop cannot make
 // the copy endless, and a link that leads nowhere is left out. The copies are not flushed: the
-// caller flushes the target's file system once. 0 or the errno of the first failure
-// (the copy stops there).
-int copyTreeReplacing(const platform::FileSystem& fileSystem, const std::filesystem::path& from,
-                      const std::filesystem::path& target);
+// caller flushes the target's file system once. cancelled is asked before each file; once it
+// says yes the copy stops there with ECANCELED, the files copied so far staying. 0 or the errno
+// of the first failure (the copy stops there).
+int copyTreeReplacing(
+    const platform::FileSystem& fileSystem, const std::filesystem::path& from,
+    const std::filesystem::path& target,
+    const std::function<bool()>& cancelled = [] { return false; });
 
 // A hidden name beside the file for its temporary or set-aside copy: "." + name + suffix.
 std::filesystem::path hiddenSibling(const std::filesystem::path& file, std::string_view suffix);

@@ -7,6 +7,7 @@
 #include "store/attribute_tables.h"
 
 #include <cerrno>
+#include <functional>
 
 namespace tarnel::ops {
 namespace {
@@ -47,8 +48,12 @@ bool overwriteAgreed(OperationContext& context, const fs::path& target, std::str
 // The copies were left unflushed; one flush of the target's file system makes them durable.
 OperationResult finished(OperationContext& context, const fs::path& target, int code,
                          long long id) {
-    if (code == kOk && context.fileSystem.flushFileSystem(target) != 0) {
+    bool copied = code == kOk || code == kWalkCancelled;
+    if (copied && context.fileSystem.flushFileSystem(target) != 0) {
         code = kWriteFailed;
+    }
+    if (code == kWalkCancelled) {
+        return {code, Field::None, id};
     }
     if (code == kOk) {
         context.prompt.show(std::string(message::kExported) + std::string(message::kReportTail),
@@ -60,10 +65,32 @@ OperationResult finished(OperationContext& context, const fs::path& target, int 
     return {code};
 }
 
+// The copy on the progress's runner between its status and done(); else on this thread.
+int runCopy(ExportProgress* progress, std::string_view status, const std::function<int()>& copy) {
+    if (!progress) {
+        return copy();
+    }
+    int rc = kOk;
+    progress->runner([&] {
+        progress->progress.status(std::string(status));
+        rc = copy();
+        progress->progress.done();
+    });
+    return rc;
+}
+
+bool cancelRequested(const ExportProgress* progress) {
+    return progress && progress->progress.cancelRequested();
+}
+
 // Copies a point's content file into the folder under its name, keeping a file already there;
 // a point whose file is missing has nothing to copy.
 int copyKeeping(OperationContext& context, CategoryRecord& category,
-                const store::PointRecord& point, const fs::path& folder) {
+                const store::PointRecord& point, const fs::path& folder,
+                const ExportProgress* progress) {
+    if (cancelRequested(progress)) {
+        return kWalkCancelled;
+    }
     fs::path source = category.owner->contentPathOf(category, point);
     if (!context.fileSystem.isRegularFile(source)) {
         return kOk;
@@ -74,29 +101,32 @@ int copyKeeping(OperationContext& context, CategoryRecord& category,
 }
 
 int copyCategory(OperationContext& context, CategoryRecord& category, const fs::path& target,
-                 SubLevels subLevels) {
+                 SubLevels subLevels, const ExportProgress* progress) {
     const platform::FileSystem& fileSystem = context.fileSystem;
     if (subLevels == SubLevels::Include) {
         fs::path source = category.owner->folderOf(category);
         if (!fileSystem.isDirectory(source) || isInsideFolder(target, source)) {
             return kWriteFailed;
         }
-        return copyTreeReplacing(fileSystem, source, target) == 0 ? kOk : kWriteFailed;
+        int err = copyTreeReplacing(fileSystem, source, target,
+                                    [progress] { return cancelRequested(progress); });
+        return err == 0 ? kOk : err == ECANCELED ? kWalkCancelled : kWriteFailed;
     }
     if (fileSystem.createDirectories(target) != 0) {
         return store::kFolderCreateFailed;
     }
     for (const auto& point : category.owner->pointsOf(category).records()) {
-        if (int rc = copyKeeping(context, category, *point, target)) {
+        if (int rc = copyKeeping(context, category, *point, target, progress)) {
             return rc;
         }
     }
     return kOk;
 }
 
-int copyTag(OperationContext& context, store::TagRecord& tag, const fs::path& folder) {
+int copyTag(OperationContext& context, store::TagRecord& tag, const fs::path& folder,
+            const ExportProgress* progress) {
     for (const TagPoint& tp : listTagPoints(context, tag).points) {
-        if (int rc = copyKeeping(context, *tp.category, *tp.point, folder)) {
+        if (int rc = copyKeeping(context, *tp.category, *tp.point, folder, progress)) {
             return rc;
         }
     }
@@ -106,7 +136,8 @@ int copyTag(OperationContext& context, store::TagRecord& tag, const fs::path& fo
 } // namespace
 
 OperationResult exportCategory(OperationContext& context, CategoryRecord& category,
-                               const fs::path& directory, SubLevels subLevels) {
+                               const fs::path& directory, SubLevels subLevels,
+                               ExportProgress* progress) {
     std::optional<SubLevels> chosen = chosenSubLevels(context, subLevels, category.childCount > 0,
                                                       message::kExportSubCategoriesQuestion);
     if (!chosen || directory.empty()) {
@@ -116,11 +147,14 @@ OperationResult exportCategory(OperationContext& context, CategoryRecord& catego
     if (!overwriteAgreed(context, target, message::kExportCategoryOverwrite)) {
         return {kDeclined};
     }
-    return finished(context, target, copyCategory(context, category, target, *chosen), category.id);
+    int rc = runCopy(progress, message::kExportingCategory,
+                     [&] { return copyCategory(context, category, target, *chosen, progress); });
+    return finished(context, target, rc, category.id);
 }
 
 OperationResult exportTag(OperationContext& context, store::TagRecord& tag,
-                          const fs::path& directory, SubLevels subLevels) {
+                          const fs::path& directory, SubLevels subLevels,
+                          ExportProgress* progress) {
     std::optional<SubLevels> chosen =
         chosenSubLevels(context, subLevels, tag.childCount > 0, message::kExportSubTagsQuestion);
     if (!chosen || directory.empty()) {
@@ -134,17 +168,21 @@ OperationResult exportTag(OperationContext& context, store::TagRecord& tag,
     if (fileSystem.createDirectories(target) != 0) {
         return finished(context, target, store::kFolderCreateFailed, tag.id);
     }
-    int rc = copyTag(context, tag, target);
-    if (*chosen == SubLevels::Include) {
+    int rc = runCopy(progress, message::kExportingTag, [&] {
+        int copied = copyTag(context, tag, target, progress);
+        if (*chosen != SubLevels::Include) {
+            return copied;
+        }
         for (store::TagRecord* sub : context.base.tags().subtree(&tag)) {
             fs::path folder = target / tagFolderName(sub->name());
-            if (rc != kOk || sub == &tag || fileSystem.exists(folder) ||
+            if (copied != kOk || sub == &tag || fileSystem.exists(folder) ||
                 fileSystem.createDirectory(folder) != 0) {
                 continue;
             }
-            rc = copyTag(context, *sub, folder);
+            copied = copyTag(context, *sub, folder, progress);
         }
-    }
+        return copied;
+    });
     return finished(context, target, rc, tag.id);
 }
 

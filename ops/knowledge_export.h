@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ops/folder_walk.h"
 #include "ops/operation_context.h"
 #include "ops/operation_result.h"
 #include "platform/desktop_open.h"
@@ -14,6 +15,15 @@
 // and never changes the knowledge base; a declined question stops it before anything is written.
 namespace tarnel::ops {
 
+// Where the copy of a category or tag export runs and what it tells meanwhile: the status
+// "正在导出分类..." or "正在导出标签..." once, done() when the copy is over; a cancel is read
+// before each file and stops the copy there (the files copied so far stay, flushed; nothing is
+// reported; kWalkCancelled). Without one the copy runs on the calling thread.
+struct ExportProgress {
+    WalkProgress& progress;
+    WalkRunner runner = runOnWorkerThread;
+};
+
 // Whether an export takes the sub-categories or sub-tags: asked (Yes/No/Cancel) when there are
 // any, unless the caller already has the answer.
 enum class SubLevels { Ask, Include, Exclude };
@@ -27,7 +37,8 @@ enum class SubLevels { Ask, Include, Exclude };
 // kWriteFailed for a failed copy.
 OperationResult exportCategory(OperationContext& context, store::CategoryRecord& category,
                                const std::filesystem::path& directory,
-                               SubLevels subLevels = SubLevels::Ask);
+                               SubLevels subLevels = SubLevels::Ask,
+                               ExportProgress* progress = nullptr);
 
 // "导出标签" into directory: the folder "<directory>/<tag>", after
 // "目录“%s”已经存在，确认覆盖文件吗？" when it exists; with sub-levels every sub-tag of the subtree
@@ -36,7 +47,7 @@ OperationResult exportCategory(OperationContext& context, store::CategoryRecord&
 // kept. Folder names are tagFolderName's. Reports as exportCategory.
 OperationResult exportTag(OperationContext& context, store::TagRecord& tag,
                           const std::filesystem::path& directory,
-                          SubLevels subLevels = SubLevels::Ask);
+                          SubLevels subLevels = SubLevels::Ask, ExportProgress* progress = nullptr);
 
 // A tag name as one folder level: "/" and NUL become "_", and a name that is empty, "." or ".."
 // becomes as many "_", so that it can never name the export folder's parent or leave it.

@@ -97,17 +97,22 @@ int copyDescriptor(int in, int out) {
     }
 }
 
+// When a new file's bytes go to disk: flushed before it is closed, started now for a syncFiles
+// soon after, or left to the kernel until a flushFileSystem at the end of a batch (starting
+// write-back for each of thousands of files makes a busy disk's queue the copy's pace).
+enum class WriteBack { Now, Started, Later };
+
 // Makes a new file at path and fills it; the file is gone again on failure.
-int fillNewFile(const fs::path& path, bool flushNow, const std::function<int(int)>& fill) {
+int fillNewFile(const fs::path& path, WriteBack writeBack, const std::function<int(int)>& fill) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         return errno;
     }
     int err = fill(fd);
-    if (!err && flushNow && ::fsync(fd) != 0) {
+    if (!err && writeBack == WriteBack::Now && ::fsync(fd) != 0) {
         err = errno;
     }
-    if (!err && !flushNow) {
+    if (!err && writeBack == WriteBack::Started) {
         // Only a hint: the flush that counts is syncFiles'.
         ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     }
@@ -120,7 +125,7 @@ int fillNewFile(const fs::path& path, bool flushNow, const std::function<int(int
     return err;
 }
 
-int copyNew(const fs::path& from, const fs::path& to, bool flushNow) {
+int copyNew(const fs::path& from, const fs::path& to, WriteBack writeBack) {
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         return errno;
@@ -128,7 +133,7 @@ int copyNew(const fs::path& from, const fs::path& to, bool flushNow) {
     struct stat st {};
     int err = ::fstat(in, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
     if (!err) {
-        err = fillNewFile(to, flushNow, [in](int out) { return copyDescriptor(in, out); });
+        err = fillNewFile(to, writeBack, [in](int out) { return copyDescriptor(in, out); });
     }
     ::close(in);
     return err;
@@ -285,11 +290,11 @@ int FileSystem::writeFileAtomic(const fs::path& path, std::string_view data, Acc
 }
 
 int FileSystem::writeNewFile(const fs::path& path, std::string_view data) const {
-    return fillNewFile(path, false, [data](int fd) { return writeAll(fd, data); });
+    return fillNewFile(path, WriteBack::Started, [data](int fd) { return writeAll(fd, data); });
 }
 
 int FileSystem::copyNewFile(const fs::path& from, const fs::path& to) const {
-    return copyNew(from, to, false);
+    return copyNew(from, to, WriteBack::Started);
 }
 
 int FileSystem::syncFiles(const std::vector<fs::path>& files, const fs::path& root) const {
@@ -347,11 +352,11 @@ int FileSystem::rename(const fs::path& from, const fs::path& to) const {
 }
 
 int FileSystem::copyFile(const fs::path& from, const fs::path& to) const {
-    return copyNew(from, to, true);
+    return copyNew(from, to, WriteBack::Now);
 }
 
 int FileSystem::copyFileUnflushed(const fs::path& from, const fs::path& to) const {
-    return copyNew(from, to, false);
+    return copyNew(from, to, WriteBack::Later);
 }
 
 int FileSystem::flushFileSystem(const fs::path& path) const {
@@ -385,12 +390,17 @@ int FileSystem::entryInfo(const fs::path& path, EntryInfo& info, Links links) co
 }
 
 int FileSystem::renameNoReplace(const fs::path& from, const fs::path& to) const {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
-        return errno;
+    if (int err = renameNoReplaceUnflushed(from, to)) {
+        return err;
     }
     syncDirectory(from.parent_path());
     syncDirectory(to.parent_path());
     return 0;
+}
+
+int FileSystem::renameNoReplaceUnflushed(const fs::path& from, const fs::path& to) const {
+    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0
+                                                                                            : errno;
 }
 
 std::optional<std::uint64_t> FileSystem::freeSpace(const fs::path& path) const {

@@ -103,8 +103,8 @@ public:
     // Copies the bytes into a new file (EEXIST when to exists), streaming, flushed to disk; a
     // failed copy leaves no file at to.
     virtual int copyFile(const std::filesystem::path& from, const std::filesystem::path& to) const;
-    // The same without the flush, for a batch of many files (a folder import) that ends with one
-    // flushFileSystem instead of a flush per file.
+    // The same without the flush, and without starting the write to disk, for a batch of many
+    // files (a folder import) that ends with one flushFileSystem instead of a flush per file.
     virtual int copyFileUnflushed(const std::filesystem::path& from,
                                   const std::filesystem::path& to) const;
     // Flushes everything written to the file system that holds path (syncfs). 0 or errno.
@@ -113,6 +113,9 @@ public:
     // are flushed afterwards, so that the rename survives a crash.
     virtual int renameNoReplace(const std::filesystem::path& from,
                                 const std::filesystem::path& to) const;
+    // The same without the folder flushes, for a batch that ends with one flushFileSystem.
+    virtual int renameNoReplaceUnflushed(const std::filesystem::path& from,
+                                         const std::filesystem::path& to) const;
     // The bytes an unprivileged user may still write on the file system that holds path.
     virtual std::optional<std::uint64_t> freeSpace(const std::filesystem::path& path) const;
     // Takes an exclusive advisory lock on the file (created when missing) without waiting:

@@ -5,6 +5,7 @@
 #include "tests/ops/ops_fixture.h"
 
 #include <gmock/gmock.h>
+#include <thread>
 
 namespace tarnel::ops {
 namespace {
@@ -94,6 +95,57 @@ TEST_F(ExportTest, ACategoryIsNotExportedIntoItsOwnFolderAndAFailedCopyIsReporte
     EXPECT_TRUE(snapshotOf(out / "B").empty());
     EXPECT_THAT(prompt.events(), ElementsAre(shown("导出失败!" + kTail, MessageIcon::Error),
                                              shown("导出失败!" + kTail, MessageIcon::Error)));
+}
+
+// Says yes to a cancel from the given question on, and records what the copy tells.
+class CancellingProgress : public WalkProgress {
+public:
+    explicit CancellingProgress(int cancelFrom) : m_cancelFrom(cancelFrom) {}
+
+    void status(const std::string& text) override {
+        statuses.push_back(text);
+        statusThread = std::this_thread::get_id();
+    }
+    void done() override { ++doneCalls; }
+    bool cancelRequested() const override { return ++m_asked >= m_cancelFrom; }
+
+    std::vector<std::string> statuses;
+    std::thread::id statusThread;
+    int doneCalls = 0;
+
+private:
+    int m_cancelFrom;
+    mutable int m_asked = 0;
+};
+
+TEST_F(ExportTest, ACategoryCopiesOnAWorkerThreadThatACancelStopsBeforeTheNextFile) {
+    CancellingProgress whole(100);
+    ExportProgress copying{whole};
+    ASSERT_TRUE(exportCategory(context, *a, out.path(), SubLevels::Include, &copying).ok());
+    EXPECT_THAT(whole.statuses, ElementsAre("正在导出分类..."));
+    EXPECT_NE(whole.statusThread, std::this_thread::get_id());
+    EXPECT_EQ(whole.doneCalls, 1);
+    EXPECT_EQ(test::readBytes(out / "资料" / "B" / "deep.txt"), "deep");
+
+    test::TempDir second;
+    CancellingProgress halfWay(2); // after ".hidden", before "B/deep.txt"
+    ExportProgress stopping{halfWay};
+    EXPECT_EQ(exportCategory(context, *a, second.path(), SubLevels::Include, &stopping).code,
+              kWalkCancelled);
+    EXPECT_EQ(halfWay.doneCalls, 1);
+    EXPECT_EQ(snapshotOf(second.path()),
+              (Snapshot{{"资料", "<dir>"}, {"资料/.hidden", "h"}, {"资料/B", "<dir>"}}));
+
+    CancellingProgress atOnce(1);
+    ExportProgress refused{atOnce};
+    prompt.script({Answer::Yes});
+    EXPECT_EQ(exportCategory(context, *a, second.path(), SubLevels::Exclude, &refused).code,
+              kWalkCancelled);
+    EXPECT_FALSE(fs::exists(second / "资料" / "one.txt"));
+    EXPECT_THAT(prompt.events(), ElementsAre(shown("导出成功!" + kTail, MessageIcon::Information),
+                                             asked("目录:" + (second / "资料").string() +
+                                                       " 已经存在，确认覆盖文件吗?",
+                                                   MessageIcon::Question, Buttons::YesNo)));
 }
 
 TEST_F(ExportTest, SubTagsLandSideBySideUnderSafeFolderNames) {
