@@ -7,13 +7,13 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
-#include <set>
 #include <stdio.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -102,9 +102,10 @@ int copyDescriptor(int in, int out) {
 // write-back for each of thousands of files makes a busy disk's queue the copy's pace).
 enum class WriteBack { Now, Started, Later };
 
-// Makes a new file at path and fills it; the file is gone again on failure.
+// Makes a new file at path (open for reading too) and fills it; the file is gone again on
+// failure.
 int fillNewFile(const fs::path& path, WriteBack writeBack, const std::function<int(int)>& fill) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         return errno;
     }
@@ -139,12 +140,81 @@ int copyNew(const fs::path& from, const fs::path& to, WriteBack writeBack) {
     return err;
 }
 
-int syncPath(const fs::path& path, int flags) {
-    int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+// More than the coarsest clock of a common file system (two seconds on FAT): time stamps that lie
+// this far before an open cannot be kept by a change after it.
+constexpr std::int64_t kSettledNs = 3'000'000'000;
+
+std::int64_t nanoseconds(const struct timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+FileSystem::FileIdentity identityOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_ino),
+            st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0, nanoseconds(st.st_mtim),
+            nanoseconds(st.st_ctim)};
+}
+
+int readExactly(int fd, char* data, std::size_t size, off_t offset) {
+    while (size > 0) {
+        ssize_t n = ::pread(fd, data, size, offset);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n == 0 ? EIO : errno;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return 0;
+}
+
+// Copies the rest of in to out piece by piece: each is handed to consume, written and read back
+// while it is still in the processor's cache.
+int copyVerified(int in, int out, const FileSystem::PieceConsumer& consume) {
+    std::vector<char> piece(FileSystem::kReadChunkBytes);
+    std::vector<char> back(piece.size());
+    off_t offset = 0;
+    for (;;) {
+        ssize_t n = ::read(in, piece.data(), piece.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n == 0 ? 0 : errno;
+        }
+        auto size = static_cast<std::size_t>(n);
+        std::string_view read(piece.data(), size);
+        consume(read);
+        if (int err = writeAll(out, read)) {
+            return err;
+        }
+        if (int err = readExactly(out, back.data(), size, offset)) {
+            return err;
+        }
+        if (std::memcmp(back.data(), piece.data(), size) != 0) {
+            return EIO;
+        }
+        offset += n;
+    }
+}
+
+// Writes the file's data out and waits for it, reporting a failed write of this file; neither
+// its metadata nor the disk's cache is flushed (one syncfs does that for a whole batch).
+int awaitWriteBack(const fs::path& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return errno;
     }
-    int err = ::fsync(fd) == 0 ? 0 : errno;
+    struct stat st {};
+    int err = ::fstat(fd, &st) == 0 ? 0 : errno;
+    if (!err && S_ISREG(st.st_mode) &&
+        ::sync_file_range(fd, 0, 0,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                              SYNC_FILE_RANGE_WAIT_AFTER) != 0) {
+        err = errno;
+    }
     ::close(fd);
     return err;
 }
@@ -209,6 +279,15 @@ std::optional<std::uint64_t> FileSystem::fileSize(const fs::path& path) const {
         return std::nullopt;
     }
     return size;
+}
+
+int FileSystem::fileIdentity(const fs::path& path, FileIdentity& identity) const {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return errno;
+    }
+    identity = identityOf(st);
+    return 0;
 }
 
 int FileSystem::readFile(const fs::path& path, std::string& out) const {
@@ -293,27 +372,37 @@ int FileSystem::writeNewFile(const fs::path& path, std::string_view data) const 
     return fillNewFile(path, WriteBack::Started, [data](int fd) { return writeAll(fd, data); });
 }
 
-int FileSystem::copyNewFile(const fs::path& from, const fs::path& to) const {
-    return copyNew(from, to, WriteBack::Started);
+int FileSystem::copyNewFile(const fs::path& from, const fs::path& to, const PieceConsumer& consume,
+                            CopiedSource& source) const {
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return errno;
+    }
+    struct stat st {};
+    int err = ::fstat(in, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    if (!err) {
+        source.identity = identityOf(st);
+        err = fillNewFile(to, WriteBack::Started, [&](int out) {
+            struct stat made {};
+            if (::fstat(out, &made) != 0) {
+                return errno;
+            }
+            std::int64_t latest = std::max(source.identity.modifiedNs, source.identity.changedNs);
+            source.settled = latest + kSettledNs < nanoseconds(made.st_ctim);
+            return copyVerified(in, out, consume);
+        });
+    }
+    ::close(in);
+    return err;
 }
 
 int FileSystem::syncFiles(const std::vector<fs::path>& files, const fs::path& root) const {
-    std::set<fs::path> folders;
     for (const fs::path& file : files) {
-        if (int err = syncPath(file, O_RDONLY)) {
-            return err;
-        }
-        for (fs::path folder = file.parent_path();
-             folders.insert(folder).second && folder != root && folder.has_relative_path();
-             folder = folder.parent_path()) {
-        }
-    }
-    for (const fs::path& folder : folders) {
-        if (int err = syncPath(folder, O_RDONLY | O_DIRECTORY)) {
+        if (int err = awaitWriteBack(file)) {
             return err;
         }
     }
-    return 0;
+    return flushFileSystem(root);
 }
 
 int FileSystem::createDirectory(const fs::path& path) const {

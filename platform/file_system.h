@@ -52,12 +52,32 @@ public:
     };
     enum class Links { NotFollowed, Followed };
 
+    // What tells a file's state apart from any later one without reading it: a write, a
+    // truncation or a replacement changes the inode, the size or a time stamp.
+    struct FileIdentity {
+        std::uint64_t inode = 0;
+        std::uint64_t size = 0;
+        std::int64_t modifiedNs = 0;
+        std::int64_t changedNs = 0;
+
+        bool operator==(const FileIdentity&) const = default;
+    };
+    struct CopiedSource {
+        FileIdentity identity;
+        // The source's time stamps lie well before its open (by the new file's clock): a change
+        // after the open cannot keep them, however coarse the file system's clock. A file changed
+        // just before the open may be changed again without its identity showing it.
+        bool settled = false;
+    };
+
     virtual ~FileSystem() = default;
 
     virtual bool exists(const std::filesystem::path& path) const;
     virtual bool isDirectory(const std::filesystem::path& path) const;
     virtual bool isRegularFile(const std::filesystem::path& path) const;
     virtual std::optional<std::uint64_t> fileSize(const std::filesystem::path& path) const;
+    // The identity of the file a path leads to. 0 or errno.
+    virtual int fileIdentity(const std::filesystem::path& path, FileIdentity& identity) const;
     // The entry itself (a symbolic link reports Symlink) or, with Links::Followed, what it points
     // to. 0 or errno (ELOOP for a link loop).
     virtual int entryInfo(const std::filesystem::path& path, EntryInfo& info,
@@ -83,13 +103,16 @@ public:
     // waiting for it; syncFiles then makes it durable. Many files written this way share the
     // disk's flushes instead of waiting for one each. On failure the file is gone.
     virtual int writeNewFile(const std::filesystem::path& path, std::string_view data) const;
-    // The same for a copy of an existing file, made by the kernel where it can (a file system that
-    // shares blocks shares them).
-    virtual int copyNewFile(const std::filesystem::path& from,
-                            const std::filesystem::path& to) const;
-    // Flushes the files (folders may be among them) to disk, then every folder from each one's
-    // own up to root, which holds them all: the files and the folders made for them survive a
-    // crash.
+    // The same for a copy of an existing file, made in one pass through a buffer: each piece read
+    // is handed to consume, written, read back from the new file and compared with what was read
+    // (EIO on a difference). source receives the source file as it stood at the open.
+    using PieceConsumer = std::function<void(std::string_view piece)>;
+    virtual int copyNewFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                            const PieceConsumer& consume, CopiedSource& source) const;
+    // Makes the files (folders may be among them) and every folder made for them under root
+    // survive a crash: each file's data is written out and waited for, then the file system that
+    // holds root is flushed once (syncfs), with one flush of the disk's cache for the whole batch
+    // instead of one per file. That flush writes whatever else is pending on the file system.
     virtual int syncFiles(const std::vector<std::filesystem::path>& files,
                           const std::filesystem::path& root) const;
 

@@ -1,14 +1,32 @@
 #include "store/conversion_journal.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 
 namespace tarnel::store {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::uint64_t kPrime = 0x100000001b3ull;
+
+// Eight bytes taken as a little-endian word, the product rotated so that every bit reaches the
+// low ones.
+std::uint64_t addWord(std::uint64_t hash, const char* bytes) {
+    std::uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, bytes, sizeof word);
+    } else {
+        for (std::size_t k = 8; k-- > 0;) {
+            word = word << 8 | static_cast<unsigned char>(bytes[k]);
+        }
+    }
+    return std::rotl((hash ^ word) * kPrime, 31);
+}
 
 constexpr std::string_view kFirstLine = "tarnel-conversion-journal 1";
 constexpr std::string_view kEnd = "end ";
@@ -28,6 +46,14 @@ bool parseHex64(std::string_view text, std::uint64_t& value) {
 }
 
 bool parseNumber(std::string_view text, std::uint64_t& value) {
+    if (text.empty()) {
+        return false;
+    }
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool parseSigned(std::string_view text, std::int64_t& value) {
     if (text.empty()) {
         return false;
     }
@@ -114,11 +140,20 @@ bool parseLine(std::string_view line, ConversionJournal& out) {
         out.tabAlignDue = w[1] == "1";
         return true;
     }
-    if (w[0] == "manifest" && w.size() == 4) {
+    if (w[0] == "manifest" && (w.size() == 4 || w.size() == 7)) {
         ManifestEntry entry;
         if (!parseNumber(w[1], entry.size) || !parseHex64(w[2], entry.checksum) ||
             !unescaped(w[3], entry.path)) {
             return false;
+        }
+        if (w.size() == 7) {
+            platform::FileSystem::FileIdentity identity;
+            identity.size = entry.size;
+            if (!parseNumber(w[4], identity.inode) || !parseSigned(w[5], identity.modifiedNs) ||
+                !parseSigned(w[6], identity.changedNs)) {
+                return false;
+            }
+            entry.identity = identity;
         }
         out.manifest.push_back(std::move(entry));
         return true;
@@ -147,9 +182,19 @@ bool backupsMatchManifest(const platform::FileSystem& fileSystem, const fs::path
         if (where.empty()) {
             continue;
         }
-        std::string bytes;
-        int err = fileSystem.readFile(where, bytes);
-        if (err || bytes.size() != entry.size || checksumOf(bytes) != entry.checksum) {
+        platform::FileSystem::FileIdentity identity;
+        if (entry.identity && fileSystem.fileIdentity(where, identity) == 0 &&
+            identity == *entry.identity) {
+            continue;
+        }
+        Checksum checksum;
+        std::uint64_t size = 0;
+        int err = fileSystem.readChunks(where, [&](std::string_view chunk, std::uint64_t) {
+            checksum.add(chunk);
+            size += chunk.size();
+            return true;
+        });
+        if (err || size != entry.size || checksum.value() != entry.checksum) {
             failure = {where, err ? platform::errorText(err) : "备份与原文件不一致"};
             return false;
         }
@@ -159,21 +204,38 @@ bool backupsMatchManifest(const platform::FileSystem& fileSystem, const fs::path
 
 } // namespace
 
-std::uint64_t checksumOf(std::string_view bytes) {
-    constexpr std::uint64_t kPrime = 0x100000001b3ull;
-    std::uint64_t hash = 0xcbf29ce484222325ull;
+void Checksum::add(std::string_view bytes) {
+    if (m_carriedSize > 0) {
+        std::size_t taken = std::min(bytes.size(), sizeof m_carried - m_carriedSize);
+        std::copy_n(bytes.begin(), taken, m_carried + m_carriedSize);
+        m_carriedSize += taken;
+        bytes.remove_prefix(taken);
+        if (m_carriedSize < sizeof m_carried) {
+            return;
+        }
+        m_hash = addWord(m_hash, m_carried);
+        m_carriedSize = 0;
+    }
     std::size_t whole = bytes.size() / 8 * 8;
     for (std::size_t i = 0; i < whole; i += 8) {
-        std::uint64_t word = 0;
-        for (std::size_t k = 8; k-- > 0;) {
-            word = word << 8 | static_cast<unsigned char>(bytes[i + k]);
-        }
-        hash = std::rotl((hash ^ word) * kPrime, 31);
+        m_hash = addWord(m_hash, bytes.data() + i);
     }
-    for (std::size_t i = whole; i < bytes.size(); ++i) {
-        hash = (hash ^ static_cast<unsigned char>(bytes[i])) * kPrime;
+    std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(whole), bytes.end(), m_carried);
+    m_carriedSize = bytes.size() - whole;
+}
+
+std::uint64_t Checksum::value() const {
+    std::uint64_t hash = m_hash;
+    for (std::size_t i = 0; i < m_carriedSize; ++i) {
+        hash = (hash ^ static_cast<unsigned char>(m_carried[i])) * kPrime;
     }
     return hash;
+}
+
+std::uint64_t checksumOf(std::string_view bytes) {
+    Checksum checksum;
+    checksum.add(bytes);
+    return checksum.value();
 }
 
 std::string encodeJournal(const ConversionJournal& journal) {
@@ -184,7 +246,13 @@ std::string encodeJournal(const ConversionJournal& journal) {
     text += std::string("tab-align ") + (journal.tabAlignDue ? "1" : "0") + "\n";
     for (const ManifestEntry& entry : journal.manifest) {
         text += "manifest " + std::to_string(entry.size) + " " + hex64(entry.checksum) + " " +
-                escaped(entry.path) + "\n";
+                escaped(entry.path);
+        if (entry.identity) {
+            text += " " + std::to_string(entry.identity->inode) + " " +
+                    std::to_string(entry.identity->modifiedNs) + " " +
+                    std::to_string(entry.identity->changedNs);
+        }
+        text += "\n";
     }
     for (const RenameStep& step : journal.steps) {
         text += std::string("step ") +

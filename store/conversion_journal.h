@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,9 @@ struct ManifestEntry {
     std::string path; // "Index/kms.cls", "0/3.pcr"
     std::uint64_t size = 0;
     std::uint64_t checksum = 0;
+    // Set when the file's time stamps were settled as it was read: the same identity at the commit
+    // shows the bytes unchanged without reading them again. Otherwise they are read and summed.
+    std::optional<platform::FileSystem::FileIdentity> identity;
 
     bool operator==(const ManifestEntry&) const = default;
 };
@@ -51,6 +55,18 @@ std::string encodeJournal(const ConversionJournal& journal);
 // on.
 bool parseJournal(std::string_view text, ConversionJournal& out);
 
+// checksumOf over bytes that come in pieces of any size.
+class Checksum {
+public:
+    void add(std::string_view bytes);
+    std::uint64_t value() const;
+
+private:
+    std::uint64_t m_hash = 0xcbf29ce484222325ull;
+    char m_carried[8] = {};
+    std::size_t m_carriedSize = 0;
+};
+
 // A 64-bit FNV-1a variant that takes the bytes eight at a time (little-endian words, each product
 // rotated so that every bit reaches the low ones), then the rest one by one.
 std::uint64_t checksumOf(std::string_view bytes);
@@ -69,8 +85,8 @@ struct StepFailure {
 
 // Runs the steps not done yet in order (renames that never replace, flushed after each). Right
 // after the last backup step the backups are checked against the manifest (size and checksum of
-// every file). 0, or an errno (kDamagedFile-like mismatch is EIO) with failure filled; the steps
-// done so far stay done, for the caller to undo.
+// every file, or its settled identity). 0, or an errno (kDamagedFile-like mismatch is EIO) with
+// failure filled; the steps done so far stay done, for the caller to undo.
 int commitSteps(const platform::FileSystem& fileSystem, const std::filesystem::path& dataDirectory,
                 const ConversionJournal& journal, StepFailure& failure);
 

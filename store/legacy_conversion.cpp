@@ -773,29 +773,12 @@ private:
     // Writes the file into the staging folder and reads it back; it is flushed with the others
     // once all are staged.
     int writeStaged(const std::string& relative, std::string_view bytes, StepFailure& failure) {
-        return stageFile(
-            relative, bytes, [&](const fs::path& path) { return m_fs.writeNewFile(path, bytes); },
-            failure);
-    }
-
-    // The content copy, compared with the source's bytes as they were read into m_source.
-    int stageCopy(const PlannedCopy& copy, StepFailure& failure) {
-        return stageFile(
-            copy.target, m_source,
-            [&](const fs::path& path) { return m_fs.copyNewFile(copy.source, path); }, failure);
-    }
-
-    int stageFile(const std::string& relative, std::string_view bytes,
-                  const std::function<int(const fs::path&)>& make, StepFailure& failure) {
         fs::path path = m_staging / relative;
-        int err = m_fs.createDirectories(path.parent_path());
-        if (!err) {
-            err = make(path);
+        if (int err = makeStaged(
+                path, [&] { return m_fs.writeNewFile(path, bytes); }, failure)) {
+            return err;
         }
-        if (!err) {
-            m_staged.push_back(path);
-            err = m_fs.readFile(path, m_readBack);
-        }
+        int err = m_fs.readFile(path, m_readBack);
         if (!err && m_readBack != bytes) {
             err = EIO;
         }
@@ -803,6 +786,43 @@ private:
             failure = {path, platform::errorText(err)};
         }
         return err;
+    }
+
+    // The content copy, compared piece by piece with the source as it is read; the bytes read
+    // make the source's manifest entry.
+    int stageCopy(const PlannedCopy& copy, StepFailure& failure) {
+        fs::path path = m_staging / copy.target;
+        ManifestEntry entry;
+        Checksum checksum;
+        platform::FileSystem::CopiedSource source;
+        auto consume = [&](std::string_view piece) {
+            checksum.add(piece);
+            entry.size += piece.size();
+        };
+        if (int err = makeStaged(
+                path, [&] { return m_fs.copyNewFile(copy.source, path, consume, source); },
+                failure)) {
+            return err;
+        }
+        entry.checksum = checksum.value();
+        if (source.settled && source.identity.size == entry.size) {
+            entry.identity = source.identity;
+        }
+        m_sources[copy.source] = std::move(entry);
+        return 0;
+    }
+
+    int makeStaged(const fs::path& path, const std::function<int()>& make, StepFailure& failure) {
+        int err = m_fs.createDirectories(path.parent_path());
+        if (!err) {
+            err = make();
+        }
+        if (err) {
+            failure = {path, platform::errorText(err)};
+            return err;
+        }
+        m_staged.push_back(path);
+        return 0;
     }
 
     void advance() { m_progress.advanced(++m_done, m_total); }
@@ -828,11 +848,6 @@ private:
             m_staged.push_back(m_staging / folder);
         }
         for (const PlannedCopy& copy : plan.copies) {
-            if (int err = m_fs.readFile(copy.source, m_source)) {
-                failure = {copy.source, platform::errorText(err)};
-                return err;
-            }
-            m_checksums[copy.source] = {m_source.size(), checksumOf(m_source)};
             if (int err = stageCopy(copy, failure)) {
                 return err;
             }
@@ -867,9 +882,10 @@ private:
     int addManifest(const std::string& relative, ConversionJournal& journal, StepFailure& failure) {
         fs::path path = m_data / relative;
         if (!m_fs.isDirectory(path)) {
-            auto known = m_checksums.find(path);
-            if (known != m_checksums.end()) {
-                journal.manifest.push_back({relative, known->second.first, known->second.second});
+            auto known = m_sources.find(path);
+            if (known != m_sources.end()) {
+                journal.manifest.push_back(known->second);
+                journal.manifest.back().path = relative;
                 return 0;
             }
             std::string bytes;
@@ -877,7 +893,7 @@ private:
                 failure = {path, platform::errorText(err)};
                 return err;
             }
-            journal.manifest.push_back({relative, bytes.size(), checksumOf(bytes)});
+            journal.manifest.push_back({relative, bytes.size(), checksumOf(bytes), std::nullopt});
             return 0;
         }
         int err = 0;
@@ -942,9 +958,9 @@ private:
     app::Prompt& m_prompt;
     ConversionProgress& m_progress;
     platform::FileLock m_lock;
-    std::map<fs::path, std::pair<std::uint64_t, std::uint64_t>> m_checksums;
+    // The copied sources as they were read.
+    std::map<fs::path, ManifestEntry> m_sources;
     std::vector<fs::path> m_staged;
-    std::string m_source;
     std::string m_readBack;
     std::size_t m_done = 0;
     std::size_t m_total = 0;

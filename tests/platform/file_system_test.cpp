@@ -137,10 +137,20 @@ TEST(FileSystemTest, NewFilesAreWrittenOrCopiedOnlyWhereNothingStands) {
     }
     ASSERT_EQ(fs.writeNewFile(dir / "a.rtf", big), 0);
     EXPECT_EQ(fs.writeNewFile(dir / "a.rtf", "other"), EEXIST);
-    ASSERT_EQ(fs.copyNewFile(dir / "a.rtf", dir / "sub.rtf"), 0);
-    EXPECT_EQ(fs.copyNewFile(dir / "sub.rtf", dir / "a.rtf"), EEXIST);
-    EXPECT_EQ(fs.copyNewFile(dir / "missing", dir / "b.rtf"), ENOENT);
-    EXPECT_EQ(fs.copyNewFile(dir.path(), dir / "c.rtf"), EISDIR);
+    std::string seen;
+    auto see = [&seen](std::string_view piece) { seen.append(piece); };
+    FileSystem::CopiedSource source;
+    ASSERT_EQ(fs.copyNewFile(dir / "a.rtf", dir / "sub.rtf", see, source), 0);
+    EXPECT_EQ(seen, big);
+    FileSystem::FileIdentity identity;
+    ASSERT_EQ(fs.fileIdentity(dir / "a.rtf", identity), 0);
+    EXPECT_EQ(source.identity, identity);
+    EXPECT_EQ(identity.size, big.size());
+    // Written a moment ago: a change now might keep its time stamps.
+    EXPECT_FALSE(source.settled);
+    EXPECT_EQ(fs.copyNewFile(dir / "sub.rtf", dir / "a.rtf", see, source), EEXIST);
+    EXPECT_EQ(fs.copyNewFile(dir / "missing", dir / "b.rtf", see, source), ENOENT);
+    EXPECT_EQ(fs.copyNewFile(dir.path(), dir / "c.rtf", see, source), EISDIR);
     EXPECT_EQ(readBytes(dir / "a.rtf"), big);
     EXPECT_EQ(readBytes(dir / "sub.rtf"), big);
     EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"a.rtf", "sub.rtf"}));

@@ -8,7 +8,10 @@
 
 #include <csignal>
 #include <ctime>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
+#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +26,7 @@ using test::olderPoint;
 using test::scrambledTable;
 using Rows = std::vector<std::vector<std::string>>;
 using Snapshot = std::map<std::string, std::string>;
+using FileIdentity = platform::FileSystem::FileIdentity;
 
 constexpr std::time_t kNow = 1700000000;
 const std::string kDate1 = "2009-01-02 03:04:05";
@@ -361,11 +365,12 @@ public:
         }
         return FileSystem::writeNewFile(path, data);
     }
-    int copyNewFile(const fs::path& from, const fs::path& to) const override {
+    int copyNewFile(const fs::path& from, const fs::path& to, const PieceConsumer& consume,
+                    CopiedSource& source) const override {
         if (int err = hit(Fault::NoSpace, ENOSPC)) {
             return err;
         }
-        return FileSystem::copyNewFile(from, to);
+        return FileSystem::copyNewFile(from, to, consume, source);
     }
     int syncFiles(const std::vector<fs::path>& files, const fs::path& root) const override {
         hit(Fault::None, 0);
@@ -622,12 +627,107 @@ TEST_F(ConversionFaultTest, AJournalThatDoesNotParseIsNeverActedOn) {
     EXPECT_EQ(test::differences(after, before), "");
 }
 
+// Reports every copied source as settled when asked, as an older base's files are; right after
+// the per-source folder became "bak", overwrites the start of one backup file in place (the inode
+// stays) or appends to it; notes which backup files are read.
+class ChangedBackup : public platform::FileSystem {
+public:
+    ChangedBackup(bool settled, std::string changed, std::string bytes, bool append)
+        : m_settled(settled), m_changed(std::move(changed)), m_bytes(std::move(bytes)),
+          m_append(append) {}
+
+    int copyNewFile(const fs::path& from, const fs::path& to, const PieceConsumer& consume,
+                    CopiedSource& source) const override {
+        int err = FileSystem::copyNewFile(from, to, consume, source);
+        source.settled = source.settled || m_settled;
+        return err;
+    }
+    int renameNoReplace(const fs::path& from, const fs::path& to) const override {
+        int err = FileSystem::renameNoReplace(from, to);
+        if (!err && to.filename() == "bak" && !m_changed.empty()) {
+            std::fstream file(to / m_changed, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(0, m_append ? std::ios::end : std::ios::beg);
+            file.write(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
+        }
+        return err;
+    }
+    int readChunks(const fs::path& path, const ChunkConsumer& consume) const override {
+        if (path.parent_path().filename() == "bak") {
+            m_read.insert(path.filename().string());
+        }
+        return FileSystem::readChunks(path, consume);
+    }
+
+    const std::set<std::string>& read() const { return m_read; }
+
+private:
+    bool m_settled;
+    std::string m_changed;
+    std::string m_bytes;
+    bool m_append;
+    mutable std::set<std::string> m_read;
+};
+
+class BackupCheckTest : public LegacyConversionTest {
+protected:
+    Snapshot write150() {
+        put("0/kms.cls", olderFile(150, {olderCategory("1", "0", "0", "0", "Docs")}));
+        put("0/1.pts", olderFile(150, {olderPoint("7", "1", "doc", "", "4"),
+                                       olderPoint("8", "1", "page", "", "5")}));
+        put("0/7.pcr", "rich");
+        put("0/8.mht", "web");
+        return snapshot();
+    }
+
+    void expectRestored(Snapshot before, const std::string& changed, const std::string& after) {
+        ConversionResult result = convert(*m_fileSystem);
+        EXPECT_EQ(result.outcome, ConversionOutcome::EndProgram);
+        EXPECT_EQ(prompt.events(), std::vector<test::PromptEvent>{test::shown(
+                                       "数据转换失败!\n" + (data / "bak" / changed).string() +
+                                           ": 备份与原文件不一致\n" + kUnchanged,
+                                       MessageIcon::Error)});
+        before["0/" + changed] = after;
+        EXPECT_EQ(test::differences(snapshot(), before), "");
+    }
+
+    std::unique_ptr<ChangedBackup> m_fileSystem;
+};
+
+TEST_F(BackupCheckTest, SettledCopiesAreNotReadAgainUnlessTheirIdentityChanged) {
+    write150();
+    m_fileSystem = std::make_unique<ChangedBackup>(true, "", "", false);
+    ASSERT_EQ(convert(*m_fileSystem).outcome, ConversionOutcome::Converted);
+    EXPECT_EQ(m_fileSystem->read(), (std::set<std::string>{"1.pts", "kms.cls"}));
+    EXPECT_EQ(snapshot()["Resource/分类列表/Docs/doc.rtf"], "rich");
+
+    fs::remove_all(data);
+    prompt.clear();
+    Snapshot before = write150();
+    m_fileSystem = std::make_unique<ChangedBackup>(true, "7.pcr", "!", true);
+    expectRestored(before, "7.pcr", "rich!");
+}
+
+TEST_F(BackupCheckTest, AFreshCopyIsReadAgainAndASameSizedChangeRestoresTheOldFiles) {
+    Snapshot before = write150();
+    m_fileSystem = std::make_unique<ChangedBackup>(false, "", "", false);
+    ASSERT_EQ(convert(*m_fileSystem).outcome, ConversionOutcome::Converted);
+    EXPECT_EQ(m_fileSystem->read(), (std::set<std::string>{"1.pts", "7.pcr", "8.mht", "kms.cls"}));
+
+    fs::remove_all(data);
+    prompt.clear();
+    before = write150();
+    m_fileSystem = std::make_unique<ChangedBackup>(false, "8.mht", "W", false);
+    expectRestored(before, "8.mht", "Web");
+}
+
 TEST(ConversionJournalTest, RoundTripsAndRefusesEveryCut) {
     ConversionJournal journal;
     journal.state = JournalState::Committing;
     journal.version = 150;
     journal.tabAlignDue = true;
-    journal.manifest.push_back({"0/a b%\n.txt", 12, 0x1234});
+    journal.manifest.push_back({"0/a b%\n.txt", 12, 0x1234, std::nullopt});
+    journal.manifest.push_back(
+        {"0/7.pcr", 4, 0x5678, FileIdentity{99, 4, -5, 1700000000123456789}});
     journal.steps.push_back({RenameStep::Kind::Backup, "0", "bak(1)"});
     journal.steps.push_back({RenameStep::Kind::Place, ".conversion/Index", "Index"});
     std::string text = encodeJournal(journal);
