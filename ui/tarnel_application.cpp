@@ -122,6 +122,7 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
 
     CMainFrame::Services services;
     services.prompt = prompt;
+    services.webWindows = m_webWindows;
     m_mainFrame = std::make_unique<CMainFrame>(m_settings, programIcon(), services);
     CMainFrame* frame = m_mainFrame.get();
     QObject::connect(

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ui/favicon_cache.h"
+#include "ui/web_windows.h"
+
+#include <QObject>
+#include <filesystem>
+#include <memory>
+
+class QWebEngineProfile;
+
+namespace tarnel::ui {
+
+class CMainFrame;
+class CTNWebView;
+
+// Makes the main window's web windows and keeps what they share for the run: the engine's
+// profile (its storage in the folder given, the engine's own icon fetching off, the page script
+// of window.external) and the site icons (the "favicon" folder of the data directory). The main
+// window owns it and destroys it after its last web window. User-interface thread only.
+class CWebViewManager : public QObject, public WebWindows {
+    Q_OBJECT
+
+public:
+    // storage: where the engine keeps cookies, local storage and its cache.
+    CWebViewManager(CMainFrame& frame, const std::filesystem::path& storage);
+    ~CWebViewManager() override;
+
+    std::unique_ptr<FrameWindow> open(const QUrl& url) override;
+
+    QWebEngineProfile* profile() const { return m_profile; }
+    CFaviconCache& icons() { return m_icons; }
+
+    // The engine's storage folder under the user's data folder.
+    static std::filesystem::path defaultStorage();
+
+private:
+    CTNWebView* openEmpty();
+
+    CMainFrame& m_frame;
+    QWebEngineProfile* m_profile;
+    CFaviconCache m_icons;
+};
+
+} // namespace tarnel::ui
