@@ -1,6 +1,7 @@
 #include "app/program_version.h"
 #include "platform/file_system.h"
 #include "platform/text_format.h"
+#include "platform/user_folders.h"
 #include "ui/instance_client.h"
 #include "ui/tarnel_application.h"
 #include "ui/web_view_manager.h"
@@ -28,7 +29,8 @@ int main(int argc, char** argv) {
     tarnel::ui::TarnelApplication application;
     application.setWebWindows([](tarnel::ui::CMainFrame& frame) {
         return std::make_unique<tarnel::ui::CWebViewManager>(
-            frame, tarnel::ui::CWebViewManager::defaultStorage());
+            frame, tarnel::ui::CWebViewManager::defaultStorage(),
+            tarnel::platform::favouritesFolder());
     });
     switch (application.initInstance(tarnel::platform::realFileSystem().currentDirectory(),
                                      tarnel::ui::instance::runtimeFolder())) {

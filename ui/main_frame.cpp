@@ -516,6 +516,9 @@ void CMainFrame::handleMessage(const FrameEvent& message) {
     case FrameMessage::ExitForUpdate:
         exitCommand();
         break;
+    case FrameMessage::ReloadFavourites:
+        emit favouritesChanged();
+        break;
     case FrameMessage::FillPane:
         fillPane(message.wParam());
         break;

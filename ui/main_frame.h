@@ -195,6 +195,8 @@ signals:
     void exited();
     // A skin was loaded; every view shows it from its next paint.
     void skinChanged();
+    // Message 2037: the favourites folder changed; the favourites pane reads it again.
+    void favouritesChanged();
 
 protected:
     bool event(QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "ui/web_view_manager.h"
 
 #include "platform/user_folders.h"
+#include "ui/favourite_dialog.h"
 #include "ui/main_frame.h"
 #include "ui/tn_web_view.h"
 #include "ui/web_external.h"
@@ -12,8 +13,10 @@
 
 namespace tarnel::ui {
 
-CWebViewManager::CWebViewManager(CMainFrame& frame, const std::filesystem::path& storage)
-    : m_frame(frame), m_profile(new QWebEngineProfile(QStringLiteral("Tarnel"), this)),
+CWebViewManager::CWebViewManager(CMainFrame& frame, const std::filesystem::path& storage,
+                                 std::filesystem::path favourites)
+    : m_frame(frame), m_favourites(std::move(favourites)),
+      m_profile(new QWebEngineProfile(QStringLiteral("Tarnel"), this)),
       m_icons(frame.imageList(), std::filesystem::path(frame.settings().dataPath) / "favicon") {
     QString folder = QString::fromStdString(storage.string());
     m_profile->setPersistentStoragePath(folder);
@@ -45,8 +48,16 @@ std::unique_ptr<FrameWindow> CWebViewManager::open(const QUrl& url) {
                                 [shown = &view](int image) { shown->setTabImage(image); });
     };
     services.savePage = [](CTNWebView&) {};
-    services.addFavourite = [](CTNWebView&) {};
+    services.addFavourite = [this](CTNWebView& view) { addFavourite(view); };
     return std::make_unique<CTNWebView>(std::move(services), url);
+}
+
+void CWebViewManager::addFavourite(CTNWebView& view) {
+    CFavouriteDialog dialog(view.pageTitle(), view.pageUrl().toString(), m_favourites,
+                            m_frame.prompt(), &m_frame);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_frame.postMessage(FrameMessage::ReloadFavourites);
+    }
 }
 
 CTNWebView* CWebViewManager::openEmpty() {

@@ -22,8 +22,10 @@ class CWebViewManager : public QObject, public WebWindows {
     Q_OBJECT
 
 public:
-    // storage: where the engine keeps cookies, local storage and its cache.
-    CWebViewManager(CMainFrame& frame, const std::filesystem::path& storage);
+    // storage: where the engine keeps cookies, local storage and its cache; favourites: the
+    // folder "收藏" adds to.
+    CWebViewManager(CMainFrame& frame, const std::filesystem::path& storage,
+                    std::filesystem::path favourites);
     ~CWebViewManager() override;
 
     std::unique_ptr<FrameWindow> open(const QUrl& url) override;
@@ -36,8 +38,11 @@ public:
 
 private:
     CTNWebView* openEmpty();
+    // "收藏": the dialog, then message 2037 when a favourite was written.
+    void addFavourite(CTNWebView& view);
 
     CMainFrame& m_frame;
+    std::filesystem::path m_favourites;
     QWebEngineProfile* m_profile;
     CFaviconCache m_icons;
 };

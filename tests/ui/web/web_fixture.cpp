@@ -12,8 +12,9 @@ namespace tarnel::test {
 
 void WebTest::SetUp() {
     fs::path storage = program / "engine";
-    webWindows = [storage](ui::CMainFrame& shown) {
-        return std::make_unique<ui::CWebViewManager>(shown, storage);
+    fs::path favourites = program / "Favorites";
+    webWindows = [storage, favourites](ui::CMainFrame& shown) {
+        return std::make_unique<ui::CWebViewManager>(shown, storage, favourites);
     };
 }
 

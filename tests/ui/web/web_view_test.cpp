@@ -2,7 +2,10 @@
 #include "ui/tn_web_page.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineView>
 #include <algorithm>
@@ -133,6 +136,32 @@ TEST_F(WebTest, NewWindowsOfPagesAndOfTheExternalObjectOpenInTabs) {
     runScript(webAt(0), "document.getElementById('blank').click(); true");
     ASSERT_TRUE(eventually([&] { return frame->windowCount() == 5; }));
     waitForName(webAt(4), "空白页");
+}
+
+TEST_F(WebTest, FavouriteWritesItsUrlFileAndTellsTheFrame) {
+    server.set("/fav.html", page("收藏的页"));
+    startWeb();
+    frame->openWebWindow(QUrl(address("/fav.html")));
+    CTNWebView* view = webAt(1);
+    waitForName(view, "收藏的页");
+    fs::create_directories(program / "Favorites" / "资料");
+    QSignalSpy reloads(frame.get(), &ui::CMainFrame::favouritesChanged);
+    bool shown = false;
+    whenModal([&](QWidget* dialog) {
+        shown = true;
+        auto* name = dialog->findChild<QLineEdit*>("favouriteName");
+        EXPECT_EQ(name->text(), "收藏的页");
+        auto* folder = dialog->findChild<QComboBox*>("favouriteFolder");
+        ASSERT_EQ(folder->count(), 2);
+        folder->setCurrentIndex(1);
+        dialog->findChild<QPushButton*>("favouriteOk")->click();
+    });
+    LUSTRA::ST_TOOLBAR_ITEM* tool = view->pane().FindToolbarItem(CTNWebView::kFavourite, 0);
+    QTest::mouseClick(view, Qt::LeftButton, {}, tool->rcItem.center());
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(readBytes(program / "Favorites" / "资料" / "收藏的页.url"),
+              "[InternetShortcut]\nURL=" + address("/fav.html").toStdString() + "\n");
+    EXPECT_TRUE(eventually([&] { return reloads.count() == 1; }));
 }
 
 } // namespace
