@@ -57,6 +57,10 @@ CTNWebView::CTNWebView(Services services, const QUrl& url, QWidget* parent)
     m_address->setFixedSize(kAddressWidth, kAddressHeight);
     connect(m_address, &QLineEdit::returnPressed, this, [this] { navigate(m_address->text()); });
     buildPane();
+    // Without the add-point form there is nothing to save through.
+    if (!m_services.savePage) {
+        m_pane.FindToolbarItem(kSavePage, 0)->nState = kDisabledState;
+    }
 
     connect(m_browser, &QWebEngineView::loadStarted, this, &CTNWebView::loadStarted);
     connect(m_browser, &QWebEngineView::loadFinished, this, &CTNWebView::loadFinished);
@@ -72,8 +76,9 @@ CTNWebView::CTNWebView(Services services, const QUrl& url, QWidget* parent)
     showNavigationStates();
 
     m_name = isBlank(url) ? kBlankName : kLoadingName;
+    // A window opening leaves the focus where the user has it.
     if (!url.isEmpty()) {
-        navigate(url.toString());
+        load(url.toString());
     }
 }
 
@@ -116,7 +121,9 @@ void CTNWebView::addTool(Tool id, const char* label, QWidget* window) {
 void CTNWebView::toolClicked(int id) {
     switch (id) {
     case kSavePage:
-        m_services.savePage(*this);
+        if (m_services.savePage) {
+            m_services.savePage(*this);
+        }
         break;
     case kFavourite:
         m_services.addFavourite(*this);
@@ -142,6 +149,11 @@ void CTNWebView::toolClicked(int id) {
 }
 
 void CTNWebView::navigate(const QString& text) {
+    load(text);
+    m_browser->setFocus(Qt::OtherFocusReason);
+}
+
+void CTNWebView::load(const QString& text) {
     QString trimmed = text.trimmed();
     if (trimmed.compare(QLatin1String(kStartPageAddress), Qt::CaseInsensitive) == 0) {
         setStartPageMode(true);
@@ -150,7 +162,6 @@ void CTNWebView::navigate(const QString& text) {
         setStartPageMode(false);
         m_browser->load(QUrl::fromUserInput(trimmed));
     }
-    m_browser->setFocus(Qt::OtherFocusReason);
 }
 
 void CTNWebView::setStartPageMode(bool startPage) {
@@ -188,7 +199,7 @@ void CTNWebView::loadStarted() {
     setName(kLoadingName);
 }
 
-// The start page and about:blank hand the focus to the address box, ready to be typed over.
+// about:blank hands the focus to the address box, ready to be typed over.
 void CTNWebView::loadFinished() {
     m_loading = false;
     QUrl url = pageUrl();
@@ -199,7 +210,8 @@ void CTNWebView::loadFinished() {
         setName((title.isEmpty() ? url.toString() : title).toStdString());
     }
     m_address->setText(m_startPage ? QString::fromLatin1(kStartPageAddress) : url.toString());
-    if (isBlank(url) || m_startPage) {
+    // The start page has no address box to type in.
+    if (isBlank(url) && !m_startPage) {
         m_address->setFocus(Qt::OtherFocusReason);
         m_address->selectAll();
     }

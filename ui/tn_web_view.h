@@ -46,7 +46,8 @@ public:
     // The start page, compiled into the program.
     static constexpr const char* kStartPageUrl = "qrc:/web/index.html";
 
-    // What the window asks of whoever made it; every function is set.
+    // What the window asks of whoever made it; every function but savePage is set ("保存网页"
+    // is disabled without it).
     struct Services {
         QWebEngineProfile* profile = nullptr;
         // A new web window in a tab of its own that loads nothing yet (a page asked for it).
@@ -95,6 +96,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void load(const QString& text);
     void buildPane();
     void addTool(Tool id, const char* label, QWidget* window = nullptr);
     void toolClicked(int id);

@@ -47,7 +47,7 @@ std::unique_ptr<FrameWindow> CWebViewManager::open(const QUrl& url) {
         return m_icons.imageFor(page, &view,
                                 [shown = &view](int image) { shown->setTabImage(image); });
     };
-    services.savePage = [](CTNWebView&) {};
+    services.savePage = m_pointForm;
     services.addFavourite = [this](CTNWebView& view) { addFavourite(view); };
     return std::make_unique<CTNWebView>(std::move(services), url);
 }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 class QWebEngineProfile;
@@ -30,6 +31,11 @@ public:
 
     std::unique_ptr<FrameWindow> open(const QUrl& url) override;
 
+    // What "保存网页" opens: the add-point form for a web point of the window's page, which
+    // saves through webArchiveWriter. Unset, the windows made from then on have the tool
+    // disabled.
+    void setPointForm(std::function<void(CTNWebView&)> form) { m_pointForm = std::move(form); }
+
     QWebEngineProfile* profile() const { return m_profile; }
     CFaviconCache& icons() { return m_icons; }
 
@@ -43,6 +49,7 @@ private:
 
     CMainFrame& m_frame;
     std::filesystem::path m_favourites;
+    std::function<void(CTNWebView&)> m_pointForm;
     QWebEngineProfile* m_profile;
     CFaviconCache m_icons;
 };

@@ -168,6 +168,8 @@ def check_desktop(program, display, env, program_dir):
         wait_for("the frame", lambda: frame_id(display), 30)
         panel = x(display, "xdotool", "search", "--name", "^panel$").split()[0]
         wait_for("the tray icon docked", lambda: tray_icon(display, panel))
+        # The caption names the start page once it has loaded.
+        wait_for("the start page loaded", lambda: frame_id(display), 30)
         frame = frame_id(display)
         check_tree_keys(display, frame, os.path.join(program_dir, "Data"))
         check_tray(display, frame, panel)
