@@ -3,8 +3,10 @@
 #include "cli/command_session.h"
 #include "cli/json_writer.h"
 #include "cli/terminal_progress.h"
+#include "ops/favourite_writer.h"
 #include "ops/favourites_tree.h"
 #include "ops/knowledge_export.h"
+#include "ops/operation_result.h"
 #include "platform/user_folders.h"
 
 #include <ostream>
@@ -110,6 +112,34 @@ int favourites(CommandContext& command, const std::vector<std::string>& args) {
     return kExitSuccess;
 }
 
+int addFavourite(CommandContext& command, const std::vector<std::string>& args) {
+    CommandArgs parsed = parseCommandArgs(args, {}, {"--dir", "--folder"});
+    if (!parsed.error.empty() || parsed.positional.size() != 2) {
+        return command.usageError(parsed.error.empty() ? "add-favourite takes a name and a URL"
+                                                       : parsed.error);
+    }
+    fs::path folder = parsed.value("--dir").value_or(platform::favouritesFolder().string());
+    ops::FavouriteAdded added =
+        ops::addFavourite(command.fileSystem, folder, parsed.value("--folder").value_or(""),
+                          parsed.positional[0], parsed.positional[1]);
+    if (added.code == ops::kInvalidName) {
+        return command.usageError("the folder must lie inside the favourites and the URL be one "
+                                  "line");
+    }
+    if (added.code != ops::kOk) {
+        command.err << "error: the favourite could not be written\n";
+        return kExitFailed;
+    }
+    if (command.options.json) {
+        Json document = Json::object();
+        document.set("file", added.file.string());
+        command.out << document.dump() << '\n';
+    } else {
+        command.out << added.file.string() << '\n';
+    }
+    return kExitSuccess;
+}
+
 } // namespace
 
 void registerExportCommands(CommandRegistry& registry) {
@@ -121,6 +151,8 @@ void registerExportCommands(CommandRegistry& registry) {
                   "copy a point's file to DEST (a folder: under its own name)", exportPoint});
     registry.add({"favourites", "favourites [--dir DIR]",
                   "the web favourites tree (.url files of the favourites folder)", favourites});
+    registry.add({"add-favourite", "add-favourite NAME URL [--folder SUB] [--dir DIR]",
+                  "adds a page to the web favourites as a .url file", addFavourite});
 }
 
 } // namespace tarnel::cli

@@ -15,6 +15,7 @@ enum class FrameMessage : int {
     TrayCallback = 1889,   // the tray icon's callback (wParam 101, lParam the mouse event)
     HideMain = 1891,
     Change = 2029,           // change notifications are waiting to be delivered
+    ReloadFavourites = 2037, // the favourites folder changed: refill the favourites pane
     VersionCheckDone = 2038, // load the tips file
     StartUpdate = 2040,      // start the update program
     ReloadSource = 2041,     // wParam: the data source

@@ -35,6 +35,9 @@ public:
     // The tab text, the window list's label and the caption's window name.
     virtual std::string name() const = 0;
 
+    // The tab's image: an index of the main image list, or -1 for none.
+    virtual int tabImage() const { return -1; }
+
     virtual QWidget* upperPane() { return nullptr; }
     virtual QWidget* lowerPane() = 0;
 

@@ -1,14 +1,18 @@
 #include "app/program_version.h"
 #include "platform/file_system.h"
 #include "platform/text_format.h"
+#include "platform/user_folders.h"
 #include "ui/instance_client.h"
 #include "ui/program_icon.h"
 #include "ui/tarnel_application.h"
+#include "ui/web_view_manager.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
 int main(int argc, char** argv) {
+    // The browser engine shares its drawing contexts with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApplication(argc, argv);
     QApplication::setApplicationName("Tarnel");
     QApplication::setApplicationVersion(
@@ -24,6 +28,11 @@ int main(int argc, char** argv) {
     parser.process(qtApplication);
 
     tarnel::ui::TarnelApplication application;
+    application.setWebWindows([](tarnel::ui::CMainFrame& frame) {
+        return std::make_unique<tarnel::ui::CWebViewManager>(
+            frame, tarnel::ui::CWebViewManager::defaultStorage(),
+            tarnel::platform::favouritesFolder());
+    });
     switch (application.initInstance(tarnel::platform::realFileSystem().currentDirectory(),
                                      tarnel::ui::instance::runtimeFolder())) {
     case tarnel::ui::TarnelApplication::Start::Running:

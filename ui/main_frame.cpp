@@ -54,6 +54,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QUrl>
 #include <algorithm>
 
 namespace tarnel::ui {
@@ -124,6 +125,9 @@ CMainFrame::CMainFrame(app::Settings& settings, const QIcon& icon, Services serv
     createWorkspace();
     createWindowArea();
     updateTitle();
+    if (m_services.webWindows) {
+        m_webWindows = m_services.webWindows(*this);
+    }
 }
 
 CMainFrame::~CMainFrame() {
@@ -132,6 +136,7 @@ CMainFrame::~CMainFrame() {
     // The windows' panes sit in the window area; they go before it.
     m_current = nullptr;
     m_windows.clear();
+    m_webWindows.reset();
     m_tree->setCommands(nullptr);
     delete m_float.data();
 }
@@ -199,6 +204,16 @@ void CMainFrame::createMenus() {
 
     m_windowMenu = menuBar()->addMenu("窗口(&W)");
     m_windowMenu->setObjectName("windowMenu");
+    // Closes the current window from the keyboard, as the close button of its tab does.
+    m_closeWindowAction = new QAction("关闭窗口", this);
+    m_closeWindowAction->setObjectName("closeWindowCommand");
+    m_closeWindowAction->setShortcut(QKeySequence("Ctrl+F4"));
+    addAction(m_closeWindowAction);
+    connect(m_closeWindowAction, &QAction::triggered, this, [this] {
+        if (m_current) {
+            closeWindow(m_current);
+        }
+    });
     connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::rebuildWindowMenu);
 }
 
@@ -328,6 +343,7 @@ void CMainFrame::initialUpdate() {
     m_float->setVisible(m_settings.showFlayWnd);
     m_statusPane->setText(QStringLiteral("本地知识库：%1").arg(fromStd(m_settings.dataPath)));
     startVersionCheck();
+    openWebWindow(QUrl(QStringLiteral("about:home")));
     if (!m_tipTimer) {
         m_tipTimer = new QTimer(this);
         m_tipTimer->setObjectName("tipTimer");
@@ -506,6 +522,9 @@ void CMainFrame::handleMessage(const FrameEvent& message) {
     case FrameMessage::ExitForUpdate:
         exitCommand();
         break;
+    case FrameMessage::ReloadFavourites:
+        emit favouritesChanged();
+        break;
     case FrameMessage::FillPane:
         fillPane(message.wParam());
         break;
@@ -624,9 +643,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::openBase() {
-    // Every window shows the old base: they go with it (a reload asked about their work first).
-    while (!m_windows.empty()) {
-        removeWindow(m_windows.back().get());
+    // Every window but the web windows shows the old base: they go with it (a reload asked about
+    // their work first).
+    for (std::size_t i = m_windows.size(); i-- > 0;) {
+        if (m_windows[i]->kind() != WindowKind::Web) {
+            removeWindow(m_windows[i].get());
+        }
     }
     m_commands.reset();
     m_context.reset();
@@ -714,8 +736,8 @@ void CMainFrame::reloadSource(long long source) {
     if (source != 0) {
         return;
     }
-    while (!m_windows.empty()) {
-        if (!closeWindow(m_windows.back().get())) {
+    for (std::size_t i = m_windows.size(); i-- > 0;) {
+        if (m_windows[i]->kind() != WindowKind::Web && !closeWindow(m_windows[i].get())) {
             return;
         }
     }
@@ -817,8 +839,13 @@ FrameWindow* CMainFrame::openCategoryWindow(CategoryRecord& category) {
 
 void CMainFrame::openPoint(CategoryRecord& category, const store::PointRecord& point) {
     ops::PointOpening opening = ops::openPoint(*m_context, *m_services.opener, category, point);
-    if (opening.result.ok() && opening.view == ops::PointView::Reading) {
+    if (!opening.result.ok()) {
+        return;
+    }
+    if (opening.view == ops::PointView::Reading) {
         openPointWindow(category, point);
+    } else if (opening.view == ops::PointView::Web) {
+        openWebWindow(QUrl::fromLocalFile(fromStd(opening.path.string())));
     }
 }
 
@@ -902,10 +929,34 @@ FrameWindow* CMainFrame::addWindow(std::unique_ptr<FrameWindow> window) {
     m_windowListRoot->setExpanded(true);
     {
         const QSignalBlocker blocker(m_windowTabs);
-        m_windowTabs->addTab(fromStd(raw->name()));
+        int tab = m_windowTabs->addTab(fromStd(raw->name()));
+        m_windowTabs->setTabIcon(tab, m_imageList.icon(raw->tabImage()));
     }
     makeCurrent(raw);
     return raw;
+}
+
+FrameWindow* CMainFrame::openWebWindow(const QUrl& url) {
+    if (!m_webWindows) {
+        return nullptr;
+    }
+    return addWindow(m_webWindows->open(url));
+}
+
+void CMainFrame::windowChanged(FrameWindow* window) {
+    auto it = std::find_if(m_windows.begin(), m_windows.end(),
+                           [window](const auto& w) { return w.get() == window; });
+    if (it == m_windows.end()) {
+        return;
+    }
+    int position = static_cast<int>(it - m_windows.begin());
+    QString name = fromStd(window->name());
+    m_windowTabs->setTabText(position, name);
+    m_windowTabs->setTabIcon(position, m_imageList.icon(window->tabImage()));
+    m_windowListRoot->child(position)->setText(0, name);
+    if (window == m_current) {
+        setCurrentWindowName(window->name());
+    }
 }
 
 void CMainFrame::makeCurrent(FrameWindow* window) {
@@ -1024,6 +1075,11 @@ void CMainFrame::refreshWindowLabels(const store::ChangeNotification& notificati
 
 void CMainFrame::rebuildWindowMenu() {
     m_windowMenu->clear();
+    m_windowMenu->addAction(m_closeWindowAction);
+    m_closeWindowAction->setEnabled(m_current != nullptr);
+    if (!m_windows.empty()) {
+        m_windowMenu->addSeparator();
+    }
     int reachable = std::min(static_cast<int>(m_windows.size()), kWindowCommands);
     for (int i = 0; i < reachable; ++i) {
         FrameWindow* window = m_windows[static_cast<std::size_t>(i)].get();

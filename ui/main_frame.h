@@ -17,6 +17,7 @@
 #include "ui/skin/skin_folder.h"
 #include "ui/skin_loader.h"
 #include "ui/skin_picture_table.h"
+#include "ui/web_windows.h"
 #include "update/tip_file.h"
 
 #include <QIcon>
@@ -43,6 +44,7 @@ class QTimer;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QUrl;
 
 namespace tarnel::ops {
 struct OperationContext;
@@ -79,6 +81,8 @@ public:
         app::Prompt* prompt = nullptr; // null: message boxes
         // The built-in copy of the default skin, laid out as a skin folder.
         std::filesystem::path builtInSkin = SkinLoader::kBuiltInRoot;
+        // Makes what opens the web windows, once the frame stands; empty: no web windows.
+        std::function<std::unique_ptr<WebWindows>(CMainFrame& frame)> webWindows;
     };
 
     // The first 101 open windows are reachable from the "窗口" menu.
@@ -106,6 +110,7 @@ public:
     // one message naming the first one, the built-in pictures fill in, and the result is false.
     bool load_skin(bool first);
     const MainImageList& imageList() const { return m_imageList; }
+    MainImageList& imageList() { return m_imageList; }
     const SkinPictureTable& pictures() const { return m_pictures; }
     const skin::SkinColours& skinColours() const { return m_skinColours; }
 
@@ -154,6 +159,12 @@ public:
     // "新建知识点": the add-point form in a new tab, with the category (or none) and the tag (0:
     // none) chosen.
     FrameWindow* openAddPointForm(store::CategoryRecord* category, long long tagId = 0);
+    // A new web window (kind 3) on url, current; null when the frame has no web windows.
+    FrameWindow* openWebWindow(const QUrl& url);
+    // The window's name or tab image changed: its tab, its window-list label and the caption.
+    void windowChanged(FrameWindow* window);
+    // The operations' context while a base is open, else null.
+    ops::OperationContext* context() const { return m_context.get(); }
     // The window menu's command: the open window at position command − 3024.
     void selectWindowCommand(int command);
 
@@ -196,6 +207,8 @@ signals:
     void exited();
     // A skin was loaded; every view shows it from its next paint.
     void skinChanged();
+    // Message 2037: the favourites folder changed; the favourites pane reads it again.
+    void favouritesChanged();
 
 protected:
     bool event(QEvent* event) override;
@@ -255,6 +268,7 @@ private:
     std::unique_ptr<store::KnowledgeStore> m_base;
     std::unique_ptr<ops::OperationContext> m_context;
     std::unique_ptr<CategoryCommands> m_commands;
+    std::unique_ptr<WebWindows> m_webWindows;
 
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
@@ -262,6 +276,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_toolBarCaption = nullptr;
     QMenu* m_windowMenu = nullptr;
+    QAction* m_closeWindowAction = nullptr;
     QLabel* m_statusIcon = nullptr;
     QLabel* m_statusPane = nullptr;
     QDockWidget* m_workspace = nullptr;

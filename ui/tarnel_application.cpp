@@ -115,6 +115,7 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
     // The built-in copy of the default skin lives in a static library: registered by hand
     // before any skin loads.
     initDefaultSkinResource();
+    services.webWindows = m_webWindows;
     m_mainFrame = std::make_unique<CMainFrame>(m_settings, programIcon(), services);
     CMainFrame* frame = m_mainFrame.get();
     QObject::connect(

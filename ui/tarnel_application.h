@@ -4,10 +4,12 @@
 #include "platform/instance_lock.h"
 #include "platform/program_launcher.h"
 #include "ui/message_box_prompt.h"
+#include "ui/web_windows.h"
 
 #include <QString>
 #include <QTranslator>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -47,6 +49,11 @@ public:
                        app::Prompt* prompt = nullptr,
                        const platform::ProgramLauncher& launcher = platform::systemLauncher());
 
+    // What makes the main window's web windows; set before initInstance.
+    void setWebWindows(std::function<std::unique_ptr<WebWindows>(CMainFrame&)> webWindows) {
+        m_webWindows = std::move(webWindows);
+    }
+
     CMainFrame* mainFrame() const { return m_mainFrame.get(); }
     const app::Settings& settings() const { return m_settings; }
 
@@ -61,6 +68,7 @@ private:
     platform::InstanceLock m_lock;
     MessageBoxPrompt m_messageBoxes;
     QTranslator m_qtTranslator;
+    std::function<std::unique_ptr<WebWindows>(CMainFrame&)> m_webWindows;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<InstanceChannel> m_channel;
 };

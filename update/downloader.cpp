@@ -153,6 +153,11 @@ Downloader::~Downloader() {
     }
 }
 
+bool Downloader::isFetchable(const std::string& address) const {
+    return m_options.addresses == AddressRule::AnyWebSite ? isWebAddress(address)
+                                                          : isAllowedAddress(address);
+}
+
 bool Downloader::cancelled() const {
     return m_options.cancel != nullptr && m_options.cancel->load();
 }
@@ -239,7 +244,7 @@ void Downloader::prepareHandle(const std::string& address, Transfer& transfer) {
 }
 
 DownloadResult Downloader::download(const DownloadRequest& request) {
-    if (!isAllowedAddress(request.address)) {
+    if (!isFetchable(request.address)) {
         return {kDownloadFailed, DownloadFailure::Refused};
     }
     if (m_handle == nullptr) {
@@ -320,7 +325,7 @@ DownloadResult Downloader::fetch(const DownloadRequest& request, std::uint64_t o
             if (location == nullptr) {
                 return {static_cast<int>(status), DownloadFailure::HttpStatus};
             }
-            if (!isAllowedAddress(location)) {
+            if (!isFetchable(location)) {
                 return {kDownloadFailed, DownloadFailure::Refused};
             }
             if (hop == kMaxRedirects) {
@@ -359,7 +364,7 @@ void Downloader::pauseBeforeRetry() const {
 }
 
 void Downloader::ping(const std::string& address) {
-    if (m_handle == nullptr || !isAllowedAddress(address)) {
+    if (m_handle == nullptr || !isFetchable(address)) {
         return;
     }
     DownloadRequest request;

@@ -43,8 +43,15 @@ struct DownloadResult {
     bool ok() const { return code == kDownloadOk; }
 };
 
+// Which addresses a session fetches.
+enum class AddressRule {
+    UpdateSite, // isAllowedAddress: https, or http to a loopback host
+    AnyWebSite, // isWebAddress: http or https to any host
+};
+
 // Settings of one session, shared by its downloads.
 struct SessionOptions {
+    AddressRule addresses = AddressRule::UpdateSite;
     std::chrono::milliseconds connectTimeout{30000};
     // A connection that could not be made is tried once more after this pause.
     std::chrono::milliseconds retryDelay{1000};
@@ -70,9 +77,9 @@ struct DownloadRequest {
 };
 
 // HTTP(S) downloads over libcurl with User-Agent "UpdateTarnel", the environment's proxy, the
-// certificate checks always on, and redirects followed by hand (at most 5) under the address
-// rule. A download streams into "<target>.part" beside the target and renames it over the target
-// only when it is whole: the transfer ended cleanly, the byte count equals the announced
+// certificate checks always on, and redirects followed by hand (at most 5) under the session's
+// address rule. A download streams into "<target>.part" beside the target and renames it over the
+// target only when it is whole: the transfer ended cleanly, the byte count equals the announced
 // Content-Length and, when given, the expected size. Whatever fails, the target is untouched.
 // A resumable download continues an existing partial file with "Range: bytes=N-" (and If-Range
 // with the first answer's validator, kept in "<target>.part.tag"): a 206 whose Content-Range
@@ -104,6 +111,7 @@ private:
                          const std::string& validator);
     void prepareHandle(const std::string& address, Transfer& transfer);
     bool cancelled() const;
+    bool isFetchable(const std::string& address) const;
     void pauseBeforeRetry() const;
 
     SessionOptions m_options;

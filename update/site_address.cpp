@@ -33,20 +33,36 @@ std::string siteFolder(const std::string& base, int version) {
     return base + std::string(kSiteFolder) + std::to_string(version) + "/";
 }
 
-} // namespace
+struct SchemeAndHost {
+    std::string scheme;
+    std::string host;
+};
 
-bool isAllowedAddress(std::string_view address) {
+std::optional<SchemeAndHost> schemeAndHost(std::string_view address) {
     std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
     if (!url || address.find_first_of(" \t\r\n") != std::string_view::npos ||
         curl_url_set(url.get(), CURLUPART_URL, std::string(address).c_str(), 0) != CURLUE_OK) {
-        return false;
+        return std::nullopt;
     }
     auto scheme = urlPart(url.get(), CURLUPART_SCHEME);
     auto host = urlPart(url.get(), CURLUPART_HOST);
     if (!scheme || !host || host->empty()) {
-        return false;
+        return std::nullopt;
     }
-    return *scheme == "https" || (*scheme == "http" && isLoopbackHost(*host));
+    return SchemeAndHost{*scheme, *host};
+}
+
+} // namespace
+
+bool isAllowedAddress(std::string_view address) {
+    auto parts = schemeAndHost(address);
+    return parts &&
+           (parts->scheme == "https" || (parts->scheme == "http" && isLoopbackHost(parts->host)));
+}
+
+bool isWebAddress(std::string_view address) {
+    auto parts = schemeAndHost(address);
+    return parts && (parts->scheme == "https" || parts->scheme == "http");
 }
 
 std::optional<std::string> readSiteBase(const std::filesystem::path& settingsFile,

@@ -14,6 +14,10 @@ namespace tarnel::update {
 // no host, unparsable text) is refused before a request is sent. Redirects follow the same rule.
 bool isAllowedAddress(std::string_view address);
 
+// Whether an address of any web site may be fetched (site icons): "http://" or "https://" with a
+// host. Redirects follow the same rule.
+bool isWebAddress(std::string_view address);
+
 // The update site of the settings file: SOFT_INFORMATION/UPDATE_SITE without trailing "/".
 // nullopt when it is empty or not an allowed address: the version check, the banner, the tips
 // and the update are off then.

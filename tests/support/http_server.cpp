@@ -58,20 +58,29 @@ void HttpServer::start(const std::string& scheme) {
             }
             reply = found->second;
         }
+        if (reply.delay.count() > 0) {
+            std::unique_lock lock(m_mutex);
+            m_stopping.wait_for(lock, reply.delay, [this] { return m_stopped; });
+        }
         if (!reply.ranges) {
             // The library answers ranges after the handler from the parsed request; this test
             // server may take them away, the request object itself is not const.
             const_cast<httplib::Request&>(request).ranges.clear();
         }
+        // The content type goes with the body.
         for (const auto& [name, value] : reply.headers) {
-            response.set_header(name, value);
+            if (name != "Content-Type") {
+                response.set_header(name, value);
+            }
         }
         if (!reply.cutAfter || reply.status != 200 || !request.ranges.empty()) {
             // Left unset, the status becomes 200, or 206 for a range.
             if (reply.status != 200) {
                 response.status = reply.status;
             }
-            response.set_content(reply.body, "application/octet-stream");
+            response.set_content(reply.body, reply.headers.contains("Content-Type")
+                                                 ? reply.headers.at("Content-Type")
+                                                 : "application/octet-stream");
             return;
         }
         response.status = 200;
@@ -95,6 +104,11 @@ void HttpServer::start(const std::string& scheme) {
 }
 
 HttpServer::~HttpServer() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopped = true;
+    }
+    m_stopping.notify_all();
     m_server->stop();
     m_thread.join();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -24,6 +26,8 @@ struct Reply {
     // Answers a Range request with 206 and the range; false: ignores Range and sends it all.
     bool ranges = true;
     std::map<std::string, std::string> headers;
+    // Waits this long before answering (cut short when the server stops).
+    std::chrono::milliseconds delay{0};
 };
 
 // One request as the server saw it; header names lower case.
@@ -64,6 +68,8 @@ private:
     std::string m_scheme;
     int m_port = 0;
     mutable std::mutex m_mutex;
+    std::condition_variable m_stopping;
+    bool m_stopped = false;
     std::map<std::string, Reply> m_replies;
     std::vector<LoggedRequest> m_requests;
 };

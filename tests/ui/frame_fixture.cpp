@@ -57,6 +57,7 @@ void FrameTest::start() {
     services.launcher = launcher;
     services.prompt = messageBoxes ? nullptr : &prompt;
     services.builtInSkin = builtInSkin;
+    services.webWindows = webWindows;
     frame = std::make_unique<ui::CMainFrame>(settings, QIcon(":/tarnel/tarnel.svg"), services);
     frame->load_skin(true);
     frame->showMaximized();

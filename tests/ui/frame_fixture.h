@@ -48,6 +48,8 @@ protected:
     const platform::ProgramLauncher* launcher = &platform::systemLauncher();
     // The frame's built-in copy of the default skin.
     fs::path builtInSkin = sharedBuiltInSkin();
+    // Set before start(): what makes the frame's web windows.
+    std::function<std::unique_ptr<ui::WebWindows>(ui::CMainFrame&)> webWindows;
 
     fs::path data() const { return program / "Data"; }
     // Writes the settings file (before start()).

@@ -10,6 +10,9 @@ import fcntl
 
 SKIP = 77
 TITLE = "Tarnel个人知识管理系统 2.1.0"
+# The start page opens first and stays open: the caption names it whenever no other window is
+# current.
+START_CAPTION = "起始页 - " + TITLE
 # The reading area's tool file that the install puts beside the program.
 SHIPPED_TOOLBAR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources",
                                "toolbar.cfg")
@@ -63,7 +66,7 @@ def wait_for(what, condition, limit=15):
 
 
 def frame_id(display):
-    found = x(display, "xdotool", "search", "--name", "^" + TITLE + "$").split()
+    found = x(display, "xdotool", "search", "--name", "^(起始页 - )?" + TITLE + "$").split()
     return found[0] if found else None
 
 
@@ -119,7 +122,8 @@ def check_tree_keys(display, frame, data):
     wait_for("the category in the recycle folder", lambda: os.path.isdir(recycled))
     if os.path.exists(os.path.join(data, "Resource", "分类列表", "读书笔记")):
         raise AssertionError("the recycled category's folder is still in place")
-    wait_for("the caption without the window", lambda: caption(display, frame) == TITLE)
+    wait_for("the caption back on the start page",
+             lambda: caption(display, frame) == START_CAPTION)
 
 
 def check_point_editing(display, frame, cli, program_dir):
@@ -201,6 +205,8 @@ def check_desktop(program, display, env, program_dir):
         wait_for("the frame", lambda: frame_id(display), 30)
         panel = x(display, "xdotool", "search", "--name", "^panel$").split()[0]
         wait_for("the tray icon docked", lambda: tray_icon(display, panel))
+        # The caption names the start page once it has loaded.
+        wait_for("the start page loaded", lambda: frame_id(display), 30)
         frame = frame_id(display)
         check_tree_keys(display, frame, os.path.join(program_dir, "Data"))
         check_point_editing(display, frame, cli, program_dir)
@@ -246,7 +252,9 @@ def main(program):
         with tempfile.TemporaryDirectory() as program_dir:
             shutil.copy(SHIPPED_TOOLBAR, program_dir)
             env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
-                       XDG_RUNTIME_DIR=program_dir, ASAN_OPTIONS="detect_leaks=0")
+                       XDG_RUNTIME_DIR=program_dir, XDG_DATA_HOME=os.path.join(program_dir, "home"),
+                       ASAN_OPTIONS="detect_leaks=0:new_delete_type_mismatch=0",
+                       QTWEBENGINE_DISABLE_SANDBOX="1")
             tarnel = subprocess.Popen([program], cwd=program_dir, env=env)
             try:
                 wait_for("a window titled " + TITLE,
@@ -254,9 +262,18 @@ def main(program):
                 if tarnel.poll() is not None:
                     print("the program ended with", tarnel.poll(), "before its window showed")
                     return 1
+                wait_for("the start page in the caption",
+                         lambda: START_CAPTION in window_titles(display), 30)
+                engine = subprocess.run(["pgrep", "-P", str(tarnel.pid)], capture_output=True,
+                                        text=True).stdout.split()
+                if not engine:
+                    print("no engine process runs beside the program")
+                    return 1
             finally:
                 tarnel.terminate()
                 tarnel.wait(10)
+            wait_for("the engine processes gone",
+                     lambda: not any(os.path.exists("/proc/" + pid) for pid in engine), 10)
             with open(os.path.join(program_dir, "tarnel.ini"), encoding="gb18030") as ini:
                 settings = ini.read()
             expected = ("[DATA]\nData_Path=%s/Data\n[WORKSPACE]\nTAB_ALIGN=2\n"
@@ -271,7 +288,9 @@ def main(program):
         with tempfile.TemporaryDirectory() as program_dir:
             shutil.copy(SHIPPED_TOOLBAR, program_dir)
             env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
-                       XDG_RUNTIME_DIR=program_dir, ASAN_OPTIONS="detect_leaks=0")
+                       XDG_RUNTIME_DIR=program_dir, XDG_DATA_HOME=os.path.join(program_dir, "home"),
+                       ASAN_OPTIONS="detect_leaks=0:new_delete_type_mismatch=0",
+                       QTWEBENGINE_DISABLE_SANDBOX="1")
             try:
                 check_desktop(program, display, env, program_dir)
             except AssertionError as failure:

@@ -44,7 +44,11 @@ class UpdateEndToEndTest : public ::testing::Test {
 protected:
     UpdateEndToEndTest()
         : m_runtimeVariable("XDG_RUNTIME_DIR", m_runtime.path().string()),
-          m_leaks("ASAN_OPTIONS", "detect_leaks=0") {
+          // The program's start page runs the browser engine, which frees some of its own
+          // objects with a mismatched delete and cannot use its sandbox as root.
+          m_leaks("ASAN_OPTIONS", "detect_leaks=0:new_delete_type_mismatch=0"),
+          m_sandbox("QTWEBENGINE_DISABLE_SANDBOX", "1"),
+          m_dataHome("XDG_DATA_HOME", (m_runtime.path() / "home").string()) {
         ::chmod(m_runtime.path().c_str(), 0700);
         m_program = readBytes(TARNEL_BINARY);
         std::filesystem::create_directory(m_old / "Data");
@@ -104,6 +108,8 @@ protected:
     test::TempDir m_runtime;
     test::ScopedEnvironment m_runtimeVariable;
     test::ScopedEnvironment m_leaks;
+    test::ScopedEnvironment m_sandbox;
+    test::ScopedEnvironment m_dataHome;
     test::HttpServer m_server;
     test::ScriptedPrompt m_prompt;
     std::string m_program;
