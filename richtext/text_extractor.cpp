@@ -126,6 +126,9 @@ enum class Place : std::uint8_t {
     Field,
     FieldInstruction,
     NestedTableProperties,
+    // Where a list level's or an old bullet's text may start; ignored like the other tables.
+    ListTable,
+    OldList,
     Ignored
 };
 
@@ -364,15 +367,29 @@ private:
             m_state.place = Place::FontTable;
             return true;
         case Keyword::ColorTable:
-        case Keyword::ListTable:
         case Keyword::ListOverrideTable:
-        case Keyword::OldList:
             m_state.place = Place::Ignored;
+            return true;
+        case Keyword::ListTable:
+            m_state.place = Place::ListTable;
+            return true;
+        case Keyword::OldList:
+            m_state.place = Place::OldList;
+            return true;
+        // The reader takes a bullet's text for its label, with the control words in it: the words
+        // count here too (a charset among them changes the body's), the text does not.
+        case Keyword::LevelText:
+        case Keyword::OldListBulletText:
+            if (m_state.place ==
+                (keyword == Keyword::LevelText ? Place::ListTable : Place::OldList)) {
+                m_state.place = Place::Ignored;
+            } else {
+                skipGroup();
+            }
             return true;
         case Keyword::ShapePicture:
             return true;
-        case Keyword::LevelText:
-        case Keyword::OldListBulletText:
+        case Keyword::Animation:
             skipGroup();
             return true;
         case Keyword::NestedTableProperties:
