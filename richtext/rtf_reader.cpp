@@ -1072,6 +1072,12 @@ void Parser::handleRowWord(Keyword keyword, const RtfToken& token) {
     case Keyword::CellBoundary:
         if (row.cells.size() < kMaxCellsPerRow) {
             cell.rightBoundary = clampedTwips(value);
+            // A side without a line has no colour to keep.
+            for (Border* border : {&cell.top, &cell.left, &cell.bottom, &cell.right}) {
+                if (border->width == 0) {
+                    *border = Border{};
+                }
+            }
             row.cells.push_back(std::move(cell));
         }
         cell = TableCell{};
@@ -1405,6 +1411,9 @@ std::string Parser::bulletText(const std::u32string& text, std::int32_t font) co
         std::size_t count = units.front() - kByteUnit;
         units = units.substr(1, count);
     }
+    // Without its count a text may hold one unit more than a level's: a bullet is never longer
+    // than a level can write back.
+    units = units.substr(0, kMaxBulletCharacters);
     std::string out;
     for (char32_t unit : units) {
         if (unit == kByteUnit + ';') {
