@@ -97,11 +97,18 @@ def current_frame(display):
 def check_default_skin(display, saved):
     """The work area, right of the tree, shows the scheme's window colour, and the first rows of
     the tree show their icons; waits for the first paint. Saves the last screenshot."""
-    # The start page covers the work area: it is closed first. The browser engine's page makes Qt
-    # remake the frame's native window, so the frame is looked up again each time.
-    frame = current_frame(display)
-    smoke.x(display, "xdotool", "windowactivate", "--sync", frame)
-    smoke.x(display, "xdotool", "key", "--clearmodifiers", "ctrl+F4")
+    # The start page covers the work area: it is closed once it is open. The browser engine's page
+    # makes Qt remake the frame's native window, which can swallow a key sent meanwhile, so the
+    # frame is looked up again for each try.
+    smoke.wait_for("the start page in the caption",
+                   lambda: smoke.START_CAPTION in smoke.window_titles(display), 30)
+
+    def close_start_page():
+        frame = current_frame(display)
+        smoke.x(display, "xdotool", "windowactivate", "--sync", frame)
+        smoke.x(display, "xdotool", "key", "--clearmodifiers", "ctrl+F4")
+    smoke.keep_trying("the start page closed", close_start_page,
+                      lambda: smoke.caption(display, current_frame(display)) == smoke.TITLE)
     x, y, width, height = geometry(display, current_frame(display))
     work_area = (x + width * 3 // 4, y + height // 2)
     tree_rows = (x, y, width // 5, height // 4)
