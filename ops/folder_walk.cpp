@@ -18,6 +18,14 @@ using Links = platform::FileSystem::Links;
 namespace category = store::category;
 namespace point = store::point;
 
+// Copies in flight at most: enough to keep every copying thread busy while the walk looks at the
+// next entries, few enough that a failure has little to undo.
+constexpr std::size_t kCopiesInFlight = 16;
+
+std::size_t copyingThreads() {
+    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4);
+}
+
 // A table file cannot carry every control character, and a name with a line break is no name a
 // user can read back.
 bool hasControlCharacter(std::string_view name) {
@@ -39,7 +47,11 @@ void runOnWorkerThread(const std::function<void()>& work) {
 WalkReport FolderWalk::run(CategoryRecord& top, const fs::path& source) {
     m_report = {};
     m_touched.clear();
+    if (m_mode == WalkMode::Import) {
+        m_copies = std::make_unique<ParallelCopies>(m_context.fileSystem, copyingThreads());
+    }
     walkFolder(top, source);
+    m_copies.reset();
     // One flush of the copies before the index that names them is saved, instead of one per file.
     if (m_mode == WalkMode::Import) {
         fs::path folder = top.owner->folderOf(top);
@@ -116,6 +128,11 @@ bool FolderWalk::walkFolder(CategoryRecord& category, const fs::path& source) {
             break;
         }
     }
+    // The folder's points are all in its list before it is looked at, and before a cancel is
+    // reported: every entry before the one it stopped at is in.
+    if (!addAllCopied()) {
+        going = false;
+    }
     if (points.size() != pointsBefore || points.changed()) {
         m_touched.push_back(&category);
     }
@@ -148,6 +165,10 @@ bool FolderWalk::walkEntry(CategoryRecord& category, const fs::path& path,
         if (!m_subfolders) {
             return true;
         }
+        // The points before the folder come first, as the walk met them.
+        if (!addAllCopied()) {
+            return false;
+        }
         CategoryRecord* child = addCategory(category, name);
         return child && walkFolder(*child, path);
     }
@@ -160,20 +181,57 @@ bool FolderWalk::walkEntry(CategoryRecord& category, const fs::path& path,
 
 bool FolderWalk::addFile(CategoryRecord& category, const fs::path& path, const std::string& name,
                          std::uint64_t size, std::time_t created, std::time_t modified) {
-    store::CategoryStore& store = *category.owner;
     std::unique_ptr<store::PointRecord> record =
         importedPoint(category, name, size, created, modified);
-    fs::path target = store.contentPathOf(category, *record);
-    if (m_mode == WalkMode::Import) {
-        if (int err = copyIntoPlace(m_context.fileSystem, path, target, Placement::NeverReplace,
-                                    Flush::Later)) {
-            return stop(kWriteFailed, message::formatted(message::kWalkCopyFailed, {name}) + "\n" +
-                                          path.string() + ": " + platform::errorText(err));
+    fs::path target = category.owner->contentPathOf(category, *record);
+    if (m_mode == WalkMode::Link) {
+        return addPoint(category, std::move(record), target, name, size);
+    }
+    m_copies->submit(path, target);
+    m_copying.push_back({&category, std::move(record), path, target, name, size});
+    return m_copying.size() < kCopiesInFlight || addOldestCopied();
+}
+
+bool FolderWalk::addOldestCopied() {
+    int err = m_copies->collectOldest();
+    CopyingPoint copied = std::move(m_copying.front());
+    m_copying.pop_front();
+    bool added = err == 0
+                     ? addPoint(*copied.category, std::move(copied.record), copied.target,
+                                copied.name, copied.size)
+                     : stop(kWriteFailed,
+                            message::formatted(message::kWalkCopyFailed, {copied.name}) + "\n" +
+                                copied.source.string() + ": " + platform::errorText(err));
+    if (!added) {
+        removeUncollectedCopies();
+    }
+    return added;
+}
+
+bool FolderWalk::addAllCopied() {
+    while (!m_copying.empty()) {
+        if (!addOldestCopied()) {
+            return false;
         }
     }
+    return true;
+}
+
+// The walk stopped at an earlier file: no point will name these copies.
+void FolderWalk::removeUncollectedCopies() {
+    while (!m_copying.empty()) {
+        if (m_copies->collectOldest() == 0) {
+            m_context.fileSystem.removeFile(m_copying.front().target);
+        }
+        m_copying.pop_front();
+    }
+}
+
+bool FolderWalk::addPoint(CategoryRecord& category, std::unique_ptr<store::PointRecord> record,
+                          const fs::path& target, const std::string& name, std::uint64_t size) {
     record->id = m_context.base.counters().next(store::IdKind::Point);
     record->values.setInteger(point::kId, record->id);
-    if (int rc = store.addPoint(category, std::move(record))) {
+    if (int rc = category.owner->addPoint(category, std::move(record))) {
         if (m_mode == WalkMode::Import) {
             m_context.fileSystem.removeFile(target);
         }

@@ -2,11 +2,14 @@
 
 #include "ops/operation_context.h"
 #include "ops/operation_result.h"
+#include "ops/parallel_copies.h"
 #include "store/category_store.h"
 
 #include <atomic>
+#include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,8 +62,10 @@ struct WalkReport {
 // or lead out of the folder and back into it), entries that are neither file nor folder and
 // folders that cannot be read (each noted in skipped; a file that vanished too). Each point has
 // `point_size` its full size, `create_date` its creation time and `modify_date` its last write.
-// The first failed copy or add stops the walk; what was added until then stays. Once the walk is
-// over the copies are flushed to disk together and then every point list it changed is saved.
+// The first failed copy or add stops the walk; what was added until then stays, and copies made
+// after the failed one are removed again. Files of a folder are copied on a few threads while the
+// walk goes on, their points added in the walk's order once each copy is in place. Once the walk
+// is over the copies are flushed to disk together and then every point list it changed is saved.
 class FolderWalk {
 public:
     FolderWalk(OperationContext& context, WalkMode mode, bool subfolders, WalkProgress& progress)
@@ -76,6 +81,11 @@ private:
     bool addFile(store::CategoryRecord& category, const std::filesystem::path& path,
                  const std::string& name, std::uint64_t size, std::time_t created,
                  std::time_t modified);
+    bool addPoint(store::CategoryRecord& category, std::unique_ptr<store::PointRecord> record,
+                  const std::filesystem::path& target, const std::string& name, std::uint64_t size);
+    bool addOldestCopied();
+    bool addAllCopied();
+    void removeUncollectedCopies();
     store::CategoryRecord* addCategory(store::CategoryRecord& parent, const std::string& name);
     void saveTouchedLists();
     bool stop(int code, std::string failure);
@@ -87,6 +97,18 @@ private:
     WalkProgress& m_progress;
     WalkReport m_report;
     std::vector<store::CategoryRecord*> m_touched; // whose point lists the walk changed
+
+    // A point whose file is being copied: it is added once the copy is in place.
+    struct CopyingPoint {
+        store::CategoryRecord* category;
+        std::unique_ptr<store::PointRecord> record;
+        std::filesystem::path source;
+        std::filesystem::path target;
+        std::string name;
+        std::uint64_t size;
+    };
+    std::unique_ptr<ParallelCopies> m_copies;
+    std::deque<CopyingPoint> m_copying; // in the order of m_copies' jobs
 };
 
 } // namespace tarnel::ops

@@ -174,6 +174,10 @@ TEST_F(FolderImportTest, RefusalsAndAnswersComeInOrderAndChangeNothing) {
 }
 
 TEST_F(FolderImportTest, TheFirstFailedCopyStopsTheWalkAndWhatWasAddedIsSaved) {
+    // Files after the failed one are copied while it fails; none of them may stay.
+    for (int i = 0; i < 40; ++i) {
+        test::writeBytes(source / ("中文后" + std::to_string(i) + ".txt"), "x");
+    }
     fileSystem.failCopiesOf = "中文.doc";
     OperationResult result = importFolder(context, *categories().root(), choice(source), true);
     EXPECT_EQ(result.code, kWriteFailed);
