@@ -36,6 +36,7 @@ CWebViewManager::CWebViewManager(CMainFrame& frame, const std::filesystem::path&
     m_profile->scripts()->insert(external);
     addFavouritesPane();
     addNewsPane();
+    prepareStartPage();
 }
 
 CWebViewManager::~CWebViewManager() {
@@ -86,6 +87,22 @@ std::filesystem::path CWebViewManager::defaultStorage() {
 }
 
 std::unique_ptr<FrameWindow> CWebViewManager::open(const QUrl& url) {
+    if (m_startPage && url == QUrl(QLatin1String(CTNWebView::kStartPageAddress))) {
+        return std::move(m_startPage);
+    }
+    return makeView(url);
+}
+
+// The start page's window stands, with its page begun, before the frame is first shown: the
+// engine's view in the frame makes Qt give the frame a native window that the view can draw on
+// from the start, instead of making the frame's window again when the first page appears.
+void CWebViewManager::prepareStartPage() {
+    m_startPage = makeView(QUrl(QLatin1String(CTNWebView::kStartPageAddress)));
+    m_startPage->setParent(&m_frame);
+    m_startPage->hide();
+}
+
+std::unique_ptr<CTNWebView> CWebViewManager::makeView(const QUrl& url) {
     CTNWebView::Services services;
     services.profile = m_profile;
     services.openEmpty = [this] { return openEmpty(); };

@@ -3,6 +3,7 @@
 #include "ui/favicon_cache.h"
 #include "ui/favourites_pane.h"
 #include "ui/news_pane.h"
+#include "ui/tn_web_view.h"
 #include "ui/web_windows.h"
 
 #include <QObject>
@@ -46,6 +47,8 @@ public:
     static std::filesystem::path defaultStorage();
 
 private:
+    std::unique_ptr<CTNWebView> makeView(const QUrl& url);
+    void prepareStartPage();
     CTNWebView* openEmpty();
     // "保存网页": the add-point form of a web point of the window's page, saved as it is shown.
     void savePage(CTNWebView& view);
@@ -59,6 +62,8 @@ private:
     QWebEngineProfile* m_profile;
     CFaviconCache m_icons;
     QPointer<CFavouritesPane> m_favouritesPane;
+    // The start page's window until the frame opens it.
+    std::unique_ptr<CTNWebView> m_startPage;
     // Its page uses the profile: it goes first.
     QPointer<CNewsPane> m_newsPane;
 };

@@ -3,6 +3,7 @@
 #include "ui/news_pane.h"
 #include "ui/web_view_manager.h"
 
+#include <QPlatformSurfaceEvent>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -109,6 +110,43 @@ TEST_F(WebTest, NewsPaneShowsTheSitesNewsOnceAndOpensItsLinksInWebWindows) {
     EXPECT_EQ(news->url(), QUrl(address("/tarnel/news.html")));
     asked = server.targets();
     EXPECT_EQ(std::count(asked.begin(), asked.end(), "/tarnel/news.html"), 1);
+}
+
+} // namespace
+} // namespace tarnel::test
+
+namespace tarnel::test {
+namespace {
+
+// Counts the native windows of the frame that go away while it lives.
+class SurfaceWatch : public QObject {
+public:
+    explicit SurfaceWatch(std::unique_ptr<ui::CMainFrame>& frame) : m_frame(frame) {
+        qApp->installEventFilter(this);
+    }
+    ~SurfaceWatch() override { qApp->removeEventFilter(this); }
+    int destroyed = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::PlatformSurface && m_frame &&
+            watched == m_frame->windowHandle() &&
+            static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+                QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed) {
+            ++destroyed;
+        }
+        return false;
+    }
+
+private:
+    std::unique_ptr<ui::CMainFrame>& m_frame;
+};
+
+TEST_F(WebTest, TheFramesNativeWindowStaysWhenTheStartPageAppears) {
+    SurfaceWatch watch(frame);
+    startWeb();
+    QTest::qWait(500);
+    EXPECT_EQ(watch.destroyed, 0);
 }
 
 } // namespace
