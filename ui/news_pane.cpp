@@ -52,6 +52,8 @@ CNewsPane::CNewsPane(QWebEngineProfile* profile, QUrl news,
     setObjectName("newsView");
     setAccessibleName("最新动态");
     setContextMenuPolicy(Qt::NoContextMenu);
+    // A dropped file or link would take the pane away from the news.
+    setAcceptDrops(false);
     setPage(new NewsPage(profile, std::move(openUrl), this));
 }
 

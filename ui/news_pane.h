@@ -11,8 +11,8 @@ namespace tarnel::ui {
 // The workspace pane "最新动态": the update site's news page, read only. It loads once, on its
 // first showing; a link the user follows (or a window the page asks for) opens in a web window of
 // its own, so the pane keeps showing the news; only http, https, about:home and about:blank are
-// opened. No context menu (nothing to edit, no navigation of its own). The main window owns it;
-// it must go before the profile. User-interface thread only.
+// opened. No context menu and no drops (nothing to edit, no navigation of its own). The main window
+// owns it; it must go before the profile. User-interface thread only.
 class CNewsPane : public QWebEngineView {
     Q_OBJECT
 

@@ -126,6 +126,24 @@ TEST_F(WebTest, SavePageOpensTheFormOnTheShownPageAndKeepsCommentAndAttachment) 
     QTRY_COMPARE(view->browser()->parentWidget(), view);
     EXPECT_EQ(frame->currentWindow(), view);
     QTRY_VERIFY(view->browser()->isVisible());
+
+    // The window closed while its form shows the page: the view goes with it, the form says so
+    // and its save fails without a file.
+    clickTool(*view, ui::CTNWebView::kSavePage);
+    auto* second = dynamic_cast<ui::CAddPointFormView*>(frame->currentWindow());
+    ASSERT_NE(second, nullptr);
+    QTRY_VERIFY(second->pageHost()->holdsView());
+    ASSERT_TRUE(frame->closeWindow(view));
+    EXPECT_FALSE(second->pageHost()->holdsView());
+    second->findChild<QLineEdit*>("addPointTitle")->setText("第二份");
+    second->findChild<ui::CategoryChooser*>("addPointCategory")->select(category("网页"));
+    prompt.clear();
+    second->findChild<QPushButton*>("addPointSave")->click();
+    EXPECT_EQ(prompt.events(),
+              (std::vector<PromptEvent>{shown("保存网页失败\n错误原因:网页窗口已经关闭",
+                                              app::MessageIcon::Information)}));
+    EXPECT_FALSE(fs::exists(saved->owner->folderOf(*saved) / "第二份.mht"));
+    EXPECT_EQ(frame->currentWindow(), second);
 }
 
 TEST_F(WebTest, ASaveTheEngineNeverStartsEndsWithItsReason) {
