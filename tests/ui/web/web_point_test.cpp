@@ -127,6 +127,26 @@ TEST_F(WebTest, SavePageOpensTheFormOnTheShownPageAndKeepsCommentAndAttachment) 
     EXPECT_EQ(frame->currentWindow(), view);
     QTRY_VERIFY(view->browser()->isVisible());
 
+    // The point opens in a web window from its file, its picture from the archive.
+    server.set("/red.png", Reply{404, ""});
+    frame->openPoint(*saved, *point);
+    ui::CTNWebView* opened = webAt(2);
+    ASSERT_NE(opened, nullptr);
+    waitForName(opened, "有图的页");
+    EXPECT_TRUE(opened->pageUrl().isLocalFile());
+    EXPECT_TRUE(eventually([&] {
+        QImage shot = opened->browser()->grab().toImage();
+        for (int y = 0; y < shot.height(); y += 4) {
+            for (int x = 0; x < std::min(shot.width(), 200); x += 4) {
+                if (shot.pixelColor(x, y) == QColor(Qt::red)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }));
+    ASSERT_TRUE(frame->closeWindow(opened));
+
     // The window closed while its form shows the page: the view goes with it, the form says so
     // and its save fails without a file.
     clickTool(*view, ui::CTNWebView::kSavePage);
