@@ -242,14 +242,13 @@ OperationResult PointAddition::run(const std::string& name, const PointInput& in
     }
     m_added = added;
     setPointTags(m_context, m_category, *added, input.tags, m_tags);
-    if (input.type == PointType::General) {
-        if (int rc = writeComment(*added, input.comment)) {
+    // A web point keeps what the user entered on the form's other pages, as a general one does.
+    if (int rc = writeComment(*added, input.comment)) {
+        return failed(rc);
+    }
+    for (const AttachmentInput& attachment : input.attachments) {
+        if (int rc = addAttachment(*added, attachment)) {
             return failed(rc);
-        }
-        for (const AttachmentInput& attachment : input.attachments) {
-            if (int rc = addAttachment(*added, attachment)) {
-                return failed(rc);
-            }
         }
     }
     if (int rc = save()) {

@@ -32,8 +32,8 @@ struct PointInput {
     std::vector<long long> tags;
     std::string content;   // a general point's rich-text bytes
     ArchiveWriter archive; // a web point's page
-    std::string comment;   // a general point's comment, rich text; empty for none
-    std::vector<AttachmentInput> attachments; // a general point's attachments
+    std::string comment;   // rich text; empty for none
+    std::vector<AttachmentInput> attachments;
 };
 
 // Adds a point to category (null: none chosen; a category of the category store). Checks the

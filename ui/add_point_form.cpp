@@ -3,6 +3,7 @@
 #include "ops/point_editing.h"
 #include "ui/attachment_pane.h"
 #include "ui/category_chooser.h"
+#include "ui/page_host.h"
 #include "ui/reading_area.h"
 #include "ui/tag_chooser.h"
 
@@ -11,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -36,11 +38,19 @@ bool changesTags(int code) {
 
 CAddPointFormView::CAddPointFormView(Services services, store::CategoryRecord* category,
                                      long long tagId, QWidget* parent)
+    : CAddPointFormView(std::move(services), category, tagId, std::nullopt, parent) {}
+
+CAddPointFormView::CAddPointFormView(Services services, WebPointPage page, QWidget* parent)
+    : CAddPointFormView(std::move(services), nullptr, 0, std::move(page), parent) {}
+
+CAddPointFormView::CAddPointFormView(Services services, store::CategoryRecord* category,
+                                     long long tagId, std::optional<WebPointPage> page,
+                                     QWidget* parent)
     : QWidget(parent), m_services(std::move(services)), m_context(*m_services.context),
       m_title(new QLineEdit(this)),
       m_category(new CategoryChooser(m_context.base.categories(), this)),
-      m_stars(new QComboBox(this)), m_pages(new QTabWidget(this)),
-      m_content(new CReadingArea(m_context, this)), m_comment(new CReadingArea(m_context, this)),
+      m_stars(new QComboBox(this)), m_pages(new QTabWidget(this)), m_webPage(std::move(page)),
+      m_comment(new CReadingArea(m_context, this)),
       m_attachments(
           new CAttachmentPane(m_context, m_services.dispatcher, *m_services.opener, this)),
       m_save(new QPushButton("保存", this)), m_cancel(new QPushButton("取消", this)) {
@@ -69,10 +79,19 @@ CAddPointFormView::CAddPointFormView(Services services, store::CategoryRecord* c
     fields->addRow("星级:", m_stars);
 
     m_pages->setObjectName("addPointPages");
-    m_content->setObjectName("addPointContent");
+    if (m_webPage) {
+        m_title->setText(m_webPage->title);
+        m_pageHost = new CPageHost(m_webPage->view, m_webPage->owner, this);
+        m_pageHost->setAccessibleName("网页正文");
+        m_pages->addTab(m_pageHost, "正文");
+    } else {
+        m_content = new CReadingArea(m_context, this);
+        m_content->setObjectName("addPointContent");
+        connect(m_content, &CReadingArea::saveRequested, this, [this] { save(); });
+        m_pages->addTab(m_content, "正文");
+    }
     m_comment->setObjectName("addPointComment");
     m_comment->editor()->setAccessibleName("知识点批注");
-    m_pages->addTab(m_content, "正文");
     m_pages->addTab(m_comment, "批注");
     m_pages->addTab(m_attachments, "附件");
     m_attachments->showNewPoint(QString::fromUtf8(kName));
@@ -91,7 +110,6 @@ CAddPointFormView::CAddPointFormView(Services services, store::CategoryRecord* c
 
     connect(m_save, &QPushButton::clicked, this, [this] { save(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { cancel(); });
-    connect(m_content, &CReadingArea::saveRequested, this, [this] { save(); });
     connect(m_comment, &CReadingArea::saveRequested, this, [this] { save(); });
     connect(m_title, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_attachments->showNewPoint(text.trimmed().isEmpty() ? QString::fromUtf8(kName)
@@ -110,25 +128,41 @@ std::vector<long long> CAddPointFormView::chosenTags() const {
     return tags;
 }
 
-bool CAddPointFormView::save() {
-    if (m_closing) {
-        return false;
-    }
+ops::PointInput CAddPointFormView::input() const {
     ops::PointInput input;
     input.title = m_title->text().toStdString();
     input.starNum = std::max(0, m_stars->currentIndex());
     input.tags = chosenTags();
-    input.content = m_content->richText();
+    if (m_webPage) {
+        input.type = ops::PointType::Web;
+        input.archive = m_webPage->writer;
+    } else {
+        input.content = m_content->richText();
+    }
     // An empty comment page is no comment: the writer's header alone would set has_comment.
     if (!m_comment->isEmpty()) {
         input.comment = m_comment->richText();
     }
     input.attachments = m_attachments->pending();
+    return input;
+}
+
+bool CAddPointFormView::save() {
+    if (m_closing || m_saving) {
+        return false;
+    }
+    QPointer<CAddPointFormView> alive(this);
+    m_saving = true;
     ops::OperationResult result;
     {
         ChangeDispatcher::Guard guard(*m_services.dispatcher);
-        result = ops::addPoint(m_context, m_category->chosen(), input);
+        result = ops::addPoint(m_context, m_category->chosen(), input());
     }
+    // The program may have closed the form while the page was being saved.
+    if (!alive) {
+        return result.ok();
+    }
+    m_saving = false;
     if (!result.ok()) {
         if (result.field == ops::Field::Name) {
             m_title->setFocus();

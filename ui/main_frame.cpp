@@ -906,6 +906,15 @@ FrameWindow* CMainFrame::openAddPointForm(CategoryRecord* category, long long ta
     return addWindow(std::make_unique<CAddPointFormView>(std::move(services), category, tagId));
 }
 
+FrameWindow* CMainFrame::openWebPointForm(WebPointPage page) {
+    if (!m_context) {
+        return nullptr;
+    }
+    CAddPointFormView::Services services{m_context.get(), &m_dispatcher, m_services.opener,
+                                         [this](CAddPointFormView* form) { removeWindow(form); }};
+    return addWindow(std::make_unique<CAddPointFormView>(std::move(services), std::move(page)));
+}
+
 void CMainFrame::openTreeItem(const QModelIndex& index) {
     using Kind = KnowledgeTreeModel::ItemKind;
     Kind kind = m_treeModel->kindOf(index);

@@ -17,6 +17,7 @@
 #include "ui/skin/skin_folder.h"
 #include "ui/skin_loader.h"
 #include "ui/skin_picture_table.h"
+#include "ui/web_point_page.h"
 #include "ui/web_windows.h"
 #include "update/tip_file.h"
 
@@ -159,6 +160,9 @@ public:
     // "新建知识点": the add-point form in a new tab, with the category (or none) and the tag (0:
     // none) chosen.
     FrameWindow* openAddPointForm(store::CategoryRecord* category, long long tagId = 0);
+    // "保存网页": the add-point form of a web point of the page in a new tab; null while no base
+    // is open.
+    FrameWindow* openWebPointForm(WebPointPage page);
     // A new web window (kind 3) on url, current; null when the frame has no web windows.
     FrameWindow* openWebWindow(const QUrl& url);
     // The window's name or tab image changed: its tab, its window-list label and the caption.

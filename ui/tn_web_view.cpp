@@ -35,6 +35,7 @@ CTNWebView::CTNWebView(Services services, const QUrl& url, QWidget* parent)
     setMouseTracking(true);
     m_browser->setObjectName("webBrowser");
     m_browser->setAccessibleName("网页");
+    m_browser->installEventFilter(this);
     m_page = new CTNWebPage(
         m_services.profile,
         [this]() -> QWebEnginePage* {
@@ -82,7 +83,11 @@ CTNWebView::CTNWebView(Services services, const QUrl& url, QWidget* parent)
     }
 }
 
-CTNWebView::~CTNWebView() = default;
+// The view goes with its window even while a form shows it.
+CTNWebView::~CTNWebView() {
+    m_browser->removeEventFilter(this);
+    delete m_browser;
+}
 
 void CTNWebView::buildPane() {
     addTool(kSavePage, "保存网页");
@@ -174,13 +179,15 @@ void CTNWebView::setStartPageMode(bool startPage) {
 
 void CTNWebView::layOut() {
     QRect whole = rect();
-    if (m_startPage) {
-        m_browser->setGeometry(whole);
-        return;
+    QRect page = whole;
+    if (!m_startPage) {
+        m_pane.ResizeToolbar(QRect(whole.left(), whole.top(), whole.width(), kPaneThickness));
+        page.adjust(0, kPaneThickness, 0, 0);
     }
-    QRect paneRect(whole.left(), whole.top(), whole.width(), kPaneThickness);
-    m_pane.ResizeToolbar(paneRect);
-    m_browser->setGeometry(whole.adjusted(0, kPaneThickness, 0, 0));
+    // While a form shows the view, the form lays it out.
+    if (m_browser->parentWidget() == this) {
+        m_browser->setGeometry(page);
+    }
 }
 
 void CTNWebView::showNavigationStates() {
@@ -267,6 +274,23 @@ void CTNWebView::leaveEvent(QEvent*) {
 
 void CTNWebView::resizeEvent(QResizeEvent*) {
     layOut();
+}
+
+void CTNWebView::showEvent(QShowEvent*) {
+    if (m_browser->parentWidget() != this) {
+        m_browser->setParent(this);
+    }
+}
+
+// However the view comes home (taken back here, or handed back by a form that goes), it fills its
+// place again.
+bool CTNWebView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_browser && event->type() == QEvent::ParentChange &&
+        m_browser->parentWidget() == this) {
+        layOut();
+        m_browser->show();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace tarnel::ui

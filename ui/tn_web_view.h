@@ -19,7 +19,9 @@ class CTNWebPage;
 
 // A web window (kind 3): the page under a tool pane with the address box. "about:home" shows the
 // program's start page without the pane. The tab reads "正在打开..." while a page loads, "空白页"
-// on about:blank, then the page's title. The main window owns it; user-interface thread only.
+// on about:blank, then the page's title. The page's view may be lent to the add-point form of
+// the page; the window takes it back whenever it is shown. The main window owns it; user-interface
+// thread only.
 class CTNWebView : public QWidget, public FrameWindow {
     Q_OBJECT
 
@@ -94,6 +96,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void load(const QString& text);

@@ -94,6 +94,10 @@ std::string changedFileAddress(const std::string& base, int version, const std::
     return siteFolder(base, version) + siteName;
 }
 
+std::string newsAddress(const std::string& base) {
+    return base + std::string(kSiteFolder) + std::string(kSiteNewsName);
+}
+
 std::string pingAddress(const std::string& base, int programVersion) {
     std::string path(kPingFormat);
     path.replace(path.find("%d"), 2, std::to_string(programVersion));

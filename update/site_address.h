@@ -31,5 +31,6 @@ std::string releaseNotesAddress(const std::string& base, int version);
 std::string fileListAddress(const std::string& base, int version);
 std::string changedFileAddress(const std::string& base, int version, const std::string& siteName);
 std::string pingAddress(const std::string& base, int programVersion);
+std::string newsAddress(const std::string& base);
 
 } // namespace tarnel::update

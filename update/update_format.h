@@ -69,6 +69,8 @@ inline constexpr std::string_view kSiteVersionPath = "/tarnel/soft_ver.txt";
 inline constexpr std::string_view kSiteFolder = "/tarnel/";
 inline constexpr std::string_view kSiteNotesName = "soft_memo.rtf";
 inline constexpr std::string_view kSiteListName = "file_list_new.txt";
+// The page of the latest news the main window's workspace shows ("%s/tarnel/news.html").
+inline constexpr std::string_view kSiteNewsName = "news.html";
 inline constexpr std::string_view kPingFormat = "/visit.asp?product=tarnel&ver=%d";
 
 inline constexpr std::string_view kUserAgent = "UpdateTarnel";
