@@ -32,7 +32,7 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
     : m_base(base), m_store(store), m_id(id), m_settings(settings), m_services(std::move(services)),
       m_model(new PointListModel(base.store(store), id, this)), m_list(new QTableView),
       m_info(new CInformationPane(*m_services.context, m_services.dispatcher, *m_services.opener,
-                                  m_model->layout() == PointListModel::Layout::RecycleBin
+                                  store == store::StoreKind::Recycle
                                       ? CInformationPane::Variant::RecycleBin
                                       : CInformationPane::Variant::List)) {
     m_model->setIcons(m_services.icons);

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -29,6 +30,7 @@ using app::Buttons;
 using app::MessageIcon;
 using test::asked;
 using test::shown;
+namespace fs = std::filesystem;
 namespace tag = store::tag;
 
 class TagTest : public test::FrameTest {
@@ -67,10 +69,13 @@ protected:
         frame->tree()->fillMenu(menu, index);
         menu.findChild<QAction*>(entry)->trigger();
     }
-    std::string diskTags() {
-        std::string bytes;
-        platform::realFileSystem().readFile(data() / "Index" / "kms.tags", bytes);
-        return bytes;
+    // An attribute of the tag as kms.tags on disk holds it.
+    std::string onDisk(long long id, tag::Attribute attribute) {
+        store::NullChangeSink sink;
+        store::KnowledgeStore again(platform::realFileSystem(), sink);
+        again.open(data());
+        store::TagRecord* found = again.tags().find(id);
+        return found ? std::string(found->values.value(attribute)) : std::string();
     }
 };
 
@@ -124,7 +129,7 @@ TEST_F(TagTest, TheAddDialogKeepsARefusalOpenAndAddsUnderTheChosenParent) {
     QModelIndex added = tree().index(1, 0, tagIndex(reading));
     EXPECT_EQ(tree().labelOf(added).toStdString(), "散文(0)");
     EXPECT_EQ(tree().tagAt(added)->values.integer(tag::kStarNum), 3);
-    EXPECT_NE(diskTags().size(), 0u);
+    EXPECT_EQ(onDisk(tree().tagAt(added)->id, tag::kName), "散文");
 }
 
 TEST_F(TagTest, OpeningATagRepairsItsCountAndTheLabelShowsItAtOnce) {
@@ -208,6 +213,56 @@ TEST_F(TagTest, RemovingFromATagAndDeletingATagFollowTheQuestions) {
     EXPECT_EQ(chapter->values.value(store::point::kTagsId), "");
     EXPECT_EQ(tree().rowCount(tree().tagRootIndex()), 0);
     EXPECT_EQ(frame->windowCount(), 0u);
+}
+
+TEST_F(TagTest, ThePropertiesDialogRefusesAnEmptyNameAndWritesTheMemo) {
+    store::TagRecord* reading = addTag("阅读");
+    test::whenModal([&](QWidget* dialog) {
+        ASSERT_EQ(dialog->objectName(), "tagPropertiesDialog");
+        auto* name = dialog->findChild<QLineEdit*>("tagName");
+        EXPECT_EQ(name->text(), "阅读");
+        name->clear();
+        dialog->findChild<QPushButton*>("okButton")->click();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->focusWidget(), name);
+        name->setText("精读");
+        dialog->findChild<QPlainTextEdit*>("tagMemo")->setPlainText("每周一本");
+        dialog->findChild<QPushButton*>("okButton")->click();
+    });
+    trigger(tagIndex(reading), "tagProperties");
+    EXPECT_EQ(prompt.events(), (std::vector{shown("标签名称不可为空!", MessageIcon::Error)}));
+    EXPECT_EQ(tree().labelOf(tagIndex(reading)).toStdString(), "精读(0)");
+    EXPECT_EQ(reading->values.value(tag::kMemo), "每周一本");
+    EXPECT_EQ(onDisk(reading->id, tag::kMemo), "每周一本");
+
+    // The edit in place takes the name alone, without the count of the label.
+    EXPECT_EQ(tagIndex(reading).data(Qt::EditRole).toString().toStdString(), "精读");
+    EXPECT_TRUE(frame->treeModel()->setData(tagIndex(reading), "泛读", Qt::EditRole));
+    EXPECT_EQ(tree().labelOf(tagIndex(reading)).toStdString(), "泛读(0)");
+}
+
+TEST_F(TagTest, AnExportAsksForTheSubTagsBeforeTheFolderAndCopiesThePoints) {
+    store::TagRecord* reading = addTag("阅读");
+    store::TagRecord* novel = addTag("小说", reading);
+    addPoint("第一章", {reading->id});
+    addPoint("第二章", {novel->id});
+    fs::path target = program / "导出";
+    fs::create_directories(target);
+    std::vector<fs::path> starts;
+    frame->tagCommands()->setChooseFolder([&](QWidget*, const fs::path& start) {
+        starts.push_back(start);
+        return std::optional<fs::path>(target);
+    });
+    prompt.script({Answer::Yes, Answer::Cancel});
+    trigger(tagIndex(reading), "exportTag");
+    EXPECT_TRUE(fs::is_regular_file(target / "阅读" / "第一章.rtf"));
+    EXPECT_TRUE(fs::is_regular_file(target / "阅读" / "小说" / "第二章.rtf"));
+    trigger(tagIndex(reading), "exportTag");
+    EXPECT_EQ(starts, (std::vector<fs::path>{fs::path()}));
+    ASSERT_EQ(prompt.events().size(), 3u);
+    EXPECT_EQ(prompt.events()[0],
+              asked("是否同时导出子级标签?", MessageIcon::Question, Buttons::YesNoCancel));
+    EXPECT_EQ(prompt.events()[1].text, "导出成功!" + std::string(17, ' ') + "\r\n");
 }
 
 } // namespace
