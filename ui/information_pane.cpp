@@ -117,6 +117,7 @@ CInformationPane::CInformationPane(ops::OperationContext& context, ChangeDispatc
     addTab(m_commentPage, "批注");
     connect(m_saveComment, &QPushButton::clicked, this, [this] { m_comment->save(); });
     connect(m_comment, &CReadingArea::modifiedChanged, m_saveComment, &QWidget::setEnabled);
+    connect(m_comment, &CReadingArea::saved, this, [this] { m_commentSaved = true; });
 
     m_attachments = new CAttachmentPane(context, dispatcher, opener, this);
     addTab(m_attachments, "附件");
@@ -175,6 +176,7 @@ void CInformationPane::showPoint(const CategoryRecord& owner, const PointRecord&
     }
     if (!same) {
         markStale();
+        m_commentSaved = false;
     }
     setPointPagesEnabled(true);
     bool readable = ops::viewOf(p.name()) == ops::PointView::Reading &&
@@ -391,7 +393,8 @@ void CInformationPane::applyChange(const store::ChangeNotification& notification
     }
     m_stale[Content] = true;
     m_stale[Preview] = true;
-    m_stale[Comment] = !hasUnsavedComment();
+    m_stale[Comment] = !hasUnsavedComment() && !m_commentSaved;
+    m_commentSaved = false;
     loadCurrentPage();
 }
 

@@ -91,6 +91,8 @@ private:
     QString m_rootName;
     // Which of the point's pages show an older state than the stores' (or another point).
     std::array<bool, 5> m_stale{};
+    // The comment page saved what it shows: the notice of that save leaves it as it is.
+    bool m_commentSaved = false;
 };
 
 } // namespace tarnel::ui
