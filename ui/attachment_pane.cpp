@@ -3,6 +3,7 @@
 #include "ops/attachment_editing.h"
 #include "ops/attachment_messages.h"
 #include "ops/point_content.h"
+#include "platform/text_format.h"
 #include "store/attribute_tables.h"
 
 #include <QComboBox>
@@ -11,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -21,6 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace attachment = store::attachment;
+
+// The `state` of an attachment checked out through the shared data service.
+constexpr long long kCheckedOut = 2;
+// The desktop found no program for the file; the opener reports nothing itself.
+constexpr std::string_view kOpenFailedText = "无法打开附件“%s”，没有可以打开此类文件的程序!";
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -149,6 +154,7 @@ std::vector<CAttachmentPane::Row> CAttachmentPane::rows() {
                            input.file,
                            size ? static_cast<long long>(*size) : 0,
                            input.linked,
+                           false,
                            {},
                            {}});
         }
@@ -164,6 +170,7 @@ std::vector<CAttachmentPane::Row> CAttachmentPane::rows() {
         out.push_back({fromUtf8(record->name()), record->id,
                        ops::attachmentFile(m_context, *record),
                        values.integer(attachment::kAppendSize), record->isLinked(),
+                       values.integer(attachment::kState) == kCheckedOut,
                        fromUtf8(values.value(attachment::kCreateDate)),
                        fromUtf8(values.value(attachment::kModifyDate))});
     }
@@ -174,15 +181,14 @@ void CAttachmentPane::fill() {
     int kept = selectedRow();
     m_shown = rows();
     m_list->clear();
-    QLocale locale;
     for (const Row& row : m_shown) {
-        bool missing = !m_context.fileSystem.isRegularFile(row.file);
         auto* item = new QTreeWidgetItem(
             m_list,
-            {row.name, m_pointName, locale.formattedDataSize(row.size),
+            {row.name, m_pointName,
+             QString::fromStdString(
+                 platform::formatSize(static_cast<std::uint64_t>(std::max(0LL, row.size)))),
              fromUtf8(row.linked ? ops::message::kLinkModeChoice : ops::message::kBackupModeChoice),
-             row.created, row.modified,
-             missing ? fromUtf8(ops::message::kAttachmentMissingText) : QString()});
+             row.created, row.modified, stateText(row)});
         item->setToolTip(0, QString::fromStdString(row.file.string()));
     }
     if (!m_shown.empty()) {
@@ -190,6 +196,27 @@ void CAttachmentPane::fill() {
         m_list->setCurrentItem(m_list->topLevelItem(at));
     }
     updateButtons();
+}
+
+QString CAttachmentPane::stateText(const Row& row) const {
+    if (!m_context.fileSystem.isRegularFile(row.file)) {
+        return fromUtf8(ops::message::kAttachmentMissingText);
+    }
+    return row.checkedOut ? QString("已签出") : QString("正常");
+}
+
+void CAttachmentPane::applyChange(const store::ChangeNotification& notification) {
+    using namespace store::change;
+    if (m_pointId == 0) {
+        return;
+    }
+    bool ofAttachment =
+        (notification.code == kAttachmentAdded || notification.code == kAttachmentRemoved) &&
+        notification.relatedId == m_pointId;
+    bool ofPoint = notification.code == kPointChanged && notification.id == m_pointId;
+    if (ofAttachment || ofPoint) {
+        fill();
+    }
 }
 
 int CAttachmentPane::selectedRow() const {
@@ -257,7 +284,11 @@ void CAttachmentPane::openSelected() {
     }
     if (store::AttachmentRecord* record =
             found.category->owner->attachmentsOf(*found.category).find(row.attachmentId)) {
-        ops::openAttachment(m_context, m_opener, *record);
+        if (ops::openAttachment(m_context, m_opener, *record).code == ops::kOpenFailed) {
+            m_context.prompt.show(
+                ops::message::formatted(kOpenFailedText, {std::string(record->name())}),
+                app::MessageIcon::Error);
+        }
     }
 }
 

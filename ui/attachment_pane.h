@@ -19,9 +19,10 @@ namespace tarnel::ui {
 
 // The attachment pane (附件) of a point: the list with the columns "名称", "所属知识点", "大小",
 // "模式", "创建日期", "修改日期" and "状态" ("文件失效" for a missing file), and the buttons
-// "添加附件", "打开附件", "导出附件", "删除附件". It shows either a stored point's attachments,
-// changed through the attachment operations, or the files gathered for a point the add-point form
-// has not saved yet, which the form records when it saves. User-interface thread only; the context,
+// "添加附件", "打开附件", "导出附件", "删除附件". Sizes read "%.2fKB", "%.2fMB" or "%.2fGB"; the
+// state is "正常", "已签出" or "文件失效". It shows either a stored point's attachments, changed
+// through the attachment operations, or the files gathered for a point the add-point form has not
+// saved yet, which the form records when it saves. User-interface thread only; the context,
 // dispatcher and opener outlive the pane.
 class CAttachmentPane : public QWidget {
     Q_OBJECT
@@ -49,8 +50,11 @@ public:
     void showPoint(long long pointId);
     // Gathers files for a point not saved yet, named pointName in the list.
     void showNewPoint(const QString& pointName);
-    // Reads the list again (after notifications 3 and 9).
+    // Reads the list again.
     void refresh();
+    // Follows the shown point: its attachments added (3) or removed (9), its name changed (5).
+    void applyChange(const store::ChangeNotification& notification);
+    long long pointId() const { return m_pointId; }
 
     // The files gathered for the new point, in the order they were added.
     const std::vector<ops::AttachmentInput>& pending() const { return m_pending; }
@@ -67,11 +71,13 @@ private:
         std::filesystem::path file;
         long long size = 0;
         bool linked = false;
+        bool checkedOut = false;
         QString created;
         QString modified;
     };
     std::vector<Row> rows();
     void fill();
+    QString stateText(const Row& row) const;
     int selectedRow() const;
     void addPending(const Choice& choice);
     void updateButtons();

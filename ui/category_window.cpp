@@ -3,6 +3,7 @@
 #include "ops/category_editing.h"
 #include "store/attribute_tables.h"
 #include "ui/category_commands.h"
+#include "ui/information_pane.h"
 #include "ui/point_list_model.h"
 #include "ui/skin_palette.h"
 #include "ui/star_delegate.h"
@@ -17,18 +18,11 @@
 namespace tarnel::ui {
 
 using store::CategoryRecord;
-namespace category = store::category;
-namespace point = store::point;
 
 namespace {
 
 QString text(std::string_view value) {
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
-
-QString propertyRow(const char* caption, const QString& value) {
-    return QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
-        .arg(QString::fromUtf8(caption), value.toHtmlEscaped());
 }
 
 } // namespace
@@ -37,7 +31,10 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
                                  const app::Settings& settings, Services services)
     : m_base(base), m_store(store), m_id(id), m_settings(settings), m_services(std::move(services)),
       m_model(new PointListModel(base.store(store), id, this)), m_list(new QTableView),
-      m_info(new QTabWidget), m_properties(new QLabel) {
+      m_info(new CInformationPane(*m_services.context, m_services.dispatcher, *m_services.opener,
+                                  store == store::StoreKind::Recycle
+                                      ? CInformationPane::Variant::RecycleBin
+                                      : CInformationPane::Variant::List)) {
     m_model->setIcons(m_services.icons);
     m_model->setSkin(m_services.images, m_services.colours);
     if (m_services.commands) {
@@ -75,18 +72,7 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
         });
     }
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] { showProperties(); });
-
-    m_info->setObjectName("infoTabs");
-    m_info->setAccessibleName("信息");
-    m_properties->setObjectName("propertyInfo");
-    m_properties->setAccessibleName("属性信息");
-    m_properties->setTextFormat(Qt::RichText);
-    m_properties->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_properties->setMargin(6);
-    m_properties->setAutoFillBackground(true);
-    m_properties->setPalette(white);
-    m_info->addTab(m_properties, "属性信息");
+            &CWindowFormView::rowChanged);
     applySettings();
     applySkin();
     showProperties();
@@ -139,11 +125,35 @@ void CWindowFormView::applySkin() {
     m_list->viewport()->update();
 }
 
+bool CWindowFormView::hasUnsavedContent() const {
+    return m_info && m_info->hasUnsavedComment();
+}
+
+bool CWindowFormView::runSavePrompt() {
+    return !m_info || m_info->runSavePrompt();
+}
+
 void CWindowFormView::applyChange(const store::ChangeNotification& notification) {
     m_model->applyChange(notification);
+    m_info->applyChange(notification);
     if (showsPropertiesOf(notification)) {
         showProperties();
     }
+}
+
+// An edited comment of the point left is offered for saving first; Cancel keeps the point.
+void CWindowFormView::rowChanged(const QModelIndex& current, const QModelIndex& previous) {
+    if (m_keepingRow) {
+        return;
+    }
+    if (previous.isValid() && current.row() != previous.row() && !m_info->leavePoint()) {
+        m_keepingRow = true;
+        m_list->selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect |
+                                                                QItemSelectionModel::Rows);
+        m_keepingRow = false;
+        return;
+    }
+    showProperties();
 }
 
 // The properties shown are the window's category's, a selected sub-category's or a selected
@@ -164,25 +174,14 @@ void CWindowFormView::showProperties() {
     int row = m_list->selectionModel()->currentIndex().row();
     const CategoryRecord* sub = row >= 0 ? m_model->categoryAt(row) : nullptr;
     const store::PointRecord* p = row >= 0 && !sub ? m_model->pointAt(row) : nullptr;
-    if (!sub && !p) {
-        sub = category();
+    const CategoryRecord* own = category();
+    if (p && own) {
+        m_info->showPoint(*own, *p);
+    } else if (sub) {
+        m_info->showCategory(*sub, text(sub->name()));
+    } else if (own) {
+        m_info->showCategory(*own, m_id == 0 ? QString::fromStdString(name()) : text(own->name()));
     }
-    QString rows;
-    if (sub) {
-        rows += propertyRow("名称:", m_id == 0 && sub == category() ? QString::fromStdString(name())
-                                                                    : text(sub->name()));
-        rows += propertyRow("创建日期:", text(sub->values.value(category::kCreateDate)));
-        rows += propertyRow("修改日期:", text(sub->values.value(category::kModifyDate)));
-        rows += propertyRow("知识点数:", QString::number(sub->values.integer(category::kPointNum)));
-        rows += propertyRow("星级:", QString::number(sub->values.integer(category::kStarNum)));
-        rows += propertyRow("备注:", text(sub->values.value(category::kMemo)));
-    } else if (p) {
-        rows += propertyRow("名称:", text(p->name()));
-        rows += propertyRow("创建日期:", text(p->values.value(point::kCreateDate)));
-        rows += propertyRow("修改日期:", text(p->values.value(point::kModifyDate)));
-        rows += propertyRow("星级:", QString::number(p->values.integer(point::kStarNum)));
-    }
-    m_properties->setText(QStringLiteral("<table cellspacing=\"4\">%1</table>").arg(rows));
 }
 
 void CWindowFormView::showMenu(const QPoint& at) {

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "app/settings.h"
+#include "ops/operation_context.h"
+#include "platform/desktop_open.h"
 #include "store/knowledge_store.h"
+#include "ui/change_dispatcher.h"
 #include "ui/frame_window.h"
+#include "ui/information_pane.h"
 #include "ui/main_image_list.h"
 #include "ui/skin/skin_folder.h"
 #include "ui/skin_picture_table.h"
@@ -23,9 +27,9 @@ class CategoryCommands;
 class PointListModel;
 
 // A category window (`CWindowFormView`): the list of a category's sub-categories and points
-// above its information pane ("属性信息", the properties of the category or of the selected
-// row). The recycle bin is shown the same way with its own columns. The main window owns it and
-// its two panes. User-interface thread only.
+// above its information pane (the properties of the category or of the selected row, and the
+// selected point's pages). The recycle bin is shown the same way with its own columns. The main
+// window owns it and its two panes. User-interface thread only.
 class CWindowFormView : public QObject, public FrameWindow {
     Q_OBJECT
 
@@ -40,6 +44,10 @@ public:
         const MainImageList* images = nullptr;
         const skin::ListColours* colours = nullptr;
         const SkinPictureTable* pictures = nullptr;
+        // What the information pane's pages work with; all outlive the window.
+        ops::OperationContext* context = nullptr;
+        ChangeDispatcher* dispatcher = nullptr;
+        const platform::Opener* opener = nullptr;
     };
 
     CWindowFormView(store::KnowledgeStore& base, store::StoreKind store, long long id,
@@ -55,6 +63,8 @@ public:
     QWidget* lowerPane() override;
     void applyChange(const store::ChangeNotification& notification) override;
     bool objectGone() const override;
+    bool hasUnsavedContent() const override;
+    bool runSavePrompt() override;
 
     // SHOW_GRID and SHOW_CONTENT_TIP, again after the options changed.
     void applySettings();
@@ -63,10 +73,12 @@ public:
 
     QTableView* list() const { return m_list; }
     PointListModel* model() const { return m_model; }
+    CInformationPane* information() const { return m_info; }
 
 private:
     store::CategoryRecord* category() const;
     void showProperties();
+    void rowChanged(const QModelIndex& current, const QModelIndex& previous);
     bool showsPropertiesOf(const store::ChangeNotification& notification) const;
     void showMenu(const QPoint& at);
     void openRow(const QModelIndex& index);
@@ -80,8 +92,8 @@ private:
     PointListModel* m_model;
     // The panes live in the main window's window area while the window is open; they go with it.
     QPointer<QTableView> m_list;
-    QPointer<QTabWidget> m_info;
-    QLabel* m_properties;
+    QPointer<CInformationPane> m_info;
+    bool m_keepingRow = false;
 };
 
 } // namespace tarnel::ui

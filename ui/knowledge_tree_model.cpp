@@ -246,6 +246,9 @@ QVariant KnowledgeTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
         return labelOf(index);
     case Qt::EditRole: {
+        if (const TagRecord* tag = node->kind == ItemKind::Tag ? tagAt(index) : nullptr) {
+            return text(tag->name());
+        }
         const CategoryRecord* record = categoryAt(index);
         return record ? text(record->name()) : labelOf(index);
     }
@@ -276,6 +279,14 @@ QVariant KnowledgeTreeModel::data(const QModelIndex& index, int role) const {
 }
 
 bool KnowledgeTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (kindOf(index) == ItemKind::Tag) {
+        TagRecord* tag = tagAt(index);
+        if (role != Qt::EditRole || !tag || !m_renameTag) {
+            return false;
+        }
+        m_renameTag(*tag, value.toString().toStdString());
+        return true;
+    }
     CategoryRecord* record = categoryAt(index);
     if (role != Qt::EditRole || !record || kindOf(index) != ItemKind::Category || !m_rename) {
         return false;
@@ -290,37 +301,55 @@ Qt::ItemFlags KnowledgeTreeModel::flags(const QModelIndex& index) const {
         return Qt::NoItemFlags;
     }
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (node->kind == ItemKind::CategoryRoot) {
+    if (node->kind == ItemKind::CategoryRoot || node->kind == ItemKind::TagRoot) {
         flags |= Qt::ItemIsDropEnabled;
-    } else if (node->kind == ItemKind::Category) {
+    } else if (node->kind == ItemKind::Category || node->kind == ItemKind::Tag) {
         flags |= Qt::ItemIsEditable | Qt::ItemIsDropEnabled | Qt::ItemIsDragEnabled;
     }
     return flags;
 }
 
 QStringList KnowledgeTreeModel::mimeTypes() const {
-    return {kCategoryMime};
+    return {kCategoryMime, kTagMime};
 }
 
 QMimeData* KnowledgeTreeModel::mimeData(const QModelIndexList& indexes) const {
-    if (indexes.size() != 1 || kindOf(indexes.front()) != ItemKind::Category) {
+    if (indexes.size() != 1) {
+        return nullptr;
+    }
+    ItemKind kind = kindOf(indexes.front());
+    if (kind != ItemKind::Category && kind != ItemKind::Tag) {
         return nullptr;
     }
     auto* data = new QMimeData;
-    data->setData(kCategoryMime, QByteArray::number(nodeOf(indexes.front())->id));
+    data->setData(kind == ItemKind::Tag ? kTagMime : kCategoryMime,
+                  QByteArray::number(nodeOf(indexes.front())->id));
     return data;
 }
 
+// A category drops on the category tree, a tag on the tag tree; the two never mix.
 bool KnowledgeTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int,
                                          const QModelIndex& parent) const {
+    if (!parent.isValid()) {
+        return false;
+    }
     ItemKind kind = kindOf(parent);
-    return parent.isValid() && data->hasFormat(kCategoryMime) &&
+    if (data->hasFormat(kTagMime)) {
+        return kind == ItemKind::Tag || kind == ItemKind::TagRoot;
+    }
+    return data->hasFormat(kCategoryMime) &&
            (kind == ItemKind::Category || kind == ItemKind::CategoryRoot);
 }
 
 bool KnowledgeTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row,
                                       int column, const QModelIndex& parent) {
-    if (!canDropMimeData(data, action, row, column, parent) || !m_move) {
+    if (!canDropMimeData(data, action, row, column, parent)) {
+        return false;
+    }
+    if (data->hasFormat(kTagMime)) {
+        return dropTag(data->data(kTagMime).toLongLong(), nodeOf(parent)->id);
+    }
+    if (!m_move) {
         return false;
     }
     long long id = data->data(kCategoryMime).toLongLong();
@@ -332,6 +361,20 @@ bool KnowledgeTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction acti
         CategoryRecord* target = m_base ? m_base->categories().find(targetId) : nullptr;
         if (category && target) {
             m_move(*category, *target);
+        }
+    });
+    return false;
+}
+
+bool KnowledgeTreeModel::dropTag(long long id, long long targetId) {
+    if (!m_moveTag) {
+        return false;
+    }
+    QTimer::singleShot(0, this, [this, id, targetId] {
+        TagRecord* tag = m_base ? m_base->tags().find(id) : nullptr;
+        TagRecord* target = m_base ? m_base->tags().find(targetId) : nullptr;
+        if (tag && target) {
+            m_moveTag(*tag, *target);
         }
     });
     return false;

@@ -26,6 +26,7 @@ public:
     enum class ItemKind { CategoryRoot, TagRoot, RecycleRoot, Category, Tag };
 
     static constexpr const char* kCategoryMime = "application/x-tarnel-category";
+    static constexpr const char* kTagMime = "application/x-tarnel-tag";
 
     KnowledgeTreeModel(const app::Settings& settings, QObject* parent = nullptr);
     ~KnowledgeTreeModel() override;
@@ -53,6 +54,12 @@ public:
     }
     void setMoveHandler(std::function<void(store::CategoryRecord&, store::CategoryRecord&)> f) {
         m_move = std::move(f);
+    }
+    void setTagRenameHandler(std::function<void(store::TagRecord&, const std::string&)> f) {
+        m_renameTag = std::move(f);
+    }
+    void setTagMoveHandler(std::function<void(store::TagRecord&, store::TagRecord&)> f) {
+        m_moveTag = std::move(f);
     }
 
     ItemKind kindOf(const QModelIndex& index) const;
@@ -108,6 +115,8 @@ private:
     void reconcileTag(long long id);
     void insertCategory(store::CategoryRecord& record);
     void insertTag(store::TagRecord& record);
+    // The move a tag's drop asks for, run once the drag has ended (it asks a question).
+    bool dropTag(long long id, long long targetId);
     void removeNode(Node* node);
     void forgetSubtree(Node* node);
     void renumber(Node* parent);
@@ -125,6 +134,8 @@ private:
     const MainImageList* m_images = nullptr;
     std::function<void(store::CategoryRecord&, const std::string&)> m_rename;
     std::function<void(store::CategoryRecord&, store::CategoryRecord&)> m_move;
+    std::function<void(store::TagRecord&, const std::string&)> m_renameTag;
+    std::function<void(store::TagRecord&, store::TagRecord&)> m_moveTag;
 };
 
 } // namespace tarnel::ui

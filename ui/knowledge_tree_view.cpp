@@ -2,6 +2,7 @@
 
 #include "ui/category_commands.h"
 #include "ui/knowledge_tree_model.h"
+#include "ui/tag_commands.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -60,6 +61,18 @@ void KnowledgeTreeView::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
+    store::TagRecord* tag =
+        m_model && m_model->kindOf(index) == ItemKind::Tag ? m_model->tagAt(index) : nullptr;
+    if (tag && m_tagCommands && !state()) {
+        if (event->key() == Qt::Key_F3) {
+            m_tagCommands->moveByDialog(*tag);
+            return;
+        }
+        if (event->key() == Qt::Key_Delete) {
+            m_tagCommands->remove(*tag);
+            return;
+        }
+    }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && index.isValid() &&
         state() != QAbstractItemView::EditingState && m_open) {
         m_open(index);
@@ -69,10 +82,15 @@ void KnowledgeTreeView::keyPressEvent(QKeyEvent* event) {
 }
 
 void KnowledgeTreeView::fillMenu(QMenu& menu, const QModelIndex& index) {
-    if (!m_model || !m_commands || !index.isValid()) {
+    if (!m_model || !index.isValid()) {
         return;
     }
-    switch (m_model->kindOf(index)) {
+    ItemKind kind = m_model->kindOf(index);
+    bool ofTags = kind == ItemKind::TagRoot || kind == ItemKind::Tag;
+    if (ofTags ? !m_tagCommands : !m_commands) {
+        return;
+    }
+    switch (kind) {
     case ItemKind::CategoryRoot:
         m_commands->fillCategoryRootMenu(menu);
         break;
@@ -82,16 +100,26 @@ void KnowledgeTreeView::fillMenu(QMenu& menu, const QModelIndex& index) {
     case ItemKind::Category:
         if (store::CategoryRecord* category = m_model->categoryAt(index)) {
             m_commands->fillCategoryMenu(menu, *category, [this](store::CategoryRecord& c) {
-                QModelIndex at = m_model->indexOf(store::StoreKind::Category, c.id);
-                setCurrentIndex(at);
-                edit(at);
+                editItem(m_model->indexOf(store::StoreKind::Category, c.id));
             });
         }
         break;
     case ItemKind::TagRoot:
+        m_tagCommands->fillTagRootMenu(menu);
+        break;
     case ItemKind::Tag:
+        if (store::TagRecord* tag = m_model->tagAt(index)) {
+            m_tagCommands->fillTagMenu(menu, *tag, [this](store::TagRecord& t) {
+                editItem(m_model->indexOf(store::StoreKind::Tag, t.id));
+            });
+        }
         break;
     }
+}
+
+void KnowledgeTreeView::editItem(const QModelIndex& at) {
+    setCurrentIndex(at);
+    edit(at);
 }
 
 void KnowledgeTreeView::contextMenuEvent(QContextMenuEvent* event) {

@@ -7,11 +7,12 @@ namespace tarnel::ui {
 
 class CategoryCommands;
 class KnowledgeTreeModel;
+class TagCommands;
 
 // The knowledge tree's widget ("classTree"): white, without header. Keys: F2 edits a category's
-// name in place (a click on the selected item too, when allowed), F3 moves it by dialog, Del
-// removes it, Enter opens; a double-click opens; drag and drop moves a category. The context
-// menu holds the commands of the item's kind. User-interface thread only.
+// or tag's name in place (a click on the selected item too, when allowed), F3 moves it by dialog,
+// Del removes it, Enter opens; a double-click opens; drag and drop moves a category or a tag. The
+// context menu holds the commands of the item's kind. User-interface thread only.
 class KnowledgeTreeView : public QTreeView {
     Q_OBJECT
 
@@ -21,6 +22,7 @@ public:
     void setKnowledgeModel(KnowledgeTreeModel* model);
     // Null while no base is open.
     void setCommands(CategoryCommands* commands) { m_commands = commands; }
+    void setTagCommands(TagCommands* commands) { m_tagCommands = commands; }
     // MODIFY_CLASS_NAME: a click on the selected item edits it as well.
     void setClickEdits(bool clickEdits);
     // What opening an item does (its window).
@@ -35,7 +37,10 @@ protected:
 
 private:
     KnowledgeTreeModel* m_model = nullptr;
+    void editItem(const QModelIndex& at);
+
     CategoryCommands* m_commands = nullptr;
+    TagCommands* m_tagCommands = nullptr;
     std::function<void(const QModelIndex&)> m_open;
 };
 

@@ -26,6 +26,8 @@
 #include "ui/reading_toolbar.h"
 #include "ui/reading_tools_controller.h"
 #include "ui/skin_palette.h"
+#include "ui/tag_commands.h"
+#include "ui/tag_window.h"
 #include "ui/tooltip_delay_style.h"
 #include "ui/version_check_receiver.h"
 #include "update/site_address.h"
@@ -138,6 +140,7 @@ CMainFrame::~CMainFrame() {
     m_windows.clear();
     m_webWindows.reset();
     m_tree->setCommands(nullptr);
+    m_tree->setTagCommands(nullptr);
     delete m_float.data();
 }
 
@@ -249,6 +252,16 @@ void CMainFrame::createWorkspace() {
     m_treeModel->setMoveHandler([this](CategoryRecord& category, CategoryRecord& target) {
         if (m_commands) {
             m_commands->moveByDrop(category, target);
+        }
+    });
+    m_treeModel->setTagRenameHandler([this](store::TagRecord& tag, const std::string& text) {
+        if (m_tagCommands) {
+            m_tagCommands->rename(tag, text);
+        }
+    });
+    m_treeModel->setTagMoveHandler([this](store::TagRecord& tag, store::TagRecord& target) {
+        if (m_tagCommands) {
+            m_tagCommands->moveByDrop(tag, target);
         }
     });
     m_treeModel->setImageList(&m_imageList);
@@ -385,6 +398,8 @@ void CMainFrame::showSkin() {
     for (const auto& window : m_windows) {
         if (auto* list = dynamic_cast<CWindowFormView*>(window.get())) {
             list->applySkin();
+        } else if (auto* tags = dynamic_cast<CTagWindowView*>(window.get())) {
+            tags->applySkin();
         }
     }
     for (QWidget* widget : findChildren<QWidget*>()) {
@@ -651,8 +666,10 @@ void CMainFrame::openBase() {
         }
     }
     m_commands.reset();
+    m_tagCommands.reset();
     m_context.reset();
     m_tree->setCommands(nullptr);
+    m_tree->setTagCommands(nullptr);
     m_treeModel->setBase(nullptr);
     if (!convertOlderBase()) {
         endProgram(1);
@@ -672,8 +689,19 @@ void CMainFrame::openBase() {
                                         store::StoreKind::Category, category.id));
                                 },
                                 [this](CategoryRecord& category) { openAddPointForm(&category); }});
+    m_tagCommands = std::make_unique<TagCommands>(
+        *m_context, m_dispatcher, this,
+        TagCommands::Hooks{[this](store::TagRecord& tag) { openTagWindow(tag); },
+                           [this](store::TagRecord& tag) {
+                               m_tree->setCurrentIndex(
+                                   m_treeModel->indexOf(store::StoreKind::Tag, tag.id));
+                           },
+                           [this](store::TagRecord& tag) { openAddPointForm(nullptr, tag.id); },
+                           {},
+                           {}});
     m_treeModel->setBase(m_base.get());
     m_tree->setCommands(m_commands.get());
+    m_tree->setTagCommands(m_tagCommands.get());
     if (m_settings.autoExpandClass) {
         m_tree->expandAll();
     } else {
@@ -774,6 +802,8 @@ void CMainFrame::applySettings() {
     for (const auto& window : m_windows) {
         if (auto* list = dynamic_cast<CWindowFormView*>(window.get())) {
             list->applySettings();
+        } else if (auto* tags = dynamic_cast<CTagWindowView*>(window.get())) {
+            tags->applySettings();
         }
     }
     if (m_float) {
@@ -830,11 +860,34 @@ FrameWindow* CMainFrame::openCategoryWindow(CategoryRecord& category) {
         [this](CategoryRecord& owner, const store::PointRecord& p) { openPoint(owner, p); },
         &m_imageList,
         &m_skinColours.list,
-        &m_pictures};
+        &m_pictures,
+        m_context.get(),
+        &m_dispatcher,
+        m_services.opener};
     FrameWindow* window = addWindow(std::make_unique<CWindowFormView>(
         *m_base, identity.store, identity.id, m_settings, std::move(services)));
     m_treeModel->refreshCategory(identity.store, identity.id);
     return window;
+}
+
+FrameWindow* CMainFrame::openTagWindow(store::TagRecord& tag) {
+    ObjectIdentity identity{0, store::StoreKind::Tag, tag.id};
+    if (FrameWindow* open = findWindow(identity)) {
+        makeCurrent(open);
+        return open;
+    }
+    CTagWindowView::Services services{
+        m_context.get(),
+        &m_dispatcher,
+        m_services.opener,
+        m_tagCommands.get(),
+        [this](int icon) { return typeIcon(icon); },
+        [this](store::TagRecord& sub) { openTagWindow(sub); },
+        [this](CategoryRecord& owner, const store::PointRecord& p) { openPoint(owner, p); },
+        &m_imageList,
+        &m_skinColours.list,
+        &m_pictures};
+    return addWindow(std::make_unique<CTagWindowView>(tag.id, m_settings, std::move(services)));
 }
 
 void CMainFrame::openPoint(CategoryRecord& category, const store::PointRecord& point) {
@@ -918,6 +971,12 @@ FrameWindow* CMainFrame::openWebPointForm(WebPointPage page) {
 void CMainFrame::openTreeItem(const QModelIndex& index) {
     using Kind = KnowledgeTreeModel::ItemKind;
     Kind kind = m_treeModel->kindOf(index);
+    if (kind == Kind::Tag) {
+        if (store::TagRecord* tag = m_treeModel->tagAt(index)) {
+            openTagWindow(*tag);
+        }
+        return;
+    }
     if (kind != Kind::Category && kind != Kind::RecycleRoot) {
         return;
     }

@@ -61,6 +61,7 @@ class CategoryCommands;
 class CReadingBackground;
 class KnowledgeTreeModel;
 class KnowledgeTreeView;
+class TagCommands;
 class VersionCheckReceiver;
 
 // The program's one top-level window (`CMainFrame`): the tray icon, the toolbar, the status bar,
@@ -152,6 +153,8 @@ public:
     bool closeWindow(FrameWindow* window);
     // The window of the category (the recycle root for the recycle bin), opened when needed.
     FrameWindow* openCategoryWindow(store::CategoryRecord& category);
+    // The window of the tag, opened when needed.
+    FrameWindow* openTagWindow(store::TagRecord& tag);
     // "阅读/编辑知识点": an "rtf" point in a knowledge-point window (the open one when there is
     // one), a document with the desktop's program; the web view's kinds are not opened here.
     void openPoint(store::CategoryRecord& category, const store::PointRecord& point);
@@ -193,6 +196,8 @@ public:
     QMenu* windowMenu() const { return m_windowMenu; }
     KnowledgeTreeModel* treeModel() const { return m_treeModel; }
     KnowledgeTreeView* tree() const { return m_tree; }
+    // The tag commands while a base is open, else null.
+    TagCommands* tagCommands() const { return m_tagCommands.get(); }
 
     // After the options changed: tab position, tree labels, list settings, floating window.
     void applySettings();
@@ -272,6 +277,7 @@ private:
     std::unique_ptr<store::KnowledgeStore> m_base;
     std::unique_ptr<ops::OperationContext> m_context;
     std::unique_ptr<CategoryCommands> m_commands;
+    std::unique_ptr<TagCommands> m_tagCommands;
     std::unique_ptr<WebWindows> m_webWindows;
 
     QSystemTrayIcon* m_tray = nullptr;

@@ -125,8 +125,8 @@ void CReadingArea::show(const std::string& bytes) {
     m_unkept = unkeptContent(read);
     toQt(read.document, *m_editor->document());
     m_editor->moveCursor(QTextCursor::Start);
-    m_editor->setReadOnly(m_readOnly);
-    m_notice->setVisible(m_readOnly);
+    m_editor->setReadOnly(m_readOnly || m_viewOnly);
+    m_notice->setVisible(m_readOnly && !m_viewOnly);
     if (m_readOnly) {
         m_notice->setText(QString::fromUtf8(reading::kReadOnlyNotice) + "\n" + text(read.message));
     }
@@ -146,6 +146,12 @@ void CReadingArea::setToolBar(QWidget* toolBar, ToolBarEdge edge) {
     toolBar->setParent(this);
     m_layout->insertWidget(edge == ToolBarEdge::Top ? 0 : m_layout->count(), toolBar);
     toolBar->show();
+}
+
+void CReadingArea::setViewOnly(bool viewOnly) {
+    m_viewOnly = viewOnly;
+    m_editor->setReadOnly(m_readOnly || m_viewOnly);
+    m_notice->setVisible(m_readOnly && !m_viewOnly);
 }
 
 bool CReadingArea::isModified() const {
@@ -178,7 +184,7 @@ bool CReadingArea::save() {
         emit saveRequested();
         return false;
     }
-    if (m_readOnly || !agreeToLoss()) {
+    if (m_readOnly || m_viewOnly || !agreeToLoss()) {
         return false;
     }
     std::string bytes = richText();

@@ -73,6 +73,9 @@ public:
     QWidget* toolBar() const { return m_toolBar; }
     ToolBarEdge toolBarEdge() const { return m_toolBarEdge; }
 
+    // A view of the point for reading only (the information pane's "正文"): nothing can be edited
+    // or saved, whatever the content.
+    void setViewOnly(bool viewOnly);
     bool isModified() const;
     bool isReadOnly() const { return m_readOnly; }
     // No text, no picture and no hidden text.
@@ -117,6 +120,7 @@ private:
     bool m_commentExists = false;
     std::string m_storedBytes;
     bool m_readOnly = false;
+    bool m_viewOnly = false;
     // What the model could not keep of the stored content, for the question; empty when nothing.
     QString m_unkept;
 };

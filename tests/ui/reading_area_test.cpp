@@ -83,7 +83,7 @@ TEST_F(ReadingAreaTest, APointOpensInItsOwnTabIsEditedAndSavedWithCtrlS) {
     EXPECT_EQ(frame->currentWindow()->name(), "笔记.rtf");
     EXPECT_EQ(area->editor()->toPlainText(), "Hello");
     EXPECT_FALSE(area->isModified());
-    EXPECT_TRUE(frame->findChild<QLabel*>("readingNotice")->isHidden());
+    EXPECT_TRUE(area->findChild<QLabel*>("readingNotice")->isHidden());
 
     QTextEdit* editor = area->editor();
     editor->moveCursor(QTextCursor::End);
@@ -180,7 +180,7 @@ TEST_F(ReadingAreaTest, ATruncatedFileOpensReadOnlyWithANotice) {
     ASSERT_NE(area, nullptr);
     EXPECT_TRUE(area->isReadOnly());
     EXPECT_TRUE(area->editor()->isReadOnly());
-    auto* notice = frame->findChild<QLabel*>("readingNotice");
+    auto* notice = area->findChild<QLabel*>("readingNotice");
     EXPECT_FALSE(notice->isHidden());
     EXPECT_TRUE(notice->text().startsWith(QString::fromUtf8(reading::kReadOnlyNotice)));
     EXPECT_TRUE(area->editor()->toPlainText().contains("half"));
