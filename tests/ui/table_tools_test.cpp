@@ -99,13 +99,14 @@ TEST(TableToolsTest, ATableBuiltAndEditedInTheEditorIsSavedWithItsMerges) {
     // row inserted below the first takes "c" and "d" down with them.
     const std::string cell = "  C x=";
     const std::string border = " border=10,10,10,10\n";
-    EXPECT_EQ(richtext::test::dump(saved(editor)),
-              "P: []\"intro\"\nT\n R edge=0/108\n" + cell + "4320" + border + "   P: []\"a\"\n" +
-                  cell + "12960" + border + "   P: []\"b\"\n R edge=0/108\n" + cell +
-                  "4320 v=first" + border + "   P:\n   P: []\"c\"\n" + cell + "8640" + border +
-                  "   P:\n" + cell + "12960" + border + "   P: []\"e\"\n R edge=0/108\n" + cell +
-                  "4320 v=continue" + border + "   P:\n" + cell + "8640" + border +
-                  "   P: []\"d\"\n" + cell + "12960" + border + "   P:\n");
+    const std::string merged = richtext::test::dump(saved(editor));
+    EXPECT_EQ(merged, "P: []\"intro\"\nT\n R edge=0/108\n" + cell + "4320" + border +
+                          "   P: []\"a\"\n" + cell + "12960" + border +
+                          "   P: []\"b\"\n R edge=0/108\n" + cell + "4320 v=first" + border +
+                          "   P:\n   P: []\"c\"\n" + cell + "8640" + border + "   P:\n" + cell +
+                          "12960" + border + "   P: []\"e\"\n R edge=0/108\n" + cell +
+                          "4320 v=continue" + border + "   P:\n" + cell + "8640" + border +
+                          "   P: []\"d\"\n" + cell + "12960" + border + "   P:\n");
 
     // Split again, a column and a row taken away, and all of it undone step by step.
     putCaret(editor, table->cellAt(0, 1));
@@ -121,7 +122,7 @@ TEST(TableToolsTest, ATableBuiltAndEditedInTheEditorIsSavedWithItsMerges) {
     for (int step = 0; step < 3; ++step) {
         editor.undo();
     }
-    EXPECT_EQ(firstTable(editor)->cellAt(0, 1).columnSpan(), 2);
+    EXPECT_EQ(richtext::test::dump(saved(editor)), merged);
 }
 
 TEST(TableToolsTest, ARowOrColumnInsertedIntoAStoredTableLooksLikeItsNeighbour) {
