@@ -5,6 +5,7 @@
 #include "ui/table_insert_dialog.h"
 
 #include <QMenu>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextTable>
@@ -188,6 +189,8 @@ void CTableTools::apply(TableEdit edit) {
     }
 }
 
+// A table inserted into an empty paragraph takes its place: Qt keeps a block before every table,
+// and that one, left empty and unmarked, is no paragraph of the saved document.
 void CTableTools::insertTable(int rows, int columns) {
     if (rows < 1 || columns < 1 || !canApply(TableEdit::InsertTable)) {
         return;
@@ -195,7 +198,20 @@ void CTableTools::insertTable(int rows, int columns) {
     richtext::Document document;
     document.paragraphs.emplace_back().table.push_back(newTable(rows, columns));
     QTextCursor cursor = m_editor.textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    const bool replacesParagraph = cursor.block().length() <= 1;
+    const int blockStart = cursor.block().position();
     insertDocument(cursor, document);
+    if (replacesParagraph) {
+        QTextCursor before(m_editor.document()->findBlock(blockStart));
+        if (before.block().length() <= 1) {
+            QTextBlockFormat format = before.blockFormat();
+            format.clearProperty(bridge::kParagraph);
+            before.setBlockFormat(format);
+        }
+    }
+    cursor.endEditBlock();
     QTextCursor lastCell = cursor;
     lastCell.movePosition(QTextCursor::PreviousBlock);
     if (QTextTable* table = lastCell.currentTable()) {

@@ -163,6 +163,21 @@ TEST(TableToolsTest, ARowOrColumnInsertedIntoAStoredTableLooksLikeItsNeighbour) 
     EXPECT_EQ(firstTable(editor), nullptr);
 }
 
+TEST(TableToolsTest, ATableInsertedInTextSplitsItsParagraphAndOneInACellNests) {
+    CRichTextEditor editor;
+    editor.setPlainText("intro");
+    QTextCursor caret = editor.textCursor();
+    caret.setPosition(2);
+    editor.setTextCursor(caret);
+    editor.tableTools().insertTable(1, 2);
+    editor.tableTools().insertTable(1, 1);
+    // The nested table takes the place of the cell's empty paragraph, which Qt keeps before it.
+    EXPECT_EQ(richtext::test::dump(saved(editor)),
+              "P: []\"in\"\nT\n R edge=0/108\n  C x=4320 border=10,10,10,10\n"
+              "   T\n    R edge=0/108\n     C x=8640 border=10,10,10,10\n      P:\n   P:\n"
+              "  C x=8640 border=10,10,10,10\n   P:\nP: []\"tro\"\n");
+}
+
 TEST(TableToolsTest, EntriesAreEnabledOnlyWhereTheyApply) {
     CRichTextEditor editor;
     editor.setPlainText("text");
