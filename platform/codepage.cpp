@@ -244,15 +244,21 @@ bool decodeThroughTable(std::string_view gb, std::string& out) {
 } // namespace
 
 std::string gbToUtf8(std::string_view gb) {
-    if (isAscii(gb)) {
-        return std::string(gb);
-    }
     std::string out;
-    out.reserve(gb.size() * 3 / 2);
-    if (decodeThroughTable(gb, out)) {
-        return out;
+    appendGbAsUtf8(gb, out);
+    return out;
+}
+
+void appendGbAsUtf8(std::string_view gb, std::string& out) {
+    if (isAscii(gb)) {
+        out += gb;
+        return;
     }
-    out.clear();
+    const std::size_t start = out.size();
+    if (decodeThroughTable(gb, out)) {
+        return;
+    }
+    out.resize(start);
     const char* in = gb.data();
     std::size_t len = gb.size();
     Converter& decoder = gbDecoder();
@@ -271,7 +277,6 @@ std::string gbToUtf8(std::string_view gb) {
             break;
         }
     }
-    return out;
 }
 
 std::string utf8ToGb(std::string_view utf8) {

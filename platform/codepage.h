@@ -11,6 +11,8 @@ namespace tarnel::platform {
 // Decodes GB18030 bytes to UTF-8. Every byte that does not start a valid GB18030 character
 // decodes to U+FFFD (one per byte; a character cut short at the end gives one U+FFFD).
 std::string gbToUtf8(std::string_view gb);
+// The same, appended to out: a reader that decodes text piece by piece makes no string of each.
+void appendGbAsUtf8(std::string_view gb, std::string& out);
 
 // Encodes UTF-8 text to GB18030. Bytes that are not valid UTF-8 encode as U+FFFD, so nothing
 // vanishes silently; the few private-use code points without a GB18030 form become "?".

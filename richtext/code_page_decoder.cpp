@@ -114,7 +114,7 @@ void appendDecoded(std::string_view bytes, int codePage, std::string& out) {
         return;
     }
     if (codePage == kCodePageGbk || codePage == kCodePageGb18030) {
-        out += platform::gbToUtf8(bytes);
+        platform::appendGbAsUtf8(bytes, out);
         return;
     }
     IconvDecoder* decoder = codePage == kCodePageAnsi ? nullptr : decoderFor(codePage);

@@ -2,6 +2,7 @@
 
 #include "richtext/rtf_format.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -12,8 +13,9 @@ namespace {
 using Map = std::unordered_map<std::string_view, Keyword>;
 
 // The reader looks a keyword up for every control word of the file, so the map is laid out once
-// as an open-addressed table of a power-of-two size (at most half full), hashed with FNV-1a over
-// the word's few letters.
+// as an open-addressed table of a power-of-two size (at most half full). A word's first 16
+// letters packed into two integers are its hash and most of its comparison: a lookup is a few
+// integer operations, and only a word longer than 16 letters compares its text.
 class KeywordTable {
 public:
     explicit KeywordTable(const Map& map) {
@@ -24,11 +26,12 @@ public:
         m_slots.resize(size);
         m_mask = size - 1;
         for (const auto& [name, keyword] : map) {
-            std::size_t slot = hash(name) & m_mask;
-            while (!m_slots[slot].name.empty()) {
+            Packed packed = pack(name);
+            std::size_t slot = hash(packed) & m_mask;
+            while (m_slots[slot].packed.length != 0) {
                 slot = (slot + 1) & m_mask;
             }
-            m_slots[slot] = {name, keyword};
+            m_slots[slot] = {packed, name, keyword};
         }
     }
 
@@ -36,29 +39,54 @@ public:
         if (name.empty()) {
             return Keyword::Unknown;
         }
-        for (std::size_t slot = hash(name) & m_mask;; slot = (slot + 1) & m_mask) {
+        const Packed packed = pack(name);
+        for (std::size_t slot = hash(packed) & m_mask;; slot = (slot + 1) & m_mask) {
             const Slot& entry = m_slots[slot];
-            if (entry.name.empty()) {
+            if (entry.packed.length == 0) {
                 return Keyword::Unknown;
             }
-            if (entry.name == name) {
+            if (entry.packed == packed && (name.size() <= kPackedLetters || entry.name == name)) {
                 return entry.keyword;
             }
         }
     }
 
 private:
+    static constexpr std::size_t kPackedLetters = 16;
+
+    struct Packed {
+        std::uint64_t low = 0;
+        std::uint64_t high = 0;
+        std::size_t length = 0;
+
+        bool operator==(const Packed&) const = default;
+    };
+
     struct Slot {
+        Packed packed;
         std::string_view name;
         Keyword keyword = Keyword::Unknown;
     };
 
-    static std::size_t hash(std::string_view word) {
-        std::uint32_t value = 2166136261u;
-        for (char c : word) {
-            value = (value ^ static_cast<unsigned char>(c)) * 16777619u;
+    static Packed pack(std::string_view word) {
+        Packed out;
+        out.length = word.size();
+        const std::size_t letters = std::min(word.size(), kPackedLetters);
+        const std::size_t lowLetters = std::min<std::size_t>(letters, 8);
+        for (std::size_t i = 0; i < lowLetters; ++i) {
+            out.low |= std::uint64_t{static_cast<unsigned char>(word[i])} << (8 * i);
         }
-        return value;
+        for (std::size_t i = lowLetters; i < letters; ++i) {
+            out.high |= std::uint64_t{static_cast<unsigned char>(word[i])} << (8 * (i - 8));
+        }
+        return out;
+    }
+
+    static std::size_t hash(const Packed& word) {
+        std::uint64_t value =
+            word.low * 0x9E3779B97F4A7C15u + word.high * 0xC2B2AE3D27D4EB4Fu + word.length;
+        value = (value ^ (value >> 32)) * 0x9E3779B97F4A7C15u;
+        return static_cast<std::size_t>(value ^ (value >> 29));
     }
 
     std::vector<Slot> m_slots;

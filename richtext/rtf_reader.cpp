@@ -1642,34 +1642,45 @@ void Parser::colorTableText(std::string_view text) {
     }
 }
 
+// The digits are read through locals: the bytes written could, for the compiler, be any of the
+// parser's members, which it would load again after each one.
 void Parser::pictureHex(std::string& data, std::string_view text) {
-    std::size_t start = data.size();
+    const std::size_t start = data.size();
     data.resize(start + text.size() / 2 + 1);
-    char* out = data.data() + start;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        int digit = hexDigitValue(text[pos]);
+    char* const first = data.data() + start;
+    char* out = first;
+    const char* in = text.data();
+    const char* const end = in + text.size();
+    int nibble = m_pictureNibble;
+    while (in != end) {
         // Pictures are mostly unbroken pairs of digits: take two at a time while they last.
-        if (m_pictureNibble < 0 && digit >= 0 && pos + 1 < text.size()) {
-            int low = hexDigitValue(text[pos + 1]);
-            if (low >= 0) {
-                *out++ = static_cast<char>(digit * 16 + low);
-                pos += 2;
-                continue;
+        if (nibble < 0) {
+            while (end - in >= 2) {
+                int high = hexDigitValue(in[0]);
+                int low = hexDigitValue(in[1]);
+                if ((high | low) < 0) {
+                    break;
+                }
+                *out++ = static_cast<char>(high * 16 + low);
+                in += 2;
+            }
+            if (in == end) {
+                break;
             }
         }
-        ++pos;
+        int digit = hexDigitValue(*in++);
         if (digit < 0) {
             continue;
         }
-        if (m_pictureNibble < 0) {
-            m_pictureNibble = digit;
+        if (nibble < 0) {
+            nibble = digit;
         } else {
-            *out++ = static_cast<char>(m_pictureNibble * 16 + digit);
-            m_pictureNibble = -1;
+            *out++ = static_cast<char>(nibble * 16 + digit);
+            nibble = -1;
         }
     }
-    data.resize(static_cast<std::size_t>(out - data.data()));
+    m_pictureNibble = nibble;
+    data.resize(start + static_cast<std::size_t>(out - first));
 }
 
 void Parser::finishPicture() {

@@ -458,6 +458,76 @@ bool isBareParagraph(const std::vector<Paragraph>& blocks) {
     return blocks.size() == 1 && blocks[0].content.empty() && !blocks[0].isTable();
 }
 
+// What a cell's borders and shading set on its format.
+constexpr int kCellFrameProperties[] = {QTextFormat::TableCellTopBorder,
+                                        QTextFormat::TableCellLeftBorder,
+                                        QTextFormat::TableCellBottomBorder,
+                                        QTextFormat::TableCellRightBorder,
+                                        QTextFormat::TableCellTopBorderBrush,
+                                        QTextFormat::TableCellLeftBorderBrush,
+                                        QTextFormat::TableCellBottomBorderBrush,
+                                        QTextFormat::TableCellRightBorderBrush,
+                                        QTextFormat::TableCellTopBorderStyle,
+                                        QTextFormat::TableCellLeftBorderStyle,
+                                        QTextFormat::TableCellBottomBorderStyle,
+                                        QTextFormat::TableCellRightBorderStyle,
+                                        QTextFormat::BackgroundBrush};
+
+// The cell shows the model cell's borders and shading, and only those.
+void setCellFormat(QTextTableCell cell, const TableCell& model) {
+    QTextTableCellFormat format = cell.format().toTableCellFormat();
+    for (int property : kCellFrameProperties) {
+        format.clearProperty(property);
+    }
+    auto side = [&](const Border& border, auto setWidth, auto setBrush, auto setStyle) {
+        if (border.width > 0) {
+            (format.*setWidth)(std::max(1.0, twipsToPixels(border.width)));
+            (format.*setBrush)(QBrush(border.color ? qtColor(*border.color) : Qt::black));
+            (format.*setStyle)(QTextFrameFormat::BorderStyle_Solid);
+        }
+    };
+    side(model.top, &QTextTableCellFormat::setTopBorder, &QTextTableCellFormat::setTopBorderBrush,
+         &QTextTableCellFormat::setTopBorderStyle);
+    side(model.left, &QTextTableCellFormat::setLeftBorder,
+         &QTextTableCellFormat::setLeftBorderBrush, &QTextTableCellFormat::setLeftBorderStyle);
+    side(model.bottom, &QTextTableCellFormat::setBottomBorder,
+         &QTextTableCellFormat::setBottomBorderBrush, &QTextTableCellFormat::setBottomBorderStyle);
+    side(model.right, &QTextTableCellFormat::setRightBorder,
+         &QTextTableCellFormat::setRightBorderBrush, &QTextTableCellFormat::setRightBorderStyle);
+    if (model.shading) {
+        format.setBackground(qtColor(*model.shading));
+    }
+    cell.setFormat(format);
+}
+
+// The table's format for the grid and the model's rows: the columns' widths, the first row's
+// gap and alignment, and the layout the save reads back.
+void setTableLayout(QTextTableFormat& format, const std::vector<int>& grid,
+                    const std::vector<TableRow>& rows) {
+    format.setBorder(0);
+    format.setBorderCollapse(true);
+    format.setCellSpacing(0);
+    format.setCellPadding(twipsToPixels(std::max(rows.front().cellGap, 30)));
+    format.setAlignment(qtAlignment(rows.front().alignment));
+    QList<QTextLength> widths;
+    int previous = std::min(0, grid.empty() ? 0 : grid.front() - 1);
+    for (int boundary : grid) {
+        widths << QTextLength(QTextLength::FixedLength, twipsToPixels(boundary - previous));
+        previous = boundary;
+    }
+    format.setColumnWidthConstraints(widths);
+    QVariantList layout;
+    for (const TableRow& row : rows) {
+        layout << QVariant(rowLayout(row));
+    }
+    format.setProperty(bridge::kTableRows, layout);
+    QVariantList columns;
+    for (int boundary : grid) {
+        columns << boundary;
+    }
+    format.setProperty(bridge::kTableColumns, columns);
+}
+
 // Builds the document block by block; tables through their cells, each cell like a document.
 class QtBuilder {
 public:
@@ -528,28 +598,7 @@ private:
             grid.push_back(grid.back() + 1);
         }
         QTextTableFormat format;
-        format.setBorder(0);
-        format.setBorderCollapse(true);
-        format.setCellSpacing(0);
-        format.setCellPadding(twipsToPixels(std::max(table.rows.front().cellGap, 30)));
-        format.setAlignment(qtAlignment(table.rows.front().alignment));
-        QList<QTextLength> widths;
-        int previous = std::min(0, grid.empty() ? 0 : grid.front() - 1);
-        for (int boundary : grid) {
-            widths << QTextLength(QTextLength::FixedLength, twipsToPixels(boundary - previous));
-            previous = boundary;
-        }
-        format.setColumnWidthConstraints(widths);
-        QVariantList rows;
-        for (const TableRow& row : table.rows) {
-            rows << QVariant(rowLayout(row));
-        }
-        format.setProperty(bridge::kTableRows, rows);
-        QVariantList columns;
-        for (int boundary : grid) {
-            columns << boundary;
-        }
-        format.setProperty(bridge::kTableColumns, columns);
+        setTableLayout(format, grid, table.rows);
         int rowCount = static_cast<int>(table.rows.size());
         QTextTable* qt =
             cursor.insertTable(rowCount, std::max<int>(1, static_cast<int>(grid.size())), format);
@@ -629,31 +678,6 @@ private:
             ++count;
         }
         return count;
-    }
-
-    void setCellFormat(QTextTableCell cell, const TableCell& model) {
-        QTextTableCellFormat format = cell.format().toTableCellFormat();
-        auto side = [&](const Border& border, auto setWidth, auto setBrush, auto setStyle) {
-            if (border.width > 0) {
-                (format.*setWidth)(std::max(1.0, twipsToPixels(border.width)));
-                (format.*setBrush)(QBrush(border.color ? qtColor(*border.color) : Qt::black));
-                (format.*setStyle)(QTextFrameFormat::BorderStyle_Solid);
-            }
-        };
-        side(model.top, &QTextTableCellFormat::setTopBorder,
-             &QTextTableCellFormat::setTopBorderBrush, &QTextTableCellFormat::setTopBorderStyle);
-        side(model.left, &QTextTableCellFormat::setLeftBorder,
-             &QTextTableCellFormat::setLeftBorderBrush, &QTextTableCellFormat::setLeftBorderStyle);
-        side(model.bottom, &QTextTableCellFormat::setBottomBorder,
-             &QTextTableCellFormat::setBottomBorderBrush,
-             &QTextTableCellFormat::setBottomBorderStyle);
-        side(model.right, &QTextTableCellFormat::setRightBorder,
-             &QTextTableCellFormat::setRightBorderBrush,
-             &QTextTableCellFormat::setRightBorderStyle);
-        if (model.shading) {
-            format.setBackground(qtColor(*model.shading));
-        }
-        cell.setFormat(format);
     }
 
     // One Qt list per list and level, so that numbers run on across other paragraphs as the
@@ -1025,6 +1049,95 @@ Document fromQt(const QTextDocument& source) {
     ModelReader reader(source);
     out.paragraphs = reader.blocks(source.rootFrame()->begin());
     return out;
+}
+
+TableGrid tableGrid(const QTextTable& table) {
+    TableGrid out;
+    const int rowCount = table.rows();
+    const int columnCount = table.columns();
+    QTextTableFormat format = table.format();
+    QVariantList rows = format.property(bridge::kTableRows).toList();
+    QVariantList columns = format.property(bridge::kTableColumns).toList();
+    if (rows.size() == rowCount && columns.size() == columnCount) {
+        for (const QVariant& boundary : columns) {
+            out.boundaries.push_back(boundary.toInt());
+        }
+        for (const QVariant& layout : rows) {
+            TableRow row = modelRow(layout.toList());
+            std::vector<TableCell> byColumn(static_cast<std::size_t>(columnCount));
+            std::vector<Span> spans = spansOf(row, out.boundaries);
+            // Columns right of the row's last cell look like it.
+            TableCell covering = row.cells.empty() ? TableCell() : row.cells.front();
+            std::size_t next = 0;
+            for (int c = 0; c < columnCount; ++c) {
+                while (next < spans.size() && spans[next].first <= c) {
+                    covering = row.cells[next++];
+                }
+                covering.horizontalMerge = CellMerge::None;
+                covering.verticalMerge = CellMerge::None;
+                covering.rightBoundary = out.boundaries[static_cast<std::size_t>(c)];
+                byColumn[static_cast<std::size_t>(c)] = covering;
+            }
+            row.cells = std::move(byColumn);
+            out.rows.push_back(std::move(row));
+        }
+        return out;
+    }
+    QList<QTextLength> widths = format.columnWidthConstraints();
+    int boundary = 0;
+    for (int c = 0; c < columnCount; ++c) {
+        bool fixed = c < widths.size() && widths[c].type() == QTextLength::FixedLength;
+        boundary +=
+            fixed ? static_cast<int>(std::lround(widths[c].rawValue() / pixelsPerTwip())) : 1440;
+        out.boundaries.push_back(boundary);
+    }
+    for (int r = 0; r < rowCount; ++r) {
+        TableRow row;
+        for (int c = 0; c < columnCount; ++c) {
+            row.cells.emplace_back().rightBoundary = out.boundaries[static_cast<std::size_t>(c)];
+        }
+        out.rows.push_back(std::move(row));
+    }
+    return out;
+}
+
+// A cell merged across is one cell as wide as its columns, as word processors write it; one
+// merged down is a cell in each of its rows, the first marked to take the ones below.
+void setTableGrid(QTextTable& table, const TableGrid& grid) {
+    std::vector<TableRow> rows;
+    std::vector<std::pair<QTextTableCell, TableCell>> origins;
+    for (int r = 0; r < table.rows(); ++r) {
+        const TableRow& source = grid.rows[static_cast<std::size_t>(r)];
+        TableRow row = source;
+        row.cells.clear();
+        for (int c = 0; c < table.columns(); ++c) {
+            QTextTableCell cell = table.cellAt(r, c);
+            if (cell.column() != c) {
+                continue;
+            }
+            std::size_t last = static_cast<std::size_t>(c + cell.columnSpan() - 1);
+            TableCell model = source.cells[static_cast<std::size_t>(c)];
+            model.right = source.cells[last].right;
+            model.rightBoundary = grid.boundaries[last];
+            if (cell.rowSpan() > 1) {
+                model.verticalMerge = cell.row() == r ? CellMerge::First : CellMerge::Continue;
+            }
+            if (cell.row() == r) {
+                origins.emplace_back(cell, model);
+            }
+            row.cells.push_back(std::move(model));
+        }
+        rows.push_back(std::move(row));
+    }
+    if (rows.empty()) {
+        return;
+    }
+    QTextTableFormat format = table.format();
+    setTableLayout(format, grid.boundaries, rows);
+    table.setFormat(format);
+    for (const auto& [cell, model] : origins) {
+        setCellFormat(cell, model);
+    }
 }
 
 void insertDocument(QTextCursor& cursor, const Document& document) {

@@ -3,9 +3,11 @@
 #include "richtext/document.h"
 
 #include <QTextFormat>
+#include <vector>
 
 class QTextCursor;
 class QTextDocument;
+class QTextTable;
 
 // Carries a rich-text model into a QTextDocument for the editor and back for the save, so that
 // whatever the model holds comes back unchanged: the font names as the file stored them, sizes in
@@ -66,6 +68,23 @@ void insertDocument(QTextCursor& cursor, const richtext::Document& document);
 
 // The model of the cursor's selection, its pictures' bytes included.
 richtext::Document selectionModel(const QTextCursor& cursor);
+
+// A table's layout by the columns of its grid, as the table tools edit it: each column's right
+// boundary in twips and each row's fields with one cell per column, carrying the borders and
+// shading of the cell that covers the column (no merges, no blocks).
+struct TableGrid {
+    std::vector<int> boundaries;
+    std::vector<richtext::TableRow> rows;
+};
+
+// The grid of the table as the bridge made it; for a table it did not make, columns of the widths
+// the table shows (an inch where it has none) and cells without borders.
+TableGrid tableGrid(const QTextTable& table);
+
+// Gives the table the grid's layout with the merges the table shows now: the widths and the
+// cells' borders and shading on screen, and the layout the save writes. The grid has a row for
+// each of the table's rows and a column for each of its columns.
+void setTableGrid(QTextTable& table, const TableGrid& grid);
 
 // The pixels per twip the bridge lays out with (the screen's logical resolution).
 double pixelsPerTwip();

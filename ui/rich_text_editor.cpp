@@ -4,10 +4,14 @@
 #include "richtext/rtf_writer.h"
 #include "ui/picture_import.h"
 #include "ui/rich_text_bridge.h"
+#include "ui/table_tools.h"
+#include "ui/tool_menu.h"
 
 #include <QBuffer>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -43,8 +47,19 @@ std::optional<richtext::Picture> pictureOfFile(const QUrl& url) {
 
 } // namespace
 
-CRichTextEditor::CRichTextEditor(QWidget* parent) : QTextEdit(parent) {
+CRichTextEditor::CRichTextEditor(QWidget* parent)
+    : QTextEdit(parent), m_tables(new CTableTools(*this)) {
     setAcceptRichText(false);
+}
+
+void CRichTextEditor::contextMenuEvent(QContextMenuEvent* event) {
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    menu->setObjectName("editorMenu");
+    if (!isReadOnly()) {
+        menu->addSeparator();
+        m_tables->addMenu(*menu);
+    }
+    chooseFromMenu(*menu, event->globalPos());
 }
 
 void CRichTextEditor::insertModel(const richtext::Document& document) {

@@ -6,11 +6,14 @@
 
 namespace tarnel::ui {
 
+class CTableTools;
+
 // The reading area's editor: what it copies carries the selection as rich text ("text/rtf") as
 // well, and what it takes in goes through the rich-text bridge, so that nothing the model cannot
 // hold enters the document. Rich text is read by our reader; a pasted or dropped picture (image
 // bytes, an image, a picture file) becomes a model picture with its own bytes; HTML keeps what the
-// model holds of it; anything else is plain text.
+// model holds of it; anything else is plain text. Its context menu adds the table edits to the
+// usual ones.
 class CRichTextEditor : public QTextEdit {
     Q_OBJECT
 
@@ -22,7 +25,10 @@ public:
     // Inserts the picture at the caret, replacing the selection, as one edit.
     void insertPicture(const richtext::Picture& picture);
 
+    CTableTools& tableTools() { return *m_tables; }
+
 protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
@@ -30,6 +36,8 @@ protected:
 private:
     bool insertPictureFrom(const QMimeData& source);
     void insertModel(const richtext::Document& document);
+
+    CTableTools* m_tables;
 };
 
 } // namespace tarnel::ui

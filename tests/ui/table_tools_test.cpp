@@ -1,0 +1,255 @@
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
+#include "tests/richtext/document_dump.h"
+#include "tests/ui/frame_fixture.h"
+#include "ui/rich_text_bridge.h"
+#include "ui/rich_text_editor.h"
+#include "ui/table_insert_dialog.h"
+#include "ui/table_tools.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextTable>
+#include <gtest/gtest.h>
+
+namespace tarnel::ui {
+namespace {
+
+using richtext::RtfReader;
+using richtext::RtfWriter;
+
+// The editor's content as the save writes it, read back.
+richtext::Document saved(CRichTextEditor& editor) {
+    std::string bytes = RtfWriter().write(fromQt(*editor.document()));
+    richtext::ReadResult read = RtfReader().read(bytes);
+    EXPECT_EQ(read.status, richtext::ReadStatus::Complete) << read.message;
+    EXPECT_EQ(RtfWriter().write(read.document), bytes);
+    return read.document;
+}
+
+QTextTable* firstTable(CRichTextEditor& editor) {
+    for (QTextFrame* frame : editor.document()->rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame)) {
+            return table;
+        }
+    }
+    return nullptr;
+}
+
+void putCaret(CRichTextEditor& editor, const QTextTableCell& cell) {
+    editor.setTextCursor(cell.firstCursorPosition());
+}
+
+void selectCells(CRichTextEditor& editor, const QTextTableCell& from, const QTextTableCell& to) {
+    QTextCursor cursor = from.firstCursorPosition();
+    cursor.setPosition(to.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+    editor.setTextCursor(cursor);
+}
+
+void type(const QTextTableCell& cell, const char* text) {
+    QTextCursor cursor = cell.firstCursorPosition();
+    cursor.insertText(QString::fromUtf8(text));
+}
+
+std::map<std::string, bool> enabledEntries(CRichTextEditor& editor) {
+    QMenu menu;
+    QMenu* tables = editor.tableTools().addMenu(menu);
+    std::map<std::string, bool> out;
+    for (QAction* action : tables->actions()) {
+        if (!action->isSeparator()) {
+            out[action->objectName().toStdString()] = action->isEnabled();
+        }
+    }
+    return out;
+}
+
+TEST(TableToolsTest, ATableBuiltAndEditedInTheEditorIsSavedWithItsMerges) {
+    CRichTextEditor editor;
+    editor.setPlainText("intro");
+    editor.moveCursor(QTextCursor::End);
+    CTableTools& tools = editor.tableTools();
+    tools.insertTable(2, 2);
+    QTextTable* table = firstTable(editor);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(editor.textCursor().position(), table->cellAt(0, 0).firstPosition());
+    type(table->cellAt(0, 0), "a");
+    type(table->cellAt(0, 1), "b");
+    type(table->cellAt(1, 0), "c");
+    type(table->cellAt(1, 1), "d");
+
+    putCaret(editor, table->cellAt(0, 1));
+    tools.apply(TableEdit::InsertColumnRight);
+    tools.apply(TableEdit::InsertRowBelow);
+    type(table->cellAt(1, 2), "e");
+    selectCells(editor, table->cellAt(0, 1), table->cellAt(0, 2));
+    tools.apply(TableEdit::MergeCells);
+    selectCells(editor, table->cellAt(1, 0), table->cellAt(2, 0));
+    tools.apply(TableEdit::MergeCells);
+    ASSERT_EQ(table->rows(), 3);
+    ASSERT_EQ(table->columns(), 3);
+    EXPECT_EQ(table->cellAt(0, 1).columnSpan(), 2);
+    EXPECT_EQ(table->cellAt(1, 0).rowSpan(), 2);
+
+    // The column inserted right of the caret's widens the table by its neighbour's width; the
+    // row inserted below the first takes "c" and "d" down with them.
+    const std::string cell = "  C x=";
+    const std::string border = " border=10,10,10,10\n";
+    const std::string merged = richtext::test::dump(saved(editor));
+    EXPECT_EQ(merged, "P: []\"intro\"\nT\n R edge=0/108\n" + cell + "4320" + border +
+                          "   P: []\"a\"\n" + cell + "12960" + border +
+                          "   P: []\"b\"\n R edge=0/108\n" + cell + "4320 v=first" + border +
+                          "   P:\n   P: []\"c\"\n" + cell + "8640" + border + "   P:\n" + cell +
+                          "12960" + border + "   P: []\"e\"\n R edge=0/108\n" + cell +
+                          "4320 v=continue" + border + "   P:\n" + cell + "8640" + border +
+                          "   P: []\"d\"\n" + cell + "12960" + border + "   P:\n");
+
+    // Split again, a column and a row taken away, and all of it undone step by step.
+    putCaret(editor, table->cellAt(0, 1));
+    tools.apply(TableEdit::SplitCell);
+    EXPECT_EQ(table->cellAt(0, 1).columnSpan(), 1);
+    tools.apply(TableEdit::DeleteColumns);
+    putCaret(editor, table->cellAt(2, 1));
+    tools.apply(TableEdit::DeleteRows);
+    EXPECT_EQ(richtext::test::dump(saved(editor)),
+              "P: []\"intro\"\nT\n R edge=0/108\n" + cell + "4320" + border + "   P: []\"a\"\n" +
+                  cell + "8640" + border + "   P:\n R edge=0/108\n" + cell + "4320" + border +
+                  "   P:\n   P: []\"c\"\n" + cell + "8640" + border + "   P: []\"e\"\n");
+    for (int step = 0; step < 3; ++step) {
+        editor.undo();
+    }
+    EXPECT_EQ(richtext::test::dump(saved(editor)), merged);
+}
+
+TEST(TableToolsTest, ARowOrColumnInsertedIntoAStoredTableLooksLikeItsNeighbour) {
+    CRichTextEditor editor;
+    richtext::ReadResult read = RtfReader().read(
+        "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\trowd\\trgaph70\\trrh400\\clcbpat1"
+        "\\clbrdrb\\brdrs\\brdrw20\\cellx1000\\clmgf\\cellx2000\\clmrg\\cellx3000\\pard\\intbl "
+        "x\\cell y\\cell\\cell\\row}");
+    toQt(read.document, *editor.document());
+    QTextTable* table = firstTable(editor);
+    ASSERT_NE(table, nullptr);
+    putCaret(editor, table->cellAt(0, 0));
+    editor.tableTools().apply(TableEdit::InsertRowAbove);
+    editor.tableTools().apply(TableEdit::InsertColumnLeft);
+    // The cells merged across became one as wide as both; the new row has a cell per column.
+    const std::string shaded = " border=0,0,20,0 shading=#ff0000\n";
+    EXPECT_EQ(richtext::test::dump(saved(editor)), "T\n R height=400 edge=0/70\n"
+                                                   "  C x=1000" +
+                                                       shaded +
+                                                       "   P:\n"
+                                                       "  C x=2000" +
+                                                       shaded +
+                                                       "   P:\n"
+                                                       "  C x=3000\n   P:\n"
+                                                       "  C x=4000\n   P:\n"
+                                                       " R height=400 edge=0/70\n"
+                                                       "  C x=1000" +
+                                                       shaded +
+                                                       "   P:\n"
+                                                       "  C x=2000" +
+                                                       shaded +
+                                                       "   P: []\"x\"\n"
+                                                       "  C x=4000\n   P: []\"y\"\n");
+
+    // Taking every row away takes the table away.
+    selectCells(editor, table->cellAt(0, 0), table->cellAt(1, 0));
+    editor.tableTools().apply(TableEdit::DeleteRows);
+    EXPECT_EQ(firstTable(editor), nullptr);
+}
+
+TEST(TableToolsTest, ATableInsertedInTextSplitsItsParagraphAndOneInACellNests) {
+    CRichTextEditor editor;
+    editor.setPlainText("intro");
+    QTextCursor caret = editor.textCursor();
+    caret.setPosition(2);
+    editor.setTextCursor(caret);
+    editor.tableTools().insertTable(1, 2);
+    editor.tableTools().insertTable(1, 1);
+    // The nested table takes the place of the cell's empty paragraph, which Qt keeps before it.
+    EXPECT_EQ(richtext::test::dump(saved(editor)),
+              "P: []\"in\"\nT\n R edge=0/108\n  C x=4320 border=10,10,10,10\n"
+              "   T\n    R edge=0/108\n     C x=8640 border=10,10,10,10\n      P:\n   P:\n"
+              "  C x=8640 border=10,10,10,10\n   P:\nP: []\"tro\"\n");
+}
+
+TEST(TableToolsTest, EntriesAreEnabledOnlyWhereTheyApply) {
+    CRichTextEditor editor;
+    editor.setPlainText("text");
+    const std::map<std::string, bool> outside = {
+        {"insertTable", true},    {"insertRowAbove", false},   {"insertRowBelow", false},
+        {"deleteRows", false},    {"insertColumnLeft", false}, {"insertColumnRight", false},
+        {"deleteColumns", false}, {"mergeCells", false},       {"splitCell", false}};
+    EXPECT_EQ(enabledEntries(editor), outside);
+
+    editor.tableTools().insertTable(2, 2);
+    QTextTable* table = firstTable(editor);
+    std::map<std::string, bool> inCell = outside;
+    for (const char* edit : {"insertRowAbove", "insertRowBelow", "deleteRows", "insertColumnLeft",
+                             "insertColumnRight", "deleteColumns"}) {
+        inCell[edit] = true;
+    }
+    EXPECT_EQ(enabledEntries(editor), inCell);
+    selectCells(editor, table->cellAt(0, 0), table->cellAt(0, 1));
+    EXPECT_TRUE(enabledEntries(editor)["mergeCells"]);
+    editor.tableTools().apply(TableEdit::MergeCells);
+    putCaret(editor, table->cellAt(0, 0));
+    EXPECT_FALSE(enabledEntries(editor)["mergeCells"]);
+    EXPECT_TRUE(enabledEntries(editor)["splitCell"]);
+
+    // Tables nest as deep as the save keeps them.
+    for (int depth = 1; depth < richtext::kMaxTableDepth; ++depth) {
+        editor.tableTools().insertTable(1, 1);
+    }
+    EXPECT_FALSE(enabledEntries(editor)["insertTable"]);
+    EXPECT_TRUE(enabledEntries(editor)["insertRowBelow"]);
+
+    editor.setReadOnly(true);
+    for (const auto& [name, enabled] : enabledEntries(editor)) {
+        EXPECT_FALSE(enabled) << name;
+    }
+}
+
+TEST(TableToolsTest, TheContextMenuInsertsATableOfTheSizeAsked) {
+    CRichTextEditor editor;
+    editor.resize(400, 300);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    std::vector<std::string> entries;
+    test::whenShown(
+        [] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            return popup && popup->objectName() == "editorMenu" ? popup : nullptr;
+        },
+        [&](QWidget* popup) {
+            auto* tables = popup->findChild<QMenu*>("tableMenu");
+            ASSERT_NE(tables, nullptr);
+            entries = test::entriesOf(*tables);
+            test::whenModal([](QWidget* modal) {
+                auto* dialog = qobject_cast<CTableInsertDialog*>(modal);
+                ASSERT_NE(dialog, nullptr);
+                EXPECT_EQ(dialog->windowTitle(), QString("插入表格"));
+                dialog->findChild<QSpinBox*>("tableRows")->setValue(4);
+                dialog->findChild<QSpinBox*>("tableColumns")->setValue(5);
+                dialog->findChild<QPushButton*>("okButton")->click();
+            });
+            tables->findChild<QAction*>("insertTable")->trigger();
+        });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
+                            editor.viewport()->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(editor.viewport(), &event);
+    EXPECT_EQ(entries, (std::vector<std::string>{"插入表格...", "-", "在上方插入行", "在下方插入行",
+                                                 "删除行", "-", "在左侧插入列", "在右侧插入列",
+                                                 "删除列", "-", "合并单元格", "拆分单元格"}));
+    QTRY_VERIFY(firstTable(editor) != nullptr);
+    EXPECT_EQ(firstTable(editor)->rows(), 4);
+    EXPECT_EQ(firstTable(editor)->columns(), 5);
+}
+
+} // namespace
+} // namespace tarnel::ui
