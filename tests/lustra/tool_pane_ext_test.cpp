@@ -1,6 +1,7 @@
 #include "lustra/tool_pane_ext.h"
 #include "tests/lustra/pixel_compare.h"
 #include "tests/lustra/tool_pane_host.h"
+#include "tests/support/eventually.h"
 
 #include <QAccessible>
 #include <QFontMetrics>
@@ -377,7 +378,7 @@ TEST_F(ToolPaneTest, TheShownItemsAreAccessibleButtonsThatPressLikeAClick) {
     pane().InvalidateItem(b);
     EXPECT_TRUE(go->state().pressed);
     QTest::mouseMove(&host, a->rcItem.center());
-    QTRY_VERIFY(face->child(1)->state().hotTracked);
+    ASSERT_EVENTUALLY(face->child(1)->state().hotTracked);
     EXPECT_FALSE(go->state().hotTracked);
 
     QSignalSpy clicks(&pane(), &CToolPaneExt::ToolbarItemClicked);
@@ -420,7 +421,7 @@ TEST_F(ToolPaneTest, MouseEventsOnTheHostDriveThePane) {
     host.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
     QTest::mouseMove(&host, a->rcItem.center());
-    QTRY_COMPARE(a->nState, 1);
+    ASSERT_EVENTUALLY_EQ(a->nState, 1);
     EXPECT_EQ(host.cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(&host, Qt::LeftButton, Qt::NoModifier, a->rcItem.center());
     QTest::mousePress(&host, Qt::LeftButton, Qt::NoModifier, a->rcItem.center());
@@ -429,7 +430,7 @@ TEST_F(ToolPaneTest, MouseEventsOnTheHostDriveThePane) {
     QTest::mouseClick(&host, Qt::LeftButton, Qt::NoModifier, b->rcItem.center());
     EXPECT_EQ(clicked, (std::vector<int>{1, 2}));
     QTest::mouseMove(&host, QPoint(215, 38));
-    QTRY_COMPARE(b->nState, 0);
+    ASSERT_EVENTUALLY_EQ(b->nState, 0);
     EXPECT_EQ(host.cursor().shape(), Qt::ArrowCursor);
 }
 

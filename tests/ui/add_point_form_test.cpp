@@ -2,6 +2,7 @@
 #include "ops/point_messages.h"
 #include "richtext/rtf_writer.h"
 #include "store/attribute_tables.h"
+#include "tests/support/eventually.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/add_point_form.h"
 #include "ui/attachment_pane.h"
@@ -77,11 +78,11 @@ TEST_F(AddPointFormTest, RefusedFieldsStayFocusedAndSaveWritesContentAttachments
     EXPECT_EQ(child<CategoryChooser>("addPointCategory")->chosen(), category("工作"));
 
     click("addPointSave");
-    QTRY_COMPARE(QApplication::focusWidget(), child<QLineEdit>("addPointTitle"));
+    ASSERT_EVENTUALLY_EQ(QApplication::focusWidget(), child<QLineEdit>("addPointTitle"));
     child<QLineEdit>("addPointTitle")->setText("  计划 ");
     child<CategoryChooser>("addPointCategory")->select(nullptr);
     click("addPointSave");
-    QTRY_COMPARE(QApplication::focusWidget(), child<CategoryChooser>("addPointCategory"));
+    ASSERT_EVENTUALLY_EQ(QApplication::focusWidget(), child<CategoryChooser>("addPointCategory"));
     EXPECT_EQ(prompt.events(),
               (std::vector<test::PromptEvent>{
                   shown(std::string(ops::message::kTitleEmpty), MessageIcon::Error),
@@ -111,7 +112,7 @@ TEST_F(AddPointFormTest, RefusedFieldsStayFocusedAndSaveWritesContentAttachments
     prompt.clear();
 
     click("addPointSave");
-    QTRY_VERIFY(!formOpen());
+    ASSERT_EVENTUALLY(!formOpen());
     EXPECT_TRUE(prompt.events().empty());
     store::PointRecord* added = pointNamed("计划.rtf");
     ASSERT_NE(added, nullptr);
@@ -132,7 +133,7 @@ TEST_F(AddPointFormTest, CancelAsksAndACommentIsWrittenForItsPoint) {
     form->commentArea()->editor()->insertPlainText("我的批注");
     std::string comment = form->commentArea()->richText();
     click("addPointSave");
-    QTRY_VERIFY(!formOpen());
+    ASSERT_EVENTUALLY(!formOpen());
     store::PointRecord* added = pointNamed("想法.rtf");
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(test::readBytes(frame->base()->layout().commentFile(added->id, "想法.rtf")), comment);
@@ -142,7 +143,7 @@ TEST_F(AddPointFormTest, CancelAsksAndACommentIsWrittenForItsPoint) {
     ASSERT_NE(form, nullptr);
     prompt.script({Answer::Yes});
     click("addPointCancel");
-    QTRY_VERIFY(!formOpen());
+    ASSERT_EVENTUALLY(!formOpen());
     std::string question = CAddPointFormView::kCancelQuestion;
     EXPECT_EQ(prompt.events(), (std::vector<test::PromptEvent>{
                                    asked(question, MessageIcon::Question, Buttons::YesNo),

@@ -1,4 +1,5 @@
 #include "store/attribute_tables.h"
+#include "tests/support/eventually.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/category_chooser.h"
 #include "ui/category_commands.h"
@@ -118,7 +119,7 @@ TEST_F(FrameTest, ASameStoreMoveKeepsTheWindow) {
     prompt.script({Answer::Yes});
     std::unique_ptr<QMimeData> dragged(frame->treeModel()->mimeData({categoryIndex("A")}));
     frame->treeModel()->dropMimeData(dragged.get(), Qt::MoveAction, -1, 0, categoryIndex("B"));
-    QTRY_VERIFY(categoryIndex("B/A").isValid());
+    ASSERT_EVENTUALLY(categoryIndex("B/A").isValid());
     EXPECT_EQ(prompt.events(), (std::vector{asked("真的要将分类:'A' 移动到 分类:'B' 下吗?",
                                                   MessageIcon::Question, Buttons::YesNo)}));
     EXPECT_EQ(frame->windowCount(), 1u);

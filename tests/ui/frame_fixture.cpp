@@ -2,6 +2,7 @@
 
 #include "app/settings_file.h"
 #include "store/attribute_tables.h"
+#include "tests/support/eventually.h"
 #include "ui/knowledge_tree_model.h"
 
 #include <QAction>
@@ -63,7 +64,7 @@ void FrameTest::start() {
     frame->showMaximized();
     frame->initialUpdate();
     frame->postMessage(ui::FrameMessage::OpenBase);
-    QTRY_VERIFY(frame->base() != nullptr);
+    ASSERT_EVENTUALLY(frame->base() != nullptr);
 }
 
 ui::KnowledgeTreeModel& FrameTest::tree() {

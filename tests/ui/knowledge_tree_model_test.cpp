@@ -1,6 +1,7 @@
 #include "ops/category_editing.h"
 #include "ops/category_removal.h"
 #include "store/attribute_tables.h"
+#include "tests/support/eventually.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/category_commands.h"
 #include "ui/knowledge_tree_model.h"
@@ -103,7 +104,7 @@ TEST_F(TreeTest, ANotificationOutsideAnOperationArrivesByMessage) {
     frame->base()->sink().notify(
         {store::change::kCategoryChanged, store::StoreKind::Category, a->id, 0});
     EXPECT_EQ(frame->dispatcher().pending(), 1u);
-    QTRY_COMPARE(frame->dispatcher().pending(), 0u);
+    ASSERT_EVENTUALLY_EQ(frame->dispatcher().pending(), 0u);
     EXPECT_EQ(tree().labelOf(categoryIndex("A2")).toStdString(), "A2");
 }
 

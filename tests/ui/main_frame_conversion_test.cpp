@@ -1,6 +1,7 @@
 #include "app/settings_file.h"
 #include "store/category_store.h"
 #include "tests/store/legacy_fixtures.h"
+#include "tests/support/eventually.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/main_frame.h"
 
@@ -61,7 +62,7 @@ TEST_F(FrameTest, ABaseThatCannotBeConvertedEndsTheProgramBeforeAnyStoreLoads) {
     frame->showMaximized();
     frame->initialUpdate();
     frame->postMessage(ui::FrameMessage::OpenBase);
-    QTRY_COMPARE(exited.count(), 1);
+    ASSERT_EVENTUALLY_EQ(exited.count(), 1);
     EXPECT_EQ(frame->exitCode(), 1);
     EXPECT_EQ(frame->base(), nullptr);
     EXPECT_FALSE(frame->isVisible());

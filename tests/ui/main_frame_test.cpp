@@ -1,3 +1,4 @@
+#include "tests/support/eventually.h"
 #include "tests/support/http_server.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/close_tip_dialog.h"
@@ -103,9 +104,9 @@ TEST_F(FrameTest, TheTrayCallbackOfIcon101ShowsTheFrameOrTheTrayMenu) {
     QCoreApplication::sendPostedEvents(frame.get());
     EXPECT_TRUE(frame->isMinimized());
     frame->postMessage(FrameMessage::TrayCallback, kTrayIconId, kTrayLeftDoubleClick);
-    QTRY_VERIFY(!frame->isMinimized());
+    ASSERT_EVENTUALLY(!frame->isMinimized());
     frame->postMessage(FrameMessage::TrayCallback, kTrayIconId, kTrayRightButtonUp);
-    QTRY_VERIFY(frame->trayMenu()->isVisible());
+    ASSERT_EVENTUALLY(frame->trayMenu()->isVisible());
     frame->trayMenu()->hide();
 }
 
@@ -117,7 +118,7 @@ TEST_F(FrameTest, ReloadingTheSourceAsksForItsWindowsAndReadsTheBaseAgain) {
     makeCategories({"A", "B"}); // another program changed the base
     prompt.script({app::Answer::No});
     frame->postMessage(FrameMessage::ReloadSource, 0);
-    QTRY_COMPARE(prompt.events().size(), 1u);
+    ASSERT_EVENTUALLY_EQ(prompt.events().size(), 1u);
     EXPECT_EQ(prompt.events().front(), asked("此窗口的知识点尚未保存, 确定关闭窗口吗？",
                                              app::MessageIcon::Question, app::Buttons::YesNo));
     EXPECT_EQ(frame->windowCount(), 2u);
@@ -129,7 +130,7 @@ TEST_F(FrameTest, ReloadingTheSourceAsksForItsWindowsAndReadsTheBaseAgain) {
 
     prompt.script({app::Answer::Yes});
     frame->postMessage(FrameMessage::ReloadSource, 0);
-    QTRY_VERIFY(categoryIndex("B").isValid());
+    ASSERT_EVENTUALLY(categoryIndex("B").isValid());
     EXPECT_EQ(frame->windowCount(), 0u);
     EXPECT_EQ(frame->windowTitle().toStdString(), "Tarnel个人知识管理系统 2.1.0");
     EXPECT_EQ(tree().labelOf(categoryIndex("A")).toStdString(), "A");
@@ -153,10 +154,10 @@ TEST_F(FrameTest, HideAndShowMessagesMinimiseWithoutATray) {
     start();
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
     frame->postMessage(FrameMessage::HideMain);
-    QTRY_VERIFY(frame->isMinimized());
+    ASSERT_EVENTUALLY(frame->isMinimized());
     EXPECT_TRUE(frame->isVisible());
     frame->postMessage(FrameMessage::ShowMain);
-    QTRY_VERIFY(!frame->isMinimized());
+    ASSERT_EVENTUALLY(!frame->isMinimized());
     EXPECT_TRUE(frame->isMaximized());
 }
 
@@ -168,7 +169,7 @@ TEST_F(FrameTest, ExitWithAnUnsavedNewPointAndNoKeepsEveryWindow) {
     QObject::connect(frame.get(), &CMainFrame::exited, [&] { exited = true; });
     prompt.script({app::Answer::No});
     frame->postMessage(FrameMessage::ExitForUpdate);
-    QTRY_COMPARE(prompt.events().size(), 1u);
+    ASSERT_EVENTUALLY_EQ(prompt.events().size(), 1u);
     EXPECT_EQ(prompt.events().front(), asked("此窗口的知识点尚未保存, 确定退出程序吗？",
                                              app::MessageIcon::Question, app::Buttons::YesNo));
     EXPECT_FALSE(exited);
@@ -182,7 +183,7 @@ TEST_F(FrameTest, ExitHidesTheFrameAndTheFloatingWindowGoes) {
     bool exited = false;
     QObject::connect(frame.get(), &CMainFrame::exited, [&] { exited = true; });
     frame->postMessage(FrameMessage::ExitForUpdate);
-    QTRY_VERIFY(exited);
+    ASSERT_EVENTUALLY(exited);
     EXPECT_FALSE(frame->isVisible());
     EXPECT_FALSE(frame->trayIcon()->isVisible());
     EXPECT_EQ(frame->floatWindow(), nullptr);
@@ -238,7 +239,7 @@ TEST_F(FrameTest, TheFloatingWindowIsASmallTopmostToolWindowWithTheIcon) {
     int width = QGuiApplication::primaryScreen()->geometry().width();
     EXPECT_EQ(floating->geometry(), QRect(width - 200, 150, 32, 32));
     EXPECT_EQ(floating->toolTip(), "你可以拖动文档、网页图片到此浮动窗口!");
-    QTRY_VERIFY(floating->isVisible());
+    ASSERT_EVENTUALLY(floating->isVisible());
     QImage painted = floating->grab().toImage().convertToFormat(QImage::Format_ARGB32);
     QImage icon = QIcon(":/tarnel/tarnel.svg")
                       .pixmap(32, 32)
@@ -250,9 +251,9 @@ TEST_F(FrameTest, TheFloatingWindowIsASmallTopmostToolWindowWithTheIcon) {
 
     // A double-click hides the shown frame (1891) and shows it again (1888).
     QTest::mouseDClick(floating, Qt::LeftButton);
-    QTRY_VERIFY(frame->isMinimized());
+    ASSERT_EVENTUALLY(frame->isMinimized());
     QTest::mouseDClick(floating, Qt::LeftButton);
-    QTRY_VERIFY(!frame->isMinimized());
+    ASSERT_EVENTUALLY(!frame->isMinimized());
 }
 
 TEST_F(FrameTest, TheTrayToggleWritesTheFloatingWindowChoice) {
@@ -278,7 +279,7 @@ TEST_F(FrameTest, AFailedStartOfTheUpdateProgramIsReported) {
     writeUpdateSite(program / "tarnel.ini", site);
     start();
     frame->postMessage(FrameMessage::StartUpdate);
-    QTRY_COMPARE(prompt.events().size(), 1u);
+    ASSERT_EVENTUALLY_EQ(prompt.events().size(), 1u);
     EXPECT_EQ(prompt.events().front(),
               test::shown("无法启动在线升级程序“" + (program / "Update").string() + "”!",
                           app::MessageIcon::Error));
@@ -291,8 +292,8 @@ TEST_F(FrameTest, TheUpdateProgramStartsFromTheProgramDirectory) {
     writeUpdateSite(program / "tarnel.ini", site);
     start();
     frame->postMessage(FrameMessage::StartUpdate);
-    QTRY_VERIFY(std::filesystem::exists(program / "started"));
-    QTRY_COMPARE(test::readBytes(program / "started"), program.path().string() + "\n");
+    ASSERT_EVENTUALLY(std::filesystem::exists(program / "started"));
+    ASSERT_EVENTUALLY_EQ(test::readBytes(program / "started"), program.path().string() + "\n");
     EXPECT_TRUE(prompt.events().empty());
 }
 

@@ -1,4 +1,5 @@
 #include "platform/codepage.h"
+#include "tests/support/eventually.h"
 #include "tests/support/http_server.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/ui/frame_fixture.h"
@@ -58,8 +59,9 @@ TEST_F(FrameUpdateTest, ANewerVersionOpensOneNoticeInTheCornerThatStartsTheUpdat
     offer(211);
     useSite(site.base());
     start();
-    QTRY_COMPARE(site.targets(), (std::vector<std::string>{"/tarnel/soft_ver.txt", ping()}));
-    QTRY_VERIFY(frame->notification() != nullptr);
+    ASSERT_EVENTUALLY_EQ(site.targets(),
+                         (std::vector<std::string>{"/tarnel/soft_ver.txt", ping()}));
+    ASSERT_EVENTUALLY(frame->notification() != nullptr);
     NotificationWindow* notice = frame->notification();
     EXPECT_TRUE(notice->isVisible());
     EXPECT_EQ(notice->content().title.toStdString(), "Tarnel提示:有新的可用版本");
@@ -78,9 +80,10 @@ TEST_F(FrameUpdateTest, ANewerVersionOpensOneNoticeInTheCornerThatStartsTheUpdat
     EXPECT_EQ(image.pixelColor(4, 40), QColor(background.red, background.green, background.blue));
 
     QTest::mouseClick(notice->findChild<QAbstractButton*>("notificationText"), Qt::LeftButton);
-    QTRY_COMPARE(recorder.started, (std::vector<std::string>{(program / "Update").string() +
-                                                             " in " + program.path().string()}));
-    QTRY_VERIFY(frame->notification() == nullptr);
+    ASSERT_EVENTUALLY_EQ(recorder.started,
+                         (std::vector<std::string>{(program / "Update").string() + " in " +
+                                                   program.path().string()}));
+    ASSERT_EVENTUALLY(frame->notification() == nullptr);
     EXPECT_TRUE(prompt.events().empty());
 }
 
@@ -92,7 +95,7 @@ TEST_F(FrameUpdateTest, TheSameVersionShowsNoNoticeAndTheFetchedTipsCycleInTheSt
     writeBytes(program / "tarnel.tip", tipRecord(1, "旧提示", ""));
     useSite(site.base());
     start();
-    QTRY_COMPARE(frame->tips().size(), 2u);
+    ASSERT_EVENTUALLY_EQ(frame->tips().size(), 2u);
     EXPECT_EQ(site.targets(),
               (std::vector<std::string>{"/tarnel/soft_ver.txt", "/tips/tarnel.tip", ping()}));
     EXPECT_EQ(frame->notification(), nullptr);
@@ -105,17 +108,17 @@ TEST_F(FrameUpdateTest, TheSameVersionShowsNoNoticeAndTheFetchedTipsCycleInTheSt
     EXPECT_EQ(timer->interval(), 5000);
     EXPECT_TRUE(timer->isActive());
     timer->setInterval(20);
-    QTRY_COMPARE(label("statusPane")->text().toStdString(), std::string("按F3查找下一个"));
+    ASSERT_EVENTUALLY_EQ(label("statusPane")->text().toStdString(), std::string("按F3查找下一个"));
     EXPECT_EQ(label("statusPane")->toolTip().toStdString(), "https://tips.example/1");
     QImage icon = label("statusIcon")->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(icon, frame->pictures()
                         .picture(58)
                         .scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                         .convertToFormat(QImage::Format_RGB32));
-    QTRY_COMPARE(label("statusPane")->text().toStdString(),
-                 std::string("拖动文档到悬浮窗口即可导入"));
+    ASSERT_EVENTUALLY_EQ(label("statusPane")->text().toStdString(),
+                         std::string("拖动文档到悬浮窗口即可导入"));
     EXPECT_FALSE(label("statusIcon")->pixmap().isNull());
-    QTRY_COMPARE(label("statusPane")->text().toStdString(), std::string("按F3查找下一个"));
+    ASSERT_EVENTUALLY_EQ(label("statusPane")->text().toStdString(), std::string("按F3查找下一个"));
     EXPECT_EQ(frame->findChildren<NotificationWindow*>().size(), 0);
 }
 
@@ -128,10 +131,10 @@ TEST_F(FrameUpdateTest, WithoutAnUpdateSiteNothingIsFetchedAndTheUpdateCommandSa
         useSite(value);
         writeBytes(program / "tarnel.tip", kTips);
         start();
-        QTRY_COMPARE(frame->tips().size(), 2u);
+        ASSERT_EVENTUALLY_EQ(frame->tips().size(), 2u);
         frame->findChild<QAction*>("updateCommand")->trigger();
         frame->postMessage(FrameMessage::StartUpdate);
-        QTRY_COMPARE(prompt.events().size(), 2u);
+        ASSERT_EVENTUALLY_EQ(prompt.events().size(), 2u);
         for (const auto& event : prompt.events()) {
             EXPECT_EQ(event, test::shown(CMainFrame::kNoUpdateSite, app::MessageIcon::Information));
         }

@@ -1,3 +1,4 @@
+#include "tests/support/eventually.h"
 #include "ui/notification_window.h"
 
 #include <QAbstractButton>
@@ -116,7 +117,7 @@ TEST_F(NotificationWindowTest, ClickingTheTextRunsItsActionAndCloses) {
     EXPECT_EQ(text->geometry(), window->textRect());
     QTest::mouseClick(text, Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
-    QTRY_VERIFY(window.isNull());
+    ASSERT_EVENTUALLY(window.isNull());
 }
 
 TEST_F(NotificationWindowTest, TheCrossClosesWithoutTheAction) {
@@ -128,7 +129,7 @@ TEST_F(NotificationWindowTest, TheCrossClosesWithoutTheAction) {
     EXPECT_EQ(close->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 600);
     QTest::mouseClick(close, Qt::LeftButton);
     EXPECT_EQ(clicks, 0);
-    QTRY_VERIFY(window.isNull());
+    ASSERT_EVENTUALLY(window.isNull());
 }
 
 TEST_F(NotificationWindowTest, APressElsewhereMovesTheWindow) {

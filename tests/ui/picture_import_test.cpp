@@ -1,4 +1,5 @@
 #include "richtext/rtf_writer.h"
+#include "tests/support/eventually.h"
 #include "ui/picture_import.h"
 #include "ui/rich_text_bridge.h"
 #include "ui/rich_text_editor.h"
@@ -172,8 +173,8 @@ TEST(PictureImportTest, APastedGifPlaysAndCopyAndPasteKeepThePictureBytes) {
             .value<QImage>()
             .pixelColor(0, 0);
     };
-    QTRY_COMPARE(shownColour(), QColor(0, 0, 255));
-    QTRY_COMPARE(shownColour(), QColor(255, 0, 0));
+    ASSERT_EVENTUALLY_EQ(shownColour(), QColor(0, 0, 255));
+    ASSERT_EVENTUALLY_EQ(shownColour(), QColor(255, 0, 0));
 
     editor.insertPlainText(" 文字");
     editor.selectAll();

@@ -4,6 +4,7 @@
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "store/attribute_tables.h"
+#include "tests/support/eventually.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/category_window.h"
 #include "ui/point_window.h"
@@ -151,7 +152,7 @@ TEST_F(ReadingAreaTest, APointRenamedWhileOpenIsNamedAndSavedByItsNewName) {
     ASSERT_NE(area, nullptr);
     ops::OperationContext context{*frame->base(), platform::realFileSystem(), prompt};
     ASSERT_TRUE(ops::renamePoint(context, *work, *record(), "纪要.rtf").ok());
-    QTRY_COMPARE(frame->findChild<QTabBar*>("windowTabs")->tabText(1), QString("纪要.rtf"));
+    ASSERT_EVENTUALLY_EQ(frame->findChild<QTabBar*>("windowTabs")->tabText(1), QString("纪要.rtf"));
     area->editor()->insertPlainText("Renamed ");
     prompt.script({Answer::Yes});
     EXPECT_TRUE(frame->closeWindow(frame->currentWindow()));

@@ -1,5 +1,6 @@
 #include "lustra/image_drawing.h"
 #include "lustra/image_mgr.h"
+#include "tests/support/eventually.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/category_window.h"
 #include "ui/knowledge_tree_model.h"
@@ -270,7 +271,7 @@ TEST_F(SkinSwitchTest, SwitchingInTheChooserRepaintsTheFrameWritesSkinPathAndKee
     EXPECT_EQ(rowColour(1, Qt::BackgroundRole), QColor(0, 0, 0));
     EXPECT_EQ(rowColour(0, Qt::ForegroundRole), qColorOf(skin::SkinColour{8388608}));
     // Row 0 has one star of five: a lit star, then grey ones, as the skin draws them.
-    QTRY_VERIFY(window->list()->viewport()->height() > 40);
+    ASSERT_EVENTUALLY(window->list()->viewport()->height() > 40);
     auto starPixels = [&] {
         QRect cell = window->list()->visualRect(window->model()->index(0, 0));
         QImage shown = window->list()->viewport()->grab().toImage();

@@ -1,6 +1,7 @@
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "tests/richtext/document_dump.h"
+#include "tests/support/eventually.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/rich_text_bridge.h"
 #include "ui/rich_text_editor.h"
@@ -246,7 +247,7 @@ TEST(TableToolsTest, TheContextMenuInsertsATableOfTheSizeAsked) {
     EXPECT_EQ(entries, (std::vector<std::string>{"插入表格...", "-", "在上方插入行", "在下方插入行",
                                                  "删除行", "-", "在左侧插入列", "在右侧插入列",
                                                  "删除列", "-", "合并单元格", "拆分单元格"}));
-    QTRY_VERIFY(firstTable(editor) != nullptr);
+    ASSERT_EVENTUALLY(firstTable(editor) != nullptr);
     EXPECT_EQ(firstTable(editor)->rows(), 4);
     EXPECT_EQ(firstTable(editor)->columns(), 5);
 }

@@ -2,6 +2,7 @@
 #include "ops/tag_editing.h"
 #include "richtext/rtf_writer.h"
 #include "store/attribute_tables.h"
+#include "tests/support/eventually.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/knowledge_tree_model.h"
 #include "ui/knowledge_tree_view.h"
@@ -159,7 +160,7 @@ TEST_F(TagTest, ADropMovesATagUnderAnotherAfterTheQuestion) {
     EXPECT_FALSE(frame->treeModel()->canDropMimeData(dragged.get(), Qt::MoveAction, -1, 0,
                                                      categoryIndex("工作")));
     frame->treeModel()->dropMimeData(dragged.get(), Qt::MoveAction, -1, 0, tagIndex(work));
-    QTRY_COMPARE(tree().rowCount(tagIndex(work)), 1);
+    ASSERT_EVENTUALLY_EQ(tree().rowCount(tagIndex(work)), 1);
     EXPECT_EQ(prompt.events(), (std::vector{asked("真的要将标签:'阅读' 移动到 标签:'工作' 下吗?",
                                                   MessageIcon::Question, Buttons::YesNo)}));
     EXPECT_EQ(frame->tree()->currentIndex(), tagIndex(reading));

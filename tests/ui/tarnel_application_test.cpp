@@ -1,6 +1,7 @@
 #include "app/reading_tools.h"
 #include "app/toolbar_config.h"
 #include "platform/instance_lock.h"
+#include "tests/support/eventually.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
@@ -83,7 +84,7 @@ TEST(TarnelApplicationTest, StartsWithTheTitledWindowAndTheRepairedSettings) {
     EXPECT_TRUE(QFile::exists(runtime.socket()));
     // Message 2524 opens the base once start-up has returned.
     EXPECT_EQ(frame->base(), nullptr);
-    QTRY_VERIFY(frame->base() != nullptr);
+    ASSERT_EVENTUALLY(frame->base() != nullptr);
     EXPECT_TRUE(std::filesystem::is_directory(program / "Data" / "Index"));
     EXPECT_EQ(application.settings().readingTools, tools);
     EXPECT_TRUE(prompt.events().empty());
@@ -96,7 +97,7 @@ TEST(TarnelApplicationTest, AMissingToolFileIsReportedOnceAndGivesNoTools) {
     TarnelApplication application;
     ASSERT_EQ(application.initInstance(program.path(), runtime.path(), &prompt),
               TarnelApplication::Start::Running);
-    QTRY_VERIFY(application.mainFrame()->base() != nullptr);
+    ASSERT_EVENTUALLY(application.mainFrame()->base() != nullptr);
     EXPECT_TRUE(application.settings().readingTools.empty());
     EXPECT_EQ(prompt.events(),
               (std::vector{shown("读取阅读区工具栏配置失败", app::MessageIcon::Error)}));
@@ -144,7 +145,7 @@ TEST(TarnelApplicationTest, ASecondStartHandsOverToTheRunningProgramAndEndsItFor
     running.setWorkingDirectory(QString::fromStdString(first.path().string()));
     running.start(TARNEL_BINARY, QStringList{});
     ASSERT_TRUE(running.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.socket()), 20000);
+    ASSERT_EVENTUALLY_WITHIN(QFile::exists(runtime.socket()), 20000);
 
     ScriptedPrompt prompt;
     TarnelApplication application;

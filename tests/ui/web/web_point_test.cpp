@@ -2,6 +2,7 @@
 #include "ops/point_editing.h"
 #include "store/attribute_tables.h"
 #include "store/table_file.h"
+#include "tests/support/eventually.h"
 #include "tests/ui/web/web_fixture.h"
 #include "ui/add_point_form.h"
 #include "ui/attachment_pane.h"
@@ -80,14 +81,14 @@ TEST_F(WebTest, SavePageOpensTheFormOnTheShownPageAndKeepsCommentAndAttachment) 
     EXPECT_EQ(form->findChild<QLineEdit*>("addPointTitle")->text(), "有图的页");
     // The form shows the window's own view; its window takes it back when shown, and lends it
     // again.
-    QTRY_VERIFY(form->pageHost()->holdsView());
+    ASSERT_EVENTUALLY(form->pageHost()->holdsView());
     EXPECT_EQ(view->browser()->geometry(), form->pageHost()->rect());
     frame->makeCurrent(view);
-    QTRY_COMPARE(view->browser()->parentWidget(), view);
+    ASSERT_EVENTUALLY_EQ(view->browser()->parentWidget(), view);
     EXPECT_TRUE(view->browser()->isVisible());
     EXPECT_EQ(view->browser()->geometry().top(), ui::CTNWebView::kPaneThickness);
     frame->makeCurrent(form);
-    QTRY_VERIFY(form->pageHost()->holdsView());
+    ASSERT_EVENTUALLY(form->pageHost()->holdsView());
 
     form->findChild<ui::CategoryChooser*>("addPointCategory")->select(category("网页"));
     form->commentArea()->editor()->insertPlainText("网页批注");
@@ -102,7 +103,7 @@ TEST_F(WebTest, SavePageOpensTheFormOnTheShownPageAndKeepsCommentAndAttachment) 
     form->attachmentPane()->addAttachments();
     prompt.clear();
     form->findChild<QPushButton*>("addPointSave")->click();
-    QTRY_COMPARE(frame->windowCount(), 2u);
+    ASSERT_EVENTUALLY_EQ(frame->windowCount(), 2u);
     EXPECT_EQ(prompt.events(), (std::vector<PromptEvent>{shown("已经成功保存网页到分类:“网页”!",
                                                                app::MessageIcon::Information)}));
 
@@ -123,9 +124,9 @@ TEST_F(WebTest, SavePageOpensTheFormOnTheShownPageAndKeepsCommentAndAttachment) 
     EXPECT_EQ(readBytes(frame->base()->layout().commentFile(point->id, "有图的页.mht")), comment);
     EXPECT_EQ(readBytes(frame->base()->layout().attachmentCopy(1, "附件.txt")), "abc");
     // The view is home again, whole.
-    QTRY_COMPARE(view->browser()->parentWidget(), view);
+    ASSERT_EVENTUALLY_EQ(view->browser()->parentWidget(), view);
     EXPECT_EQ(frame->currentWindow(), view);
-    QTRY_VERIFY(view->browser()->isVisible());
+    ASSERT_EVENTUALLY(view->browser()->isVisible());
 
     // The point opens in a web window from its file, its picture from the archive.
     server.set("/red.png", Reply{404, ""});
@@ -152,7 +153,7 @@ TEST_F(WebTest, SavePageOpensTheFormOnTheShownPageAndKeepsCommentAndAttachment) 
     clickTool(*view, ui::CTNWebView::kSavePage);
     auto* second = dynamic_cast<ui::CAddPointFormView*>(frame->currentWindow());
     ASSERT_NE(second, nullptr);
-    QTRY_VERIFY(second->pageHost()->holdsView());
+    ASSERT_EVENTUALLY(second->pageHost()->holdsView());
     ASSERT_TRUE(frame->closeWindow(view));
     EXPECT_FALSE(second->pageHost()->holdsView());
     second->findChild<QLineEdit*>("addPointTitle")->setText("第二份");

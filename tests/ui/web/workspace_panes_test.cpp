@@ -1,3 +1,4 @@
+#include "tests/support/eventually.h"
 #include "tests/ui/web/web_fixture.h"
 #include "ui/favourites_pane.h"
 #include "ui/news_pane.h"
@@ -59,7 +60,7 @@ TEST_F(WebTest, FavouritesPaneReadsTheFolderWhenShownAndAgainOn2037) {
     EXPECT_EQ(pane->topLevelItemCount(), 0);
 
     showPane(*tabs, "收 藏 夹");
-    QTRY_COMPARE(pane->topLevelItemCount(), 1);
+    ASSERT_EVENTUALLY_EQ(pane->topLevelItemCount(), 1);
     QTreeWidgetItem* root = pane->topLevelItem(0);
     EXPECT_EQ(root->text(0), "IE收藏夹");
     EXPECT_TRUE(root->isExpanded());
@@ -80,7 +81,7 @@ TEST_F(WebTest, FavouritesPaneReadsTheFolderWhenShownAndAgainOn2037) {
     fs::remove(favourites / "坏的.url");
     writeBytes(favourites / "资料" / "新加.url", shortcut("https://example.invalid/new"));
     frame->postMessage(ui::FrameMessage::ReloadFavourites);
-    QTRY_COMPARE(pane->topLevelItem(0)->childCount(), 2);
+    ASSERT_EVENTUALLY_EQ(pane->topLevelItem(0)->childCount(), 2);
     EXPECT_EQ(labelsUnder(pane->topLevelItem(0)->child(1)),
               (std::vector<std::string>{"手册", "新加"}));
 }
@@ -101,7 +102,7 @@ TEST_F(WebTest, NewsPaneShowsTheSitesNewsOnceAndOpensItsLinksInWebWindows) {
     EXPECT_EQ(std::count(asked.begin(), asked.end(), "/tarnel/news.html"), 0);
 
     showPane(*tabs, "最新动态");
-    QTRY_COMPARE(news->title(), QString("最新消息"));
+    ASSERT_EVENTUALLY_EQ(news->title(), QString("最新消息"));
     showPane(*tabs, "分类列表");
     showPane(*tabs, "最新动态");
     news->page()->runJavaScript("document.getElementById('more').click(); true");
