@@ -1,68 +1,26 @@
 #include "ui/category_chooser.h"
 
-#include <QHeaderView>
-#include <QStandardItemModel>
-#include <QTreeView>
-#include <map>
-
 namespace tarnel::ui {
-namespace {
-
-constexpr int kIdRole = Qt::UserRole + 1;
-
-} // namespace
 
 CategoryChooser::CategoryChooser(store::CategoryStore& categories, QWidget* parent)
-    : QComboBox(parent), m_categories(categories), m_model(new QStandardItemModel(this)),
-      m_view(new QTreeView(this)) {
-    auto* top = new QStandardItem(QString::fromUtf8(kTopEntry));
-    top->setData(0LL, kIdRole);
-    m_model->appendRow(top);
-    std::map<long long, QStandardItem*> items{{0, top}};
+    : TreeChooser(QString::fromUtf8(kTopEntry), "categoryChooserTree", "分类", parent),
+      m_store(categories) {
+    // The store keeps its records in tree order: every parent is met before its children.
     const auto& rows = categories.rows();
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const store::CategoryRecord& record = *rows[i];
-        std::string_view name = record.name();
-        auto* item =
-            new QStandardItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-        item->setData(record.id, kIdRole);
-        item->setEditable(false);
-        items[record.parent ? record.parent->id : 0]->appendRow(item);
-        items[record.id] = item;
+        addEntry(record.id, record.parent ? record.parent->id : 0, record.name());
     }
-    m_view->setHeaderHidden(true);
-    m_view->setObjectName("categoryChooserTree");
-    setModel(m_model);
-    setView(m_view);
-    m_view->expandAll();
-    setCurrentIndex(-1);
+    finishEntries();
 }
 
 void CategoryChooser::select(const store::CategoryRecord* record) {
-    if (!record) {
-        setCurrentIndex(-1);
-        return;
-    }
-    QModelIndexList found = m_model->match(m_model->index(0, 0), kIdRole, QVariant(record->id), 1,
-                                           Qt::MatchExactly | Qt::MatchRecursive);
-    if (found.isEmpty()) {
-        setCurrentIndex(-1);
-        return;
-    }
-    // A combo box selects rows of its root: select within the item's parent, then show all.
-    QModelIndex index = found.front();
-    setRootModelIndex(index.parent());
-    setCurrentIndex(index.row());
-    setRootModelIndex(QModelIndex());
-    m_view->setCurrentIndex(index);
+    selectId(record ? std::optional<long long>(record->id) : std::nullopt);
 }
 
 store::CategoryRecord* CategoryChooser::chosen() const {
-    QModelIndex index = m_view->currentIndex();
-    if (currentIndex() < 0 || !index.isValid()) {
-        return nullptr;
-    }
-    return m_categories.find(index.data(kIdRole).toLongLong());
+    std::optional<long long> id = chosenId();
+    return id ? m_store.find(*id) : nullptr;
 }
 
 } // namespace tarnel::ui

@@ -1,18 +1,13 @@
 #pragma once
 
 #include "store/category_store.h"
-
-#include <QComboBox>
-#include <optional>
-
-class QStandardItemModel;
-class QTreeView;
+#include "ui/tree_chooser.h"
 
 namespace tarnel::ui {
 
 // A drop-down tree of the categories of a store, its top entry "顶级分类" standing for the root.
 // Built from the store when made; the dialog that holds it lives shorter than any change.
-class CategoryChooser : public QComboBox {
+class CategoryChooser : public TreeChooser {
     Q_OBJECT
 
 public:
@@ -26,9 +21,7 @@ public:
     store::CategoryRecord* chosen() const;
 
 private:
-    store::CategoryStore& m_categories;
-    QStandardItemModel* m_model;
-    QTreeView* m_view;
+    store::CategoryStore& m_store;
 };
 
 } // namespace tarnel::ui

@@ -2,7 +2,9 @@
 
 #include "store/attribute_tables.h"
 #include "ui/category_chooser.h"
+#include "ui/dialog_parts.h"
 #include "ui/record_colors.h"
+#include "ui/utf8_text.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -12,7 +14,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -20,71 +21,14 @@
 #include <array>
 
 namespace tarnel::ui {
-namespace {
 
 namespace category = store::category;
-
-QString text(std::string_view value) {
-    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
-
-QSpinBox* starBox(QWidget* owner, long long value) {
-    auto* stars = new QSpinBox(owner);
-    stars->setObjectName("categoryStars");
-    stars->setRange(0, 5);
-    stars->setValue(static_cast<int>(std::clamp(value, 0LL, 5LL)));
-    return stars;
-}
-
-QPlainTextEdit* memoBox(QWidget* owner, std::string_view value) {
-    auto* memo = new QPlainTextEdit(text(value), owner);
-    memo->setObjectName("categoryMemo");
-    memo->setTabChangesFocus(true);
-    return memo;
-}
-
-QDialogButtonBox* okCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->setObjectName("dialogButtons");
-    buttons->button(QDialogButtonBox::Ok)->setObjectName("okButton");
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancelButton");
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-
-QLabel* buddyLabel(const QString& caption, QWidget* field, QWidget* owner) {
-    auto* label = new QLabel(caption, owner);
-    label->setBuddy(field);
-    field->setAccessibleName(QString(caption).remove(':'));
-    return label;
-}
-
-// Keeps the dialog open on a refusal and puts the focus where the user must correct it.
-bool settle(QDialog& dialog, const ops::OperationResult& result, QWidget* name, QWidget* place) {
-    if (result.ok()) {
-        return true;
-    }
-    if (result.field == ops::Field::Name && name) {
-        name->setFocus();
-        if (auto* edit = qobject_cast<QLineEdit*>(name)) {
-            edit->selectAll();
-        }
-    } else if ((result.field == ops::Field::Parent || result.field == ops::Field::Target) &&
-               place) {
-        place->setFocus();
-    }
-    dialog.raise();
-    return false;
-}
-
-} // namespace
 
 CategoryAddDialog::CategoryAddDialog(const QString& title, store::CategoryStore& categories,
                                      store::CategoryRecord* parent, Submit submit, QWidget* owner)
     : QDialog(owner), m_submit(std::move(submit)), m_name(new QLineEdit(this)),
-      m_parent(new CategoryChooser(categories, this)), m_stars(starBox(this, 0)),
-      m_memo(memoBox(this, {})) {
+      m_parent(new CategoryChooser(categories, this)), m_stars(starBox(this, "categoryStars", 0)),
+      m_memo(memoBox(this, "categoryMemo", {})) {
     setObjectName("categoryAddDialog");
     setWindowTitle(title);
     m_name->setObjectName("categoryName");
@@ -111,24 +55,19 @@ void CategoryAddDialog::accept() {
 
 CategoryPropertiesDialog::CategoryPropertiesDialog(const store::CategoryRecord& record,
                                                    Submit submit, QWidget* owner)
-    : QDialog(owner), m_submit(std::move(submit)), m_name(new QLineEdit(text(record.name()), this)),
-      m_stars(starBox(this, record.values.integer(category::kStarNum))),
-      m_memo(memoBox(this, record.values.value(category::kMemo))) {
+    : QDialog(owner), m_submit(std::move(submit)),
+      m_name(new QLineEdit(qtText(record.name()), this)),
+      m_stars(starBox(this, "categoryStars", record.values.integer(category::kStarNum))),
+      m_memo(memoBox(this, "categoryMemo", record.values.value(category::kMemo))) {
     setObjectName("categoryPropertiesDialog");
     setWindowTitle("属性");
     m_name->setObjectName("categoryName");
-    auto readOnly = [this](const char* objectName, const QString& value) {
-        auto* field = new QLineEdit(value, this);
-        field->setObjectName(objectName);
-        field->setReadOnly(true);
-        return field;
-    };
-    QLineEdit* created =
-        readOnly("categoryCreateDate", text(record.values.value(category::kCreateDate)));
-    QLineEdit* modified =
-        readOnly("categoryModifyDate", text(record.values.value(category::kModifyDate)));
-    QLineEdit* points =
-        readOnly("categoryPointNum", QString::number(record.values.integer(category::kPointNum)));
+    QLineEdit* created = readOnlyField(this, "categoryCreateDate",
+                                       qtText(record.values.value(category::kCreateDate)));
+    QLineEdit* modified = readOnlyField(this, "categoryModifyDate",
+                                        qtText(record.values.value(category::kModifyDate)));
+    QLineEdit* points = readOnlyField(this, "categoryPointNum",
+                                      QString::number(record.values.integer(category::kPointNum)));
     auto* form = new QFormLayout;
     form->addRow(buddyLabel("分类名称:", m_name, this), m_name);
     form->addRow(buddyLabel("创建日期:", created, this), created);
@@ -158,7 +97,7 @@ CategoryMoveDialog::CategoryMoveDialog(store::CategoryStore& categories,
     m_target->setObjectName("categoryTarget");
     m_target->select(record.parent);
     auto* form = new QFormLayout;
-    auto* moved = new QLabel(text(record.name()), this);
+    auto* moved = new QLabel(qtText(record.name()), this);
     moved->setObjectName("movedCategory");
     form->addRow(new QLabel("分类:", this), moved);
     form->addRow(buddyLabel("目标分类:", m_target, this), m_target);

@@ -1,17 +1,13 @@
 #pragma once
 
 #include "store/tag_store.h"
-
-#include <QComboBox>
-
-class QStandardItemModel;
-class QTreeView;
+#include "ui/tree_chooser.h"
 
 namespace tarnel::ui {
 
 // A drop-down tree of the tags of a store, its top entry "顶级标签" standing for the root. Built
 // from the store when made; the dialog that holds it lives shorter than any change.
-class TagTreeChooser : public QComboBox {
+class TagTreeChooser : public TreeChooser {
     Q_OBJECT
 
 public:
@@ -25,9 +21,7 @@ public:
     store::TagRecord* chosen() const;
 
 private:
-    store::TagStore& m_tags;
-    QStandardItemModel* m_model;
-    QTreeView* m_view;
+    store::TagStore& m_store;
 };
 
 } // namespace tarnel::ui
