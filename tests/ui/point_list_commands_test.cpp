@@ -205,6 +205,28 @@ TEST_F(PointListTest, TheStarMenuOffersEachRatingAndWritesTheChoice) {
     EXPECT_EQ(points("工作").records().front()->values.integer(store::point::kStarNum), 2);
 }
 
+TEST_F(PointListTest, F6ExportsThePointWithItsExtensionsFilterAndOffersToOpenIt) {
+    makeCategories({"工作"});
+    start();
+    addPoint("工作", "周报");
+    CWindowFormView* work = openList(*category("工作"));
+    selectRows(*work, {0});
+    Entries offered;
+    fs::path target = program / "导出.rtf";
+    frame->pointCommands()->setChooseTarget(
+        [&](QWidget*, const QString& title, const QString& name, const QString& extension) {
+            offered = {title.toStdString(), name.toStdString(), extension.toStdString()};
+            return std::optional(target);
+        });
+    prompt.script({Answer::No});
+    focus(work->list());
+    QTest::keyClick(work->list(), Qt::Key_F6);
+    EXPECT_EQ(offered, (Entries{"导出知识点", "周报", "rtf"}));
+    EXPECT_EQ(test::readBytes(target), test::readBytes(folder("工作", "周报.rtf")));
+    EXPECT_EQ(prompt.events(), (std::vector{asked("保存成功!\n\n需要现在打开吗?",
+                                                  MessageIcon::Information, Buttons::YesNo)}));
+}
+
 TEST_F(PointListTest, MissingFilesShowAsGoneAndTheFindDialogWrapsOnRequest) {
     makeCategories({"工作/丢失"});
     start();
