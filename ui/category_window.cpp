@@ -10,10 +10,10 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
+#include <algorithm>
 
 namespace tarnel::ui {
 
@@ -42,12 +42,21 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
             m_services.commands->rename(record, name, ops::RenameWording::List);
         });
     }
+    if (m_services.pointCommands) {
+        m_model->setPointRenameHandler(
+            [this](CategoryRecord& owner, const store::PointRecord& p, const std::string& name) {
+                m_services.pointCommands->rename(owner, p, name);
+            });
+    }
     m_list->setObjectName("pointList");
     m_list->setAccessibleName("知识点列表");
     m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    m_list->setSelectionMode(m_model->layout() == PointListModel::Layout::RecycleBin
+                                 ? QAbstractItemView::SingleSelection
+                                 : QAbstractItemView::ExtendedSelection);
+    // F2 edits the name cell of the row, whichever cell is current.
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setHighlightSections(false);
     m_list->horizontalHeader()->setStretchLastSection(true);
@@ -56,12 +65,13 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
                                          new StarDelegate(*m_services.pictures, m_list));
     }
     m_list->setColumnWidth(m_model->positionOf(PointListModel::Name), 240);
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     QPalette white = m_list->palette();
     white.setColor(QPalette::Base, Qt::white);
     white.setColor(QPalette::AlternateBase, QColor(235, 243, 252));
     m_list->setPalette(white);
-    connect(m_list, &QWidget::customContextMenuRequested, this, &CWindowFormView::showMenu);
+    if (m_services.pointCommands) {
+        m_services.pointCommands->attach(listView());
+    }
     connect(m_list, &QAbstractItemView::doubleClicked, this, &CWindowFormView::openRow);
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* open = new QShortcut(QKeySequence(key), m_list, nullptr, nullptr, Qt::WidgetShortcut);
@@ -184,53 +194,30 @@ void CWindowFormView::showProperties() {
     }
 }
 
-void CWindowFormView::showMenu(const QPoint& at) {
-    QModelIndex index = m_list->indexAt(at);
-    CategoryRecord* sub = index.isValid() ? m_model->categoryAt(index.row()) : nullptr;
-    store::PointRecord* point = index.isValid() ? m_model->pointAt(index.row()) : nullptr;
-    if (point && m_model->layout() != PointListModel::Layout::RecycleBin) {
-        showPointMenu(at, *point);
-        return;
-    }
-    if (!sub || !m_services.commands) {
-        return;
-    }
-    QMenu menu(m_list);
-    menu.setObjectName("pointListMenu");
-    if (m_model->layout() == PointListModel::Layout::RecycleBin) {
-        m_services.commands->fillRecycledCategoryMenu(menu, *sub);
-    } else {
-        m_services.commands->fillCategoryMenu(menu, *sub, [this](CategoryRecord& c) {
-            int row = -1;
-            for (int r = 0; r < m_model->rowCount(); ++r) {
-                if (m_model->categoryAt(r) == &c) {
-                    row = r;
-                }
-            }
-            if (row >= 0) {
-                QModelIndex name = m_model->index(row, m_model->positionOf(PointListModel::Name));
-                m_list->setCurrentIndex(name);
-                m_list->edit(name);
-            }
-        });
-    }
-    menu.exec(m_list->viewport()->mapToGlobal(at));
+PointListCommands::ListView CWindowFormView::listView() {
+    return {m_list, m_model->positionOf(PointListModel::Name),
+            m_model->positionOf(PointListModel::Stars), [this] { return selection(); },
+            [this] { return m_info.data(); }};
 }
 
-void CWindowFormView::showPointMenu(const QPoint& at, const store::PointRecord& point) {
-    QMenu menu(m_list);
-    menu.setObjectName("pointMenu");
-    QAction* read = menu.addAction("阅读/编辑知识点");
-    read->setObjectName("readPoint");
-    long long id = point.id;
-    connect(read, &QAction::triggered, this, [this, id] {
-        CategoryRecord* owner = category();
-        store::PointRecord* shown = owner ? owner->owner->pointsOf(*owner).find(id) : nullptr;
-        if (shown && m_services.openPoint) {
-            m_services.openPoint(*owner, *shown);
+PointListSelection CWindowFormView::selection() const {
+    PointListSelection selected;
+    selected.kind =
+        m_store == store::StoreKind::Recycle ? PointListKind::RecycleBin : PointListKind::Category;
+    CategoryRecord* own = category();
+    if (!own || !m_list) {
+        return selected;
+    }
+    QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    for (const QModelIndex& row : rows) {
+        if (CategoryRecord* sub = m_model->categoryAt(row.row())) {
+            selected.items.push_back(ops::SelectedItem::ofCategory(*sub));
+        } else if (const store::PointRecord* p = m_model->pointAt(row.row())) {
+            selected.items.push_back(ops::SelectedItem::ofPoint(*own, *p));
         }
-    });
-    menu.exec(m_list->viewport()->mapToGlobal(at));
+    }
+    return selected;
 }
 
 void CWindowFormView::openRow(const QModelIndex& index) {

@@ -8,6 +8,7 @@
 #include "ui/frame_window.h"
 #include "ui/information_pane.h"
 #include "ui/main_image_list.h"
+#include "ui/point_list_commands.h"
 #include "ui/skin/skin_folder.h"
 #include "ui/skin_picture_table.h"
 
@@ -48,6 +49,8 @@ public:
         ops::OperationContext* context = nullptr;
         ChangeDispatcher* dispatcher = nullptr;
         const platform::Opener* opener = nullptr;
+        // The menus, keys and in-place edits of the list's points; null: none.
+        PointListCommands* pointCommands = nullptr;
     };
 
     CWindowFormView(store::KnowledgeStore& base, store::StoreKind store, long long id,
@@ -73,6 +76,8 @@ public:
 
     QTableView* list() const { return m_list; }
     PointListModel* model() const { return m_model; }
+    // The list as the point commands see it: its selected rows, in row order.
+    PointListCommands::ListView listView();
     CInformationPane* information() const { return m_info; }
 
 private:
@@ -80,9 +85,8 @@ private:
     void showProperties();
     void rowChanged(const QModelIndex& current, const QModelIndex& previous);
     bool showsPropertiesOf(const store::ChangeNotification& notification) const;
-    void showMenu(const QPoint& at);
+    PointListSelection selection() const;
     void openRow(const QModelIndex& index);
-    void showPointMenu(const QPoint& at, const store::PointRecord& point);
 
     store::KnowledgeStore& m_base;
     store::StoreKind m_store;

@@ -665,6 +665,7 @@ void CMainFrame::openBase() {
             removeWindow(m_windows[i].get());
         }
     }
+    m_pointCommands.reset();
     m_commands.reset();
     m_tagCommands.reset();
     m_context.reset();
@@ -699,6 +700,11 @@ void CMainFrame::openBase() {
                            [this](store::TagRecord& tag) { openAddPointForm(nullptr, tag.id); },
                            {},
                            {}});
+    m_pointCommands = std::make_unique<PointListCommands>(
+        *m_context, m_dispatcher, *m_services.opener, m_settings, m_commands.get(),
+        m_tagCommands.get(), this,
+        PointListCommands::Hooks{
+            [this](CategoryRecord& owner, const store::PointRecord& p) { openPoint(owner, p); }});
     m_treeModel->setBase(m_base.get());
     m_tree->setCommands(m_commands.get());
     m_tree->setTagCommands(m_tagCommands.get());
@@ -863,7 +869,8 @@ FrameWindow* CMainFrame::openCategoryWindow(CategoryRecord& category) {
         &m_pictures,
         m_context.get(),
         &m_dispatcher,
-        m_services.opener};
+        m_services.opener,
+        m_pointCommands.get()};
     FrameWindow* window = addWindow(std::make_unique<CWindowFormView>(
         *m_base, identity.store, identity.id, m_settings, std::move(services)));
     m_treeModel->refreshCategory(identity.store, identity.id);
@@ -886,7 +893,8 @@ FrameWindow* CMainFrame::openTagWindow(store::TagRecord& tag) {
         [this](CategoryRecord& owner, const store::PointRecord& p) { openPoint(owner, p); },
         &m_imageList,
         &m_skinColours.list,
-        &m_pictures};
+        &m_pictures,
+        m_pointCommands.get()};
     return addWindow(std::make_unique<CTagWindowView>(tag.id, m_settings, std::move(services)));
 }
 

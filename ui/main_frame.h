@@ -61,6 +61,7 @@ class CategoryCommands;
 class CReadingBackground;
 class KnowledgeTreeModel;
 class KnowledgeTreeView;
+class PointListCommands;
 class TagCommands;
 class VersionCheckReceiver;
 
@@ -198,6 +199,8 @@ public:
     KnowledgeTreeView* tree() const { return m_tree; }
     // The tag commands while a base is open, else null.
     TagCommands* tagCommands() const { return m_tagCommands.get(); }
+    // The point list commands while a base is open, else null.
+    PointListCommands* pointCommands() const { return m_pointCommands.get(); }
 
     // After the options changed: tab position, tree labels, list settings, floating window.
     void applySettings();
@@ -278,6 +281,7 @@ private:
     std::unique_ptr<ops::OperationContext> m_context;
     std::unique_ptr<CategoryCommands> m_commands;
     std::unique_ptr<TagCommands> m_tagCommands;
+    std::unique_ptr<PointListCommands> m_pointCommands;
     std::unique_ptr<WebWindows> m_webWindows;
 
     QSystemTrayIcon* m_tray = nullptr;

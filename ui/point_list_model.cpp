@@ -29,6 +29,8 @@ constexpr std::array<PointListModel::Column, 7> kRecycleColumns = {
     PointListModel::Size,  PointListModel::Type,   PointListModel::Date};
 
 constexpr int kTipCharacters = 300;
+constexpr const char* kMissingType = "文件已失效";
+constexpr const char* kMissingFolder = "(已失效)";
 
 QString text(std::string_view value) {
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
@@ -134,7 +136,18 @@ QVariant PointListModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
+QString PointListModel::categoryTypeName(const CategoryRecord& record) const {
+    QString type = store::CategoryStore::isLinked(record) ? "关联分类" : "TN 分类 ";
+    if (record.values.integer(category::kState) == 0) {
+        type += kMissingFolder;
+    }
+    return type;
+}
+
 QString PointListModel::typeName(const PointRecord& p) const {
+    if (p.values.integer(point::kState) == 0) {
+        return kMissingType;
+    }
     QString name = text(p.name());
     QString suffix = name.section('.', -1).toLower();
     if (!name.contains('.')) {
@@ -245,7 +258,7 @@ QVariant PointListModel::data(const QModelIndex& index, int role) const {
             platform::formatSize(static_cast<std::uint64_t>(std::max(0LL, bytes))));
     }
     case Type:
-        return sub ? QString("分类") : typeName(*p);
+        return sub ? categoryTypeName(*sub) : typeName(*p);
     case Date:
         if (m_layout == Layout::RecycleBin) {
             return text(values.value(pick(category::kDeleteDate, point::kDeleteDate)));
@@ -259,19 +272,27 @@ QVariant PointListModel::data(const QModelIndex& index, int role) const {
 
 Qt::ItemFlags PointListModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (index.isValid() && columnAt(index.column()) == Name && categoryAt(index.row()) &&
-        m_layout == Layout::Category) {
-        flags |= Qt::ItemIsEditable;
+    if (!index.isValid() || columnAt(index.column()) != Name || m_layout != Layout::Category) {
+        return flags;
     }
-    return flags;
+    // A recycled point keeps its name until it is restored.
+    bool renamable = categoryAt(index.row()) ||
+                     (m_store.kind() == store::StoreKind::Category && pointAt(index.row()));
+    return renamable ? flags | Qt::ItemIsEditable : flags;
 }
 
 bool PointListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    CategoryRecord* sub = categoryAt(index.row());
-    if (role != Qt::EditRole || !sub || !m_rename) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) {
         return false;
     }
-    m_rename(*sub, value.toString().toStdString());
+    std::string name = value.toString().toStdString();
+    if (CategoryRecord* sub = categoryAt(index.row())) {
+        if (m_rename) {
+            m_rename(*sub, name);
+        }
+    } else if (const PointRecord* p = pointAt(index.row()); p && m_renamePoint) {
+        m_renamePoint(*category(), *p, name);
+    }
     return true;
 }
 

@@ -59,6 +59,10 @@ public:
     void setRenameHandler(std::function<void(store::CategoryRecord&, const std::string&)> f) {
         m_rename = std::move(f);
     }
+    // What an edit of a point's name asks for, with the point's category.
+    using PointRename =
+        std::function<void(store::CategoryRecord&, const store::PointRecord&, const std::string&)>;
+    void setPointRenameHandler(PointRename f) { m_renamePoint = std::move(f); }
 
 private:
     struct Entry {
@@ -72,6 +76,7 @@ private:
     void reconcileCategory(long long id);
     void reconcilePoint(long long id);
     QString typeName(const store::PointRecord& point) const;
+    QString categoryTypeName(const store::CategoryRecord& category) const;
     QString contentTip(const store::PointRecord& point) const;
     QVariant skinColour(int role, int row, bool isCategory) const;
 
@@ -83,6 +88,7 @@ private:
     const MainImageList* m_images = nullptr;
     const skin::ListColours* m_colours = nullptr;
     std::function<void(store::CategoryRecord&, const std::string&)> m_rename;
+    PointRename m_renamePoint;
     bool m_contentTips = false;
     mutable QHash<QString, QString> m_typeNames;
 };

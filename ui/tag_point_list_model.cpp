@@ -222,18 +222,31 @@ QVariant TagPointListModel::pointData(const Entry&, const PointRecord& p, Column
 
 Qt::ItemFlags TagPointListModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (index.isValid() && columnAt(index.column()) == PointListModel::Name && tagAt(index.row())) {
+    if (index.isValid() && columnAt(index.column()) == PointListModel::Name &&
+        (tagAt(index.row()) || pointAt(index.row()).point)) {
         flags |= Qt::ItemIsEditable;
     }
     return flags;
 }
 
 bool TagPointListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    TagRecord* record = tagAt(index.row());
-    if (role != Qt::EditRole || !record || !m_rename) {
+    if (role != Qt::EditRole) {
         return false;
     }
-    m_rename(*record, value.toString().toStdString());
+    std::string name = value.toString().toStdString();
+    if (TagRecord* record = tagAt(index.row())) {
+        if (m_rename) {
+            m_rename(*record, name);
+        }
+        return true;
+    }
+    ops::TagPoint found = pointAt(index.row());
+    if (!found.point) {
+        return false;
+    }
+    if (m_renamePoint) {
+        m_renamePoint(*found.category, *found.point, name);
+    }
     return true;
 }
 

@@ -33,6 +33,8 @@ public:
     void setRenameHandler(std::function<void(store::TagRecord&, const std::string&)> f) {
         m_rename = std::move(f);
     }
+    // What an edit of a point's name asks for, with the point's category.
+    void setPointRenameHandler(PointListModel::PointRename f) { m_renamePoint = std::move(f); }
 
     store::TagRecord* tag() const { return m_context.base.tags().find(m_tagId); }
     store::TagRecord* tagAt(int row) const;
@@ -74,6 +76,7 @@ private:
     std::function<QIcon(int)> m_icons;
     const MainImageList* m_images = nullptr;
     std::function<void(store::TagRecord&, const std::string&)> m_rename;
+    PointListModel::PointRename m_renamePoint;
     mutable QHash<QString, QString> m_typeNames;
 };
 

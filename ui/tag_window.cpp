@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QShortcut>
+#include <algorithm>
 
 namespace tarnel::ui {
 
@@ -30,12 +31,18 @@ CTagWindowView::CTagWindowView(long long tagId, const app::Settings& settings, S
             m_services.commands->rename(record, name);
         });
     }
+    if (m_services.pointCommands) {
+        m_model->setPointRenameHandler(
+            [this](store::CategoryRecord& owner, const store::PointRecord& p,
+                   const std::string& name) { m_services.pointCommands->rename(owner, p, name); });
+    }
     m_list->setObjectName("pointList");
     m_list->setAccessibleName("知识点列表");
     m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // F2 edits the name cell of the row, whichever cell is current.
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setHighlightSections(false);
     m_list->horizontalHeader()->setStretchLastSection(true);
@@ -44,12 +51,13 @@ CTagWindowView::CTagWindowView(long long tagId, const app::Settings& settings, S
                                          new StarDelegate(*m_services.pictures, m_list));
     }
     m_list->setColumnWidth(m_model->positionOf(PointListModel::Name), 240);
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     QPalette white = m_list->palette();
     white.setColor(QPalette::Base, Qt::white);
     white.setColor(QPalette::AlternateBase, QColor(235, 243, 252));
     m_list->setPalette(white);
-    connect(m_list, &QWidget::customContextMenuRequested, this, &CTagWindowView::showMenu);
+    if (m_services.pointCommands) {
+        m_services.pointCommands->attach(listView());
+    }
     connect(m_list, &QAbstractItemView::doubleClicked, this, &CTagWindowView::openRow);
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* open = new QShortcut(QKeySequence(key), m_list, nullptr, nullptr, Qt::WidgetShortcut);
@@ -147,72 +155,35 @@ void CTagWindowView::showProperties() {
     }
 }
 
-void CTagWindowView::editRow(const TagRecord& sub) {
-    for (int r = 0; r < m_model->rowCount(); ++r) {
-        if (m_model->tagAt(r) == &sub) {
-            QModelIndex name = m_model->index(r, m_model->positionOf(PointListModel::Name));
-            m_list->setCurrentIndex(name);
-            m_list->edit(name);
-            return;
+PointListCommands::ListView CTagWindowView::listView() {
+    return {m_list, m_model->positionOf(PointListModel::Name),
+            m_model->positionOf(PointListModel::Stars), [this] { return selection(); },
+            [this] { return m_info.data(); }};
+}
+
+PointListSelection CTagWindowView::selection() const {
+    PointListSelection selected{PointListKind::Tag, m_id, {}};
+    if (!m_list) {
+        return selected;
+    }
+    QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    for (const QModelIndex& row : rows) {
+        if (TagRecord* sub = m_model->tagAt(row.row())) {
+            selected.items.push_back(ops::SelectedItem::ofTag(*sub));
+        } else if (ops::TagPoint found = m_model->pointAt(row.row()); found.point) {
+            selected.items.push_back(ops::SelectedItem::ofPoint(*found.category, *found.point));
         }
     }
+    return selected;
 }
 
 void CTagWindowView::fillMenu(QMenu& menu, int row) {
-    if (TagRecord* sub = m_model->tagAt(row); sub && m_services.commands) {
-        m_services.commands->fillTagMenu(menu, *sub, [this](TagRecord& t) { editRow(t); });
-    } else if (ops::TagPoint found = m_model->pointAt(row); found.point) {
-        fillPointMenu(menu, found);
-    }
-}
-
-// A point's commands here are those that belong to its place under the tag.
-void CTagWindowView::fillPointMenu(QMenu& menu, const ops::TagPoint& found) {
-    long long pointId = found.point->id;
-    long long categoryId = found.category->id;
-    auto still = [this, pointId, categoryId]() -> ops::TagPoint {
-        store::CategoryRecord* owner = m_services.context->base.categories().find(categoryId);
-        store::PointRecord* p = owner ? owner->owner->pointsOf(*owner).find(pointId) : nullptr;
-        return p ? ops::TagPoint{owner, p} : ops::TagPoint{};
-    };
-    QAction* read = menu.addAction("阅读/编辑知识点");
-    read->setObjectName("readPoint");
-    connect(read, &QAction::triggered, this, [this, still] {
-        if (ops::TagPoint now = still(); now.point && m_services.openPoint) {
-            m_services.openPoint(*now.category, *now.point);
-        }
-    });
-    if (!m_services.commands) {
-        return;
-    }
-    menu.addSeparator();
-    QAction* remove = menu.addAction("从标签中移除");
-    remove->setObjectName("removeFromTag");
-    connect(remove, &QAction::triggered, this, [this, still] {
-        TagRecord* own = tag();
-        if (ops::TagPoint now = still(); now.point && own) {
-            m_services.commands->removePointFromTag(*own, *now.category, *now.point);
-        }
-    });
-    QAction* setTags = menu.addAction("设置知识点标签");
-    setTags->setObjectName("setPointTags");
-    connect(setTags, &QAction::triggered, this, [this, still] {
-        if (ops::TagPoint now = still(); now.point) {
-            m_services.commands->setTags({now});
-        }
-    });
-}
-
-void CTagWindowView::showMenu(const QPoint& at) {
-    QModelIndex index = m_list->indexAt(at);
-    if (!index.isValid()) {
-        return;
-    }
-    QMenu menu(m_list);
-    menu.setObjectName("tagListMenu");
-    fillMenu(menu, index.row());
-    if (!menu.isEmpty()) {
-        menu.exec(m_list->viewport()->mapToGlobal(at));
+    m_list->selectionModel()->setCurrentIndex(
+        m_model->index(row, m_model->positionOf(PointListModel::Name)),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (m_services.pointCommands) {
+        m_services.pointCommands->fillMenu(menu, listView());
     }
 }
 

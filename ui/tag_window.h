@@ -9,6 +9,7 @@
 #include "ui/frame_window.h"
 #include "ui/information_pane.h"
 #include "ui/main_image_list.h"
+#include "ui/point_list_commands.h"
 #include "ui/skin/skin_folder.h"
 #include "ui/skin_picture_table.h"
 
@@ -45,6 +46,8 @@ public:
         const MainImageList* images = nullptr;
         const skin::ListColours* colours = nullptr;
         const SkinPictureTable* pictures = nullptr;
+        // The menus, keys and in-place edits of the list's rows; null: none.
+        PointListCommands* pointCommands = nullptr;
     };
 
     CTagWindowView(long long tagId, const app::Settings& settings, Services services);
@@ -69,17 +72,17 @@ public:
     TagPointListModel* model() const { return m_model; }
     CInformationPane* information() const { return m_info; }
 
-    // The menu of the row at a position of the list's viewport, as the right button shows it.
+    // The list as the point commands see it: its selected rows, in row order.
+    PointListCommands::ListView listView();
+    // Makes the row the one selected and fills the menu the right button shows on it.
     void fillMenu(QMenu& menu, int row);
 
 private:
     store::TagRecord* tag() const;
     void showProperties();
     void rowChanged(const QModelIndex& current, const QModelIndex& previous);
-    void showMenu(const QPoint& at);
+    PointListSelection selection() const;
     void openRow(const QModelIndex& index);
-    void fillPointMenu(QMenu& menu, const ops::TagPoint& found);
-    void editRow(const store::TagRecord& sub);
 
     long long m_id;
     const app::Settings& m_settings;

@@ -28,6 +28,7 @@ protected:
         point->values.setInteger(store::point::kClass, category.id);
         point->values.setValue(store::point::kName, name);
         point->values.setInteger(store::point::kPointSize, static_cast<long long>(bytes.size()));
+        point->values.setInteger(store::point::kState, 1);
         point->values.setValue(store::point::kModifyDate, "2024-06-07 08:09:10");
         test::writeBytes(store.contentPathOf(category, *point), bytes);
         ASSERT_EQ(store.addPoint(category, std::move(point)), 0);
@@ -62,7 +63,7 @@ TEST_F(ListTest, ACategoryListsItsSubCategoriesThenItsPointsInItsColumns) {
                                                    "大小", "类型", "修改日期"}));
     ASSERT_EQ(list()->model()->rowCount(), 2);
     EXPECT_EQ(row(0),
-              (std::vector<std::string>{"", "1", "小说", "", "", "", "0.00KB", "分类", ""}));
+              (std::vector<std::string>{"", "1", "小说", "", "", "", "0.00KB", "TN 分类 ", ""}));
     EXPECT_EQ(row(1)[2], "摘录.txt");
     EXPECT_EQ(row(1)[6], "2.00KB");
     EXPECT_EQ(row(1)[7], QMimeDatabase().mimeTypeForName("text/plain").comment().toStdString());

@@ -198,7 +198,10 @@ TEST_F(TagTest, RemovingFromATagAndDeletingATagFollowTheQuestions) {
     QMenu pointMenu;
     window->fillMenu(pointMenu, 1);
     EXPECT_EQ(test::entriesOf(pointMenu),
-              (std::vector<std::string>{"阅读/编辑知识点", "-", "从标签中移除", "设置知识点标签"}));
+              (std::vector<std::string>{
+                  "阅读/编辑知识点", "-", "重命名标题", "移动知识点", "导出知识点", "导出批注",
+                  "从标签中移除", "-", "设置知识点标签", "设置字体颜色", "设置背景颜色", "-",
+                  "添加/编辑批注", "删除批注", "添加附件", "-", "打开知识点所在的文件夹"}));
     prompt.script({Answer::Yes, Answer::Ok});
     pointMenu.findChild<QAction*>("removeFromTag")->trigger();
     EXPECT_EQ(window->model()->rowCount(), 1);
