@@ -59,6 +59,12 @@ namespace tarnel::ui {
 
 class CategoryCommands;
 class CReadingBackground;
+class CSearchPane;
+class CSearchResultView;
+class DialogFileChooser;
+class FileChooser;
+class KnowledgeTransfer;
+class SearchController;
 class KnowledgeTreeModel;
 class KnowledgeTreeView;
 class TagCommands;
@@ -198,6 +204,14 @@ public:
     KnowledgeTreeView* tree() const { return m_tree; }
     // The tag commands while a base is open, else null.
     TagCommands* tagCommands() const { return m_tagCommands.get(); }
+    // Import and export, and the searches, while a base is open, else null
+    // (main_frame_knowledge.cpp).
+    KnowledgeTransfer* transfer() const { return m_transfer.get(); }
+    SearchController* searches() const { return m_searches.get(); }
+    CSearchPane* searchPane() const { return m_searchPane; }
+    // Where the import and export commands choose files and folders; tests answer it. Takes
+    // effect at the next opening of a base; the chooser outlives the frame.
+    void setFileChooser(FileChooser& chooser) { m_fileChooser = &chooser; }
 
     // After the options changed: tab position, tree labels, list settings, floating window.
     void applySettings();
@@ -230,6 +244,13 @@ private:
     void createStatusBar();
     void createWorkspace();
     void createWindowArea();
+    void createSearchPane();
+    void startKnowledgeCommands();
+    void stopKnowledgeCommands();
+    void filesDropped(const std::vector<std::filesystem::path>& files, long long category);
+    void quickFindTag(store::TagRecord& tag);
+    void exportTagWithProgress(store::TagRecord& tag);
+    void searchPaneChange(const store::ChangeNotification& notification);
     void handleMessage(const FrameEvent& message);
     void trayCallback(long long mouseEvent);
     void openBase();
@@ -279,6 +300,11 @@ private:
     std::unique_ptr<CategoryCommands> m_commands;
     std::unique_ptr<TagCommands> m_tagCommands;
     std::unique_ptr<WebWindows> m_webWindows;
+    std::unique_ptr<DialogFileChooser> m_dialogChooser;
+    FileChooser* m_fileChooser = nullptr;
+    std::unique_ptr<KnowledgeTransfer> m_transfer;
+    std::unique_ptr<SearchController> m_searches;
+    CSearchPane* m_searchPane = nullptr;
 
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
