@@ -51,7 +51,7 @@ std::optional<ops::SubLevels> askSubLevels(app::Prompt& prompt, bool hasChildren
 
 KnowledgeTransfer::KnowledgeTransfer(ops::OperationContext& context, ChangeDispatcher& dispatcher,
                                      FileChooser& chooser, QWidget* owner)
-    : m_context(context), m_dispatcher(dispatcher), m_chooser(chooser), m_owner(owner) {}
+    : m_context(context), m_dispatcher(dispatcher), m_chooser(&chooser), m_owner(owner) {}
 
 ops::OperationResult
 KnowledgeTransfer::run(const std::function<ops::OperationResult()>& operation) {
@@ -69,7 +69,7 @@ KnowledgeTransfer::run(const std::function<ops::OperationResult()>& operation) {
 std::optional<std::filesystem::path> KnowledgeTransfer::chooseFolder(ops::FolderCommand command,
                                                                      std::string_view title) {
     std::optional<std::filesystem::path> folder =
-        m_chooser.folder(m_owner, fromUtf8(title), m_folders.lastChosen(command));
+        m_chooser->folder(m_owner, fromUtf8(title), m_folders.lastChosen(command));
     if (folder) {
         m_folders.remember(command, *folder);
     }
@@ -82,7 +82,7 @@ void KnowledgeTransfer::importDocuments(CategoryRecord& category) {
     if (ops::ensureCategoryFolder(m_context, category, folders) != 0) {
         return;
     }
-    std::vector<std::filesystem::path> files = m_chooser.openFiles(
+    std::vector<std::filesystem::path> files = m_chooser->openFiles(
         m_owner, fromUtf8(ops::importDocumentsTitle(category)), kAllFilesFilter);
     CategoryRecord* still = m_context.base.categories().find(id);
     if (!files.empty() && still) {

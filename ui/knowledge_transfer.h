@@ -39,6 +39,7 @@ public:
     KnowledgeTransfer(ops::OperationContext& context, ChangeDispatcher& dispatcher,
                       FileChooser& chooser, QWidget* owner);
 
+    void setChooser(FileChooser& chooser) { m_chooser = &chooser; }
     void setDialogShown(DialogShown shown) { m_dialogShown = std::move(shown); }
     // The parent's tree item is expanded after a folder import or link.
     void setExpand(std::function<void(store::CategoryRecord&)> expand) {
@@ -73,7 +74,7 @@ private:
 
     ops::OperationContext& m_context;
     ChangeDispatcher& m_dispatcher;
-    FileChooser& m_chooser;
+    FileChooser* m_chooser;
     QWidget* m_owner;
     ops::RememberedFolders m_folders;
     DialogShown m_dialogShown;

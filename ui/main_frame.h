@@ -209,9 +209,9 @@ public:
     KnowledgeTransfer* transfer() const { return m_transfer.get(); }
     SearchController* searches() const { return m_searches.get(); }
     CSearchPane* searchPane() const { return m_searchPane; }
-    // Where the import and export commands choose files and folders; tests answer it. Takes
-    // effect at the next opening of a base; the chooser outlives the frame.
-    void setFileChooser(FileChooser& chooser) { m_fileChooser = &chooser; }
+    // Where the import and export commands choose files and folders; tests answer it. The
+    // chooser outlives the frame.
+    void setFileChooser(FileChooser& chooser);
 
     // After the options changed: tab position, tree labels, list settings, floating window.
     void applySettings();

@@ -24,6 +24,13 @@ void CMainFrame::createSearchPane() {
     addWorkspacePane(WorkspacePane::Search, m_searchPane, "查    询");
 }
 
+void CMainFrame::setFileChooser(FileChooser& chooser) {
+    m_fileChooser = &chooser;
+    if (m_transfer) {
+        m_transfer->setChooser(chooser);
+    }
+}
+
 void CMainFrame::startKnowledgeCommands() {
     if (!m_fileChooser) {
         m_dialogChooser = std::make_unique<DialogFileChooser>();
