@@ -8,6 +8,7 @@
 #include "ui/category_chooser.h"
 #include "ui/knowledge_transfer.h"
 #include "ui/knowledge_tree_model.h"
+#include "ui/tag_commands.h"
 #include "ui/work_progress_dialog.h"
 
 #include <QApplication>
@@ -94,7 +95,7 @@ TEST_F(TransferTest, AFolderImportCancelledHalfWayKeepsWhatItAddedOnDiskAndInThe
     std::size_t onDisk = 0;
     for (store::CategoryRecord* sub : frame->base()->categories().children(imported)) {
         listed += pointsIn(*sub);
-        fs::path folder = frame->base()->layout().resourceFolder() / "工作" / "资料" / sub->name();
+        fs::path folder = sub->owner->folderOf(*sub);
         onDisk += static_cast<std::size_t>(
             std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
     }
@@ -151,21 +152,26 @@ TEST_F(TransferTest, ATagWithSubTagsExportsEachTagsFilesSideBySide) {
                         MessageIcon::Information)}));
     EXPECT_TRUE(fs::is_regular_file(target / "阅读" / "笔记.rtf"));
     EXPECT_TRUE(fs::is_regular_file(target / "阅读" / "小说" / "三体.rtf"));
+    store::CategoryRecord& work = *category("工作");
+    const store::PointRecord& note = *work.owner->pointsOf(work).records().front();
     EXPECT_EQ(fs::file_size(target / "阅读" / "笔记.rtf"),
-              fs::file_size(frame->base()->layout().resourceFolder() / "工作" / "笔记.rtf"));
+              fs::file_size(work.owner->contentPathOf(work, note)));
 }
 
-QDropEvent dropOf(QMimeData& data, QWidget& on) {
-    return QDropEvent(QPointF(on.width() / 2.0, on.height() / 2.0), Qt::CopyAction, &data,
-                      Qt::LeftButton, Qt::NoModifier);
+// A drop as the desktop delivers it: the drag enters first.
+void dropOn(QWidget& on, QMimeData& data) {
+    QPoint middle(on.width() / 2, on.height() / 2);
+    QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&on, &enter);
+    QDropEvent drop(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&on, &drop);
 }
 
 TEST_F(TransferTest, AWebLinkDroppedOnTheFloatingWindowIsRefusedWithItsMessage) {
     QMimeData data;
     data.setUrls({QUrl("https://example.org/page.html")});
     data.setText("https://example.org/page.html");
-    QDropEvent drop = dropOf(data, *frame->floatWindow());
-    QApplication::sendEvent(frame->floatWindow(), &drop);
+    dropOn(*frame->floatWindow(), data);
     ASSERT_EVENTUALLY(!prompt.events().empty());
     EXPECT_EQ(prompt.events(), (std::vector<test::PromptEvent>{shown(
                                    KnowledgeTransfer::kNotLocalFiles, MessageIcon::Information)}));
@@ -179,7 +185,6 @@ TEST_F(TransferTest, FilesDroppedOnTheFloatingWindowAreImportedIntoTheChosenCate
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString((source / "报告.txt").string())),
                   QUrl::fromLocalFile(QString::fromStdString((source / "清单.csv").string()))});
-    QDropEvent drop = dropOf(data, *frame->floatWindow());
     test::whenModal([&](QWidget* dialog) {
         EXPECT_EQ(dialog->objectName(), "dropTargetDialog");
         dialog->findChild<CategoryChooser*>("dropTargetCategory")->select(category("工作"));
@@ -187,9 +192,9 @@ TEST_F(TransferTest, FilesDroppedOnTheFloatingWindowAreImportedIntoTheChosenCate
             ->button(QDialogButtonBox::Ok)
             ->click();
     });
-    QApplication::sendEvent(frame->floatWindow(), &drop);
+    dropOn(*frame->floatWindow(), data);
     ASSERT_EVENTUALLY_EQ(pointsIn(*category("工作")), 2u);
-    fs::path folder = frame->base()->layout().resourceFolder() / "工作";
+    fs::path folder = category("工作")->owner->folderOf(*category("工作"));
     EXPECT_TRUE(fs::is_regular_file(folder / "报告.txt"));
     EXPECT_TRUE(fs::is_regular_file(folder / "清单.csv"));
     EXPECT_EQ(prompt.events().back().text,

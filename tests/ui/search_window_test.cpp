@@ -8,6 +8,7 @@
 #include "ui/search_result_window.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -22,7 +23,7 @@ using test::shown;
 class SearchTest : public test::FrameTest {
 protected:
     void SetUp() override {
-        makeCategories({"工作", "生活"});
+        makeCategories({"工作", "工作/项目", "生活"});
         start();
     }
     void addPoint(const std::string& category, const std::string& title) {
@@ -108,7 +109,8 @@ TEST_F(SearchTest, ThePaneRefusesInOrderThenFillsAResultWindowHitByHitInOrder) {
 }
 
 TEST_F(SearchTest, QuickFindInACategorySearchesItsSubtreeByTitle) {
-    addPoint("工作", "Report.rtf");
+    addPoint("工作/项目", "Report");
+    addPoint("工作", "周报");
     addPoint("生活", "report card");
     test::whenModal([](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle().toStdString(), "在此分类中快速查找");
@@ -118,7 +120,7 @@ TEST_F(SearchTest, QuickFindInACategorySearchesItsSubtreeByTitle) {
     CSearchResultView* window = frame->searches()->quickFind(*category("工作"));
     ASSERT_NE(window, nullptr);
     ASSERT_EVENTUALLY(!window->searching());
-    EXPECT_EQ(rowsOf(*window), (std::vector<std::string>{"Report.rtf 分类:工作"}));
+    EXPECT_EQ(rowsOf(*window), (std::vector<std::string>{"Report.rtf 分类:项目"}));
 }
 
 } // namespace
