@@ -140,6 +140,8 @@ TEST(TarnelApplicationTest, ASecondStartHandsOverToTheRunningProgramAndEndsItFor
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_RUNTIME_DIR", runtime.path());
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    // The browser engine refuses its sandbox to root, as the tests run under CI.
+    env.insert("QTWEBENGINE_DISABLE_SANDBOX", "1");
     running.setProcessEnvironment(env);
     writeBytes(first / "toolbar.cfg", app::encodeToolbarConfig(app::defaultReadingTools()));
     running.setWorkingDirectory(QString::fromStdString(first.path().string()));
