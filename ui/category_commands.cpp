@@ -170,6 +170,17 @@ void CategoryCommands::addEntry(QMenu& menu, const char* text, const char* objec
     });
 }
 
+void CategoryCommands::addHookEntry(QMenu& menu, const char* text, const char* objectName,
+                                    const CategoryRecord& record,
+                                    const std::function<void(CategoryRecord&)>& hook,
+                                    bool enabled) {
+    if (!hook) {
+        return;
+    }
+    addEntry(menu, text, objectName, record, hook);
+    menu.actions().back()->setEnabled(enabled);
+}
+
 void CategoryCommands::fillCategoryMenu(QMenu& menu, CategoryRecord& category,
                                         std::function<void(CategoryRecord&)> editName) {
     bool linked = store::CategoryStore::isLinked(category);
@@ -186,6 +197,8 @@ void CategoryCommands::fillCategoryMenu(QMenu& menu, CategoryRecord& category,
              [this](CategoryRecord& c) { add(c, ops::Level::Child); });
     addEntry(menu, "新建同级分类", "addSiblingCategory", category,
              [this](CategoryRecord& c) { add(c, ops::Level::Same); });
+    // A linked category's folder is the user's own: nothing is linked or imported into it.
+    addHookEntry(menu, "新建关联分类", "linkFolder", category, m_transfer.linkFolder, !linked);
     menu.addSeparator();
     addEntry(menu, "删除分类", "removeCategory", category,
              [this](CategoryRecord& c) { remove(c); });
@@ -201,17 +214,27 @@ void CategoryCommands::fillCategoryMenu(QMenu& menu, CategoryRecord& category,
         addEntry(menu, "解除关联分类", "unlinkCategory", category,
                  [this](CategoryRecord& c) { deleteForGood(c); });
     }
+    if (m_transfer.importDocuments || m_transfer.importFolder || m_transfer.exportCategory) {
+        menu.addSeparator();
+    }
+    addHookEntry(menu, "导入文档", "importDocuments", category, m_transfer.importDocuments);
+    addHookEntry(menu, "导入文件夹", "importFolder", category, m_transfer.importFolder, !linked);
+    addHookEntry(menu, "导出分类", "exportCategory", category, m_transfer.exportCategory);
     menu.addSeparator();
     addEntry(menu, "打开分类所在的文件夹", "openCategoryFolder", category,
              [this](CategoryRecord& c) { openFolder(c); });
+    addHookEntry(menu, "在此分类中快速查找", "quickFindInCategory", category, m_transfer.quickFind);
     menu.addSeparator();
     addEntry(menu, "属性", "categoryProperties", category,
              [this](CategoryRecord& c) { properties(c); });
 }
 
 void CategoryCommands::fillCategoryRootMenu(QMenu& menu) {
-    addEntry(menu, "新建子级分类", "addChildCategory", *m_context.base.categories().root(),
+    CategoryRecord& root = *m_context.base.categories().root();
+    addEntry(menu, "新建子级分类", "addChildCategory", root,
              [this](CategoryRecord& c) { add(c, ops::Level::Child); });
+    addHookEntry(menu, "新建关联分类", "linkFolder", root, m_transfer.linkFolder);
+    addHookEntry(menu, "导入文件夹", "importFolder", root, m_transfer.importFolder);
 }
 
 void CategoryCommands::fillRecycleRootMenu(QMenu& menu) {
@@ -231,6 +254,7 @@ void CategoryCommands::fillRecycledCategoryMenu(QMenu& menu, CategoryRecord& rec
     addEntry(menu, "还原", "restoreCategory", recycled, [this](CategoryRecord& c) { restore(c); });
     addEntry(menu, "删除", "deleteRecycledCategory", recycled,
              [this](CategoryRecord& c) { deleteForGood(c); });
+    addHookEntry(menu, "导出分类", "exportCategory", recycled, m_transfer.exportCategory);
     addEntry(menu, "打开分类所在的文件夹", "openCategoryFolder", recycled,
              [this](CategoryRecord& c) { openFolder(c); });
 }

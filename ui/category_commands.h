@@ -30,8 +30,20 @@ public:
         std::function<void(store::CategoryRecord&)> newPoint; // "新建知识点"
     };
 
+    // The import, export and search commands, run by their own controllers; an entry whose
+    // hook is empty is not in the menus.
+    struct TransferHooks {
+        std::function<void(store::CategoryRecord&)> importDocuments; // "导入文档"
+        std::function<void(store::CategoryRecord&)> importFolder;    // "导入文件夹"
+        std::function<void(store::CategoryRecord&)> linkFolder;      // "新建关联分类"
+        std::function<void(store::CategoryRecord&)> exportCategory;  // "导出分类"
+        std::function<void(store::CategoryRecord&)> quickFind; // "在此分类中快速查找"
+    };
+
     CategoryCommands(ops::OperationContext& context, ChangeDispatcher& dispatcher,
                      const platform::Opener& opener, QWidget* owner, Hooks hooks);
+
+    void setTransferHooks(TransferHooks hooks) { m_transfer = std::move(hooks); }
 
     // The fixed message of a code that the operation reports without one; none for the others.
     static std::optional<std::string> silentCodeMessage(int code);
@@ -69,12 +81,17 @@ private:
     void addEntry(QMenu& menu, const char* text, const char* objectName,
                   const store::CategoryRecord& record,
                   std::function<void(store::CategoryRecord&)> command);
+    // The entry only when its hook is set; disabled when enabled is false.
+    void addHookEntry(QMenu& menu, const char* text, const char* objectName,
+                      const store::CategoryRecord& record,
+                      const std::function<void(store::CategoryRecord&)>& hook, bool enabled = true);
 
     ops::OperationContext& m_context;
     ChangeDispatcher& m_dispatcher;
     const platform::Opener& m_opener;
     QWidget* m_owner;
     Hooks m_hooks;
+    TransferHooks m_transfer;
 };
 
 } // namespace tarnel::ui

@@ -1,9 +1,14 @@
 #include "ui/float_window.h"
 
+#include "ui/knowledge_transfer.h"
+
+#include <QDropEvent>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 namespace tarnel::ui {
 
@@ -50,6 +55,28 @@ void FloatWindow::mouseDoubleClickEvent(QMouseEvent* event) {
         return;
     }
     m_mailbox->post(m_mainShown() ? FrameMessage::HideMain : FrameMessage::ShowMain);
+}
+
+void FloatWindow::setDropHandler(DropHandler handler) {
+    m_dropHandler = std::move(handler);
+    setAcceptDrops(static_cast<bool>(m_dropHandler));
+}
+
+// Whatever is dragged here is taken, so that a drop that is no local file can be refused with a
+// message instead of silently.
+void FloatWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (m_dropHandler) {
+        event->acceptProposedAction();
+    }
+}
+
+void FloatWindow::dropEvent(QDropEvent* event) {
+    if (!m_dropHandler) {
+        return;
+    }
+    event->acceptProposedAction();
+    std::vector<std::filesystem::path> files = KnowledgeTransfer::localFilesOf(*event->mimeData());
+    QTimer::singleShot(0, this, [this, files] { m_dropHandler(files); });
 }
 
 } // namespace tarnel::ui

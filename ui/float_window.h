@@ -5,7 +5,9 @@
 #include <QIcon>
 #include <QPoint>
 #include <QWidget>
+#include <filesystem>
 #include <functional>
+#include <vector>
 
 namespace tarnel::ui {
 
@@ -27,17 +29,26 @@ public:
     // Screen width − 200, 150 from the top of the primary screen.
     static QPoint homePosition();
 
+    // What a drop on the window hands over: its local files, none when it held anything else
+    // (a web link, text). Called after the drop event has returned, so that it may ask.
+    using DropHandler = std::function<void(const std::vector<std::filesystem::path>& files)>;
+    // No handler: drops are not taken.
+    void setDropHandler(DropHandler handler);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QIcon m_icon;
     FrameMailboxPtr m_mailbox;
     std::function<bool()> m_mainShown;
     QPoint m_grab;
+    DropHandler m_dropHandler;
 };
 
 } // namespace tarnel::ui

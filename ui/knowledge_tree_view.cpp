@@ -1,12 +1,16 @@
 #include "ui/knowledge_tree_view.h"
 
 #include "ui/category_commands.h"
+#include "ui/knowledge_transfer.h"
 #include "ui/knowledge_tree_model.h"
 #include "ui/tag_commands.h"
 
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
+#include <QTimer>
 
 namespace tarnel::ui {
 
@@ -134,6 +138,55 @@ void KnowledgeTreeView::contextMenuEvent(QContextMenuEvent* event) {
     if (!menu.isEmpty()) {
         menu.exec(event->globalPos());
     }
+}
+
+// A drag that did not start in this program: files from the desktop, a link or text from a browser.
+bool KnowledgeTreeView::isOutsideDrop(const QDropEvent& event) const {
+    return m_fileDrop && event.source() == nullptr;
+}
+
+long long KnowledgeTreeView::droppedOnCategory(const QPoint& at) const {
+    QModelIndex index = indexAt(at);
+    if (!m_model || m_model->kindOf(index) != ItemKind::Category) {
+        return 0;
+    }
+    store::CategoryRecord* category = m_model->categoryAt(index);
+    return category && category->owner->kind() == store::StoreKind::Category ? category->id : 0;
+}
+
+void KnowledgeTreeView::dragEnterEvent(QDragEnterEvent* event) {
+    if (isOutsideDrop(*event)) {
+        event->acceptProposedAction();
+        return;
+    }
+    QTreeView::dragEnterEvent(event);
+}
+
+void KnowledgeTreeView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!isOutsideDrop(*event)) {
+        QTreeView::dragMoveEvent(event);
+        return;
+    }
+    if (droppedOnCategory(event->position().toPoint()) > 0) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void KnowledgeTreeView::dropEvent(QDropEvent* event) {
+    if (!isOutsideDrop(*event)) {
+        QTreeView::dropEvent(event);
+        return;
+    }
+    long long category = droppedOnCategory(event->position().toPoint());
+    if (category <= 0) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    std::vector<std::filesystem::path> files = KnowledgeTransfer::localFilesOf(*event->mimeData());
+    QTimer::singleShot(0, this, [this, files, category] { m_fileDrop(files, category); });
 }
 
 } // namespace tarnel::ui

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QTreeView>
+#include <filesystem>
 #include <functional>
+#include <vector>
 
 namespace tarnel::ui {
 
@@ -31,9 +33,19 @@ public:
     // The context menu of the item, as the right button shows it; for tests and the keyboard.
     void fillMenu(QMenu& menu, const QModelIndex& index);
 
+    // What a drop from outside the program on a category hands over: its local files (none when
+    // it held anything else, a web link or text) and the category's id. Called after the drop
+    // event has returned, so that it may ask. No handler: such drops are not taken.
+    using FileDropHandler =
+        std::function<void(const std::vector<std::filesystem::path>& files, long long category)>;
+    void setFileDropHandler(FileDropHandler handler) { m_fileDrop = std::move(handler); }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     KnowledgeTreeModel* m_model = nullptr;
@@ -42,6 +54,11 @@ private:
     CategoryCommands* m_commands = nullptr;
     TagCommands* m_tagCommands = nullptr;
     std::function<void(const QModelIndex&)> m_open;
+    FileDropHandler m_fileDrop;
+
+    bool isOutsideDrop(const QDropEvent& event) const;
+    // The id of the category of the category store at the position; none elsewhere.
+    long long droppedOnCategory(const QPoint& at) const;
 };
 
 } // namespace tarnel::ui

@@ -16,7 +16,9 @@
 #include "ui/category_window.h"
 #include "ui/close_tip_dialog.h"
 #include "ui/conversion_progress_window.h"
+#include "ui/file_chooser.h"
 #include "ui/float_window.h"
+#include "ui/knowledge_transfer.h"
 #include "ui/knowledge_tree_model.h"
 #include "ui/knowledge_tree_view.h"
 #include "ui/notification_window.h"
@@ -25,6 +27,8 @@
 #include "ui/reading_background.h"
 #include "ui/reading_toolbar.h"
 #include "ui/reading_tools_controller.h"
+#include "ui/search_controller.h"
+#include "ui/search_pane.h"
 #include "ui/skin_palette.h"
 #include "ui/tag_commands.h"
 #include "ui/tag_window.h"
@@ -286,6 +290,7 @@ void CMainFrame::createWorkspace() {
         }
     });
     addWorkspacePane(WorkspacePane::Windows, m_windowList, "窗口列表");
+    createSearchPane();
     m_panes->setTabPosition(panePosition(m_settings.tabAlign));
     connect(m_panes, &QTabWidget::currentChanged, this, [this](int position) {
         postMessage(FrameMessage::FillPane, m_panes->tabBar()->tabData(position).toInt());
@@ -665,6 +670,7 @@ void CMainFrame::openBase() {
             removeWindow(m_windows[i].get());
         }
     }
+    stopKnowledgeCommands();
     m_pointCommands.reset();
     m_commands.reset();
     m_tagCommands.reset();
@@ -698,8 +704,8 @@ void CMainFrame::openBase() {
                                    m_treeModel->indexOf(store::StoreKind::Tag, tag.id));
                            },
                            [this](store::TagRecord& tag) { openAddPointForm(nullptr, tag.id); },
-                           {},
-                           {}});
+                           [this](store::TagRecord& tag) { quickFindTag(tag); },
+                           [this](store::TagRecord& tag) { exportTagWithProgress(tag); }});
     m_pointCommands = std::make_unique<PointListCommands>(
         *m_context, m_dispatcher, *m_services.opener, m_settings, m_commands.get(),
         m_tagCommands.get(), this,
@@ -708,6 +714,7 @@ void CMainFrame::openBase() {
     m_treeModel->setBase(m_base.get());
     m_tree->setCommands(m_commands.get());
     m_tree->setTagCommands(m_tagCommands.get());
+    startKnowledgeCommands();
     if (m_settings.autoExpandClass) {
         m_tree->expandAll();
     } else {
@@ -1121,6 +1128,7 @@ void CMainFrame::deliver(const store::ChangeNotification& notification) {
     }
     refreshWindowLabels(notification);
     m_treeModel->applyChange(notification);
+    searchPaneChange(notification);
 }
 
 // After a batch: the windows whose object went close.

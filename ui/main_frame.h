@@ -59,6 +59,12 @@ namespace tarnel::ui {
 
 class CategoryCommands;
 class CReadingBackground;
+class CSearchPane;
+class CSearchResultView;
+class DialogFileChooser;
+class FileChooser;
+class KnowledgeTransfer;
+class SearchController;
 class KnowledgeTreeModel;
 class KnowledgeTreeView;
 class PointListCommands;
@@ -201,6 +207,14 @@ public:
     TagCommands* tagCommands() const { return m_tagCommands.get(); }
     // The point list commands while a base is open, else null.
     PointListCommands* pointCommands() const { return m_pointCommands.get(); }
+    // Import and export, and the searches, while a base is open, else null
+    // (main_frame_knowledge.cpp).
+    KnowledgeTransfer* transfer() const { return m_transfer.get(); }
+    SearchController* searches() const { return m_searches.get(); }
+    CSearchPane* searchPane() const { return m_searchPane; }
+    // Where the import and export commands choose files and folders; tests answer it. The
+    // chooser outlives the frame.
+    void setFileChooser(FileChooser& chooser);
 
     // After the options changed: tab position, tree labels, list settings, floating window.
     void applySettings();
@@ -233,6 +247,13 @@ private:
     void createStatusBar();
     void createWorkspace();
     void createWindowArea();
+    void createSearchPane();
+    void startKnowledgeCommands();
+    void stopKnowledgeCommands();
+    void filesDropped(const std::vector<std::filesystem::path>& files, long long category);
+    void quickFindTag(store::TagRecord& tag);
+    void exportTagWithProgress(store::TagRecord& tag);
+    void searchPaneChange(const store::ChangeNotification& notification);
     void handleMessage(const FrameEvent& message);
     void trayCallback(long long mouseEvent);
     void openBase();
@@ -283,6 +304,11 @@ private:
     std::unique_ptr<TagCommands> m_tagCommands;
     std::unique_ptr<PointListCommands> m_pointCommands;
     std::unique_ptr<WebWindows> m_webWindows;
+    std::unique_ptr<DialogFileChooser> m_dialogChooser;
+    FileChooser* m_fileChooser = nullptr;
+    std::unique_ptr<KnowledgeTransfer> m_transfer;
+    std::unique_ptr<SearchController> m_searches;
+    CSearchPane* m_searchPane = nullptr;
 
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;

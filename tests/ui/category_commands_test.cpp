@@ -44,14 +44,31 @@ TEST_F(FrameTest, EveryTreeMenuListsItsCommandsInOrder) {
     makeCategories({"A"});
     start();
     EXPECT_EQ(menuOf(*frame, tree().categoryRootIndex()),
-              (std::vector<std::string>{"新建子级分类"}));
+              (std::vector<std::string>{"新建子级分类", "新建关联分类", "导入文件夹"}));
     EXPECT_EQ(menuOf(*frame, tree().recycleRootIndex()),
               (std::vector<std::string>{"打开", "清空回收站", "属性"}));
-    EXPECT_EQ(
-        menuOf(*frame, categoryIndex("A")),
-        (std::vector<std::string>{"打开", "新建知识点", "-", "新建子级分类", "新建同级分类", "-",
-                                  "删除分类", "移动分类", "重命名分类", "-", "设置字体颜色",
-                                  "设置背景颜色", "-", "打开分类所在的文件夹", "-", "属性"}));
+    EXPECT_EQ(menuOf(*frame, categoryIndex("A")), (std::vector<std::string>{"打开",
+                                                                            "新建知识点",
+                                                                            "-",
+                                                                            "新建子级分类",
+                                                                            "新建同级分类",
+                                                                            "新建关联分类",
+                                                                            "-",
+                                                                            "删除分类",
+                                                                            "移动分类",
+                                                                            "重命名分类",
+                                                                            "-",
+                                                                            "设置字体颜色",
+                                                                            "设置背景颜色",
+                                                                            "-",
+                                                                            "导入文档",
+                                                                            "导入文件夹",
+                                                                            "导出分类",
+                                                                            "-",
+                                                                            "打开分类所在的文件夹",
+                                                                            "在此分类中快速查找",
+                                                                            "-",
+                                                                            "属性"}));
     EXPECT_EQ(menuOf(*frame, tree().tagRootIndex()), (std::vector<std::string>{"新建子级标签"}));
 }
 

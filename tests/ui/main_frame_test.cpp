@@ -52,9 +52,10 @@ TEST_F(FrameTest, TheFrameIsBuiltInItsOrderWithTheWorkspaceAndTheWindowArea) {
     EXPECT_EQ(bar->windowTitle(), "知识分类");
     auto* panes = frame->findChild<QTabWidget*>("workspaceTabs");
     ASSERT_NE(panes, nullptr);
-    ASSERT_EQ(panes->count(), 2);
+    ASSERT_EQ(panes->count(), 3);
     EXPECT_EQ(panes->tabText(0), "分类列表");
     EXPECT_EQ(panes->tabText(1), "窗口列表");
+    EXPECT_EQ(panes->tabText(2), "查    询");
     EXPECT_EQ(panes->tabPosition(), QTabWidget::West);
     auto* area = frame->findChild<QSplitter*>("windowArea");
     ASSERT_NE(area, nullptr);
@@ -82,7 +83,7 @@ TEST_F(FrameTest, EachWorkspacePaneIsFilledOnceAtItsPlace) {
     favorites->setAccessibleName("收藏夹");
     frame->addWorkspacePane(WorkspacePane::Favorites, favorites, "收 藏 夹", [&] { ++fills; });
     auto* panes = frame->findChild<QTabWidget*>("workspaceTabs");
-    ASSERT_EQ(panes->count(), 3);
+    ASSERT_EQ(panes->count(), 4);
     EXPECT_EQ(panes->tabText(1), "收 藏 夹");
     QCoreApplication::sendPostedEvents(frame.get());
     EXPECT_EQ(fills, 0);

@@ -4,6 +4,7 @@
 #include "store/attribute_tables.h"
 #include "tests/support/eventually.h"
 #include "tests/ui/frame_fixture.h"
+#include "tests/ui/scripted_file_chooser.h"
 #include "ui/knowledge_tree_model.h"
 #include "ui/knowledge_tree_view.h"
 #include "ui/set_tags_dialog.h"
@@ -83,11 +84,11 @@ protected:
 TEST_F(TagTest, TheTagMenusListTheirCommandsInOrder) {
     store::TagRecord* reading = addTag("阅读");
     EXPECT_EQ(menuOf(tree().tagRootIndex()), (std::vector<std::string>{"新建子级标签"}));
-    EXPECT_EQ(
-        menuOf(tagIndex(reading)),
-        (std::vector<std::string>{"打开", "新建知识点", "-", "新建子级标签", "新建同级标签", "-",
-                                  "删除标签", "移动标签", "重命名标签", "-", "设置字体颜色",
-                                  "设置背景颜色", "-", "导出标签", "-", "属性"}));
+    EXPECT_EQ(menuOf(tagIndex(reading)),
+              (std::vector<std::string>{"打开", "新建知识点", "-", "新建子级标签", "新建同级标签",
+                                        "-", "删除标签", "移动标签", "重命名标签", "-",
+                                        "设置字体颜色", "设置背景颜色", "-", "在此标签中快速查找",
+                                        "导出标签", "-", "属性"}));
     QMenu menu;
     bool found = false;
     TagCommands commands(context(), frame->dispatcher(), frame.get(),
@@ -252,17 +253,15 @@ TEST_F(TagTest, AnExportAsksForTheSubTagsBeforeTheFolderAndCopiesThePoints) {
     addPoint("第二章", {novel->id});
     fs::path target = program / "导出";
     fs::create_directories(target);
-    std::vector<fs::path> starts;
-    frame->tagCommands()->setChooseFolder([&](QWidget*, const fs::path& start) {
-        starts.push_back(start);
-        return std::optional<fs::path>(target);
-    });
+    test::ScriptedChooser chooser;
+    chooser.folders = {target};
+    frame->setFileChooser(chooser);
     prompt.script({Answer::Yes, Answer::Cancel});
     trigger(tagIndex(reading), "exportTag");
     EXPECT_TRUE(fs::is_regular_file(target / "阅读" / "第一章.rtf"));
     EXPECT_TRUE(fs::is_regular_file(target / "阅读" / "小说" / "第二章.rtf"));
     trigger(tagIndex(reading), "exportTag");
-    EXPECT_EQ(starts, (std::vector<fs::path>{fs::path()}));
+    EXPECT_EQ(chooser.starts, (std::vector<fs::path>{fs::path()}));
     ASSERT_EQ(prompt.events().size(), 3u);
     EXPECT_EQ(prompt.events()[0],
               asked("是否同时导出子级标签?", MessageIcon::Question, Buttons::YesNoCancel));

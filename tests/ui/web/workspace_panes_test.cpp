@@ -54,7 +54,8 @@ TEST_F(WebTest, FavouritesPaneReadsTheFolderWhenShownAndAgainOn2037) {
     startWeb();
     auto* tabs = frame->findChild<QTabWidget*>("workspaceTabs");
     // No update site: no news pane.
-    EXPECT_EQ(paneLabels(*tabs), (std::vector<std::string>{"分类列表", "收 藏 夹", "窗口列表"}));
+    EXPECT_EQ(paneLabels(*tabs),
+              (std::vector<std::string>{"分类列表", "收 藏 夹", "窗口列表", "查    询"}));
     auto* pane = frame->findChild<ui::CFavouritesPane*>("favouritesTree");
     ASSERT_NE(pane, nullptr);
     EXPECT_EQ(pane->topLevelItemCount(), 0);
@@ -92,8 +93,8 @@ TEST_F(WebTest, NewsPaneShowsTheSitesNewsOnceAndOpensItsLinksInWebWindows) {
     writeSettings("[SOFT_INFORMATION]\r\nUPDATE_SITE=" + server.base() + "/\r\n");
     startWeb();
     auto* tabs = frame->findChild<QTabWidget*>("workspaceTabs");
-    EXPECT_EQ(paneLabels(*tabs),
-              (std::vector<std::string>{"分类列表", "最新动态", "收 藏 夹", "窗口列表"}));
+    EXPECT_EQ(paneLabels(*tabs), (std::vector<std::string>{"分类列表", "最新动态", "收 藏 夹",
+                                                           "窗口列表", "查    询"}));
     auto* news = frame->findChild<ui::CNewsPane*>("newsView");
     ASSERT_NE(news, nullptr);
     EXPECT_EQ(news->newsUrl(), QUrl(address("/tarnel/news.html")));
