@@ -66,6 +66,18 @@ KnowledgeTransfer::run(const std::function<ops::OperationResult()>& operation) {
     return result;
 }
 
+ops::OperationResult
+KnowledgeTransfer::runBehind(CWorkProgressDialog& dialog,
+                             const std::function<ops::OperationResult()>& operation) {
+    if (m_dialogShown) {
+        m_dialogShown(dialog);
+    }
+    ++m_working;
+    ops::OperationResult result = run(operation);
+    --m_working;
+    return result;
+}
+
 std::optional<std::filesystem::path> KnowledgeTransfer::chooseFolder(ops::FolderCommand command,
                                                                      std::string_view title) {
     std::optional<std::filesystem::path> folder =
@@ -124,11 +136,8 @@ void KnowledgeTransfer::walkFolder(CategoryRecord& parent, bool link) {
     }
     CWorkProgressDialog dialog(
         fromUtf8(link ? ops::message::kLinkingFolder : ops::message::kImportingFolder), m_owner);
-    if (m_dialogShown) {
-        m_dialogShown(dialog);
-    }
     ops::FolderSource source{*folder, dialog.progress(), dialog.runner(), nullptr};
-    ops::OperationResult result = run([&] {
+    ops::OperationResult result = runBehind(dialog, [&] {
         return link ? ops::linkFolder(m_context, *still, source)
                     : ops::importFolder(m_context, *still, source, std::nullopt);
     });
@@ -154,11 +163,10 @@ void KnowledgeTransfer::exportCategory(CategoryRecord& category) {
         return;
     }
     CWorkProgressDialog dialog(fromUtf8(ops::message::kExportingCategory), m_owner);
-    if (m_dialogShown) {
-        m_dialogShown(dialog);
-    }
     ops::ExportProgress progress{dialog.progress(), dialog.runner()};
-    run([&] { return ops::exportCategory(m_context, *still, *folder, *subLevels, &progress); });
+    runBehind(dialog, [&] {
+        return ops::exportCategory(m_context, *still, *folder, *subLevels, &progress);
+    });
 }
 
 void KnowledgeTransfer::exportTag(TagRecord& tag) {
@@ -175,11 +183,9 @@ void KnowledgeTransfer::exportTag(TagRecord& tag) {
         return;
     }
     CWorkProgressDialog dialog(fromUtf8(ops::message::kExportingTag), m_owner);
-    if (m_dialogShown) {
-        m_dialogShown(dialog);
-    }
     ops::ExportProgress progress{dialog.progress(), dialog.runner()};
-    run([&] { return ops::exportTag(m_context, *still, *folder, *subLevels, &progress); });
+    runBehind(dialog,
+              [&] { return ops::exportTag(m_context, *still, *folder, *subLevels, &progress); });
 }
 
 std::vector<std::filesystem::path> KnowledgeTransfer::localFilesOf(const QMimeData& data) {

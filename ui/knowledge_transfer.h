@@ -32,6 +32,7 @@ public:
     static constexpr const char* kNotLocalFiles =
         "只能导入本机上的文件，拖放的内容不是本地文件，没有导入!";
     static constexpr const char* kDropTargetTitle = "请选择导入的目标分类";
+    static constexpr const char* kStillWorking = "正在导入或导出，请等它完成或取消后再试。";
 
     // Shown for each progress dialog before its work starts; tests watch the work through it.
     using DialogShown = std::function<void(CWorkProgressDialog&)>;
@@ -62,9 +63,15 @@ public:
     static std::vector<std::filesystem::path> localFilesOf(const QMimeData& data);
 
     const ops::RememberedFolders& remembered() const { return m_folders; }
+    // True while a progress dialog's worker owns the stores: nothing may close or replace the
+    // base until it has ended.
+    bool working() const { return m_working > 0; }
 
 private:
     ops::OperationResult run(const std::function<ops::OperationResult()>& operation);
+    // run behind the progress dialog, with working() true meanwhile.
+    ops::OperationResult runBehind(CWorkProgressDialog& dialog,
+                                   const std::function<ops::OperationResult()>& operation);
     std::optional<std::filesystem::path> chooseFolder(ops::FolderCommand command,
                                                       std::string_view title);
     void importFiles(store::CategoryRecord& category,
@@ -78,6 +85,7 @@ private:
     QWidget* m_owner;
     ops::RememberedFolders m_folders;
     DialogShown m_dialogShown;
+    int m_working = 0;
     std::function<void(store::CategoryRecord&)> m_expand;
 };
 

@@ -549,7 +549,9 @@ void CMainFrame::handleMessage(const FrameEvent& message) {
         fillPane(message.wParam());
         break;
     case FrameMessage::OpenBase:
-        openBase();
+        if (!transferRunning()) {
+            openBase();
+        }
         break;
     }
 }
@@ -627,6 +629,9 @@ void CMainFrame::endProgram(int exitCode) {
 bool CMainFrame::exitCommand() {
     if (m_exiting) {
         return true;
+    }
+    if (transferRunning()) {
+        return false;
     }
     for (std::size_t i = 0; i < m_windows.size(); ++i) {
         if (!offerUnsavedWork(m_windows[i].get(), kExitNewPointQuestion)) {
@@ -774,7 +779,7 @@ void CMainFrame::warnDamagedIndex() {
 }
 
 void CMainFrame::reloadSource(long long source) {
-    if (source != 0) {
+    if (source != 0 || transferRunning()) {
         return;
     }
     for (std::size_t i = m_windows.size(); i-- > 0;) {

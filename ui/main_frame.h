@@ -250,6 +250,8 @@ private:
     void createSearchPane();
     void startKnowledgeCommands();
     void stopKnowledgeCommands();
+    // True, after saying so, while an import or export runs behind its progress dialog.
+    bool transferRunning();
     void filesDropped(const std::vector<std::filesystem::path>& files, long long category);
     void quickFindTag(store::TagRecord& tag);
     void exportTagWithProgress(store::TagRecord& tag);

@@ -84,6 +84,16 @@ void CMainFrame::stopKnowledgeCommands() {
     m_transfer.reset();
 }
 
+// The tray menu, a second start and the frame's messages still reach the frame while a progress
+// dialog is up; none of them may take the base from under its worker.
+bool CMainFrame::transferRunning() {
+    if (!m_transfer || !m_transfer->working()) {
+        return false;
+    }
+    m_activePrompt->show(KnowledgeTransfer::kStillWorking, app::MessageIcon::Information);
+    return true;
+}
+
 // The main window comes up first, so that the target dialog is seen over it.
 void CMainFrame::filesDropped(const std::vector<std::filesystem::path>& files, long long category) {
     if (!m_transfer) {

@@ -69,11 +69,16 @@ TEST_F(TransferTest, AFolderImportCancelledHalfWayKeepsWhatItAddedOnDiskAndInThe
     QObject::connect(&responsive, &QTimer::timeout, [&] { ++ticks; });
     responsive.start(1);
     std::vector<std::string> statuses;
+    bool exitRefused = false;
     frame->transfer()->setDialogShown([&](CWorkProgressDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle().toStdString(), "正在导入目录...");
         QObject::connect(&dialog, &CWorkProgressDialog::statusChanged,
-                         [&statuses, &dialog](const QString& text) {
+                         [&statuses, &dialog, &exitRefused, this](const QString& text) {
                              statuses.push_back(text.toStdString());
+                             if (statuses.size() == 2) {
+                                 // The tray's "退出" must not take the base from the walk.
+                                 exitRefused = !frame->exitCommand();
+                             }
                              if (statuses.size() == 3) {
                                  dialog.findChild<QPushButton*>("workCancel")->click();
                              }
@@ -85,10 +90,13 @@ TEST_F(TransferTest, AFolderImportCancelledHalfWayKeepsWhatItAddedOnDiskAndInThe
     ASSERT_GE(statuses.size(), 3u);
     EXPECT_EQ(statuses[0], "正在导入目录:资料...");
     EXPECT_GT(ticks, 0) << "the window stood still during the walk";
-    ASSERT_EQ(prompt.events().size(), 2u);
+    EXPECT_TRUE(exitRefused);
+    ASSERT_EQ(prompt.events().size(), 3u);
     EXPECT_EQ(prompt.events()[0],
               asked("是否包含子目录?", MessageIcon::Question, Buttons::YesNoCancel));
-    EXPECT_TRUE(prompt.events()[1].text.starts_with("已取消")) << prompt.events()[1].text;
+    EXPECT_EQ(prompt.events()[1],
+              shown(KnowledgeTransfer::kStillWorking, MessageIcon::Information));
+    EXPECT_TRUE(prompt.events()[2].text.starts_with("已取消")) << prompt.events()[2].text;
     store::CategoryRecord* imported = category("工作/资料");
     ASSERT_NE(imported, nullptr);
     std::size_t listed = 0;
