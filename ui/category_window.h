@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QWidget;
@@ -48,6 +49,8 @@ public:
         ops::OperationContext* context = nullptr;
         ChangeDispatcher* dispatcher = nullptr;
         const platform::Opener* opener = nullptr;
+        // What the information pane's reading areas get their toolbar from; none: no toolbar.
+        std::optional<ReadingAreaTools> readingTools;
     };
 
     CWindowFormView(store::KnowledgeStore& base, store::StoreKind store, long long id,

@@ -59,6 +59,7 @@ namespace tarnel::ui {
 
 class CategoryCommands;
 class CReadingBackground;
+struct ReadingAreaTools;
 class KnowledgeTreeModel;
 class KnowledgeTreeView;
 class TagCommands;
@@ -254,6 +255,8 @@ private:
     void closeGoneWindows();
     void removeWindow(FrameWindow* window);
     void leaveReadingMode();
+    // What every reading area the frame places is equipped with.
+    ReadingAreaTools readingAreaTools();
     bool offerUnsavedWork(FrameWindow* window, const char* newPointQuestion);
     void openTreeItem(const QModelIndex& index);
     void rebuildWindowMenu();

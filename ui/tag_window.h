@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QTableView>
 #include <functional>
+#include <optional>
 
 namespace tarnel::ui {
 
@@ -45,6 +46,8 @@ public:
         const MainImageList* images = nullptr;
         const skin::ListColours* colours = nullptr;
         const SkinPictureTable* pictures = nullptr;
+        // What the information pane's reading areas get their toolbar from; none: no toolbar.
+        std::optional<ReadingAreaTools> readingTools;
     };
 
     CTagWindowView(long long tagId, const app::Settings& settings, Services services);
