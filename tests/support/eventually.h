@@ -23,7 +23,7 @@ inline constexpr int kEventualTimeoutMs = 5000;
 
 #define ASSERT_EVENTUALLY_EQ(actual, expected)                                                     \
     do {                                                                                           \
-        QTest::qWaitFor([&]() -> bool { return (actual) == (expected); },                          \
-                        ::tarnel::test::kEventualTimeoutMs);                                       \
+        static_cast<void>(QTest::qWaitFor([&]() -> bool { return (actual) == (expected); },        \
+                                          ::tarnel::test::kEventualTimeoutMs));                    \
         ASSERT_EQ(actual, expected);                                                               \
     } while (false)
