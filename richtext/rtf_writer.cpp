@@ -834,14 +834,19 @@ void Emitter::writePicture(const Picture& picture) {
     closeGroup();
 }
 
+// Pictures make most of a note's bytes: their digits are written in place, a line at a time.
 void Emitter::writeHex(std::string_view bytes) {
+    constexpr std::size_t kBytesPerLine = kHexDigitsPerLine / 2;
+    const std::size_t lines = bytes.size() / kBytesPerLine;
+    const std::size_t start = m_out.size();
+    m_out.resize(start + bytes.size() * 2 + lines * kLineEnd.size());
+    char* out = m_out.data() + start;
     std::size_t column = 0;
     for (unsigned char byte : bytes) {
-        m_out += kHexDigits[byte >> 4];
-        m_out += kHexDigits[byte & 15];
-        column += 2;
-        if (column == kHexDigitsPerLine) {
-            m_out += kLineEnd;
+        *out++ = kHexDigits[byte >> 4];
+        *out++ = kHexDigits[byte & 15];
+        if (++column == kBytesPerLine) {
+            out = std::copy(kLineEnd.begin(), kLineEnd.end(), out);
             column = 0;
         }
     }
