@@ -2,7 +2,6 @@
 #include "app/toolbar_config.h"
 #include "ops/point_editing.h"
 #include "store/attribute_tables.h"
-#include "tests/support/eventually.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/add_point_form.h"
 #include "ui/category_window.h"
@@ -16,7 +15,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <numeric>
 
