@@ -24,6 +24,11 @@ bool needsDelimiter(char c) {
            c == '-';
 }
 
+// Printable ASCII that stands for itself in the text.
+bool isPlainLiteral(char c) {
+    return c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}';
+}
+
 std::string romanNumeral(int number) {
     static constexpr std::pair<int, std::string_view> kNumerals[] = {
         {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
@@ -153,6 +158,24 @@ std::string quotedFieldArgument(std::string_view text) {
     return quoted + "\"";
 }
 
+// About what the blocks take written: a picture's bytes twice over as hex, text a little more
+// than itself (Chinese text a third more); tables nested in blocks are left out of the guess, as
+// growing the buffer then costs little beside the rest.
+std::size_t expectedSize(const std::vector<Paragraph>& blocks) {
+    std::size_t size = 0;
+    for (const Paragraph& paragraph : blocks) {
+        for (const Inline& item : paragraph.content) {
+            if (const auto* run = std::get_if<TextRun>(&item)) {
+                size += run->text.size() * 3 / 2 + 32;
+            } else {
+                const Picture& picture = std::get<Picture>(item);
+                size += (picture.data.size() + picture.animation.size()) * 2 * 129 / 128 + 128;
+            }
+        }
+    }
+    return size;
+}
+
 class Emitter {
 public:
     explicit Emitter(const Document& document) : m_document(document) {
@@ -162,6 +185,7 @@ public:
     }
 
     std::string run() {
+        m_out.reserve(expectedSize(m_document.paragraphs));
         writeHeader();
         writeBlocks(m_document.paragraphs, 0);
         m_out += '}';
@@ -199,6 +223,16 @@ private:
     void writePicture(const Picture& picture);
     // The GB18030 bytes old readers read for the character; each character is converted once.
     const std::string& fallbackBytes(char32_t codePoint);
+    // A character of the Basic Multilingual Plane beyond ASCII as written: \uN and its fallback
+    // bytes, made once per character (notes repeat a few thousand characters many times).
+    struct Escape {
+        std::string text;
+        int skip = 0;
+        bool endsWithWord = false;
+    };
+    const Escape& escapeOf(char32_t codePoint);
+    void writeEscape(char32_t codePoint);
+    void writeSupplementary(char32_t codePoint);
     void writeHex(std::string_view bytes);
     void writeText(std::string_view utf8);
     void writeFontName(std::string_view utf8);
@@ -251,6 +285,9 @@ private:
     std::unordered_map<std::uint32_t, int> m_colorIndex;
     int m_symbolFont = -1;
     std::unordered_map<char32_t, std::string> m_fallbacks;
+    // By code point: 0 for one not written yet, else its place in m_escapes plus one.
+    std::vector<std::uint32_t> m_escapeIndex;
+    std::vector<Escape> m_escapes;
     bool m_symbolBullets = false;
     std::vector<WrittenList> m_lists;
     std::unordered_map<int, std::vector<std::size_t>> m_listsOf;
@@ -797,14 +834,19 @@ void Emitter::writePicture(const Picture& picture) {
     closeGroup();
 }
 
+// Pictures make most of a note's bytes: their digits are written in place, a line at a time.
 void Emitter::writeHex(std::string_view bytes) {
+    constexpr std::size_t kBytesPerLine = kHexDigitsPerLine / 2;
+    const std::size_t lines = bytes.size() / kBytesPerLine;
+    const std::size_t start = m_out.size();
+    m_out.resize(start + bytes.size() * 2 + lines * kLineEnd.size());
+    char* out = m_out.data() + start;
     std::size_t column = 0;
     for (unsigned char byte : bytes) {
-        m_out += kHexDigits[byte >> 4];
-        m_out += kHexDigits[byte & 15];
-        column += 2;
-        if (column == kHexDigitsPerLine) {
-            m_out += kLineEnd;
+        *out++ = kHexDigits[byte >> 4];
+        *out++ = kHexDigits[byte & 15];
+        if (++column == kBytesPerLine) {
+            out = std::copy(kLineEnd.begin(), kLineEnd.end(), out);
             column = 0;
         }
     }
@@ -820,34 +862,77 @@ const std::string& Emitter::fallbackBytes(char32_t codePoint) {
     return it->second;
 }
 
+const Emitter::Escape& Emitter::escapeOf(char32_t codePoint) {
+    if (m_escapeIndex.empty()) {
+        m_escapeIndex.assign(0x10000, 0);
+    }
+    std::uint32_t& index = m_escapeIndex[codePoint];
+    if (index == 0) {
+        const std::string& fallback = fallbackBytes(codePoint);
+        Escape escape;
+        escape.skip = static_cast<int>(fallback.size());
+        escape.endsWithWord = fallback.empty();
+        escape.text = "\\u";
+        escape.text += std::to_string(codePoint > 0x7FFF ? static_cast<int>(codePoint) - 65536
+                                                         : static_cast<int>(codePoint));
+        for (unsigned char byte : fallback) {
+            escape.text += "\\'";
+            escape.text += kHexDigits[byte >> 4];
+            escape.text += kHexDigits[byte & 15];
+        }
+        m_escapes.push_back(std::move(escape));
+        index = static_cast<std::uint32_t>(m_escapes.size());
+    }
+    return m_escapes[index - 1];
+}
+
+void Emitter::writeEscape(char32_t codePoint) {
+    const Escape& escape = escapeOf(codePoint);
+    unicodeSkip(escape.skip);
+    m_out += escape.text;
+    m_delimit = escape.endsWithWord;
+}
+
+// The high surrogate carries no fallback; the low one carries the whole character's bytes, so
+// old readers read the bytes and new ones skip them.
+void Emitter::writeSupplementary(char32_t codePoint) {
+    const std::string& fallback = fallbackBytes(codePoint);
+    char32_t offset = codePoint - 0x10000;
+    unicodeSkip(0);
+    word("u", static_cast<int>(0xD800 + (offset >> 10)) - 65536);
+    unicodeSkip(static_cast<int>(fallback.size()));
+    word("u", static_cast<int>(0xDC00 + (offset & 0x3FF)) - 65536);
+    for (unsigned char byte : fallback) {
+        hexByte(byte);
+    }
+}
+
 void Emitter::writeText(std::string_view utf8) {
     for (std::size_t pos = 0; pos < utf8.size();) {
+        if (isPlainLiteral(utf8[pos])) {
+            // A stretch of plain ASCII goes out as it is; only its first letter may need the
+            // blank that ends a control word before it.
+            std::size_t end = pos + 1;
+            while (end < utf8.size() && isPlainLiteral(utf8[end])) {
+                ++end;
+            }
+            literal(utf8[pos]);
+            m_out.append(utf8.substr(pos + 1, end - pos - 1));
+            pos = end;
+            continue;
+        }
         char32_t codePoint = nextCodePoint(utf8, pos);
         if (codePoint == '\\' || codePoint == '{' || codePoint == '}') {
             raw("\\");
             m_out += static_cast<char>(codePoint);
-        } else if (codePoint >= 0x20 && codePoint < 0x7F) {
-            literal(static_cast<char>(codePoint));
         } else if (codePoint == '\t') {
             word("tab");
         } else if (codePoint == '\n') {
             word("line");
+        } else if (codePoint > 0xFFFF) {
+            writeSupplementary(codePoint);
         } else {
-            const std::string& fallback = fallbackBytes(codePoint);
-            if (codePoint > 0xFFFF) {
-                // The high surrogate carries no fallback; the low one carries the whole
-                // character's bytes, so old readers read the bytes and new ones skip them.
-                char32_t offset = codePoint - 0x10000;
-                unicodeSkip(0);
-                word("u", static_cast<int>(0xD800 + (offset >> 10)) - 65536);
-                codePoint = 0xDC00 + (offset & 0x3FF);
-            }
-            unicodeSkip(static_cast<int>(fallback.size()));
-            word("u", codePoint > 0x7FFF ? static_cast<int>(codePoint) - 65536
-                                         : static_cast<int>(codePoint));
-            for (unsigned char byte : fallback) {
-                hexByte(byte);
-            }
+            writeEscape(codePoint);
         }
     }
 }

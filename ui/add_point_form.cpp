@@ -95,6 +95,12 @@ CAddPointFormView::CAddPointFormView(Services services, store::CategoryRecord* c
     m_pages->addTab(m_comment, "批注");
     m_pages->addTab(m_attachments, "附件");
     m_attachments->showNewPoint(QString::fromUtf8(kName));
+    if (m_services.readingTools) {
+        if (m_content) {
+            equipReadingArea(*m_content, *m_services.readingTools);
+        }
+        equipReadingArea(*m_comment, *m_services.readingTools);
+    }
 
     m_save->setObjectName("addPointSave");
     m_cancel->setObjectName("addPointCancel");

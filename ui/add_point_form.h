@@ -6,6 +6,7 @@
 #include "store/category_store.h"
 #include "ui/change_dispatcher.h"
 #include "ui/frame_window.h"
+#include "ui/reading_area_tools.h"
 #include "ui/web_point_page.h"
 
 #include <QWidget>
@@ -47,6 +48,8 @@ public:
         const platform::Opener* opener = nullptr;
         // Takes the form out of the window area; called after the slot that asked returned.
         std::function<void(CAddPointFormView*)> close;
+        // What the "正文" and "批注" pages get their reading-area toolbar from; none: no toolbar.
+        std::optional<ReadingAreaTools> readingTools;
         long long maxStarNum = ops::kDefaultMaxStarNum;
     };
 

@@ -34,7 +34,8 @@ CWindowFormView::CWindowFormView(store::KnowledgeStore& base, store::StoreKind s
       m_info(new CInformationPane(*m_services.context, m_services.dispatcher, *m_services.opener,
                                   store == store::StoreKind::Recycle
                                       ? CInformationPane::Variant::RecycleBin
-                                      : CInformationPane::Variant::List)) {
+                                      : CInformationPane::Variant::List,
+                                  m_services.readingTools ? &*m_services.readingTools : nullptr)) {
     m_model->setIcons(m_services.icons);
     m_model->setSkin(m_services.images, m_services.colours);
     if (m_services.commands) {

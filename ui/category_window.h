@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QWidget;
@@ -51,6 +52,8 @@ public:
         const platform::Opener* opener = nullptr;
         // The menus, keys and in-place edits of the list's points; null: none.
         PointListCommands* pointCommands = nullptr;
+        // What the information pane's reading areas get their toolbar from; none: no toolbar.
+        std::optional<ReadingAreaTools> readingTools;
     };
 
     CWindowFormView(store::KnowledgeStore& base, store::StoreKind store, long long id,

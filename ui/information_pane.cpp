@@ -75,7 +75,8 @@ QString decodedText(const QByteArray& bytes) {
 } // namespace
 
 CInformationPane::CInformationPane(ops::OperationContext& context, ChangeDispatcher* dispatcher,
-                                   const platform::Opener& opener, Variant variant, QWidget* parent)
+                                   const platform::Opener& opener, Variant variant,
+                                   const ReadingAreaTools* tools, QWidget* parent)
     : QTabWidget(parent), m_context(context), m_variant(variant), m_properties(new QLabel(this)) {
     setObjectName("infoTabs");
     setAccessibleName("信息");
@@ -128,6 +129,10 @@ CInformationPane::CInformationPane(ops::OperationContext& context, ChangeDispatc
     m_preview->setOpenLinks(false);
     m_preview->setPalette(white);
     addTab(m_preview, "预览");
+    if (tools) {
+        equipReadingArea(*m_content, *tools);
+        equipReadingArea(*m_comment, *tools);
+    }
     connect(this, &QTabWidget::currentChanged, this, [this] { loadCurrentPage(); });
     setPointPagesEnabled(false);
 }

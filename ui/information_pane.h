@@ -4,6 +4,7 @@
 #include "platform/desktop_open.h"
 #include "store/knowledge_store.h"
 #include "ui/change_dispatcher.h"
+#include "ui/reading_area_tools.h"
 
 #include <QString>
 #include <QTabWidget>
@@ -24,8 +25,9 @@ class CReadingArea;
 // attachment pane) and "预览" (its text or picture). Without a point the last four are disabled;
 // "正文" is disabled too for a point that is no rich text or whose file is missing. The recycle
 // bin's pane has "属性信息" alone. Pages load when they are first shown for a point. Change
-// notifications keep every page current. User-interface thread only; the context, dispatcher
-// and opener outlive the pane.
+// notifications keep every page current. "正文" and "批注" carry the reading-area toolbar when
+// tools are given ("正文" without save and cancel). User-interface thread only; the context,
+// dispatcher, opener and tools outlive the pane.
 class CInformationPane : public QTabWidget {
     Q_OBJECT
 
@@ -34,7 +36,8 @@ public:
     enum Page { Properties = 0, Content, Comment, Attachments, Preview };
 
     CInformationPane(ops::OperationContext& context, ChangeDispatcher* dispatcher,
-                     const platform::Opener& opener, Variant variant, QWidget* parent = nullptr);
+                     const platform::Opener& opener, Variant variant,
+                     const ReadingAreaTools* tools = nullptr, QWidget* parent = nullptr);
 
     // The properties of a category (named name, for a root shown by its display name), of a tag
     // or of a point; only a point enables the point's pages.

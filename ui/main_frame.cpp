@@ -24,9 +24,9 @@
 #include "ui/notification_window.h"
 #include "ui/options_dialog.h"
 #include "ui/point_window.h"
+#include "ui/reading_area_tools.h"
 #include "ui/reading_background.h"
 #include "ui/reading_toolbar.h"
-#include "ui/reading_tools_controller.h"
 #include "ui/search_controller.h"
 #include "ui/search_pane.h"
 #include "ui/skin_palette.h"
@@ -882,7 +882,8 @@ FrameWindow* CMainFrame::openCategoryWindow(CategoryRecord& category) {
         m_context.get(),
         &m_dispatcher,
         m_services.opener,
-        m_pointCommands.get()};
+        m_pointCommands.get(),
+        readingAreaTools()};
     FrameWindow* window = addWindow(std::make_unique<CWindowFormView>(
         *m_base, identity.store, identity.id, m_settings, std::move(services)));
     m_treeModel->refreshCategory(identity.store, identity.id);
@@ -906,7 +907,8 @@ FrameWindow* CMainFrame::openTagWindow(store::TagRecord& tag) {
         &m_imageList,
         &m_skinColours.list,
         &m_pictures,
-        m_pointCommands.get()};
+        m_pointCommands.get(),
+        readingAreaTools()};
     return addWindow(std::make_unique<CTagWindowView>(tag.id, m_settings, std::move(services)));
 }
 
@@ -935,17 +937,17 @@ FrameWindow* CMainFrame::openPointWindow(CategoryRecord& category,
     if (!area->openPoint(category, point)) {
         return nullptr;
     }
-    auto* toolbar = new CReadingToolbar(m_settings.readingTools,
-                                        area->isReadOnly() ? ReadingDisplay::ReadOnly
-                                                           : ReadingDisplay::Editable,
-                                        m_settings.autoSwap);
-    toolbar->setMaximisedReading(m_readingMaximised);
-    area->setToolBar(toolbar, CReadingArea::ToolBarEdge::Top);
-    new CReadingToolsController(*area, *toolbar,
-                                {*m_activePrompt, *m_services.fileSystem, *m_readingBackground,
-                                 [this] { return toggleReadingMode(); }},
-                                m_settings.autoSwap);
+    equipReadingArea(*area, readingAreaTools());
     return addWindow(std::make_unique<CPointWindow>(area.release()));
+}
+
+ReadingAreaTools CMainFrame::readingAreaTools() {
+    return {m_settings,
+            *m_activePrompt,
+            *m_services.fileSystem,
+            *m_readingBackground,
+            [this] { return toggleReadingMode(); },
+            [this] { return m_readingMaximised; }};
 }
 
 bool CMainFrame::toggleReadingMode() {
@@ -962,20 +964,14 @@ bool CMainFrame::toggleReadingMode() {
         m_windowArea->setSizes(m_normalPaneSizes);
     }
     m_readingMaximised = !m_readingMaximised;
-    for (const auto& window : m_windows) {
-        auto* point = dynamic_cast<CPointWindow*>(window.get());
-        auto* toolbar =
-            point ? qobject_cast<CReadingToolbar*>(point->readingArea()->toolBar()) : nullptr;
-        if (toolbar) {
-            toolbar->setMaximisedReading(m_readingMaximised);
-        }
-    }
+    CReadingToolbar::setMaximisedReadingEverywhere(m_readingMaximised);
     return m_readingMaximised;
 }
 
 FrameWindow* CMainFrame::openAddPointForm(CategoryRecord* category, long long tagId) {
     CAddPointFormView::Services services{m_context.get(), &m_dispatcher, m_services.opener,
-                                         [this](CAddPointFormView* form) { removeWindow(form); }};
+                                         [this](CAddPointFormView* form) { removeWindow(form); },
+                                         readingAreaTools()};
     return addWindow(std::make_unique<CAddPointFormView>(std::move(services), category, tagId));
 }
 
@@ -984,7 +980,8 @@ FrameWindow* CMainFrame::openWebPointForm(WebPointPage page) {
         return nullptr;
     }
     CAddPointFormView::Services services{m_context.get(), &m_dispatcher, m_services.opener,
-                                         [this](CAddPointFormView* form) { removeWindow(form); }};
+                                         [this](CAddPointFormView* form) { removeWindow(form); },
+                                         readingAreaTools()};
     return addWindow(std::make_unique<CAddPointFormView>(std::move(services), std::move(page)));
 }
 

@@ -65,6 +65,7 @@ class DialogFileChooser;
 class FileChooser;
 class KnowledgeTransfer;
 class SearchController;
+struct ReadingAreaTools;
 class KnowledgeTreeModel;
 class KnowledgeTreeView;
 class PointListCommands;
@@ -280,6 +281,8 @@ private:
     void closeGoneWindows();
     void removeWindow(FrameWindow* window);
     void leaveReadingMode();
+    // What every reading area the frame places is equipped with.
+    ReadingAreaTools readingAreaTools();
     bool offerUnsavedWork(FrameWindow* window, const char* newPointQuestion);
     void openTreeItem(const QModelIndex& index);
     void rebuildWindowMenu();

@@ -49,6 +49,7 @@ void CMainFrame::startKnowledgeCommands() {
         [this](int icon) { return typeIcon(icon); },
         [this](CategoryRecord& owner, const store::PointRecord& p) { openPoint(owner, p); },
         m_pointCommands.get(),
+        readingAreaTools(),
         &m_skinColours.list,
         &m_pictures};
     m_searches = std::make_unique<SearchController>(

@@ -130,6 +130,10 @@ void CReadingArea::show(const std::string& bytes) {
     if (m_readOnly) {
         m_notice->setText(QString::fromUtf8(reading::kReadOnlyNotice) + "\n" + text(read.message));
     }
+    // Building the document may report a change on the way that the final reset does not take
+    // back; whoever follows the modified state hears the state the shown content has.
+    emit modifiedChanged(isModified());
+    emit displayChanged();
 }
 
 void CReadingArea::setToolBar(QWidget* toolBar, ToolBarEdge edge) {
@@ -152,6 +156,7 @@ void CReadingArea::setViewOnly(bool viewOnly) {
     m_viewOnly = viewOnly;
     m_editor->setReadOnly(m_readOnly || m_viewOnly);
     m_notice->setVisible(m_readOnly && !m_viewOnly);
+    emit displayChanged();
 }
 
 bool CReadingArea::isModified() const {

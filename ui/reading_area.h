@@ -78,6 +78,8 @@ public:
     void setViewOnly(bool viewOnly);
     bool isModified() const;
     bool isReadOnly() const { return m_readOnly; }
+    // Neither damaged nor a view for reading only: the save and cancel tools have a use.
+    bool canSave() const { return !m_readOnly && !m_viewOnly; }
     // No text, no picture and no hidden text.
     bool isEmpty() const;
     // The writer's bytes of what the editor holds now.
@@ -98,6 +100,8 @@ signals:
     void saved();
     // Ctrl+S or the save tool in an area of a new point.
     void saveRequested();
+    // Other content was shown, or the view became one for reading only (or no longer is).
+    void displayChanged();
 
 private:
     void show(const std::string& bytes);

@@ -81,6 +81,20 @@ void CReadingToolbar::rebuildAll() {
     }
 }
 
+void CReadingToolbar::setMaximisedReadingEverywhere(bool maximised) {
+    for (CReadingToolbar* toolbar : liveToolbars()) {
+        toolbar->setMaximisedReading(maximised);
+    }
+}
+
+void CReadingToolbar::setDisplay(ReadingDisplay display) {
+    if (display == m_display) {
+        return;
+    }
+    m_display = display;
+    rebuild();
+}
+
 // The separator rules count what was added, so that hidden entries and left-out tools between
 // two separators never leave a doubled one.
 void CReadingToolbar::rebuild() {

@@ -49,6 +49,12 @@ public:
     void rebuild();
     // Hint 2032: every toolbar there is rebuilds.
     static void rebuildAll();
+    // The main window's reading mode is one for all of them: every tool 16 follows it.
+    static void setMaximisedReadingEverywhere(bool maximised);
+
+    // What the reading area shows now; the toolbar is built again when that changes.
+    void setDisplay(ReadingDisplay display);
+    ReadingDisplay display() const { return m_display; }
 
     // Save and cancel are disabled until the content changes, and again after save or cancel.
     void setContentModified(bool modified);

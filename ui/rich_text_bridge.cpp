@@ -22,6 +22,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <map>
 #include <set>
 #include <tuple>
@@ -706,14 +707,29 @@ private:
     }
 
     void addRun(const TextRun& run) {
-        QTextCharFormat format = qtCharFormat(run.format);
         if (run.format.hidden) {
+            QTextCharFormat format = qtCharFormat(run.format);
             format.setObjectType(bridge::kHiddenObjectType);
             format.setProperty(bridge::kHiddenText, qtText(run.text));
             m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
             return;
         }
-        m_cursor.insertText(qtText(run.text), format);
+        m_cursor.insertText(qtText(run.text), sharedFormat(run.format));
+    }
+
+    // A note holds a few formats over thousands of runs: each becomes a Qt format once, and the
+    // document finds a format it was given before by the hash that format keeps.
+    const QTextCharFormat& sharedFormat(const CharFormat& format) {
+        for (const auto& [model, qt] : m_formats) {
+            if (model == format) {
+                return qt;
+            }
+        }
+        if (m_formats.size() == kSharedFormats) {
+            m_formats.pop_back();
+        }
+        m_formats.emplace_front(format, qtCharFormat(format));
+        return m_formats.front().second;
     }
 
     void addPicture(const Picture& picture) {
@@ -754,6 +770,8 @@ private:
     QTextDocument& m_document;
     QTextCursor m_cursor;
     std::map<std::tuple<int, int, int, int, std::string>, QTextList*> m_lists;
+    static constexpr std::size_t kSharedFormats = 32;
+    std::deque<std::pair<CharFormat, QTextCharFormat>> m_formats;
 };
 
 // Reads the paragraphs back, one fragment at a time.

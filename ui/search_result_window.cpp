@@ -19,7 +19,8 @@ CSearchResultView::CSearchResultView(std::string title, const app::Settings& set
     : m_title(std::move(title)), m_settings(settings), m_services(std::move(services)),
       m_model(new SearchResultModel(m_services.context->base, this)), m_list(new QTableView),
       m_info(new CInformationPane(*m_services.context, m_services.dispatcher, *m_services.opener,
-                                  CInformationPane::Variant::List)) {
+                                  CInformationPane::Variant::List,
+                                  m_services.readingTools ? &*m_services.readingTools : nullptr)) {
     m_model->setIcons(m_services.icons);
     m_list->setObjectName("searchResultList");
     m_list->setAccessibleName(QString::fromStdString(m_title));

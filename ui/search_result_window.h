@@ -9,6 +9,7 @@
 #include "ui/frame_window.h"
 #include "ui/information_pane.h"
 #include "ui/point_list_commands.h"
+#include "ui/reading_area_tools.h"
 #include "ui/skin/skin_folder.h"
 #include "ui/skin_picture_table.h"
 
@@ -17,6 +18,7 @@
 #include <QPointer>
 #include <QTableView>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,8 @@ public:
         std::function<void(store::CategoryRecord&, const store::PointRecord&)> openPoint;
         // The menus, keys and in-place rename of the list; none: the list has no menu.
         PointListCommands* pointCommands = nullptr;
+        // What the information pane's reading areas get their toolbar from; none: no toolbar.
+        std::optional<ReadingAreaTools> readingTools;
         const skin::ListColours* colours = nullptr;
         const SkinPictureTable* pictures = nullptr;
     };

@@ -19,7 +19,8 @@ CTagWindowView::CTagWindowView(long long tagId, const app::Settings& settings, S
     : m_id(tagId), m_settings(settings), m_services(std::move(services)), m_model(nullptr),
       m_list(new QTableView),
       m_info(new CInformationPane(*m_services.context, m_services.dispatcher, *m_services.opener,
-                                  CInformationPane::Variant::List)) {
+                                  CInformationPane::Variant::List,
+                                  m_services.readingTools ? &*m_services.readingTools : nullptr)) {
     {
         ChangeDispatcher::Guard guard(*m_services.dispatcher);
         m_model = new TagPointListModel(*m_services.context, tagId, this);

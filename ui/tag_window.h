@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QTableView>
 #include <functional>
+#include <optional>
 
 namespace tarnel::ui {
 
@@ -48,6 +49,8 @@ public:
         const SkinPictureTable* pictures = nullptr;
         // The menus, keys and in-place edits of the list's rows; null: none.
         PointListCommands* pointCommands = nullptr;
+        // What the information pane's reading areas get their toolbar from; none: no toolbar.
+        std::optional<ReadingAreaTools> readingTools;
     };
 
     CTagWindowView(long long tagId, const app::Settings& settings, Services services);
