@@ -123,6 +123,14 @@ TEST_F(TransferCommandsTest, CategoriesTagsPointsAndFavouritesAreExported) {
     EXPECT_EQ(run({"--json", "favourites", "--dir", (favourites / "站点").string()}).out,
               "{\"label\":\"IE收藏夹\",\"children\":[{\"label\":\"例子\",\"url\":"
               "\"https://example.org/\"}],\"error\":\"\"}\n");
+
+    CliRun added = run({"add-favourite", "新站", "https://example.com/", "--folder", "站点"});
+    EXPECT_EQ(added.exitCode, kExitSuccess);
+    EXPECT_EQ(added.out, (favourites / "站点" / "新站.url").string() + "\n");
+    EXPECT_NE(run({"favourites"}).out.find("    新站\thttps://example.com/\n"), std::string::npos);
+    CliRun outsideFolder = run({"add-favourite", "外", "https://example.com/", "--folder", ".."});
+    EXPECT_EQ(outsideFolder.exitCode, kExitUsage);
+    EXPECT_FALSE(fs::exists(favourites.parent_path() / "外.url"));
 }
 
 TEST_F(TransferCommandsTest, DocumentsAreImportedIntoACategory) {
