@@ -3,10 +3,10 @@
 #include "ops/tag_points.h"
 #include "store/knowledge_store.h"
 #include "ui/background_search.h"
+#include "ui/point_cells.h"
 #include "ui/point_list_model.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QIcon>
 #include <functional>
 #include <vector>
@@ -27,7 +27,7 @@ public:
 
     explicit SearchResultModel(store::KnowledgeStore& base, QObject* parent = nullptr);
 
-    void setIcons(std::function<QIcon(int icon)> icons) { m_icons = std::move(icons); }
+    void setIcons(std::function<QIcon(int icon)> icons) { m_cells.setIcons(std::move(icons)); }
     // The in-place edit of a hit's name cell hands the new name here.
     using PointRename =
         std::function<void(store::CategoryRecord&, const store::PointRecord&, const std::string&)>;
@@ -51,14 +51,10 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
 private:
-    QVariant pointData(const store::PointRecord& point, int column, int row, int role) const;
-    QString typeName(const store::PointRecord& point) const;
-
     store::KnowledgeStore& m_base;
     std::vector<SearchResultEntry> m_entries;
-    std::function<QIcon(int)> m_icons;
+    PointCells m_cells;
     PointRename m_rename;
-    mutable QHash<QString, QString> m_typeNames;
 };
 
 } // namespace tarnel::ui

@@ -1,10 +1,8 @@
 #include "ui/tag_point_list_model.h"
 
-#include "platform/text_format.h"
 #include "store/attribute_tables.h"
 #include "ui/record_colors.h"
 
-#include <QMimeDatabase>
 #include <algorithm>
 #include <array>
 
@@ -21,8 +19,6 @@ constexpr std::array<PointListModel::Column, 9> kColumns = {
     PointListModel::Stars,   PointListModel::Number,  PointListModel::Name,
     PointListModel::Preview, PointListModel::Comment, PointListModel::Attachments,
     PointListModel::Size,    PointListModel::Type,    PointListModel::Date};
-
-constexpr const char* kMissingType = "文件已失效";
 
 QString text(std::string_view value) {
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
@@ -99,18 +95,6 @@ QVariant TagPointListModel::headerData(int section, Qt::Orientation orientation,
     return QString::fromUtf8(kHeaders[static_cast<std::size_t>(section)]);
 }
 
-QString TagPointListModel::typeName(const PointRecord& p) const {
-    QString name = text(p.name());
-    QString suffix = name.contains('.') ? name.section('.', -1).toLower() : QString();
-    auto it = m_typeNames.find(suffix);
-    if (it != m_typeNames.end()) {
-        return *it;
-    }
-    QString type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension).comment();
-    m_typeNames.insert(suffix, type);
-    return type;
-}
-
 QVariant TagPointListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
@@ -122,7 +106,7 @@ QVariant TagPointListModel::data(const QModelIndex& index, int role) const {
         return record ? tagData(*record, column, index.row(), role) : QVariant();
     }
     ops::TagPoint found = pointAt(index.row());
-    return found.point ? pointData(entry, *found.point, column, index.row(), role) : QVariant();
+    return found.point ? m_cells.data(*found.point, column, index.row(), role) : QVariant();
 }
 
 QVariant TagPointListModel::tagData(const TagRecord& record, Column column, int row,
@@ -161,60 +145,6 @@ QVariant TagPointListModel::tagData(const TagRecord& record, Column column, int 
         return QStringLiteral("标签");
     case PointListModel::Date:
         return text(values.value(tag::kModifyDate));
-    default:
-        return {};
-    }
-}
-
-QVariant TagPointListModel::pointData(const Entry&, const PointRecord& p, Column column, int row,
-                                      int role) const {
-    const store::Record& values = p.values;
-    switch (role) {
-    case PointListModel::kStarRole:
-        return static_cast<int>(values.integer(point::kStarNum));
-    case Qt::ForegroundRole:
-    case Qt::BackgroundRole: {
-        std::optional<QColor> color =
-            recordColor(values, role == Qt::ForegroundRole ? point::kForeColor : point::kBackColor);
-        return color ? QVariant(*color) : QVariant();
-    }
-    case Qt::DecorationRole:
-        if (column != PointListModel::Name || !m_icons) {
-            return {};
-        }
-        return m_icons(p.displayType ? p.displayType->icon : store::kNoIcon);
-    case Qt::EditRole:
-        return column == PointListModel::Name ? text(p.name()) : QVariant();
-    case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
-        break;
-    default:
-        return {};
-    }
-    switch (column) {
-    case PointListModel::Stars:
-        return role == Qt::AccessibleTextRole
-                   ? QVariant(QStringLiteral("%1星").arg(values.integer(point::kStarNum)))
-                   : QVariant();
-    case PointListModel::Number:
-        return row + 1;
-    case PointListModel::Name:
-        return text(p.name());
-    case PointListModel::Preview:
-        return values.integer(point::kState) != 0 ? QVariant("预览") : QVariant();
-    case PointListModel::Comment:
-        return values.integer(point::kHasComment) != 0 ? QVariant("有批注") : QVariant();
-    case PointListModel::Attachments: {
-        long long count = values.integer(point::kAppendNum);
-        return count > 0 ? QVariant(count) : QVariant();
-    }
-    case PointListModel::Size:
-        return QString::fromStdString(platform::formatSize(
-            static_cast<std::uint64_t>(std::max(0LL, values.integer(point::kPointSize)))));
-    case PointListModel::Type:
-        return values.integer(point::kState) == 0 ? QString::fromUtf8(kMissingType) : typeName(p);
-    case PointListModel::Date:
-        return text(values.value(point::kModifyDate));
     default:
         return {};
     }

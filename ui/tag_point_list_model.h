@@ -3,10 +3,10 @@
 #include "ops/tag_points.h"
 #include "store/knowledge_store.h"
 #include "ui/main_image_list.h"
+#include "ui/point_cells.h"
 #include "ui/point_list_model.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QIcon>
 #include <functional>
 #include <vector>
@@ -27,7 +27,7 @@ public:
     // Lists the tag's points with the repair of its count (the caller holds a change guard).
     TagPointListModel(ops::OperationContext& context, long long tagId, QObject* parent = nullptr);
 
-    void setIcons(std::function<QIcon(int icon)> icons) { m_icons = std::move(icons); }
+    void setIcons(std::function<QIcon(int icon)> icons) { m_cells.setIcons(std::move(icons)); }
     void setImages(const MainImageList* images) { m_images = images; }
     // What an edit of a sub-tag's name asks for.
     void setRenameHandler(std::function<void(store::TagRecord&, const std::string&)> f) {
@@ -65,19 +65,15 @@ private:
     void reconcile(std::vector<Entry> fresh);
     bool concerns(const store::ChangeNotification& notification) const;
     bool showsPoint(long long id) const;
-    QVariant pointData(const Entry& entry, const store::PointRecord& point, Column column, int row,
-                       int role) const;
     QVariant tagData(const store::TagRecord& record, Column column, int row, int role) const;
-    QString typeName(const store::PointRecord& point) const;
 
     ops::OperationContext& m_context;
     long long m_tagId;
     std::vector<Entry> m_entries;
-    std::function<QIcon(int)> m_icons;
+    PointCells m_cells;
     const MainImageList* m_images = nullptr;
     std::function<void(store::TagRecord&, const std::string&)> m_rename;
     PointListModel::PointRename m_renamePoint;
-    mutable QHash<QString, QString> m_typeNames;
 };
 
 } // namespace tarnel::ui
