@@ -244,6 +244,8 @@ void CMainFrame::createWorkspace() {
     m_panes->setObjectName("workspaceTabs");
     m_panes->setAccessibleName("知识分类");
     m_panes->tabBar()->setStyle(m_tooltipStyle);
+    // Every pane's tab stays in sight: the bar is as wide as its tabs rather than scrolled.
+    m_panes->setUsesScrollButtons(false);
 
     m_treeModel = new KnowledgeTreeModel(m_settings, this);
     m_treeModel->setWindowOpen(
