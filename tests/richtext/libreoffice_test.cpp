@@ -45,7 +45,9 @@ void addVisibleFormats(const std::vector<Paragraph>& blocks, std::string& out) {
                 // LibreOffice writes cells merged across as one cell as wide as they are.
                 for (const TableCell& cell : row.cells) {
                     if (cell.horizontalMerge != CellMerge::Continue) {
-                        out += "C\n";
+                        out += cell.verticalMerge == CellMerge::First      ? "C first\n"
+                               : cell.verticalMerge == CellMerge::Continue ? "C below\n"
+                                                                           : "C\n";
                         addVisibleFormats(cell.paragraphs, out);
                     }
                 }
@@ -135,12 +137,19 @@ Document featureDocument() {
     deeper.list = ListKind::LowerLetter;
     deeper.listLevel = 1;
     deeper.content = {run("下一级 deeper", plain)};
-    // A 2 x 2 table whose second row is one merged cell, with a table nested in its first cell.
+    Paragraph deepest = first;
+    deepest.list = ListKind::LowerRoman;
+    deepest.listLevel = 2;
+    deepest.content = {run("第三级 deepest", plain)};
+    // A 2 x 4 table whose second row is one merged cell, with a table nested in its first cell and
+    // the second column's cell of the third row merged down into the fourth.
     auto cell = [&](int right, std::string text) {
         TableCell out;
         out.rightBoundary = right;
         Paragraph paragraph;
-        paragraph.content = {run(std::move(text), plain)};
+        if (!text.empty()) {
+            paragraph.content = {run(std::move(text), plain)};
+        }
         out.paragraphs = {paragraph};
         return out;
     };
@@ -155,10 +164,17 @@ Document featureDocument() {
     bottom.cells = {cell(2880, "丙 C"), cell(5760, "")};
     bottom.cells[0].horizontalMerge = CellMerge::First;
     bottom.cells[1].horizontalMerge = CellMerge::Continue;
+    TableRow third;
+    third.cells = {cell(2880, "丁 D"), cell(5760, "己 F")};
+    third.cells[1].verticalMerge = CellMerge::First;
+    TableRow fourth;
+    fourth.cells = {cell(2880, "戊 E"), cell(5760, "")};
+    fourth.cells[1].verticalMerge = CellMerge::Continue;
     Paragraph table;
-    table.table.push_back(Table{{top, bottom}});
+    table.table.push_back(Table{{top, bottom, third, fourth}});
     Document document;
-    document.paragraphs = {title, body, first, deeper, second, pictured, table, Paragraph{}};
+    document.paragraphs = {title,  body,     first, deeper,     deepest,
+                           second, pictured, table, Paragraph{}};
     return document;
 }
 
