@@ -154,17 +154,9 @@ void CWindowFormView::applyChange(const store::ChangeNotification& notification)
 
 // An edited comment of the point left is offered for saving first; Cancel keeps the point.
 void CWindowFormView::rowChanged(const QModelIndex& current, const QModelIndex& previous) {
-    if (m_keepingRow) {
-        return;
+    if (m_rowKeeper.allows(*m_list, *m_info, current, previous)) {
+        showProperties();
     }
-    if (previous.isValid() && current.row() != previous.row() && !m_info->leavePoint()) {
-        m_keepingRow = true;
-        m_list->selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect |
-                                                                QItemSelectionModel::Rows);
-        m_keepingRow = false;
-        return;
-    }
-    showProperties();
 }
 
 // The properties shown are the window's category's, a selected sub-category's or a selected

@@ -9,6 +9,7 @@
 #include "ui/information_pane.h"
 #include "ui/main_image_list.h"
 #include "ui/point_list_commands.h"
+#include "ui/row_keeper.h"
 #include "ui/skin/skin_folder.h"
 #include "ui/skin_picture_table.h"
 
@@ -100,7 +101,7 @@ private:
     // The panes live in the main window's window area while the window is open; they go with it.
     QPointer<QTableView> m_list;
     QPointer<CInformationPane> m_info;
-    bool m_keepingRow = false;
+    RowKeeper m_rowKeeper;
 };
 
 } // namespace tarnel::ui

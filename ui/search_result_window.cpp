@@ -98,17 +98,9 @@ void CSearchResultView::applyChange(const store::ChangeNotification& notificatio
 }
 
 void CSearchResultView::rowChanged(const QModelIndex& current, const QModelIndex& previous) {
-    if (m_keepingRow) {
-        return;
+    if (m_rowKeeper.allows(*m_list, *m_info, current, previous)) {
+        showSelected();
     }
-    if (previous.isValid() && current.row() != previous.row() && !m_info->leavePoint()) {
-        m_keepingRow = true;
-        m_list->selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect |
-                                                                QItemSelectionModel::Rows);
-        m_keepingRow = false;
-        return;
-    }
-    showSelected();
 }
 
 void CSearchResultView::showSelected() {

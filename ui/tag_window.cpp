@@ -131,17 +131,9 @@ void CTagWindowView::applyChange(const store::ChangeNotification& notification) 
 }
 
 void CTagWindowView::rowChanged(const QModelIndex& current, const QModelIndex& previous) {
-    if (m_keepingRow) {
-        return;
+    if (m_rowKeeper.allows(*m_list, *m_info, current, previous)) {
+        showProperties();
     }
-    if (previous.isValid() && current.row() != previous.row() && !m_info->leavePoint()) {
-        m_keepingRow = true;
-        m_list->selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect |
-                                                                QItemSelectionModel::Rows);
-        m_keepingRow = false;
-        return;
-    }
-    showProperties();
 }
 
 // The selected row's properties, or the tag's own when no row is selected.
