@@ -123,13 +123,21 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
         [frame] { QCoreApplication::exit(frame->exitCode()); }, Qt::QueuedConnection);
     m_mainFrame->load_skin(true);
     m_mainFrame->showMaximized();
-    m_channel = std::make_unique<InstanceChannel>(InstanceChannel::Handlers{
-        [frame] { frame->showMain(); }, [frame] { return frame->exitCommand(); }});
+    m_channel = std::make_unique<InstanceChannel>(channelHandlers(*frame));
     m_channel->listen(instance::socketPath(runtimeFolder));
     m_mainFrame->initialUpdate();
     m_settings.readingTools = app::ToolbarConfigFile(programDirectory).load(messages);
     m_mainFrame->postMessage(FrameMessage::OpenBase);
     return Start::Running;
+}
+
+InstanceChannel::Handlers TarnelApplication::channelHandlers(CMainFrame& frame) {
+    CMainFrame* target = &frame;
+    return {[target] { target->showMain(); },
+            [target] {
+                target->showMain();
+                return target->exitCommand();
+            }};
 }
 
 } // namespace tarnel::ui

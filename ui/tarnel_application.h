@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "platform/instance_lock.h"
 #include "platform/program_launcher.h"
+#include "ui/instance_channel.h"
 #include "ui/message_box_prompt.h"
 #include "ui/web_windows.h"
 
@@ -16,7 +17,6 @@
 namespace tarnel::ui {
 
 class CMainFrame;
-class InstanceChannel;
 
 // Start-up of the main program, from the single-instance rule to the shown main window. The
 // program directory is the current directory at start: the settings file is always the one
@@ -53,6 +53,10 @@ public:
     void setWebWindows(std::function<std::unique_ptr<WebWindows>(CMainFrame&)> webWindows) {
         m_webWindows = std::move(webWindows);
     }
+
+    // What the instance channel does for a second start: "show" brings the frame up; "exit for
+    // update" brings it up too, so that its questions about unsaved work are seen, then exits.
+    static InstanceChannel::Handlers channelHandlers(CMainFrame& frame);
 
     CMainFrame* mainFrame() const { return m_mainFrame.get(); }
     const app::Settings& settings() const { return m_settings; }

@@ -117,6 +117,15 @@ InstallResult FileInstaller::install(const std::vector<FileRecord>& records) {
     }
 
     RecordFile moved(m_work.moved(), m_fileSystem);
+    if (!items.empty() && !moved.exists()) {
+        // The marker exists before the first rename, so an interruption after it is always
+        // finished, never declined into a half-installed program.
+        while (moved.rewrite({}) != 0) {
+            if (askAboutMove(items.front()) != Choice::Retry) {
+                return InstallResult::Aborted;
+            }
+        }
+    }
     for (auto& item : items) {
         while (!item.ignored && m_fileSystem.rename(item.staged, item.target) != 0) {
             Choice choice = askAboutMove(item);

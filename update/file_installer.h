@@ -21,9 +21,9 @@ enum class InstallResult {
 // each is replaced by one rename. It runs in two passes. First every record is made ready: the
 // target's folders exist, a settings file is merged into the new copy, the new copy has its
 // final mode and lies on the target's file system (else a copy is made beside the target) and
-// the target's folder is writable. Only then is each renamed into place and appended to
-// "Movedfile.mve". A failure in either pass asks Abort/Retry/Ignore ("移动文件:%s时出错!\n");
-// Ignore leaves the old file and still records the entry as moved.
+// the target's folder is writable. Then "Movedfile.mve" is made, and only then is each renamed
+// into place and appended to it. A failure in either pass asks Abort/Retry/Ignore
+// ("移动文件:%s时出错!\n"); Ignore leaves the old file and still records the entry as moved.
 //
 // A record whose temporary file is gone was moved before an interruption: it is skipped.
 // Modes: a replaced file's mode is kept ("tarnel.ini" stays private, programs executable); a

@@ -310,9 +310,7 @@ protected:
         services.prompt = &prompt;
         frame = std::make_unique<CMainFrame>(settings, QIcon(), services);
         frame->showMaximized();
-        CMainFrame* f = frame.get();
-        channel = std::make_unique<InstanceChannel>(
-            InstanceChannel::Handlers{[f] { f->showMain(); }, [f] { return f->exitCommand(); }});
+        channel = std::make_unique<InstanceChannel>(TarnelApplication::channelHandlers(*frame));
         ASSERT_TRUE(channel->listen(runtime.socket()));
     }
 };
@@ -345,9 +343,10 @@ TEST_F(InstanceChannelTest, ExitForUpdateAsksAboutAnUnsavedNewPoint) {
     bool exited = false;
     QObject::connect(frame.get(), &CMainFrame::exited, [&] { exited = true; });
     prompt.script({app::Answer::No});
+    frame->hide();
     EXPECT_EQ(askChannel(runtime.socket(), "exit-for-update\n"), "staying");
     EXPECT_FALSE(exited);
-    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(frame->isVisible()) << "the question is asked over the shown frame";
     prompt.script({app::Answer::Yes});
     EXPECT_EQ(askChannel(runtime.socket(), "exit-for-update\n"), "exiting");
     EXPECT_TRUE(exited);

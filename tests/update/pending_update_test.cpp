@@ -78,6 +78,27 @@ TEST_F(PendingUpdateTest, ResumeQuestionNoDiscardsTheUpdate) {
     EXPECT_TRUE(m_launcher.started.empty());
 }
 
+TEST_F(PendingUpdateTest, ResumeQuestionNoDiscardsBothListsAndAMovedListAloneAsksNothing) {
+    writeBytes(m_work.toFetch(), "");
+    fetched(1, "Tarnel", "new");
+    writeBytes(m_dir / "Tarnel", "old");
+    m_prompt.script({Answer::No});
+    EXPECT_EQ(run(), PendingUpdateResult::Continue);
+    EXPECT_EQ(m_prompt.events(),
+              std::vector{asked(kResume, MessageIcon::Question, Buttons::YesNo)});
+    EXPECT_EQ(readBytes(m_dir / "Tarnel"), "old");
+    EXPECT_FALSE(std::filesystem::exists(m_work.path()));
+
+    // Without the list of fetched files there is nothing left to move.
+    std::filesystem::create_directory(m_work.path());
+    writeBytes(m_work.moved(), "");
+    m_prompt.clear();
+    EXPECT_EQ(run(), PendingUpdateResult::Continue);
+    EXPECT_TRUE(m_prompt.events().empty());
+    EXPECT_FALSE(std::filesystem::exists(m_work.path()));
+    EXPECT_TRUE(m_launcher.started.empty());
+}
+
 TEST_F(PendingUpdateTest, BegunMovesAskToFinishWhateverTheFetchListSays) {
     writeBytes(m_work.toFetch(), "");
     FileRecord done = fetched(1, "a.txt", "new a");

@@ -132,6 +132,19 @@ void expectAllNew(const test::SeveralFileUpdate& update, bool versionRecorded, i
         << "crash " << k;
 }
 
+// The targets as they were before the update, in a copy of the program directory.
+void expectAllOld(const test::SeveralFileUpdate& update, const std::filesystem::path& dir,
+                  const std::filesystem::path& copy, int k) {
+    for (const auto& target : update.targets()) {
+        std::filesystem::path path = copy / target.path.lexically_relative(dir);
+        if (target.before.empty()) {
+            EXPECT_FALSE(std::filesystem::exists(path)) << "crash " << k << ": " << path;
+        } else {
+            EXPECT_EQ(readBytes(path), target.before) << "crash " << k << ": " << path;
+        }
+    }
+}
+
 TEST(UpdateCrashTest, ACrashAtAnyWriteOrRenameLeavesEachFileWholeAndTheNextRunEndsAllNew) {
     test::HttpServer server;
     int hungRuns = 0;
@@ -173,6 +186,19 @@ TEST(UpdateCrashTest, ACrashAtAnyWriteOrRenameLeavesEachFileWholeAndTheNextRunEn
                                            : target.after;
                 EXPECT_EQ(readBytes(moved), expected) << "crash " << k << ": " << moved;
             }
+        }
+
+        if (!std::filesystem::exists(work.moved()) &&
+            (std::filesystem::exists(work.toFetch()) || std::filesystem::exists(work.fetched()))) {
+            // Nothing was moved yet: declining at the next start leaves the old program whole.
+            test::TempDir copy;
+            std::filesystem::copy(dir, copy.path(), std::filesystem::copy_options::recursive);
+            test::ScriptedPrompt prompt;
+            prompt.script({app::Answer::No});
+            EXPECT_EQ(finishPendingUpdate(copy.path(), prompt, platform::systemLauncher()),
+                      PendingUpdateResult::Continue)
+                << "crash " << k;
+            expectAllOld(update, dir, copy.path(), k);
         }
 
         EXPECT_EQ(runUpdate(input, platform::realFileSystem()), InstallOutcome::Done)

@@ -95,5 +95,30 @@ TEST_F(VersionCheckTest, AnUnreachableVersionFileStillPingsAndEnds) {
                                                             "/visit.asp?product=tarnel&ver=210"}));
 }
 
+TEST_F(VersionCheckTest, MissingTipsKeepTheOldFileAndItsNumber) {
+    m_server.set("/tarnel/soft_ver.txt",
+                 Reply{.body = "[CURRENT_SOFT_INFORMATION]\nSOFT_VERSION=210\nLOGIN_IMAGE_INDEX=3\n"
+                               "SOFT_TIP_INDEX=2\nSOFT_TIP_PATH=" +
+                               m_server.base() + "/t.tip\n"});
+    m_server.set("/t.tip", Reply{.status = 404});
+    writeBytes(m_dir / "tarnel.tip", "old tips");
+    runVersionCheck(input(), m_sink);
+    EXPECT_EQ(m_sink.events(), std::vector<std::string>{"done"});
+    EXPECT_EQ(m_server.targets(), (std::vector<std::string>{"/tarnel/soft_ver.txt", "/t.tip",
+                                                            "/visit.asp?product=tarnel&ver=210"}));
+    EXPECT_EQ(readBytes(m_dir / "tarnel.tip"), "old tips");
+}
+
+TEST_F(VersionCheckTest, AClosedPortEndsTheCheckWithNothingWritten) {
+    VersionCheckInput in = input();
+    {
+        test::HttpServer gone;
+        in.siteBase = gone.base();
+    }
+    runVersionCheck(in, m_sink);
+    EXPECT_EQ(m_sink.events(), std::vector<std::string>{"done"});
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.path()));
+}
+
 } // namespace
 } // namespace tarnel::update
