@@ -9,6 +9,7 @@
 #include "lustra/string_copy.h"
 
 #include <QApplication>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -83,6 +84,21 @@ void dottedVertical(QPainter* painter, int x, int fromY, int toY) {
             painter->drawPoint(x, y);
         }
     }
+}
+
+bool holds(const QLayout& layout, const QWidget* widget) {
+    for (int i = 0; i < layout.count(); ++i) {
+        QLayoutItem* item = layout.itemAt(i);
+        if (item->widget() == widget || (item->layout() && holds(*item->layout(), widget))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool laidOut(const QWidget* widget) {
+    const QWidget* parent = widget->parentWidget();
+    return parent && parent->layout() && holds(*parent->layout(), widget);
 }
 
 QAccessible::State expansionChange() {
@@ -347,9 +363,10 @@ int CListBoxExt::CollapseItem(int row) {
 }
 
 // The window grows while it stays within the limit and shrinks while it stays above it; a list
-// inside a drop-down resizes the drop-down.
+// inside a drop-down resizes the drop-down. A list placed by its parent's layout keeps the size
+// the layout gives it: a size of its own would last only until the next layout pass.
 void CListBoxExt::resizeBy(int rows) {
-    if (rows == 0) {
+    if (rows == 0 || laidOut(this)) {
         return;
     }
     QWidget* target =

@@ -83,7 +83,9 @@ bool SearchEngine::searchesContentOf(std::string_view pointName) const {
     return extension == "rtf" || m_documentTypes.find("," + extension + ",") != std::string::npos;
 }
 
-std::size_t SearchEngine::run(const SearchScope& scope, SearchHitSink& sink) {
+std::size_t SearchEngine::run(const SearchScope& scope, SearchHitSink& sink,
+                              const std::atomic<bool>* cancel) {
+    m_cancel = cancel;
     std::vector<WordFinder> words;
     LetterCase letterCase = m_parameters.ignoreCase ? LetterCase::Ignore : LetterCase::Match;
     for (std::string& word : searchWords(m_parameters)) {
@@ -94,14 +96,19 @@ std::size_t SearchEngine::run(const SearchScope& scope, SearchHitSink& sink) {
         sink.hit({SearchRoute::Category, entry.category->id, entry.category, entry.point});
         ++hits;
     });
-    for (store::TagRecord* tag : scope.tags) {
+    for (std::size_t t = 0; t < scope.tags.size() && goesOn(); ++t) {
+        store::TagRecord* tag = scope.tags[t];
         for (const TagPoint& entry : pointsOfTag(m_base, *tag)) {
+            if (!goesOn()) {
+                break;
+            }
             if (matches(*entry.category, *entry.point, words)) {
                 sink.hit({SearchRoute::Tag, tag->id, entry.category, entry.point});
                 ++hits;
             }
         }
     }
+    m_cancel = nullptr;
     return hits;
 }
 
@@ -113,7 +120,7 @@ void SearchEngine::searchCategories(const std::vector<store::CategoryRecord*>& c
     const std::vector<char>& titled =
         m_parameters.byTitle ? m_titles.mark(categories, words) : kNoMarks;
     if (!m_parameters.byContent) {
-        for (std::size_t i = 0; i < titled.size(); ++i) {
+        for (std::size_t i = 0; i < titled.size() && goesOn(); ++i) {
             if (titled[i]) {
                 report(m_titles.points()[i]);
             }
@@ -123,6 +130,9 @@ void SearchEngine::searchCategories(const std::vector<store::CategoryRecord*>& c
     std::size_t at = 0;
     for (store::CategoryRecord* category : categories) {
         for (const auto& point : category->owner->pointsOf(*category).records()) {
+            if (!goesOn()) {
+                return;
+            }
             bool found = at < titled.size() && titled[at] != 0;
             ++at;
             if (found || (!words.empty() && searchesContentOf(point->name()) &&

@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 #include "store/knowledge_store.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -72,7 +73,10 @@ public:
     // tag in order (tag route), goes to the sink when one of the words matches its title or,
     // with by content, its content. A point in a searched category that carries a searched tag
     // comes once by each route. Nothing happens for an empty scope. Returns the number of hits.
-    std::size_t run(const SearchScope& scope, SearchHitSink& sink);
+    // A set cancel flag ends the run before the next point is tried (it may be set from any
+    // thread); the hits reported until then stay reported.
+    std::size_t run(const SearchScope& scope, SearchHitSink& sink,
+                    const std::atomic<bool>* cancel = nullptr);
 
     // Whether the point's content is searched: extension "rtf" (any case) or one in the
     // document-type list. A name without an extension is in no list.
@@ -82,6 +86,8 @@ private:
     bool matches(const store::CategoryRecord& category, const store::PointRecord& point,
                  const std::vector<WordFinder>& words) const;
     bool titleMatches(const store::PointRecord& point, const std::vector<WordFinder>& words) const;
+    // False once the run was cancelled.
+    bool goesOn() const { return !m_cancel || !m_cancel->load(std::memory_order_relaxed); }
     void searchCategories(const std::vector<store::CategoryRecord*>& categories,
                           const std::vector<WordFinder>& words,
                           const std::function<void(const TitleIndex::Entry&)>& report);
@@ -93,6 +99,7 @@ private:
     TitleIndex m_titles;
     SearchParameters m_parameters;
     std::string m_documentTypes = ",,";
+    const std::atomic<bool>* m_cancel = nullptr; // of the run in progress
 };
 
 } // namespace tarnel::ops

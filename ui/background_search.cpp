@@ -33,14 +33,20 @@ BackgroundSearch::BackgroundSearch(const platform::FileSystem& fileSystem, Searc
       m_end(std::move(end)), m_worker([this] { search(); }) {}
 
 BackgroundSearch::~BackgroundSearch() {
+    cancel();
     m_worker.join();
+}
+
+void BackgroundSearch::cancelWhenDestroyed(QObject& watched) {
+    QObject::connect(&watched, &QObject::destroyed, &m_relay, [this] { cancel(); });
 }
 
 void BackgroundSearch::search() {
     store::NullChangeSink sink;
     store::KnowledgeStore copy(m_fileSystem, sink);
     std::size_t hits = 0;
-    if (copy.open(m_request.dataDirectory, 0, store::OpenMode::ReadOnly) == store::kOk) {
+    if (!m_cancel &&
+        copy.open(m_request.dataDirectory, 0, store::OpenMode::ReadOnly) == store::kOk) {
         ops::SearchScope scope;
         for (long long id : m_request.categories) {
             if (store::CategoryRecord* category = copy.categories().find(id)) {
@@ -56,7 +62,7 @@ void BackgroundSearch::search() {
         engine.parameters() = m_request.parameters;
         engine.setDocumentTypes(m_request.documentTypes);
         HitRelay relay(m_relay, m_hit);
-        hits = engine.run(scope, relay);
+        hits = engine.run(scope, relay, &m_cancel);
     }
     QMetaObject::invokeMethod(
         &m_relay,

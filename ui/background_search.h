@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 
 #include <QObject>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -37,8 +38,9 @@ struct SearchRequest {
 // taking commands while a search runs, so the worker reads its own read-only copy of the base from
 // the data directory (the operations save every change at once, so the copy holds what the window
 // shows) and hands each hit over by id, in order, then reports the end. hit and end are called on
-// the user-interface thread (where the search was made), never after the search is destroyed;
-// the destructor waits for the worker.
+// the user-interface thread (where the search was made), never after the search is destroyed.
+// A cancelled search stops before its next point and still reports its end; the destructor
+// cancels and waits for the worker.
 class BackgroundSearch {
 public:
     using HitReceiver = std::function<void(const SearchResultEntry&)>;
@@ -52,6 +54,10 @@ public:
 
     // The end was delivered; the worker has nothing more to hand over.
     bool finished() const { return m_finished; }
+    // Any thread.
+    void cancel() { m_cancel = true; }
+    // The search is cancelled when the object (its result window) goes before it.
+    void cancelWhenDestroyed(QObject& watched);
 
 private:
     void search();
@@ -64,6 +70,7 @@ private:
     HitReceiver m_hit;
     EndReceiver m_end;
     bool m_finished = false; // user-interface thread only
+    std::atomic<bool> m_cancel{false};
     std::thread m_worker;
 };
 

@@ -16,6 +16,8 @@ using store::CategoryRecord;
 
 void CMainFrame::createSearchPane() {
     m_searchPane = new CSearchPane(m_panes);
+    m_searchPane->setImageList(&m_imageList);
+    connect(this, &CMainFrame::skinChanged, m_searchPane, &CSearchPane::applySkin);
     m_searchPane->setSearch([this](const ops::SearchPaneInput& input) {
         if (m_searches) {
             m_searches->searchFromPane(input);

@@ -111,7 +111,7 @@ CSearchResultView* SearchController::run(const ops::SearchParameters& parameters
     if (!window) {
         return nullptr;
     }
-    // The window may be closed while its search still runs: the hits then go nowhere.
+    // A window closed while its search still runs stops the search; hits still queued go nowhere.
     QPointer<CSearchResultView> shown(window);
     m_searches.push_back(std::make_unique<BackgroundSearch>(
         m_context.fileSystem, std::move(request),
@@ -125,6 +125,7 @@ CSearchResultView* SearchController::run(const ops::SearchParameters& parameters
                 shown->searchFinished(hits);
             }
         }));
+    m_searches.back()->cancelWhenDestroyed(*window);
     return window;
 }
 

@@ -20,8 +20,9 @@ namespace tarnel::ui {
 // The searches of the window: the search pane's button, "在此分类中快速查找" and
 // "在此标签中快速查找". Each search opens a new result window and fills it hit by hit from a
 // worker thread, so the window stays usable and a second search opens a second window. The
-// engine holds the parameters between runs. User-interface thread only; everything given outlives
-// it, and it waits for its running searches when it goes.
+// engine holds the parameters between runs. Closing a result window stops its search.
+// User-interface thread only; everything given outlives it, and it stops its running searches and
+// waits for them when it goes.
 class SearchController {
 public:
     // Takes the new result window in and shows it.

@@ -5,7 +5,9 @@
 #include "ui/star_delegate.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QShortcut>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace tarnel::ui {
@@ -17,7 +19,8 @@ constexpr int kNameWidth = 240;
 CSearchResultView::CSearchResultView(std::string title, const app::Settings& settings,
                                      Services services)
     : m_title(std::move(title)), m_settings(settings), m_services(std::move(services)),
-      m_model(new SearchResultModel(m_services.context->base, this)), m_list(new QTableView),
+      m_model(new SearchResultModel(m_services.context->base, this)), m_upper(new QWidget),
+      m_list(new QTableView(m_upper)), m_status(new QLabel(m_upper)),
       m_info(new CInformationPane(*m_services.context, m_services.dispatcher, *m_services.opener,
                                   CInformationPane::Variant::List,
                                   m_services.readingTools ? &*m_services.readingTools : nullptr)) {
@@ -66,11 +69,24 @@ CSearchResultView::CSearchResultView(std::string title, const app::Settings& set
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &CSearchResultView::rowChanged);
     m_info->showNothing();
+    m_status->setObjectName("searchStatus");
+    m_status->setAccessibleName("查询状态");
+    m_status->setContentsMargins(4, 2, 4, 2);
+    showStatus(kRunningStatus, 0);
+    auto* layout = new QVBoxLayout(m_upper);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(m_status);
 }
 
 CSearchResultView::~CSearchResultView() {
-    delete m_list.data();
+    delete m_upper.data();
     delete m_info.data();
+}
+
+void CSearchResultView::showStatus(const char* text, std::size_t hits) {
+    m_status->setText(QString::fromUtf8(text).arg(hits));
 }
 
 bool CSearchResultView::hasUnsavedContent() const {
@@ -83,12 +99,14 @@ bool CSearchResultView::runSavePrompt() {
 
 void CSearchResultView::addHit(const SearchResultEntry& entry) {
     m_model->append(entry);
+    showStatus(kRunningStatus, static_cast<std::size_t>(m_model->rowCount()));
     emit hitAdded(m_model->rowCount() - 1);
 }
 
 void CSearchResultView::searchFinished(std::size_t hits) {
     m_searching = false;
     m_list->unsetCursor();
+    showStatus(kFinishedStatus, hits);
     emit finished(static_cast<int>(hits));
 }
 

@@ -15,6 +15,7 @@
 #include "ui/skin_picture_table.h"
 
 #include <QIcon>
+#include <QLabel>
 #include <QObject>
 #include <QPointer>
 #include <QTableView>
@@ -31,8 +32,9 @@ class SearchResultModel;
 
 // A search-result window (kind 7), titled "%s:'%s'的查询结果": the hits in the order the search
 // found them, each with its route, above an information pane that opens with every page
-// disabled. The hits arrive one by one while the search runs; the list stays usable meanwhile and
-// shows the busy cursor until the search is over. The main window owns it and its two panes.
+// disabled. The hits arrive one by one while the search runs; the list stays usable meanwhile,
+// shows the busy cursor until the search is over, and a line under it says whether the search is
+// still running and how many points it found. The main window owns it and its two panes.
 // User-interface thread only.
 class CSearchResultView : public QObject, public FrameWindow {
     Q_OBJECT
@@ -53,12 +55,15 @@ public:
         const SkinPictureTable* pictures = nullptr;
     };
 
+    static constexpr const char* kRunningStatus = "正在查询..., 已找到%1个知识点";
+    static constexpr const char* kFinishedStatus = "查询完成, 共找到%1个知识点";
+
     CSearchResultView(std::string title, const app::Settings& settings, Services services);
     ~CSearchResultView() override;
 
     WindowKind kind() const override { return WindowKind::Search; }
     std::string name() const override { return m_title; }
-    QWidget* upperPane() override { return m_list; }
+    QWidget* upperPane() override { return m_upper; }
     QWidget* lowerPane() override { return m_info; }
     void applyChange(const store::ChangeNotification& notification) override;
     bool hasUnsavedContent() const override;
@@ -71,6 +76,7 @@ public:
     bool searching() const { return m_searching; }
 
     QTableView* list() const { return m_list; }
+    QLabel* status() const { return m_status; }
     SearchResultModel* model() const { return m_model; }
     CInformationPane* information() const { return m_info; }
 
@@ -83,13 +89,16 @@ private:
     void showSelected();
     void openRow(const QModelIndex& index);
     PointListSelection selection() const;
+    void showStatus(const char* text, std::size_t hits);
 
     std::string m_title;
     const app::Settings& m_settings;
     Services m_services;
     SearchResultModel* m_model;
     // The panes live in the main window's window area while the window is open; they go with it.
+    QPointer<QWidget> m_upper; // the list above the status line
     QPointer<QTableView> m_list;
+    QPointer<QLabel> m_status;
     QPointer<CInformationPane> m_info;
     RowKeeper m_rowKeeper;
     bool m_searching = true;

@@ -1,66 +1,89 @@
 #include "ui/tree_chooser.h"
 
-#include "ui/utf8_text.h"
+#include "lustra/list_box_notify_event.h"
 
-#include <QStandardItemModel>
-#include <QTreeView>
+#include <string>
 
 namespace tarnel::ui {
+
+using LUSTRA::ST_LISTBOX_ITEM;
+
 namespace {
 
-constexpr int kIdRole = Qt::UserRole + 1;
+bool liesIn(const ST_LISTBOX_ITEM* item, const ST_LISTBOX_ITEM* branch) {
+    for (const ST_LISTBOX_ITEM* up = item ? item->pParent : nullptr; up; up = up->pParent) {
+        if (up == branch) {
+            return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
 TreeChooser::TreeChooser(const QString& topEntry, const char* treeName,
                          const QString& treeAccessibleName, QWidget* parent)
-    : QComboBox(parent), m_model(new QStandardItemModel(this)), m_view(new QTreeView(this)) {
-    auto* top = new QStandardItem(topEntry);
-    top->setData(0LL, kIdRole);
-    top->setEditable(false);
-    m_model->appendRow(top);
-    m_items[0] = top;
-    m_view->setHeaderHidden(true);
-    m_view->setObjectName(treeName);
-    m_view->setAccessibleName(treeAccessibleName);
+    : CComboBoxExt(parent), m_list(GetListBox()) {
+    m_list->setObjectName(treeName);
+    m_list->setAccessibleName(treeAccessibleName);
+    ST_LISTBOX_ITEM top;
+    top.nItemID = 0;
+    top.bCanHaveChild = true;
+    top.bExpanded = true;
+    AddItem(top, topEntry.toUtf8().constData());
 }
 
 void TreeChooser::addEntry(long long id, long long parentId, std::string_view name) {
-    auto* item = new QStandardItem(qtText(name));
-    item->setData(id, kIdRole);
-    item->setEditable(false);
-    auto parent = m_items.find(parentId);
-    (parent != m_items.end() ? parent->second : m_items[0])->appendRow(item);
-    m_items[id] = item;
+    ST_LISTBOX_ITEM item;
+    item.nItemID = static_cast<long>(id);
+    item.pParent = m_list->GetItemByItemID(static_cast<long>(parentId));
+    if (!item.pParent) {
+        item.pParent = m_list->GetItemByItemID(0);
+    }
+    item.bCanHaveChild = true;
+    item.bExpanded = true;
+    AddItem(item, std::string(name).c_str());
 }
 
 void TreeChooser::finishEntries() {
-    setModel(m_model);
-    setView(m_view);
-    m_view->expandAll();
     setCurrentIndex(-1);
 }
 
 void TreeChooser::selectId(std::optional<long long> id) {
-    auto found = id ? m_items.find(*id) : m_items.end();
-    if (found == m_items.end()) {
-        setCurrentIndex(-1);
-        return;
-    }
-    // A combo box selects rows of its root: select within the item's parent, then show all.
-    QModelIndex index = found->second->index();
-    setRootModelIndex(index.parent());
-    setCurrentIndex(index.row());
-    setRootModelIndex(QModelIndex());
-    m_view->setCurrentIndex(index);
+    ST_LISTBOX_ITEM* item = id ? m_list->GetItemByItemID(static_cast<long>(*id)) : nullptr;
+    setCurrentIndex(item ? m_list->SetItemVisable(item) : -1);
 }
 
 std::optional<long long> TreeChooser::chosenId() const {
-    QModelIndex index = m_view->currentIndex();
-    if (currentIndex() < 0 || !index.isValid()) {
+    const ST_LISTBOX_ITEM* item =
+        currentIndex() < 0 ? nullptr : m_list->GetItemByIndex(currentIndex());
+    if (!item) {
         return std::nullopt;
     }
-    return index.data(kIdRole).toLongLong();
+    return item->nItemID;
+}
+
+// The drop-down would otherwise lose the chosen row with the branch and choose another one. The
+// buttons are the tree's own business: a dialog would answer their requests as handled (every
+// widget accepts an event of a type it does not know) and the branches would never move.
+bool TreeChooser::event(QEvent* event) {
+    if (event->type() != LUSTRA::CListBoxNotifyEvent::eventType()) {
+        return CComboBoxExt::event(event);
+    }
+    const auto* request = static_cast<LUSTRA::CListBoxNotifyEvent*>(event);
+    if (request->message() == LUSTRA::LBEN_EXPAND) {
+        return false;
+    }
+    if (request->message() != LUSTRA::LBEN_COLLAPSE) {
+        return CComboBoxExt::event(event);
+    }
+    const ST_LISTBOX_ITEM* branch = m_list->GetItemByIndex(request->row());
+    const ST_LISTBOX_ITEM* chosen =
+        currentIndex() < 0 ? nullptr : m_list->GetItemByIndex(currentIndex());
+    if (branch && liesIn(chosen, branch)) {
+        setCurrentIndex(request->row());
+    }
+    return false;
 }
 
 } // namespace tarnel::ui

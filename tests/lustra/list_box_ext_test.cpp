@@ -5,6 +5,7 @@
 #include "tests/lustra/pixel_compare.h"
 
 #include <QAccessible>
+#include <QBoxLayout>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QImage>
@@ -262,6 +263,21 @@ TEST_F(TreeListTest, TheWindowGrowsAndShrinksAroundEightyPixels) {
     list.resize(100, 150);
     list.ExpandItem(0);
     EXPECT_EQ(list.height(), 150);
+}
+
+TEST_F(TreeListTest, AListInALayoutKeepsTheHeightTheLayoutGaveIt) {
+    auto* rows = new QVBoxLayout(&owner);
+    auto* nested = new QHBoxLayout;
+    rows->addLayout(nested);
+    nested->addWidget(&list);
+    list.resize(100, 120);
+    list.ExpandItem(0);
+    list.CollapseItem(0);
+    EXPECT_EQ(list.height(), 120);
+    nested->removeWidget(&list);
+    list.ExpandItem(0);
+    list.CollapseItem(0);
+    EXPECT_EQ(list.height(), 120 - 32);
 }
 
 struct ClickCase {

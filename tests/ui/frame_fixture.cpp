@@ -55,6 +55,7 @@ void FrameTest::start() {
     file.versionBookkeeping(settings);
     ui::CMainFrame::Services services;
     services.opener = &opener;
+    services.fileSystem = fileSystem;
     services.launcher = launcher;
     services.prompt = messageBoxes ? nullptr : &prompt;
     services.builtInSkin = builtInSkin;

@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "platform/desktop_open.h"
+#include "platform/file_system.h"
 #include "store/knowledge_store.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
@@ -48,6 +49,8 @@ protected:
     const platform::ProgramLauncher* launcher = &platform::systemLauncher();
     // The frame's built-in copy of the default skin.
     fs::path builtInSkin = sharedBuiltInSkin();
+    // Set before start(): what the frame reads and writes files through.
+    const platform::FileSystem* fileSystem = &platform::realFileSystem();
     // Set before start(): what makes the frame's web windows.
     std::function<std::unique_ptr<ui::WebWindows>(ui::CMainFrame&)> webWindows;
 
