@@ -5,13 +5,18 @@
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 // Compatibility with LibreOffice: LibreOffice opens our writer's output and saves it as its own
 // RTF, which our reader then checks (reading LibreOffice's output is also tested on a fixture it
-// wrote). Skipped without LibreOffice.
+// wrote); and a document LibreOffice made from HTML, read and written again by us, looks to
+// LibreOffice as the HTML itself does. Skipped without LibreOffice.
 namespace tarnel::richtext {
 namespace {
 
@@ -178,6 +183,25 @@ Document featureDocument() {
     return document;
 }
 
+// Converts the files in the folder to the format (a LibreOffice filter name may follow it after
+// a colon) into dir/out, reading them with the input filter when one is given.
+tarnel::test::ProcessResult convertWithLibreOffice(const std::filesystem::path& program,
+                                                   const tarnel::test::TempDir& dir,
+                                                   const std::string& format,
+                                                   const std::vector<std::string>& files,
+                                                   const std::string& inputFilter = {}) {
+    std::vector<std::string> args = {"-env:UserInstallation=file://" + (dir / "profile").string(),
+                                     "--headless"};
+    if (!inputFilter.empty()) {
+        args.push_back("--infilter=" + inputFilter);
+    }
+    args.insert(args.end(), {"--convert-to", format, "--outdir", (dir / "out").string()});
+    for (const std::string& file : files) {
+        args.push_back((dir / file).string());
+    }
+    return tarnel::test::runProcess(program, args, dir.path());
+}
+
 TEST(LibreOfficeTest, OpensOurOutputWithTextAndFormatsIntact) {
     std::filesystem::path program = libreOffice();
     if (program.empty()) {
@@ -186,17 +210,156 @@ TEST(LibreOfficeTest, OpensOurOutputWithTextAndFormatsIntact) {
     tarnel::test::TempDir dir;
     Document document = featureDocument();
     tarnel::test::writeBytes(dir / "ours.rtf", RtfWriter().write(document));
-    std::filesystem::create_directory(dir / "out");
-    tarnel::test::ProcessResult result = tarnel::test::runProcess(
-        program,
-        {"-env:UserInstallation=file://" + (dir / "profile").string(), "--headless", "--convert-to",
-         "rtf", "--outdir", (dir / "out").string(), (dir / "ours.rtf").string()},
-        dir.path());
+    tarnel::test::ProcessResult result = convertWithLibreOffice(program, dir, "rtf", {"ours.rtf"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
 
     ReadResult ours = RtfReader().read(tarnel::test::readBytes(dir / "out/ours.rtf"));
     EXPECT_EQ(ours.status, ReadStatus::Complete) << ours.message;
     EXPECT_EQ(visibleFormats(ours.document), visibleFormats(document));
+}
+
+// A tag of LibreOffice's XHTML: its name ("/p" when it closes) and the value of an attribute.
+struct Tag {
+    std::string name;
+    std::string_view text;
+
+    std::string attribute(std::string_view key) const {
+        std::string pattern = " " + std::string(key) + "=\"";
+        std::size_t at = text.find(pattern);
+        if (at == std::string_view::npos) {
+            return {};
+        }
+        at += pattern.size();
+        return std::string(text.substr(at, text.find('"', at) - at));
+    }
+};
+
+Tag tagAt(std::string_view xhtml, std::size_t open) {
+    std::size_t close = xhtml.find('>', open);
+    Tag tag;
+    tag.text = xhtml.substr(open, close - open);
+    std::size_t end = tag.text.find_first_of(" />", 1);
+    if (end == 1 && tag.text.size() > 1 && tag.text[1] == '/') {
+        end = tag.text.find_first_of(" >", 2);
+    }
+    tag.name = std::string(tag.text.substr(1, end == std::string_view::npos ? end : end - 1));
+    return tag;
+}
+
+// Blanks and no-break spaces around a paragraph's text are LibreOffice's layout.
+std::string trimmedText(std::string_view text) {
+    constexpr std::string_view kNoBreakSpace = "\u00A0";
+    for (;;) {
+        if (text.starts_with(' ')) {
+            text.remove_prefix(1);
+        } else if (text.starts_with(kNoBreakSpace)) {
+            text.remove_prefix(kNoBreakSpace.size());
+        } else if (text.ends_with(' ')) {
+            text.remove_suffix(1);
+        } else if (text.ends_with(kNoBreakSpace)) {
+            text.remove_suffix(kNoBreakSpace.size());
+        } else {
+            return std::string(text);
+        }
+    }
+}
+
+// A list label as shown: the number text, or the bullet alone, as LibreOffice's XHTML export
+// writes a bullet with its level's suffix or with itself again, as its reading of the file had it.
+std::string shownLabel(const std::string& label) {
+    if (label.empty() || std::isalnum(static_cast<unsigned char>(label[0]))) {
+        return label;
+    }
+    std::size_t length = 1;
+    while (length < label.size() && (static_cast<unsigned char>(label[length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return label.substr(0, length);
+}
+
+// What LibreOffice's XHTML export says of a document's body: each table (indented by its
+// nesting) as its rows and cells with their spans, and each paragraph's text, a list item's with
+// its depth and its label (the span floated before its text).
+std::string outline(std::string_view xhtml) {
+    std::string out;
+    int tables = 0;
+    int lists = 0;
+    std::optional<std::string> paragraph;
+    std::optional<std::string> label;
+    bool inLabel = false;
+    auto line = [&](const std::string& text) { out += std::string(2 * tables, ' ') + text + "\n"; };
+    std::size_t at = xhtml.find("<body");
+    while (at < xhtml.size()) {
+        std::size_t open = xhtml.find('<', at);
+        if (paragraph) {
+            (inLabel ? *label : *paragraph) += xhtml.substr(at, open - at);
+        }
+        if (open == std::string_view::npos) {
+            break;
+        }
+        Tag tag = tagAt(xhtml, open);
+        at = open + tag.text.size() + 1;
+        if (tag.name == "table") {
+            line("T");
+            ++tables;
+        } else if (tag.name == "/table") {
+            --tables;
+        } else if (tag.name == "tr") {
+            line("R");
+        } else if (tag.name == "td" || tag.name == "th") {
+            std::string spans = tag.attribute("colspan") + "x" + tag.attribute("rowspan");
+            line(spans == "x" ? "C" : "C span " + spans);
+        } else if (tag.name == "ol" || tag.name == "ul") {
+            ++lists;
+        } else if (tag.name == "/ol" || tag.name == "/ul") {
+            --lists;
+        } else if (tag.name == "p") {
+            paragraph.emplace();
+            label.reset();
+        } else if (tag.name == "span" && paragraph && !label &&
+                   tag.attribute("style").find("float:left") != std::string::npos) {
+            label.emplace();
+            inLabel = true;
+        } else if (tag.name == "/span") {
+            inLabel = false;
+        } else if (tag.name == "/p" && paragraph) {
+            std::string item = lists > 0 ? "L" + std::to_string(lists) + " [" +
+                                               shownLabel(label.value_or("")) + "] "
+                                         : "";
+            line(item + "P " + trimmedText(*paragraph));
+            paragraph.reset();
+        }
+    }
+    return out;
+}
+
+// LibreOffice makes RTF of a document with cells merged across and down, a table nested in a
+// cell and a list of three levels; we read it and write it again; LibreOffice reads ours as it
+// reads the original.
+TEST(LibreOfficeTest, ReadsOurRewriteOfItsTablesAndListsAsItReadsTheOriginal) {
+    std::filesystem::path program = libreOffice();
+    if (program.empty()) {
+        GTEST_SKIP() << "LibreOffice is not installed";
+    }
+    tarnel::test::TempDir dir;
+    tarnel::test::writeBytes(dir / "original.html", test::fixtureBytes("libreoffice_tables.html"));
+    tarnel::test::ProcessResult made = convertWithLibreOffice(
+        program, dir, "rtf:Rich Text Format", {"original.html"}, "HTML (StarWriter)");
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+
+    ReadResult theirs = RtfReader().read(tarnel::test::readBytes(dir / "out/original.rtf"));
+    EXPECT_EQ(theirs.status, ReadStatus::Complete) << theirs.message;
+    EXPECT_EQ(theirs.unkeptTableRows, 0);
+    tarnel::test::writeBytes(dir / "ours.rtf", RtfWriter().write(theirs.document));
+    tarnel::test::ProcessResult shown = convertWithLibreOffice(
+        program, dir, "html:XHTML Writer File:UTF8", {"original.html", "ours.rtf"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+
+    std::string original = outline(tarnel::test::readBytes(dir / "out/original.html"));
+    for (const char* sign : {"C span 2x", "C span x2", "  T\n", "L3 ["}) {
+        EXPECT_NE(original.find(sign), std::string::npos) << sign << " in\n" << original;
+    }
+    EXPECT_EQ(outline(tarnel::test::readBytes(dir / "out/ours.html")), original);
 }
 
 } // namespace

@@ -258,6 +258,8 @@ TEST(RtfReaderTest, ReadsTablesWithMergesAndNestedTables) {
                                      "   P: []\"C\"\n"
                                      "P: []\"after\"\n");
     EXPECT_EQ(documentText(result.document), "A\tB1 n1 n2\n\tC\nafter");
+    std::string written = RtfWriter().write(result.document);
+    EXPECT_EQ(RtfWriter().write(read(written).document), written);
 }
 
 TEST(RtfReaderTest, TablesBeyondTheDepthKeptAndMergesIntoNothingKeepTheirTextAndSaySo) {
@@ -426,6 +428,137 @@ INSTANTIATE_TEST_SUITE_P(
             "P: [font=DejaVu Serif]\"行一 line one\\n行二 line two\"\n"
             "P right: [font=DejaVu Serif]\"右 right\"\n"}),
     [](const testing::TestParamInfo<FixtureCase>& info) {
+        std::string name = info.param.file;
+        return name.substr(0, name.find('.'));
+    });
+
+// Tables and lists as the rich-edit control (merged across, shaded, two paragraphs in a cell,
+// old-style numbers and bullets), WordPad (merged down, a nested table between paragraphs of a
+// cell) and LibreOffice (cells merged across as one wider cell, merged down, a nested table, a
+// list of three levels) write them.
+INSTANTIATE_TEST_SUITE_P(
+    Tables, RtfReaderFixtureTest,
+    testing::Values(
+        FixtureCase{"richedit_tables.rtf",
+                    "P: [font=宋体,fs=18]\"季度报表\"\n"
+                    "T\n"
+                    " R edge=-108/108\n"
+                    "  C x=1800 h=first border=10,10,10,10 shading=#ffff00\n"
+                    "   P center: [font=宋体,fs=18,b]\"项目名称\"\n"
+                    "  C x=3600 h=continue border=10,10,10,10 shading=#ffff00\n"
+                    "   P:\n"
+                    "  C x=5400 border=10,10,10,10\n"
+                    "   P right: [font=Arial,fs=18]\"Total\"\n"
+                    " R edge=-108/108\n"
+                    "  C x=1800 border=10,10,10,10\n"
+                    "   P: [font=宋体,fs=18]\"笔记\"\n"
+                    "   P: [font=宋体,fs=18,color=#0000ff]\"第二段\"\n"
+                    "  C x=3600 border=10,10,10,10\n"
+                    "   P: [font=Arial,fs=18]\"12\"\n"
+                    "  C x=5400 border=10,10,10,10\n"
+                    "   P right: [font=Arial,fs=18]\"3.5\"\n"
+                    "P decimal#1 indent=200/-200/0: [font=宋体,fs=18]\"第一步\"\n"
+                    "P decimal#1 indent=200/-200/0: [font=宋体,fs=18]\"第二步\"\n"
+                    "P bullet#2 indent=200/-200/0: [font=宋体,fs=18]\"要点\"\n"
+                    "P: [font=宋体,fs=18]\"结束\"\n"},
+        FixtureCase{"wordpad_tables.rtf",
+                    "P: [font=Calibri,fs=22]\"Timetable\"\n"
+                    "T\n"
+                    " R edge=5/108\n"
+                    "  C x=2880 v=first border=10,10,10,10 shading=#d9d9d9\n"
+                    "   P: [font=Calibri,fs=22]\"Monday\"\n"
+                    "  C x=5760 border=10,10,10,10\n"
+                    "   P: [font=SimSun,fs=22]\"早上\" [font=Calibri,fs=22]\" morning\"\n"
+                    " R edge=5/108\n"
+                    "  C x=2880 v=continue border=10,10,10,10 shading=#d9d9d9\n"
+                    "   P:\n"
+                    "  C x=5760 border=10,10,10,10\n"
+                    "   P: [font=Calibri,fs=22]\"afternoon:\"\n"
+                    "   T\n"
+                    "    R edge=0/108\n"
+                    "     C x=1200 border=10,10,10,10\n"
+                    "      P: [font=Calibri,fs=22]\"room 1\"\n"
+                    "     C x=2400 border=10,10,10,10\n"
+                    "      P: [font=Calibri,fs=22]\"room 2\"\n"
+                    "   P: [font=Calibri,fs=22]\"bring notes\"\n"
+                    "P lower-letter#1 indent=720/-360/0: [font=Calibri,fs=22]\"agenda\"\n"
+                    "P lower-letter#1 indent=720/-360/0: [font=Calibri,fs=22]\"minutes\"\n"
+                    "P: [font=Calibri,fs=22]\"End\"\n"},
+        FixtureCase{"libreoffice_7_4_tables.rtf",
+                    "P: [font=DejaVu Serif]\"表格 table\"\n"
+                    "T\n"
+                    " R\n"
+                    "  C x=1360 border=5#808080,5#808080,1#808080,5#808080 shading=#ffff00\n"
+                    "   P: [font=DejaVu Serif]\"甲 A\"\n"
+                    "  C x=2967 border=5#808080,1#808080,1#808080,5#808080\n"
+                    "   P: [font=DejaVu Serif]\"乙 B\"\n"
+                    " R\n"
+                    "  C x=605 v=first border=0,5#808080,1#808080,5#808080\n"
+                    "   P: [font=DejaVu Serif]\"丙 C\"\n"
+                    "  C x=1360 border=0,1#808080,1#808080,5#808080\n"
+                    "   P: [font=DejaVu Serif]\"丁 D1\"\n"
+                    "   P: [font=DejaVu Serif]\"丁 D2\"\n"
+                    "  C x=2967 border=0,1#808080,1#808080,5#808080\n"
+                    "   P: [font=DejaVu Serif]\"外 outer\"\n"
+                    "   T\n"
+                    "    R\n"
+                    "     C x=721 border=5#808080,5#808080,5#808080,5#808080\n"
+                    "      P: [font=DejaVu Serif]\"内 n1\"\n"
+                    "     C x=1472 border=5#808080,1#808080,5#808080,5#808080\n"
+                    "      P: [font=DejaVu Serif]\"内 n2\"\n"
+                    "   P:\n"
+                    " R\n"
+                    "  C x=605 v=continue border=0,5#808080,5#808080,5#808080\n"
+                    "   P:\n"
+                    "  C x=1360 border=0,1#808080,5#808080,5#808080\n"
+                    "   P: [font=DejaVu Serif]\"戊 E\"\n"
+                    "  C x=2967 border=0,1#808080,5#808080,5#808080\n"
+                    "   P: [font=DejaVu Serif]\"己 F\"\n"
+                    "P decimal#1 indent=709/-283/0: [font=DejaVu Serif]\"一 one\"\n"
+                    "P lower-letter#1 level=1 indent=1418/-283/0: [font=DejaVu Serif]\"二 two\"\n"
+                    "P bullet#1 level=2 indent=2127/-283/0: [font=DejaVu Serif]\"三 three\"\n"
+                    "P lower-letter#1 level=1 indent=1418/-283/0: [font=DejaVu Serif]\"二 "
+                    "again\"\n"
+                    "P decimal#1 indent=709/-283/0: [font=DejaVu Serif]\"四 four\"\n"
+                    "P: [font=DejaVu Serif]\"后 after\"\n"}),
+    [](const testing::TestParamInfo<FixtureCase>& info) {
+        std::string name = info.param.file;
+        return name.substr(0, name.find('.'));
+    });
+
+// Search and previews read a table row as one line, its cells separated by a tab, the paragraphs
+// and nested tables of a cell separated by blanks; a cell with no text adds no tab of its own
+// after the row's first text.
+struct RowTextCase {
+    const char* file;
+    std::string text;
+};
+
+void PrintTo(const RowTextCase& value, std::ostream* out) {
+    *out << value.file;
+}
+
+class RtfReaderRowTextTest : public testing::TestWithParam<RowTextCase> {};
+
+TEST_P(RtfReaderRowTextTest, ReadsARowAsOneLineOfCellsSeparatedByTabs) {
+    std::string bytes = fixtureBytes(GetParam().file);
+    EXPECT_EQ(documentText(read(bytes).document), GetParam().text);
+    EXPECT_EQ(extractPlainText(bytes).text, GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, RtfReaderRowTextTest,
+    testing::Values(RowTextCase{"richedit_tables.rtf",
+                                "季度报表\n项目名称\tTotal\n笔记 第二段\t12\t3.5\n"
+                                "第一步\n第二步\n要点\n结束"},
+                    RowTextCase{"wordpad_tables.rtf",
+                                "Timetable\nMonday\t早上 morning\n\tafternoon: room 1 room 2 bring "
+                                "notes\nagenda\nminutes\nEnd"},
+                    RowTextCase{"libreoffice_7_4_tables.rtf",
+                                "表格 table\n甲 A\t乙 B\n丙 C\t丁 D1 丁 D2\t外 outer 内 n1 内 "
+                                "n2\n\t戊 E\t己 F\n一 one\n二 two\n三 three\n二 again\n四 "
+                                "four\n后 after"}),
+    [](const testing::TestParamInfo<RowTextCase>& info) {
         std::string name = info.param.file;
         return name.substr(0, name.find('.'));
     });

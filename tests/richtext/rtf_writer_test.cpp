@@ -276,7 +276,8 @@ TEST_P(RtfWriterFixtureTest, RealFilesSurviveAWriteAndRead) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, RtfWriterFixtureTest,
                          testing::Values("richedit_gbk.rtf", "wordpad.rtf", "word_2016.rtf",
-                                         "libreoffice_7_4.rtf"));
+                                         "libreoffice_7_4.rtf", "richedit_tables.rtf",
+                                         "wordpad_tables.rtf", "libreoffice_7_4_tables.rtf"));
 
 TableCell cell(int right, std::vector<Paragraph> blocks) {
     TableCell out;

@@ -56,7 +56,8 @@ void expectSameAsFullRead(const std::string& bytes) {
 
 TEST(TextExtractorTest, GivesTheTextOfTheFullReadForRealFiles) {
     for (const char* name :
-         {"richedit_gbk.rtf", "wordpad.rtf", "word_2016.rtf", "libreoffice_7_4.rtf"}) {
+         {"richedit_gbk.rtf", "wordpad.rtf", "word_2016.rtf", "libreoffice_7_4.rtf",
+          "richedit_tables.rtf", "wordpad_tables.rtf", "libreoffice_7_4_tables.rtf"}) {
         SCOPED_TRACE(name);
         expectSameAsFullRead(test::fixtureBytes(name));
     }
