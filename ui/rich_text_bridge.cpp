@@ -951,32 +951,33 @@ private:
         return out;
     }
 
-public:
 private:
     void addFragment(const QTextFragment& fragment, std::vector<Inline>& content) const {
-        QTextCharFormat format = fragment.charFormat();
+        const RunFormat& run = runFormat(fragment);
         QString text = fragment.text();
-        if (format.objectType() == bridge::kHiddenObjectType) {
-            CharFormat hidden = modelCharFormat(format);
-            hidden.hidden = true;
+        switch (run.kind) {
+        case FragmentKind::Hidden:
             for (qsizetype i = 0; i < text.size(); ++i) {
-                content.push_back(
-                    TextRun{hidden, modelText(format.property(bridge::kHiddenText).toString())});
+                content.push_back(TextRun{
+                    run.format,
+                    modelText(fragment.charFormat().property(bridge::kHiddenText).toString())});
             }
             return;
-        }
-        if (format.isImageFormat()) {
+        case FragmentKind::Picture:
             for (qsizetype i = 0; i < text.size(); ++i) {
-                if (std::optional<Picture> picture = modelPicture(format.toImageFormat())) {
+                if (std::optional<Picture> picture =
+                        modelPicture(fragment.charFormat().toImageFormat())) {
                     content.push_back(std::move(*picture));
                 }
             }
             return;
+        case FragmentKind::Text:
+            break;
         }
         // An object character pasted as text stands for nothing the model could hold.
         text.remove(QChar::ObjectReplacementCharacter);
         if (!text.isEmpty()) {
-            content.push_back(TextRun{runFormat(fragment), modelText(text)});
+            content.push_back(TextRun{run.format, modelText(text)});
         }
     }
 
@@ -1008,17 +1009,32 @@ private:
         return out;
     }
 
-    // Most fragments share a few formats: each is converted once, by its index in the document.
-    const CharFormat& runFormat(const QTextFragment& fragment) const {
+    enum class FragmentKind { Text, Hidden, Picture };
+    struct RunFormat {
+        FragmentKind kind = FragmentKind::Text;
+        CharFormat format;
+    };
+
+    // Most fragments share a few formats: each is converted once, by its index in the document,
+    // so that a fragment of text costs no copy of its Qt format.
+    const RunFormat& runFormat(const QTextFragment& fragment) const {
         auto [it, added] = m_runFormats.try_emplace(fragment.charFormatIndex());
         if (added) {
-            it->second = modelCharFormat(fragment.charFormat());
+            QTextCharFormat format = fragment.charFormat();
+            RunFormat& run = it->second;
+            run.format = modelCharFormat(format);
+            if (format.objectType() == bridge::kHiddenObjectType) {
+                run.kind = FragmentKind::Hidden;
+                run.format.hidden = true;
+            } else if (format.isImageFormat()) {
+                run.kind = FragmentKind::Picture;
+            }
         }
         return it->second;
     }
 
     const QTextDocument& m_source;
-    mutable std::unordered_map<int, CharFormat> m_runFormats;
+    mutable std::unordered_map<int, RunFormat> m_runFormats;
     // Blocks read so far in the frame being read that Qt made, not the model.
     std::set<std::size_t> m_qtsOwn;
     std::map<const QTextList*, int> m_editorLists;
