@@ -62,8 +62,12 @@ def x(display, *command):
 
 
 def wait_for(what, condition, limit=15):
+    """The condition's first true value."""
     deadline = time.monotonic() + limit
-    while not condition():
+    while True:
+        value = condition()
+        if value:
+            return value
         if time.monotonic() > deadline:
             raise AssertionError("timed out waiting for " + what)
         time.sleep(0.1)
@@ -212,8 +216,8 @@ def check_desktop(program, display, env, program_dir):
         panel = x(display, "xdotool", "search", "--name", "^panel$").split()[0]
         wait_for("the tray icon docked", lambda: tray_icon(display, panel))
         # The caption names the start page once it has loaded.
-        wait_for("the start page loaded", lambda: frame_id(display), 30)
-        frame = frame_id(display)
+        # A search stops at a caption that changes meanwhile: the first id found is kept.
+        frame = wait_for("the start page loaded", lambda: frame_id(display), 30)
         check_tree_keys(display, frame, os.path.join(program_dir, "Data"))
         check_point_editing(display, frame, cli, program_dir)
         check_tray(display, frame, panel)
@@ -307,8 +311,7 @@ def check_search(program, display):
                                check=True, capture_output=True)
             tarnel = subprocess.Popen([program], cwd=program_dir, env=env)
             try:
-                wait_for("the frame", lambda: frame_id(display), 30)
-                frame = frame_id(display)
+                frame = wait_for("the frame", lambda: frame_id(display), 30)
                 reader = Reader(bus_address(), limit=20)
                 reader.act(find_nodes(reader, [(("page tab",), SEARCH_TAB)])[0], "Press")
                 field, work, button = find_nodes(

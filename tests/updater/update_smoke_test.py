@@ -23,8 +23,8 @@ import threading
 
 HERE = pathlib.Path(__file__).resolve().parent
 SOURCE = HERE.parent.parent
-sys.path[:0] = [str(HERE.parent / "ui"), str(HERE.parent / "lustra")]
-import lustra_gallery_test as reader  # noqa: E402
+sys.path[:0] = [str(HERE.parent / "ui"), str(HERE.parent / "lustra"), str(HERE.parent / "support")]
+import atspi_reader as reader  # noqa: E402
 import skin_smoke_test as screen  # noqa: E402
 import window_smoke_test as smoke  # noqa: E402
 
