@@ -77,7 +77,10 @@ QString qtText(const std::string& text) {
 }
 
 std::string modelText(QString text) {
-    text.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
+    // Most fragments hold no line break; finding none is much cheaper than a replace that scans.
+    if (text.contains(QChar(QChar::LineSeparator))) {
+        text.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
+    }
     QByteArray utf8 = text.toUtf8();
     return {utf8.constData(), static_cast<std::size_t>(utf8.size())};
 }
