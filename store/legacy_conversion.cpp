@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "platform/text_format.h"
+#include "platform/write_back_queue.h"
 #include "richtext/rtf_writer.h"
 #include "store/attribute_tables.h"
 #include "store/category_store.h"
@@ -790,7 +791,8 @@ private:
 
     // The content copy, compared piece by piece with the source as it is read; the bytes read
     // make the source's manifest entry.
-    int stageCopy(const PlannedCopy& copy, StepFailure& failure) {
+    int stageCopy(const PlannedCopy& copy, platform::WriteBackQueue& writeBack,
+                  StepFailure& failure) {
         fs::path path = m_staging / copy.target;
         ManifestEntry entry;
         Checksum checksum;
@@ -804,6 +806,7 @@ private:
                 failure)) {
             return err;
         }
+        writeBack.add(path);
         entry.checksum = checksum.value();
         if (source.settled && source.identity.size == entry.size) {
             entry.identity = source.identity;
@@ -847,11 +850,17 @@ private:
             }
             m_staged.push_back(m_staging / folder);
         }
+        platform::WriteBackQueue writeBack(m_fs);
         for (const PlannedCopy& copy : plan.copies) {
-            if (int err = stageCopy(copy, failure)) {
+            if (int err = stageCopy(copy, writeBack, failure)) {
                 return err;
             }
             advance();
+        }
+        fs::path failed;
+        if (int err = writeBack.finish(failed)) {
+            failure = {failed, platform::errorText(err)};
+            return err;
         }
         for (const PlannedFile& comment : plan.comments) {
             if (int err = writeStaged(comment.path, comment.bytes, failure)) {
