@@ -6,6 +6,7 @@
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
 
+#include <atomic>
 #include <csignal>
 #include <ctime>
 #include <fstream>
@@ -430,7 +431,8 @@ private:
 
     Fault m_fault;
     int m_at;
-    mutable int m_calls = 0;
+    // Copies run on several threads at once.
+    mutable std::atomic<int> m_calls = 0;
 };
 
 class NullPrompt : public app::Prompt {
