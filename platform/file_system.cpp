@@ -382,7 +382,7 @@ int FileSystem::copyNewFile(const fs::path& from, const fs::path& to, const Piec
     int err = ::fstat(in, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
     if (!err) {
         source.identity = identityOf(st);
-        err = fillNewFile(to, WriteBack::Started, [&](int out) {
+        err = fillNewFile(to, WriteBack::Later, [&](int out) {
             struct stat made {};
             if (::fstat(out, &made) != 0) {
                 return errno;
@@ -403,6 +403,10 @@ int FileSystem::syncFiles(const std::vector<fs::path>& files, const fs::path& ro
         }
     }
     return flushFileSystem(root);
+}
+
+int FileSystem::writeBackFile(const fs::path& file) const {
+    return awaitWriteBack(file);
 }
 
 int FileSystem::createDirectory(const fs::path& path) const {

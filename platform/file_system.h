@@ -105,7 +105,8 @@ public:
     virtual int writeNewFile(const std::filesystem::path& path, std::string_view data) const;
     // The same for a copy of an existing file, made in one pass through a buffer: each piece read
     // is handed to consume, written, read back from the new file and compared with what was read
-    // (EIO on a difference). source receives the source file as it stood at the open.
+    // (EIO on a difference). source receives the source file as it stood at the open. Its write to
+    // disk is not started: a large copy is best handed to a WriteBackQueue.
     using PieceConsumer = std::function<void(std::string_view piece)>;
     virtual int copyNewFile(const std::filesystem::path& from, const std::filesystem::path& to,
                             const PieceConsumer& consume, CopiedSource& source) const;
@@ -115,6 +116,9 @@ public:
     // instead of one per file. That flush writes whatever else is pending on the file system.
     virtual int syncFiles(const std::vector<std::filesystem::path>& files,
                           const std::filesystem::path& root) const;
+    // The first half of syncFiles for one file: its data written out and waited for, neither its
+    // metadata nor the disk's cache flushed. 0 or errno.
+    virtual int writeBackFile(const std::filesystem::path& file) const;
 
     // Creates one folder; an existing folder is success.
     virtual int createDirectory(const std::filesystem::path& path) const;

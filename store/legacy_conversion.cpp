@@ -1,7 +1,9 @@
 #include "store/legacy_conversion.h"
 
 #include "platform/codepage.h"
+#include "platform/parallel_for.h"
 #include "platform/text_format.h"
+#include "platform/write_back_queue.h"
 #include "richtext/rtf_writer.h"
 #include "store/attribute_tables.h"
 #include "store/category_store.h"
@@ -11,6 +13,7 @@
 #include "store/result_codes.h"
 #include "store/table_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <functional>
@@ -40,6 +43,10 @@ constexpr const char* kInterruptedRestored = "上次的数据转换被中断，�
 constexpr const char* kJournalUnreadable = "上次的数据转换被中断，其记录无法读取，未做任何处理。";
 constexpr const char* kBusy = "另一个数据转换正在进行。";
 constexpr const char* kOpenCategory = "打开分类文件: %s失败!";
+// Copies made side by side, then taken in order: enough to keep every core busy, few enough for
+// the progress shown to move on.
+constexpr std::size_t kCopiesPerBatch = 128;
+
 // Room left beside the staged bytes for folders, the journal and the file system's own needs.
 constexpr std::uint64_t kSpaceReserve = 1u << 20;
 
@@ -788,27 +795,66 @@ private:
         return err;
     }
 
-    // The content copy, compared piece by piece with the source as it is read; the bytes read
-    // make the source's manifest entry.
-    int stageCopy(const PlannedCopy& copy, StepFailure& failure) {
-        fs::path path = m_staging / copy.target;
+    // One content copy as its copying thread left it.
+    struct StagedCopy {
         ManifestEntry entry;
+        int err = 0;
+        StepFailure failure;
+    };
+
+    // The content copy, compared piece by piece with the source as it is read; the bytes read
+    // make the source's manifest entry. Safe to run on several threads at once.
+    StagedCopy copyToStaging(const PlannedCopy& copy) const {
+        StagedCopy out;
+        fs::path path = m_staging / copy.target;
         Checksum checksum;
         platform::FileSystem::CopiedSource source;
         auto consume = [&](std::string_view piece) {
             checksum.add(piece);
-            entry.size += piece.size();
+            out.entry.size += piece.size();
         };
-        if (int err = makeStaged(
-                path, [&] { return m_fs.copyNewFile(copy.source, path, consume, source); },
-                failure)) {
+        out.err = m_fs.createDirectories(path.parent_path());
+        if (!out.err) {
+            out.err = m_fs.copyNewFile(copy.source, path, consume, source);
+        }
+        if (out.err) {
+            out.failure = {path, platform::errorText(out.err)};
+            return out;
+        }
+        out.entry.checksum = checksum.value();
+        if (source.settled && source.identity.size == out.entry.size) {
+            out.entry.identity = source.identity;
+        }
+        return out;
+    }
+
+    // A batch of copies at a time on the processor's cores: checking each copy against its source
+    // is processor work, which on one core takes longer than the disk takes to write the copies.
+    // The batch's results are taken in the plan's order, so the failure told is the first one.
+    int stageCopies(const std::vector<PlannedCopy>& copies, StepFailure& failure) {
+        platform::WriteBackQueue writeBack(m_fs);
+        for (std::size_t first = 0; first < copies.size(); first += kCopiesPerBatch) {
+            std::size_t count = std::min(kCopiesPerBatch, copies.size() - first);
+            std::vector<StagedCopy> batch(count);
+            platform::parallelFor(
+                count, [&](std::size_t i) { batch[i] = copyToStaging(copies[first + i]); });
+            for (std::size_t i = 0; i < count; ++i) {
+                if (batch[i].err) {
+                    failure = batch[i].failure;
+                    return batch[i].err;
+                }
+                const PlannedCopy& copy = copies[first + i];
+                m_staged.push_back(m_staging / copy.target);
+                writeBack.add(m_staged.back());
+                m_sources[copy.source] = std::move(batch[i].entry);
+                advance();
+            }
+        }
+        fs::path failed;
+        if (int err = writeBack.finish(failed)) {
+            failure = {failed, platform::errorText(err)};
             return err;
         }
-        entry.checksum = checksum.value();
-        if (source.settled && source.identity.size == entry.size) {
-            entry.identity = source.identity;
-        }
-        m_sources[copy.source] = std::move(entry);
         return 0;
     }
 
@@ -847,11 +893,8 @@ private:
             }
             m_staged.push_back(m_staging / folder);
         }
-        for (const PlannedCopy& copy : plan.copies) {
-            if (int err = stageCopy(copy, failure)) {
-                return err;
-            }
-            advance();
+        if (int err = stageCopies(plan.copies, failure)) {
+            return err;
         }
         for (const PlannedFile& comment : plan.comments) {
             if (int err = writeStaged(comment.path, comment.bytes, failure)) {

@@ -6,11 +6,13 @@
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_dir.h"
 
+#include <atomic>
 #include <csignal>
 #include <ctime>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -429,7 +431,8 @@ private:
 
     Fault m_fault;
     int m_at;
-    mutable int m_calls = 0;
+    // Copies run on several threads at once.
+    mutable std::atomic<int> m_calls = 0;
 };
 
 class NullPrompt : public app::Prompt {
@@ -593,6 +596,31 @@ TEST_F(ConversionFaultTest, ShortFreeSpaceIsRefusedBeforeAnyWrite) {
     ASSERT_EQ(prompt.events().size(), 1u);
     EXPECT_TRUE(prompt.events()[0].text.starts_with("磁盘空间不足：需要1.00MB，可用1.00KB。\n"))
         << prompt.events()[0].text;
+    EXPECT_EQ(test::differences(snapshot(), before), "");
+}
+
+TEST_F(ConversionFaultTest, ACopyThatCannotReachTheDiskFailsTheConversion) {
+    class FailingDisk : public platform::FileSystem {
+    public:
+        int writeBackFile(const fs::path& file) const override {
+            std::lock_guard lock(mutex);
+            if (failed.empty()) {
+                failed = file;
+                return EIO;
+            }
+            return FileSystem::writeBackFile(file);
+        }
+        mutable std::mutex mutex;
+        mutable fs::path failed;
+    } failingDisk;
+    Snapshot before = fresh201();
+    ConversionResult result = convert(failingDisk);
+    EXPECT_EQ(result.outcome, ConversionOutcome::EndProgram);
+    EXPECT_EQ(result.code, kSaveFailed);
+    ASSERT_EQ(prompt.events().size(), 1u);
+    EXPECT_EQ(prompt.events()[0].text, "数据转换失败!\n" + failingDisk.failed.string() + ": " +
+                                           platform::errorText(EIO) + "\n" + kUnchanged);
+    EXPECT_TRUE(failingDisk.failed.string().starts_with((data / ".conversion/").string()));
     EXPECT_EQ(test::differences(snapshot(), before), "");
 }
 
