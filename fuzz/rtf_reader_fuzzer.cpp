@@ -1,6 +1,6 @@
 // Reads arbitrary bytes as rich text: no input may crash, hang or exhaust memory; whatever was
 // read must write as rich text that reads back to the same document, and text extraction must
-// agree with the document.
+// agree with the document and with what the read says of the bytes.
 #include "richtext/plain_text.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
@@ -18,7 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (again.status != ReadStatus::Complete || !(again.document == read.document)) {
         std::abort();
     }
-    if (extractPlainText(bytes).text != documentText(read.document)) {
+    PlainTextResult extracted = extractPlainText(bytes);
+    if (extracted.text != documentText(read.document) || extracted.status != read.status ||
+        extracted.message != read.message) {
         std::abort();
     }
     return 0;

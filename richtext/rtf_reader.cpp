@@ -454,20 +454,12 @@ ReadResult Parser::run() {
         endParagraph();
     }
     closeTablesDeeperThan(0);
-    if (std::size_t depth = m_groups.depth(); depth > 0) {
-        m_result.status = ReadStatus::Truncated;
-        m_result.message = "the file ends inside " + std::to_string(depth) + " open group" +
-                           (depth == 1 ? "" : "s");
-    } else if (m_tokenizer.truncated()) {
+    if (m_groups.depth() > 0 || m_tokenizer.truncated()) {
         m_result.status = ReadStatus::Truncated;
     } else if (!m_tokenizer.firstProblem().empty()) {
         m_result.status = ReadStatus::Damaged;
     }
-    if (!m_tokenizer.firstProblem().empty()) {
-        m_result.message = m_result.message.empty()
-                               ? m_tokenizer.firstProblem()
-                               : m_result.message + "; " + m_tokenizer.firstProblem();
-    }
+    m_result.message = readProblemMessage(m_groups.depth(), m_tokenizer.firstProblem());
     return std::move(m_result);
 }
 

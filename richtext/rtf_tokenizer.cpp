@@ -189,7 +189,8 @@ RtfToken RtfTokenizer::readControlWord(std::size_t start) {
 void RtfTokenizer::noteProblem(std::size_t offset, std::string_view what) {
     if (m_firstProblem.empty()) {
         m_problemOffset = offset;
-        m_firstProblem = "byte " + std::to_string(offset) + ": " + std::string(what);
+        m_firstProblem =
+            "byte " + std::to_string(m_firstOffset + offset) + ": " + std::string(what);
     }
 }
 

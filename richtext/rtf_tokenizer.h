@@ -40,7 +40,10 @@ struct RtfToken {
 // (firstProblem) and tokenizing goes on, and the end of the input yields End for ever after.
 class RtfTokenizer {
 public:
-    explicit RtfTokenizer(std::string_view input) : m_input(input) {}
+    // The input may be a piece of a file that starts at firstOffset there: firstProblem names
+    // the offset in the file (the tokens' offsets stay those in the input).
+    explicit RtfTokenizer(std::string_view input, std::size_t firstOffset = 0)
+        : m_input(input), m_firstOffset(firstOffset) {}
 
     RtfToken next();
 
@@ -60,6 +63,7 @@ private:
     void noteProblem(std::size_t offset, std::string_view what);
 
     std::string_view m_input;
+    std::size_t m_firstOffset = 0;
     std::size_t m_pos = 0;
     bool m_truncated = false;
     std::string m_firstProblem;
