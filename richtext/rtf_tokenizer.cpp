@@ -23,10 +23,15 @@ constexpr std::array<bool, 256> kEndsText = [] {
 }();
 
 constexpr bool isLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
 }
 constexpr bool isDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// Compared by its letters: a comparison with a string would call memcmp for every word.
+bool isBinaryWord(std::string_view name) {
+    return name.size() == 3 && name[0] == 'b' && name[1] == 'i' && name[2] == 'n';
 }
 
 bool isIgnorable(char c) {
@@ -86,6 +91,10 @@ RtfToken RtfTokenizer::next() {
         token.kind = RtfToken::Kind::GroupEnd;
         return token;
     case '\\':
+        // Control words are most of a file's tokens: they skip the checks for the rarer kinds.
+        if (start + 1 < m_input.size() && isLetter(m_input[start + 1])) {
+            return readControlWord(start);
+        }
         return readControl(start);
     default:
         return readText(start);
@@ -146,33 +155,39 @@ RtfToken RtfTokenizer::readControl(std::size_t start) {
     return token;
 }
 
+// The word is read through pointers into the input: the compiler keeps them in registers, where
+// it would load the input's bounds again for every letter.
 RtfToken RtfTokenizer::readControlWord(std::size_t start) {
     RtfToken token;
     token.kind = RtfToken::Kind::ControlWord;
     token.offset = start;
-    std::size_t pos = start + 1;
-    while (pos < m_input.size() && isLetter(m_input[pos])) {
-        ++pos;
+    const char* const begin = m_input.data();
+    const char* const end = begin + m_input.size();
+    const char* const name = begin + start + 1;
+    const char* p = name;
+    while (p != end && isLetter(*p)) {
+        ++p;
     }
-    token.name = m_input.substr(start + 1, pos - start - 1);
-    bool negative = pos < m_input.size() && m_input[pos] == '-' && pos + 1 < m_input.size() &&
-                    isDigit(m_input[pos + 1]);
+    token.name = std::string_view(name, static_cast<std::size_t>(p - name));
+    bool negative = p != end && *p == '-' && p + 1 != end && isDigit(p[1]);
     if (negative) {
-        ++pos;
+        ++p;
     }
     std::int64_t value = 0;
     constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
-    while (pos < m_input.size() && isDigit(m_input[pos])) {
+    if (p != end && isDigit(*p)) {
         token.hasParameter = true;
-        value = std::min(value * 10 + (m_input[pos] - '0'), kLimit);
-        ++pos;
+        do {
+            value = std::min(value * 10 + (*p - '0'), kLimit);
+            ++p;
+        } while (p != end && isDigit(*p));
     }
     token.parameter = static_cast<std::int32_t>(negative ? -value : value);
-    if (pos < m_input.size() && m_input[pos] == ' ') {
-        ++pos;
+    if (p != end && *p == ' ') {
+        ++p;
     }
-    m_pos = pos;
-    if (token.name == "bin" && token.hasParameter) {
+    m_pos = static_cast<std::size_t>(p - begin);
+    if (isBinaryWord(token.name) && token.hasParameter) {
         std::size_t length = token.parameter > 0 ? static_cast<std::size_t>(token.parameter) : 0;
         if (length > m_input.size() - m_pos) {
             m_truncated = true;
