@@ -22,9 +22,6 @@ constexpr std::array<bool, 256> kEndsText = [] {
     return table;
 }();
 
-constexpr bool isLetter(char c) {
-    return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
-}
 constexpr bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -32,10 +29,6 @@ constexpr bool isDigit(char c) {
 // Compared by its letters: a comparison with a string would call memcmp for every word.
 bool isBinaryWord(std::string_view name) {
     return name.size() == 3 && name[0] == 'b' && name[1] == 'i' && name[2] == 'n';
-}
-
-bool isIgnorable(char c) {
-    return c == '\r' || c == '\n' || c == '\0';
 }
 
 // Where the literal text from pos ends: pictures' hexadecimal digits and long paragraphs come in
@@ -70,36 +63,6 @@ std::size_t endOfText(std::string_view input, std::size_t pos) {
 }
 
 } // namespace
-
-RtfToken RtfTokenizer::next() {
-    while (m_pos < m_input.size() && isIgnorable(m_input[m_pos])) {
-        ++m_pos;
-    }
-    RtfToken token;
-    token.offset = m_pos;
-    if (m_pos >= m_input.size()) {
-        return token;
-    }
-    std::size_t start = m_pos;
-    switch (m_input[m_pos]) {
-    case '{':
-        ++m_pos;
-        token.kind = RtfToken::Kind::GroupStart;
-        return token;
-    case '}':
-        ++m_pos;
-        token.kind = RtfToken::Kind::GroupEnd;
-        return token;
-    case '\\':
-        // Control words are most of a file's tokens: they skip the checks for the rarer kinds.
-        if (start + 1 < m_input.size() && isLetter(m_input[start + 1])) {
-            return readControlWord(start);
-        }
-        return readControl(start);
-    default:
-        return readText(start);
-    }
-}
 
 RtfToken RtfTokenizer::readText(std::size_t start) {
     std::size_t end = endOfText(m_input, start);
