@@ -19,15 +19,17 @@ using Map = std::unordered_map<std::string_view, Keyword>;
 class KeywordTable {
 public:
     explicit KeywordTable(const Map& map) {
-        std::size_t size = 1;
+        std::size_t size = 2;
+        m_bits = 1;
         while (size < 2 * map.size()) {
             size *= 2;
+            ++m_bits;
         }
         m_slots.resize(size);
         m_mask = size - 1;
         for (const auto& [name, keyword] : map) {
             Packed packed = pack(name);
-            std::size_t slot = hash(packed) & m_mask;
+            std::size_t slot = slotOf(packed);
             while (m_slots[slot].packed.length != 0) {
                 slot = (slot + 1) & m_mask;
             }
@@ -40,7 +42,7 @@ public:
             return Keyword::Unknown;
         }
         const Packed packed = pack(name);
-        for (std::size_t slot = hash(packed) & m_mask;; slot = (slot + 1) & m_mask) {
+        for (std::size_t slot = slotOf(packed);; slot = (slot + 1) & m_mask) {
             const Slot& entry = m_slots[slot];
             if (entry.packed.length == 0) {
                 return Keyword::Unknown;
@@ -82,15 +84,16 @@ private:
         return out;
     }
 
-    static std::size_t hash(const Packed& word) {
+    // One multiplication mixes every letter into the top bits, which pick the slot.
+    std::size_t slotOf(const Packed& word) const {
         std::uint64_t value =
-            word.low * 0x9E3779B97F4A7C15u + word.high * 0xC2B2AE3D27D4EB4Fu + word.length;
-        value = (value ^ (value >> 32)) * 0x9E3779B97F4A7C15u;
-        return static_cast<std::size_t>(value ^ (value >> 29));
+            (word.low ^ (word.high * 0xC2B2AE3D27D4EB4Fu) ^ word.length) * 0x9E3779B97F4A7C15u;
+        return static_cast<std::size_t>(value >> (64 - m_bits));
     }
 
     std::vector<Slot> m_slots;
     std::size_t m_mask = 0;
+    unsigned m_bits = 0;
 };
 
 Map buildKeywordMap() {
