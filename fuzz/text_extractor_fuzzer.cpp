@@ -1,6 +1,6 @@
 // Streams arbitrary bytes through the text extractor in pieces of a size the input chooses (its
-// first byte): no input may crash, hang or exhaust memory, and the text and status must be those
-// of the full read, however the bytes are cut.
+// first byte): no input may crash, hang or exhaust memory, and the text, status and message must
+// be those of the whole bytes' extraction, however the bytes are cut.
 #include "richtext/plain_text.h"
 #include "richtext/text_extractor.h"
 
@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     ReadStatus status = extractor.finish();
     PlainTextResult full = extractPlainText(bytes);
-    if (collected.all != full.text || status != full.status) {
+    if (collected.all != full.text || status != full.status ||
+        extractor.message() != full.message) {
         std::abort();
     }
     return 0;

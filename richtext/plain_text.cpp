@@ -1,6 +1,7 @@
 #include "richtext/plain_text.h"
 
 #include "platform/codepage.h"
+#include "richtext/text_extractor.h"
 #include "richtext/text_joiner.h"
 
 #include <span>
@@ -9,6 +10,19 @@ namespace tarnel::richtext {
 namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+class CollectedText : public TextSink {
+public:
+    explicit CollectedText(std::string& out) : m_out(out) {}
+
+    bool text(std::string_view utf8) override {
+        m_out += utf8;
+        return true;
+    }
+
+private:
+    std::string& m_out;
+};
 
 Paragraph paragraphOf(std::string_view line) {
     Paragraph paragraph;
@@ -97,13 +111,15 @@ std::string documentText(const Document& document) {
     return text;
 }
 
+// The text extractor gives the text of the document the reader would read, without the model.
 PlainTextResult extractPlainText(std::string_view bytes) {
-    ReadResult read = RtfReader(ReadOptions{PictureData::Omit}).read(bytes);
     PlainTextResult result;
-    result.text = documentText(read.document);
-    result.source = read.source;
-    result.status = read.status;
-    result.message = std::move(read.message);
+    CollectedText collected(result.text);
+    TextExtractor extractor(collected);
+    extractor.feed(bytes);
+    result.status = extractor.finish();
+    result.source = extractor.source();
+    result.message = extractor.message();
     return result;
 }
 

@@ -19,15 +19,17 @@ using Map = std::unordered_map<std::string_view, Keyword>;
 class KeywordTable {
 public:
     explicit KeywordTable(const Map& map) {
-        std::size_t size = 1;
+        std::size_t size = 2;
+        m_bits = 1;
         while (size < 2 * map.size()) {
             size *= 2;
+            ++m_bits;
         }
         m_slots.resize(size);
         m_mask = size - 1;
         for (const auto& [name, keyword] : map) {
             Packed packed = pack(name);
-            std::size_t slot = hash(packed) & m_mask;
+            std::size_t slot = slotOf(packed);
             while (m_slots[slot].packed.length != 0) {
                 slot = (slot + 1) & m_mask;
             }
@@ -40,7 +42,7 @@ public:
             return Keyword::Unknown;
         }
         const Packed packed = pack(name);
-        for (std::size_t slot = hash(packed) & m_mask;; slot = (slot + 1) & m_mask) {
+        for (std::size_t slot = slotOf(packed);; slot = (slot + 1) & m_mask) {
             const Slot& entry = m_slots[slot];
             if (entry.packed.length == 0) {
                 return Keyword::Unknown;
@@ -82,15 +84,16 @@ private:
         return out;
     }
 
-    static std::size_t hash(const Packed& word) {
+    // One multiplication mixes every letter into the top bits, which pick the slot.
+    std::size_t slotOf(const Packed& word) const {
         std::uint64_t value =
-            word.low * 0x9E3779B97F4A7C15u + word.high * 0xC2B2AE3D27D4EB4Fu + word.length;
-        value = (value ^ (value >> 32)) * 0x9E3779B97F4A7C15u;
-        return static_cast<std::size_t>(value ^ (value >> 29));
+            (word.low ^ (word.high * 0xC2B2AE3D27D4EB4Fu) ^ word.length) * 0x9E3779B97F4A7C15u;
+        return static_cast<std::size_t>(value >> (64 - m_bits));
     }
 
     std::vector<Slot> m_slots;
     std::size_t m_mask = 0;
+    unsigned m_bits = 0;
 };
 
 Map buildKeywordMap() {
@@ -277,54 +280,6 @@ Map buildKeywordMap() {
 Keyword lookupKeyword(std::string_view name) {
     static const KeywordTable kKeywords(buildKeywordMap());
     return kKeywords.find(name);
-}
-
-char32_t namedCharacter(Keyword keyword) {
-    switch (keyword) {
-    case Keyword::EmDash:
-        return 0x2014;
-    case Keyword::EnDash:
-        return 0x2013;
-    case Keyword::Bullet:
-        return 0x2022;
-    case Keyword::LeftQuote:
-        return 0x2018;
-    case Keyword::RightQuote:
-        return 0x2019;
-    case Keyword::LeftDoubleQuote:
-        return 0x201C;
-    case Keyword::RightDoubleQuote:
-        return 0x201D;
-    case Keyword::EmSpace:
-        return 0x2003;
-    case Keyword::EnSpace:
-        return 0x2002;
-    case Keyword::QuarterEmSpace:
-        return 0x2005;
-    case Keyword::ZeroWidthJoiner:
-        return 0x200D;
-    case Keyword::ZeroWidthNonJoiner:
-        return 0x200C;
-    default:
-        return 0;
-    }
-}
-
-int documentCodePageOf(Keyword keyword, std::int32_t parameter) {
-    switch (keyword) {
-    case Keyword::Ansi:
-        return kCodePageAnsi;
-    case Keyword::Mac:
-        return 10000;
-    case Keyword::Pc:
-        return 437;
-    case Keyword::Pca:
-        return 850;
-    case Keyword::AnsiCodePage:
-        return parameter > 0 ? parameter : 0;
-    default:
-        return 0;
-    }
 }
 
 Keyword regularOfAssociated(Keyword keyword) {

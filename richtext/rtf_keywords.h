@@ -1,5 +1,7 @@
 #pragma once
 
+#include "richtext/rtf_format.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -162,12 +164,56 @@ enum class Keyword : std::uint8_t {
 Keyword lookupKeyword(std::string_view name);
 
 // The character a word of the "characters by name" group stands for (\emdash is U+2014); 0 for
-// every other keyword.
-char32_t namedCharacter(Keyword keyword);
+// every other keyword. Inline, as this and documentCodePageOf are asked of every control word.
+inline char32_t namedCharacter(Keyword keyword) {
+    switch (keyword) {
+    case Keyword::EmDash:
+        return 0x2014;
+    case Keyword::EnDash:
+        return 0x2013;
+    case Keyword::Bullet:
+        return 0x2022;
+    case Keyword::LeftQuote:
+        return 0x2018;
+    case Keyword::RightQuote:
+        return 0x2019;
+    case Keyword::LeftDoubleQuote:
+        return 0x201C;
+    case Keyword::RightDoubleQuote:
+        return 0x201D;
+    case Keyword::EmSpace:
+        return 0x2003;
+    case Keyword::EnSpace:
+        return 0x2002;
+    case Keyword::QuarterEmSpace:
+        return 0x2005;
+    case Keyword::ZeroWidthJoiner:
+        return 0x200D;
+    case Keyword::ZeroWidthNonJoiner:
+        return 0x200C;
+    default:
+        return 0;
+    }
+}
 
 // The document code page a word sets (\ansi, \mac, \pc, \pca, \ansicpgN with N above 0); 0 for
 // every other word.
-int documentCodePageOf(Keyword keyword, std::int32_t parameter);
+inline int documentCodePageOf(Keyword keyword, std::int32_t parameter) {
+    switch (keyword) {
+    case Keyword::Ansi:
+        return kCodePageAnsi;
+    case Keyword::Mac:
+        return 10000;
+    case Keyword::Pc:
+        return 437;
+    case Keyword::Pca:
+        return 850;
+    case Keyword::AnsiCodePage:
+        return parameter > 0 ? parameter : 0;
+    default:
+        return 0;
+    }
+}
 
 // The regular property an associated one stands for (\ab is \b, \af is \f); only for the
 // keywords from AssociatedBold to AssociatedFont.

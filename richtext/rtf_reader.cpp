@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -140,11 +141,12 @@ struct RowDefinition {
 
 enum class BorderSide : std::uint8_t { None, Top, Left, Bottom, Right };
 
-// A table being read, with its row and cell still open.
+// A table being read, with its row and cell still open: its rows, the open row's cells and the
+// open cell's blocks so far. Their room is kept for the next table of the level.
 struct OpenTable {
-    Table table;
-    TableRow row;
-    TableCell cell;
+    std::vector<TableRow> rows;
+    std::vector<TableCell> cells;
+    std::vector<Paragraph> blocks;
 };
 
 // The character a bullet in a symbol font (Symbol, Wingdings) shows, by its byte there; the
@@ -311,6 +313,17 @@ constexpr std::size_t kMaxCellsPerRow = 1000;
 // The width a cell gets when its row defines none for it.
 constexpr int kDefaultCellTwips = 1440;
 
+// The items of a list being read, moved into a vector of their number: the model's vectors take
+// one allocation each, however many the list took as it grew. The list is left empty, its room
+// kept for the next one.
+template <class T> std::vector<T> takeExactly(std::vector<T>& growing) {
+    std::vector<T> items;
+    items.reserve(growing.size());
+    std::move(growing.begin(), growing.end(), std::back_inserter(items));
+    growing.clear();
+    return items;
+}
+
 std::int32_t clampedTwips(std::int32_t value) {
     constexpr std::int32_t kLimit = 31680 * 10; // far beyond any page, well inside int
     return std::clamp(value, -kLimit, kLimit);
@@ -349,7 +362,8 @@ private:
     void flushBytes();
     void flushLoneSurrogate();
     int currentCodePage() const;
-    TextRun& currentRun();
+    std::string& runText();
+    void closeRun();
     CharFormat resolve(const CharState& chars) const;
     void endParagraph();
     // The paragraph goes to the cell open at the level (0: the document).
@@ -358,8 +372,9 @@ private:
     void endRow(std::size_t level);
     std::vector<Paragraph>& blocksAt(std::size_t level);
     void closeTablesDeeperThan(std::size_t level);
+    void closeCell(OpenTable& open);
     void finishRow(OpenTable& open, std::size_t level);
-    void checkMerges(const Table& table, TableRow& row);
+    void checkMerges(const std::vector<TableRow>& rows, TableRow& row);
     std::size_t tableLevelOf(const ParagraphState& paragraph) const {
         return std::min<std::size_t>(paragraph.tableLevel, kMaxTableDepth);
     }
@@ -369,7 +384,7 @@ private:
     // A picture makes its paragraph one even when it is left out (by the options, or for its
     // format, or cut short), so that a read with pictures and one without give the same lines.
     bool paragraphHasContent() const {
-        return !m_paragraph.content.empty() || m_paragraphHasPicture;
+        return !m_inlines.empty() || m_runOpen || m_paragraphHasPicture;
     }
     void resolveList(const ParagraphState& state, Paragraph& paragraph);
     int listIdOf(int fileList, const Paragraph& paragraph);
@@ -419,7 +434,9 @@ private:
     bool m_previousWasOldItem = false;
     std::u32string m_capturedText;
 
-    std::vector<OpenTable> m_openTables;
+    // The tables open, by level less one: the first m_openTables.
+    std::array<OpenTable, kMaxTableDepth> m_tables;
+    std::size_t m_openTables = 0;
     // Indexed by table level less one; the last entry takes the rows nested too deep to keep.
     std::array<RowDefinition, kMaxTableDepth + 1> m_rowDefinitions;
     std::size_t m_definitionLevel = 0;
@@ -428,10 +445,14 @@ private:
     std::vector<SharedText> m_links;
 
     std::string m_pendingBytes;
-    Paragraph m_paragraph;
+    // The paragraph's content so far, but for the run still open, whose text grows in m_runText:
+    // each gets its own allocation only once it is whole.
+    std::vector<Inline> m_inlines;
     bool m_paragraphHasPicture = false;
     bool m_runOpen = false;
     CharState m_runChars;
+    CharFormat m_runFormat;
+    std::string m_runText;
 
     Picture m_picture;
     // The GIF of the next picture, read from our destination just before it.
@@ -454,20 +475,12 @@ ReadResult Parser::run() {
         endParagraph();
     }
     closeTablesDeeperThan(0);
-    if (std::size_t depth = m_groups.depth(); depth > 0) {
-        m_result.status = ReadStatus::Truncated;
-        m_result.message = "the file ends inside " + std::to_string(depth) + " open group" +
-                           (depth == 1 ? "" : "s");
-    } else if (m_tokenizer.truncated()) {
+    if (m_groups.depth() > 0 || m_tokenizer.truncated()) {
         m_result.status = ReadStatus::Truncated;
     } else if (!m_tokenizer.firstProblem().empty()) {
         m_result.status = ReadStatus::Damaged;
     }
-    if (!m_tokenizer.firstProblem().empty()) {
-        m_result.message = m_result.message.empty()
-                               ? m_tokenizer.firstProblem()
-                               : m_result.message + "; " + m_tokenizer.firstProblem();
-    }
+    m_result.message = readProblemMessage(m_groups.depth(), m_tokenizer.firstProblem());
     return std::move(m_result);
 }
 
@@ -1235,7 +1248,7 @@ void Parser::skipGroup() {
 void Parser::appendText(std::string_view utf8) {
     flushBytes();
     if (m_state.destination == Destination::Body) {
-        currentRun().text += utf8;
+        runText() += utf8;
     } else if (m_state.destination == Destination::FieldInstruction) {
         m_fields.back().instruction += utf8;
     }
@@ -1268,7 +1281,7 @@ void Parser::flushBytes() {
     }
     int codePage = currentCodePage();
     if (m_state.destination == Destination::Body) {
-        appendDecoded(m_pendingBytes, codePage, currentRun().text);
+        appendDecoded(m_pendingBytes, codePage, runText());
     } else if (m_state.destination == Destination::FieldInstruction) {
         appendDecoded(m_pendingBytes, codePage, m_fields.back().instruction);
     }
@@ -1288,21 +1301,29 @@ int Parser::currentCodePage() const {
     return found->second.codePage;
 }
 
-TextRun& Parser::currentRun() {
-    std::vector<Inline>& content = m_paragraph.content;
+// The text of the open run, which a change of the state that changes the format closes.
+std::string& Parser::runText() {
     if (m_runOpen && m_runChars == m_state.chars) {
-        return std::get<TextRun>(content.back());
+        return m_runText;
     }
     CharFormat format = resolve(m_state.chars);
-    m_runOpen = true;
     m_runChars = m_state.chars;
-    if (!content.empty()) {
-        if (auto* last = std::get_if<TextRun>(&content.back()); last && last->format == format) {
-            return *last;
-        }
+    if (m_runOpen && format == m_runFormat) {
+        return m_runText;
     }
-    content.emplace_back(TextRun{std::move(format), {}});
-    return std::get<TextRun>(content.back());
+    closeRun();
+    m_runFormat = std::move(format);
+    m_runOpen = true;
+    return m_runText;
+}
+
+void Parser::closeRun() {
+    if (!m_runOpen) {
+        return;
+    }
+    m_inlines.emplace_back(TextRun{std::move(m_runFormat), m_runText});
+    m_runText.clear();
+    m_runOpen = false;
 }
 
 CharFormat Parser::resolve(const CharState& chars) const {
@@ -1440,16 +1461,17 @@ void Parser::endParagraph() {
 }
 
 void Parser::endParagraphAt(std::size_t level) {
+    closeRun();
     const ParagraphState& state = m_state.paragraph;
-    m_paragraph.alignment = state.alignment;
-    m_paragraph.leftIndent = state.leftIndent;
-    m_paragraph.rightIndent = state.rightIndent;
-    m_paragraph.firstLineIndent = state.firstLineIndent;
-    resolveList(state, m_paragraph);
-    blocksAt(level).push_back(std::move(m_paragraph));
-    m_paragraph = Paragraph{};
+    Paragraph paragraph;
+    paragraph.alignment = state.alignment;
+    paragraph.leftIndent = state.leftIndent;
+    paragraph.rightIndent = state.rightIndent;
+    paragraph.firstLineIndent = state.firstLineIndent;
+    paragraph.content = takeExactly(m_inlines);
+    resolveList(state, paragraph);
+    blocksAt(level).push_back(std::move(paragraph));
     m_paragraphHasPicture = false;
-    m_runOpen = false;
 }
 
 void Parser::endCell(std::size_t level) {
@@ -1458,9 +1480,17 @@ void Parser::endCell(std::size_t level) {
         return;
     }
     endParagraphAt(level);
-    OpenTable& open = m_openTables[level - 1];
-    open.row.cells.push_back(std::move(open.cell));
-    open.cell = TableCell{};
+    closeCell(m_tables[level - 1]);
+}
+
+// Every cell ends with a paragraph, the one its end mark closes.
+void Parser::closeCell(OpenTable& open) {
+    if (open.blocks.empty() || open.blocks.back().isTable()) {
+        open.blocks.emplace_back();
+    }
+    TableCell cell;
+    cell.paragraphs = takeExactly(open.blocks);
+    open.cells.push_back(std::move(cell));
 }
 
 void Parser::endRow(std::size_t level) {
@@ -1475,8 +1505,8 @@ void Parser::endRow(std::size_t level) {
         endCell(level); // text after the last cell mark is a cell of its own
     }
     closeTablesDeeperThan(level);
-    if (m_openTables.size() == level) {
-        finishRow(m_openTables.back(), level);
+    if (m_openTables == level) {
+        finishRow(m_tables[level - 1], level);
     }
 }
 
@@ -1484,26 +1514,25 @@ void Parser::endRow(std::size_t level) {
 // than it are closed, and tables are opened down to it.
 std::vector<Paragraph>& Parser::blocksAt(std::size_t level) {
     closeTablesDeeperThan(level);
-    while (m_openTables.size() < level) {
-        m_openTables.emplace_back();
-    }
-    return level == 0 ? m_result.document.paragraphs : m_openTables[level - 1].cell.paragraphs;
+    m_openTables = std::max(m_openTables, level);
+    return level == 0 ? m_result.document.paragraphs : m_tables[level - 1].blocks;
 }
 
 // Tables close when a paragraph of a lower level comes, or the file ends. A row or cell left
 // without its end mark closes with them, so that no text is lost.
 void Parser::closeTablesDeeperThan(std::size_t level) {
-    while (m_openTables.size() > level) {
-        std::size_t closing = m_openTables.size();
-        finishRow(m_openTables.back(), closing);
-        Table table = std::move(m_openTables.back().table);
-        m_openTables.pop_back();
+    while (m_openTables > level) {
+        OpenTable& closing = m_tables[m_openTables - 1];
+        finishRow(closing, m_openTables);
+        Table table;
+        table.rows = takeExactly(closing.rows);
+        --m_openTables;
         if (table.rows.empty()) {
             continue;
         }
         Paragraph block;
         block.table.push_back(std::move(table));
-        (m_openTables.empty() ? m_result.document.paragraphs : m_openTables.back().cell.paragraphs)
+        (m_openTables == 0 ? m_result.document.paragraphs : m_tables[m_openTables - 1].blocks)
             .push_back(std::move(block));
     }
 }
@@ -1511,24 +1540,23 @@ void Parser::closeTablesDeeperThan(std::size_t level) {
 // The row's cells take the properties of the row's definition, the last one given for its
 // level, in order; cells beyond the definition get a default width.
 void Parser::finishRow(OpenTable& open, std::size_t level) {
-    if (!open.cell.paragraphs.empty()) {
-        open.row.cells.push_back(std::move(open.cell));
-        open.cell = TableCell{};
+    if (!open.blocks.empty()) {
+        closeCell(open);
     }
-    if (open.row.cells.empty()) {
+    if (open.cells.empty()) {
         return;
     }
     const TableRow& defined = m_rowDefinitions[level - 1].row;
-    TableRow row = std::move(open.row);
-    open.row = TableRow{};
+    std::vector<TableCell>& cells = open.cells;
     // LibreOffice ends a row holding a nested table with one cell mark too many: an empty cell
     // beyond the defined ones is no cell.
-    while (!defined.cells.empty() && row.cells.size() > defined.cells.size() &&
-           row.cells.back().paragraphs.size() == 1 &&
-           row.cells.back().paragraphs.back().content.empty() &&
-           !row.cells.back().paragraphs.back().isTable()) {
-        row.cells.pop_back();
+    while (!defined.cells.empty() && cells.size() > defined.cells.size() &&
+           cells.back().paragraphs.size() == 1 && cells.back().paragraphs.back().content.empty() &&
+           !cells.back().paragraphs.back().isTable()) {
+        cells.pop_back();
     }
+    TableRow row;
+    row.cells = takeExactly(cells);
     row.height = defined.height;
     row.alignment = defined.alignment;
     row.leftEdge = defined.leftEdge;
@@ -1543,18 +1571,14 @@ void Parser::finishRow(OpenTable& open, std::size_t level) {
         } else {
             cell.rightBoundary = clampedTwips(boundary + kDefaultCellTwips);
         }
-        // Every cell ends with a paragraph, the one its end mark closes.
-        if (cell.paragraphs.empty() || cell.paragraphs.back().isTable()) {
-            cell.paragraphs.emplace_back();
-        }
         boundary = cell.rightBoundary;
     }
-    checkMerges(open.table, row);
-    open.table.rows.push_back(std::move(row));
+    checkMerges(open.rows, row);
+    open.rows.push_back(std::move(row));
 }
 
 // A cell merged into a cell left of it or above it that is not there is read unmerged.
-void Parser::checkMerges(const Table& table, TableRow& row) {
+void Parser::checkMerges(const std::vector<TableRow>& rows, TableRow& row) {
     bool unkept = false;
     for (std::size_t i = 0; i < row.cells.size(); ++i) {
         TableCell& cell = row.cells[i];
@@ -1567,8 +1591,8 @@ void Parser::checkMerges(const Table& table, TableRow& row) {
             continue;
         }
         bool above = false;
-        if (!table.rows.empty()) {
-            for (const TableCell& upper : table.rows.back().cells) {
+        if (!rows.empty()) {
+            for (const TableCell& upper : rows.back().cells) {
                 above = above || (upper.rightBoundary == cell.rightBoundary &&
                                   upper.verticalMerge != CellMerge::None);
             }
@@ -1693,9 +1717,9 @@ void Parser::finishPicture() {
     if (m_picture.format == PictureFormat::Png) {
         m_picture.animation = std::move(animation);
     }
-    m_paragraph.content.emplace_back(std::move(m_picture));
+    closeRun();
+    m_inlines.emplace_back(std::move(m_picture));
     m_picture = Picture{};
-    m_runOpen = false;
 }
 
 } // namespace

@@ -3,9 +3,25 @@
 #include "richtext/rtf_tokenizer.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace tarnel::richtext {
+
+// What a read of rich text that ended with groups still open or met damage says about it, as
+// the reader and the text extractor both give it; empty when neither happened.
+inline std::string readProblemMessage(std::size_t openGroups, const std::string& firstProblem) {
+    std::string message;
+    if (openGroups > 0) {
+        message = "the file ends inside " + std::to_string(openGroups) + " open group" +
+                  (openGroups == 1 ? "" : "s");
+    }
+    if (!firstProblem.empty()) {
+        message += message.empty() ? firstProblem : "; " + firstProblem;
+    }
+    return message;
+}
 
 // How the reader and the text extractor take each token: the fallback of a \uN is skipped, bytes
 // (\'hh and the escaped \\, { and }, which may be the trail byte of a double-byte character) join

@@ -22,15 +22,13 @@ constexpr std::array<bool, 256> kEndsText = [] {
     return table;
 }();
 
-constexpr bool isLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 constexpr bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool isIgnorable(char c) {
-    return c == '\r' || c == '\n' || c == '\0';
+// Compared by its letters: a comparison with a string would call memcmp for every word.
+bool isBinaryWord(std::string_view name) {
+    return name.size() == 3 && name[0] == 'b' && name[1] == 'i' && name[2] == 'n';
 }
 
 // Where the literal text from pos ends: pictures' hexadecimal digits and long paragraphs come in
@@ -65,32 +63,6 @@ std::size_t endOfText(std::string_view input, std::size_t pos) {
 }
 
 } // namespace
-
-RtfToken RtfTokenizer::next() {
-    while (m_pos < m_input.size() && isIgnorable(m_input[m_pos])) {
-        ++m_pos;
-    }
-    RtfToken token;
-    token.offset = m_pos;
-    if (m_pos >= m_input.size()) {
-        return token;
-    }
-    std::size_t start = m_pos;
-    switch (m_input[m_pos]) {
-    case '{':
-        ++m_pos;
-        token.kind = RtfToken::Kind::GroupStart;
-        return token;
-    case '}':
-        ++m_pos;
-        token.kind = RtfToken::Kind::GroupEnd;
-        return token;
-    case '\\':
-        return readControl(start);
-    default:
-        return readText(start);
-    }
-}
 
 RtfToken RtfTokenizer::readText(std::size_t start) {
     std::size_t end = endOfText(m_input, start);
@@ -146,33 +118,39 @@ RtfToken RtfTokenizer::readControl(std::size_t start) {
     return token;
 }
 
+// The word is read through pointers into the input: the compiler keeps them in registers, where
+// it would load the input's bounds again for every letter.
 RtfToken RtfTokenizer::readControlWord(std::size_t start) {
     RtfToken token;
     token.kind = RtfToken::Kind::ControlWord;
     token.offset = start;
-    std::size_t pos = start + 1;
-    while (pos < m_input.size() && isLetter(m_input[pos])) {
-        ++pos;
+    const char* const begin = m_input.data();
+    const char* const end = begin + m_input.size();
+    const char* const name = begin + start + 1;
+    const char* p = name;
+    while (p != end && isLetter(*p)) {
+        ++p;
     }
-    token.name = m_input.substr(start + 1, pos - start - 1);
-    bool negative = pos < m_input.size() && m_input[pos] == '-' && pos + 1 < m_input.size() &&
-                    isDigit(m_input[pos + 1]);
+    token.name = std::string_view(name, static_cast<std::size_t>(p - name));
+    bool negative = p != end && *p == '-' && p + 1 != end && isDigit(p[1]);
     if (negative) {
-        ++pos;
+        ++p;
     }
     std::int64_t value = 0;
     constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
-    while (pos < m_input.size() && isDigit(m_input[pos])) {
+    if (p != end && isDigit(*p)) {
         token.hasParameter = true;
-        value = std::min(value * 10 + (m_input[pos] - '0'), kLimit);
-        ++pos;
+        do {
+            value = std::min(value * 10 + (*p - '0'), kLimit);
+            ++p;
+        } while (p != end && isDigit(*p));
     }
     token.parameter = static_cast<std::int32_t>(negative ? -value : value);
-    if (pos < m_input.size() && m_input[pos] == ' ') {
-        ++pos;
+    if (p != end && *p == ' ') {
+        ++p;
     }
-    m_pos = pos;
-    if (token.name == "bin" && token.hasParameter) {
+    m_pos = static_cast<std::size_t>(p - begin);
+    if (isBinaryWord(token.name) && token.hasParameter) {
         std::size_t length = token.parameter > 0 ? static_cast<std::size_t>(token.parameter) : 0;
         if (length > m_input.size() - m_pos) {
             m_truncated = true;
@@ -189,7 +167,8 @@ RtfToken RtfTokenizer::readControlWord(std::size_t start) {
 void RtfTokenizer::noteProblem(std::size_t offset, std::string_view what) {
     if (m_firstProblem.empty()) {
         m_problemOffset = offset;
-        m_firstProblem = "byte " + std::to_string(offset) + ": " + std::string(what);
+        m_firstProblem =
+            "byte " + std::to_string(m_firstOffset + offset) + ": " + std::string(what);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "richtext/rtf_format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -40,9 +42,52 @@ struct RtfToken {
 // (firstProblem) and tokenizing goes on, and the end of the input yields End for ever after.
 class RtfTokenizer {
 public:
-    explicit RtfTokenizer(std::string_view input) : m_input(input) {}
+    // The input may be a piece of a file that starts at firstOffset there: firstProblem names
+    // the offset in the file (the tokens' offsets stay those in the input).
+    explicit RtfTokenizer(std::string_view input, std::size_t firstOffset = 0)
+        : m_input(input), m_firstOffset(firstOffset) {}
 
-    RtfToken next();
+    // Inline, so that the reader's and the extractor's loops take groups and text without a call.
+    RtfToken next() {
+        while (m_pos < m_input.size() && isIgnorable(m_input[m_pos])) {
+            ++m_pos;
+        }
+        RtfToken token;
+        token.offset = m_pos;
+        if (m_pos >= m_input.size()) {
+            return token;
+        }
+        std::size_t start = m_pos;
+        switch (m_input[m_pos]) {
+        case '{':
+            ++m_pos;
+            token.kind = RtfToken::Kind::GroupStart;
+            return token;
+        case '}':
+            ++m_pos;
+            token.kind = RtfToken::Kind::GroupEnd;
+            return token;
+        case '\\':
+            // Control words and well-formed \'hh are most of a file's tokens: they skip the checks
+            // for the rarer kinds.
+            if (start + 1 < m_input.size() && isLetter(m_input[start + 1])) {
+                return readControlWord(start);
+            }
+            if (start + 3 < m_input.size() && m_input[start + 1] == '\'') {
+                int high = hexDigitValue(m_input[start + 2]);
+                int low = hexDigitValue(m_input[start + 3]);
+                if (high >= 0 && low >= 0) {
+                    m_pos = start + 4;
+                    token.kind = RtfToken::Kind::HexByte;
+                    token.byte = static_cast<unsigned char>(high * 16 + low);
+                    return token;
+                }
+            }
+            return readControl(start);
+        default:
+            return readText(start);
+        }
+    }
 
     // True when the input ended inside a control word's data (a \binN or \' cut short).
     bool truncated() const { return m_truncated; }
@@ -54,12 +99,20 @@ public:
     }
 
 private:
+    static constexpr bool isLetter(char c) {
+        return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
+    }
+    // CR, LF and NUL are no part of the text: writers wrap lines freely and some pad files with
+    // zero bytes.
+    static constexpr bool isIgnorable(char c) { return c == '\r' || c == '\n' || c == '\0'; }
+
     RtfToken readControl(std::size_t start);
     RtfToken readControlWord(std::size_t start);
     RtfToken readText(std::size_t start);
     void noteProblem(std::size_t offset, std::string_view what);
 
     std::string_view m_input;
+    std::size_t m_firstOffset = 0;
     std::size_t m_pos = 0;
     bool m_truncated = false;
     std::string m_firstProblem;

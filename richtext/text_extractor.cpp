@@ -229,7 +229,7 @@ public:
 
     ReadStatus finish() {
         if (!done()) {
-            scan(m_carry, true);
+            scan(m_carry, true, m_offset);
         }
         m_carry.clear();
         if (!m_out.stopped()) {
@@ -242,11 +242,17 @@ public:
             m_joiner.finish();
             m_out.flush();
         }
+        // Binary data cut short by the end of the file is the damage the reader meets last.
+        const std::string& problem =
+            m_problem.empty() && m_binaryLeft > 0 ? m_binaryProblem : m_problem;
+        m_message = readProblemMessage(m_groups.depth(), problem);
         if (m_groups.depth() > 0 || m_truncated || m_binaryLeft > 0) {
             return ReadStatus::Truncated;
         }
-        return m_damaged ? ReadStatus::Damaged : ReadStatus::Complete;
+        return m_problem.empty() ? ReadStatus::Complete : ReadStatus::Damaged;
     }
+
+    const std::string& message() const { return m_message; }
 
 private:
     // Reads the input as far as it is ready; returns how much was read.
@@ -260,7 +266,7 @@ private:
             if (end == pos) {
                 break;
             }
-            scan(input.substr(pos, end - pos), false);
+            scan(input.substr(pos, end - pos), false, m_offset + pos);
             pos = end;
             if (m_binaryLeft == 0) {
                 break;
@@ -269,11 +275,13 @@ private:
         if (m_pendingBytes.size() >= kPieceBytes) {
             flushBytesUpTo(characterBoundary(m_pendingBytes));
         }
+        m_offset += pos;
         return pos;
     }
 
-    void scan(std::string_view input, bool last) {
-        RtfTokenizer tokenizer(input);
+    // The input starts at firstOffset in the file.
+    void scan(std::string_view input, bool last, std::size_t firstOffset) {
+        RtfTokenizer tokenizer(input, firstOffset);
         std::size_t cutBinaryAt = std::numeric_limits<std::size_t>::max();
         while (!done()) {
             RtfToken token = tokenizer.next();
@@ -295,8 +303,10 @@ private:
             }
         }
         m_truncated = m_truncated || (last && tokenizer.truncated());
-        m_damaged = m_damaged || (!tokenizer.firstProblem().empty() &&
-                                  tokenizer.firstProblemOffset() != cutBinaryAt);
+        if (m_problem.empty() && !tokenizer.firstProblem().empty()) {
+            (tokenizer.firstProblemOffset() == cutBinaryAt ? m_binaryProblem : m_problem) =
+                tokenizer.firstProblem();
+        }
     }
 
     void skipToken(RtfToken::Kind kind) {
@@ -711,9 +721,15 @@ private:
 
     TextOutput& m_out;
     std::string m_carry;
+    // Where the bytes not yet scanned start in the file.
+    std::size_t m_offset = 0;
     std::size_t m_binaryLeft = 0;
     bool m_truncated = false;
-    bool m_damaged = false;
+    // The first damage met, as the reader describes it; that of binary data the bytes so far cut
+    // short, which is damage only if the file ends before the rest of the data.
+    std::string m_problem;
+    std::string m_binaryProblem;
+    std::string m_message;
 
     GroupState m_state;
     GroupStack<GroupState> m_groups;
@@ -746,14 +762,20 @@ struct TextExtractor::State {
     std::optional<RtfScanner> rtf;
     std::optional<PlainScanner> plain;
 
-    void choose() {
-        if (hasRtfSignature(head)) {
+    // The file's first bytes (as many as the signature, unless the file is shorter) choose the
+    // scanner, which takes them.
+    void choose(std::string_view first) {
+        if (hasRtfSignature(first)) {
             rtf.emplace(out);
-            rtf->feed(head);
+            rtf->feed(first);
         } else {
             plain.emplace(out);
-            plain->feed(head);
+            plain->feed(first);
         }
+    }
+
+    void chooseByHead() {
+        choose(head);
         head.clear();
     }
 };
@@ -768,10 +790,12 @@ bool TextExtractor::feed(std::string_view bytes) {
         s.rtf->feed(bytes);
     } else if (s.plain) {
         s.plain->feed(bytes);
+    } else if (s.head.empty() && bytes.size() >= kRtfSignature.size()) {
+        s.choose(bytes);
     } else {
         s.head += bytes;
         if (s.head.size() >= kRtfSignature.size()) {
-            s.choose();
+            s.chooseByHead();
         }
     }
     return !(s.out.stopped() || (s.rtf && s.rtf->done()));
@@ -780,7 +804,7 @@ bool TextExtractor::feed(std::string_view bytes) {
 ReadStatus TextExtractor::finish() {
     State& s = *m_state;
     if (!s.rtf && !s.plain) {
-        s.choose();
+        s.chooseByHead();
     }
     if (s.rtf) {
         return s.rtf->finish();
@@ -791,6 +815,10 @@ ReadStatus TextExtractor::finish() {
 
 SourceFormat TextExtractor::source() const {
     return m_state->rtf ? SourceFormat::Rtf : SourceFormat::PlainText;
+}
+
+std::string TextExtractor::message() const {
+    return m_state->rtf ? m_state->rtf->message() : std::string();
 }
 
 FileText extractFileText(const platform::FileSystem& fileSystem, const std::filesystem::path& file,

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace tarnel::richtext {
@@ -42,6 +43,9 @@ public:
     ReadStatus finish();
     // Known after the first bytes; PlainText for a file shorter than the rich-text signature.
     SourceFormat source() const;
+    // After finish: what was wrong and at which byte, as RtfReader's message for the same bytes
+    // says it; empty when the text is complete.
+    std::string message() const;
 
 private:
     struct State;

@@ -25,8 +25,10 @@ public:
     }
     // The string to append visible text to, after the separators that wait for it.
     std::string& takeSeparators() {
-        m_out += m_pending;
-        m_pending.clear();
+        if (!m_pending.empty()) {
+            m_out += m_pending;
+            m_pending.clear();
+        }
         return m_out;
     }
     // The tableLevel is that of the cell the mark ends (0 outside tables).

@@ -1,5 +1,6 @@
 #include "platform/codepage.h"
 #include "richtext/plain_text.h"
+#include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "richtext/text_extractor.h"
 #include "tests/richtext/fixture.h"
@@ -27,6 +28,7 @@ struct Extracted {
     std::string text;
     ReadStatus status = ReadStatus::Complete;
     SourceFormat source = SourceFormat::Rtf;
+    std::string message;
 };
 
 Extracted extractInPieces(std::string_view bytes, std::size_t piece) {
@@ -38,20 +40,29 @@ Extracted extractInPieces(std::string_view bytes, std::size_t piece) {
     Extracted result;
     result.status = extractor.finish();
     result.source = extractor.source();
+    result.message = extractor.message();
     result.text = std::move(sink.collected);
     return result;
 }
 
-// The streaming pass must give the text, format and status of the full read, however the bytes
-// are cut into pieces: one byte at a time, odd sizes, the whole file at once.
+// The streaming pass must give the text of the document the reader reads and the reader's
+// format, status and message, however the bytes are cut into pieces: one byte at a time, odd
+// sizes, the whole file at once; and so must the extraction of the whole bytes.
 void expectSameAsFullRead(const std::string& bytes) {
-    PlainTextResult full = extractPlainText(bytes);
+    ReadResult read = RtfReader(ReadOptions{PictureData::Omit}).read(bytes);
+    const std::string text = documentText(read.document);
     for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{61}, bytes.size() + 1}) {
         Extracted streamed = extractInPieces(bytes, piece);
-        EXPECT_EQ(streamed.text, full.text) << "pieces of " << piece;
-        EXPECT_EQ(streamed.status, full.status) << "pieces of " << piece;
-        EXPECT_EQ(streamed.source, full.source) << "pieces of " << piece;
+        EXPECT_EQ(streamed.text, text) << "pieces of " << piece;
+        EXPECT_EQ(streamed.status, read.status) << "pieces of " << piece;
+        EXPECT_EQ(streamed.source, read.source) << "pieces of " << piece;
+        EXPECT_EQ(streamed.message, read.message) << "pieces of " << piece;
     }
+    PlainTextResult whole = extractPlainText(bytes);
+    EXPECT_EQ(whole.text, text);
+    EXPECT_EQ(whole.status, read.status);
+    EXPECT_EQ(whole.source, read.source);
+    EXPECT_EQ(whole.message, read.message);
 }
 
 TEST(TextExtractorTest, GivesTheTextOfTheFullReadForRealFiles) {
@@ -101,6 +112,7 @@ TEST(TextExtractorTest, GivesTheTextOfTheFullReadForHandMadeAndDamagedInput) {
         "{\\rtf1 ab\\'zz cd}",
         "{\\rtf1 {\\b ab\\par cd",
         "{\\rtf1 x{\\pict\\bin100 short",
+        "{\\rtf1 x\\'zz{\\pict\\bin100 short",
         // Deep nesting costs nothing, a zero byte is no character, text after the end is left.
         std::string(20000, '{') + "\\rtf1 deep\\'00" + std::string(20000, '}') + "after",
     };
