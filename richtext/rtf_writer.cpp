@@ -158,22 +158,25 @@ std::string quotedFieldArgument(std::string_view text) {
     return quoted + "\"";
 }
 
-// About what the blocks take written: a picture's bytes twice over as hex, text a little more
-// than itself (Chinese text a third more); tables nested in blocks are left out of the guess, as
-// growing the buffer then costs little beside the rest.
-std::size_t expectedSize(const std::vector<Paragraph>& blocks) {
-    std::size_t size = 0;
-    for (const Paragraph& paragraph : blocks) {
-        for (const Inline& item : paragraph.content) {
-            if (const auto* run = std::get_if<TextRun>(&item)) {
-                size += run->text.size() * 3 / 2 + 32;
-            } else {
-                const Picture& picture = std::get<Picture>(item);
-                size += (picture.data.size() + picture.animation.size()) * 2 * 129 / 128 + 128;
-            }
-        }
+// A character beyond ASCII written as \uN with its GB18030 bytes ("\u30340\'b5\'c4"), a little
+// more than the most its UTF-8 form and a switch of \uc now and then take.
+constexpr std::size_t kEscapeBytes = 16;
+
+// Bytes that start a character beyond ASCII.
+std::size_t escapedCount(std::string_view utf8) {
+    return static_cast<std::size_t>(std::count_if(
+        utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xC0; }));
+}
+
+// About what a run or picture takes written: a picture's bytes twice over as hex, ASCII text
+// itself and every other character its escape. Short of the whole, the buffer would be copied
+// into one twice its size: much of a save's time, spent in the pages of the new buffer.
+std::size_t expectedSize(const Inline& item) {
+    if (const auto* run = std::get_if<TextRun>(&item)) {
+        return run->text.size() + escapedCount(run->text) * kEscapeBytes + 32;
     }
-    return size;
+    const Picture& picture = std::get<Picture>(item);
+    return (picture.data.size() + picture.animation.size()) * 2 * 129 / 128 + 128;
 }
 
 class Emitter {
@@ -185,7 +188,7 @@ public:
     }
 
     std::string run() {
-        m_out.reserve(expectedSize(m_document.paragraphs));
+        m_out.reserve(m_expectedSize);
         writeHeader();
         writeBlocks(m_document.paragraphs, 0);
         m_out += '}';
@@ -193,6 +196,7 @@ public:
     }
 
 private:
+    // The font and colour tables, and the size the blocks take written, in one pass over them.
     void collectTables(const std::vector<Paragraph>& blocks);
     void finishTables();
     void planLists(const std::vector<Paragraph>& blocks);
@@ -295,6 +299,7 @@ private:
     std::size_t m_nextItem = 0;
     int m_previousUnnamedList = 0;
     bool m_previousWasUnnamedItem = false;
+    std::size_t m_expectedSize = 0;
     std::string m_out;
     bool m_delimit = false;
     int m_unicodeSkip = 1;
@@ -305,6 +310,7 @@ void Emitter::collectTables(const std::vector<Paragraph>& blocks) {
         m_symbolBullets =
             m_symbolBullets || (paragraph.list == ListKind::Bullet && paragraph.listBullet.empty());
         for (const Inline& item : paragraph.content) {
+            m_expectedSize += expectedSize(item);
             if (const TextRun* run = std::get_if<TextRun>(&item)) {
                 addFont(run->format.font.str());
                 addColor(run->format.color);

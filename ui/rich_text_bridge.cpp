@@ -24,6 +24,7 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <optional>
 #include <set>
 #include <tuple>
 #include <unordered_map>
@@ -76,13 +77,62 @@ QString qtText(const std::string& text) {
     return out;
 }
 
-std::string modelText(QString text) {
-    // Most fragments hold no line break; finding none is much cheaper than a replace that scans.
-    if (text.contains(QChar(QChar::LineSeparator))) {
-        text.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
+// What becomes of an object character in the editor's text: one in a fragment of text was pasted
+// as text and stands for nothing the model could hold.
+enum class ObjectCharacters { Keep, Drop };
+
+// The UTF-8 of UTF-16 text written at out, in one pass, with a line separator as the model's '\n'
+// (a text fragment of a long note is converted straight into the model, without the copies and
+// scans of a replace and QString::toUtf8). A surrogate without its other half becomes '?', as
+// QString::toUtf8 makes it. Writes at most kUtf8BytesPerUnit bytes for each unit of text.
+constexpr qsizetype kUtf8BytesPerUnit = 3;
+
+char* writeModelText(char* out, QStringView text, ObjectCharacters objects) {
+    const char16_t* in = text.utf16();
+    const char16_t* const end = in + text.size();
+    while (in != end) {
+        char32_t unit = *in++;
+        if (unit == QChar::ObjectReplacementCharacter && objects == ObjectCharacters::Drop) {
+            continue;
+        }
+        if (unit < 0x80) {
+            *out++ = static_cast<char>(unit);
+        } else if (unit < 0x800) {
+            *out++ = static_cast<char>(0xC0 | unit >> 6);
+            *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+        } else if (unit == QChar::LineSeparator) {
+            *out++ = '\n';
+        } else if (QChar::isSurrogate(unit)) {
+            // Object characters left out stand between no halves.
+            const char16_t* low = in;
+            while (objects == ObjectCharacters::Drop && low != end &&
+                   *low == QChar::ObjectReplacementCharacter) {
+                ++low;
+            }
+            if (!QChar::isHighSurrogate(unit) || low == end || !QChar::isLowSurrogate(*low)) {
+                *out++ = '?';
+                continue;
+            }
+            char32_t codePoint = QChar::surrogateToUcs4(static_cast<char16_t>(unit), *low);
+            in = low + 1;
+            *out++ = static_cast<char>(0xF0 | codePoint >> 18);
+            *out++ = static_cast<char>(0x80 | (codePoint >> 12 & 0x3F));
+            *out++ = static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+            *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+        } else {
+            *out++ = static_cast<char>(0xE0 | unit >> 12);
+            *out++ = static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+            *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+        }
     }
-    QByteArray utf8 = text.toUtf8();
-    return {utf8.constData(), static_cast<std::size_t>(utf8.size())};
+    return out;
+}
+
+std::string modelText(QStringView text) {
+    std::string out(static_cast<std::size_t>(text.size() * kUtf8BytesPerUnit), '\0');
+    out.resize(static_cast<std::size_t>(writeModelText(out.data(), text, ObjectCharacters::Keep) -
+                                        out.data()));
+    return out;
 }
 
 QColor qtColor(const Color& color) {
@@ -780,27 +830,17 @@ private:
 // Reads the paragraphs back, one fragment at a time.
 class ModelReader {
 public:
-    // Lists made in the editor are numbered after every list the model gave.
-    explicit ModelReader(const QTextDocument& source) : m_source(source) {
-        for (QTextBlock block = source.begin(); block.isValid(); block = block.next()) {
-            if (QTextList* list = block.textList()) {
-                m_lastEditorList =
-                    std::max(m_lastEditorList, list->format().intProperty(bridge::kListId));
-            }
-        }
-    }
+    explicit ModelReader(const QTextDocument& source) : m_source(source) {}
 
     Paragraph paragraph(const QTextBlock& block) {
-        Paragraph out;
-        QTextBlockFormat format = block.blockFormat();
-        out.alignment = modelAlignment(format.alignment());
-        out.leftIndent = modelIndent(format, bridge::kLeftTwips, format.leftMargin());
-        out.rightIndent = modelIndent(format, bridge::kRightTwips, format.rightMargin());
-        out.firstLineIndent = modelIndent(format, bridge::kFirstLineTwips, format.textIndent());
-        if (QTextList* list = block.textList()) {
-            addListFields(*list, out);
+        Paragraph out = paragraphFields(block);
+        QTextBlock::iterator first = block.begin();
+        std::size_t fragments = 0;
+        for (auto it = first; !it.atEnd(); ++it) {
+            ++fragments;
         }
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
+        out.content.reserve(fragments);
+        for (auto it = first; !it.atEnd(); ++it) {
             addFragment(it.fragment(), out.content);
         }
         return out;
@@ -845,6 +885,35 @@ public:
     }
 
 private:
+    // Blocks share a few formats: each gives its paragraph's fields once, by its index in the
+    // document (a block's list is the object its format names).
+    const Paragraph& paragraphFields(const QTextBlock& block) {
+        auto [it, added] = m_paragraphFields.try_emplace(block.blockFormatIndex());
+        if (added) {
+            Paragraph& out = it->second;
+            QTextBlockFormat format = block.blockFormat();
+            out.alignment = modelAlignment(format.alignment());
+            out.leftIndent = modelIndent(format, bridge::kLeftTwips, format.leftMargin());
+            out.rightIndent = modelIndent(format, bridge::kRightTwips, format.rightMargin());
+            out.firstLineIndent = modelIndent(format, bridge::kFirstLineTwips, format.textIndent());
+            if (QTextList* list = block.textList()) {
+                addListFields(*list, out);
+            }
+        }
+        return it->second;
+    }
+
+    // Lists made in the editor are numbered after every list the model gave.
+    int lastModelList() const {
+        int last = 0;
+        for (QTextBlock block = m_source.begin(); block.isValid(); block = block.next()) {
+            if (QTextList* list = block.textList()) {
+                last = std::max(last, list->format().intProperty(bridge::kListId));
+            }
+        }
+        return last;
+    }
+
     void addListFields(QTextList& list, Paragraph& out) {
         QTextListFormat format = list.format();
         out.list = modelListKind(format);
@@ -860,7 +929,10 @@ private:
         out.listLevel = std::clamp(format.indent() - 1, 0, richtext::kMaxListLevel);
         auto [entry, added] = m_editorLists.try_emplace(&list, 0);
         if (added) {
-            entry->second = ++m_lastEditorList;
+            if (!m_lastEditorList) {
+                m_lastEditorList = lastModelList();
+            }
+            entry->second = ++*m_lastEditorList;
         }
         out.listId = entry->second;
     }
@@ -977,10 +1049,14 @@ private:
         case FragmentKind::Text:
             break;
         }
-        // An object character pasted as text stands for nothing the model could hold.
-        text.remove(QChar::ObjectReplacementCharacter);
-        if (!text.isEmpty()) {
-            content.push_back(TextRun{run.format, modelText(text)});
+        auto needed = static_cast<std::size_t>(text.size() * kUtf8BytesPerUnit);
+        if (m_utf8.size() < needed) {
+            m_utf8.resize(needed);
+        }
+        std::size_t length = static_cast<std::size_t>(
+            writeModelText(m_utf8.data(), text, ObjectCharacters::Drop) - m_utf8.data());
+        if (length != 0) {
+            content.push_back(TextRun{run.format, std::string(m_utf8.data(), length)});
         }
     }
 
@@ -1038,10 +1114,14 @@ private:
 
     const QTextDocument& m_source;
     mutable std::unordered_map<int, RunFormat> m_runFormats;
+    // Where a fragment's text is made UTF-8 before the run takes as much as it needs.
+    mutable std::string m_utf8;
     // Blocks read so far in the frame being read that Qt made, not the model.
     std::set<std::size_t> m_qtsOwn;
     std::map<const QTextList*, int> m_editorLists;
-    int m_lastEditorList = 0;
+    // Found when the first list made in the editor needs a number.
+    std::optional<int> m_lastEditorList;
+    std::unordered_map<int, Paragraph> m_paragraphFields;
 };
 
 // The one block an empty QTextDocument always has is no paragraph unless one was made there.
