@@ -1,5 +1,7 @@
 #include "ops/file_copy.h"
 
+#include "ops/parallel_copies.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <system_error>
@@ -67,39 +69,85 @@ bool isInsideFolder(const fs::path& inner, const fs::path& outer) {
     return end == b.end();
 }
 
-int copyTreeReplacing(const platform::FileSystem& fileSystem, const fs::path& from,
-                      const fs::path& target, const std::function<bool()>& cancelled) {
-    if (int err = fileSystem.createDirectories(target)) {
+namespace {
+
+// The folders are walked on the calling thread while their files are copied on a few others.
+class TreeCopy {
+public:
+    TreeCopy(const platform::FileSystem& fileSystem, const std::function<bool()>& cancelled)
+        : m_fileSystem(fileSystem), m_cancelled(cancelled),
+          m_copies(fileSystem, Placement::Replace) {}
+
+    // 0 or the errno that stopped the walk; the copies asked for may still be running.
+    int walk(const fs::path& from, const fs::path& target);
+
+    // Waits for the copies still running. The first failed copy counts before whatever stopped the
+    // walk after it was asked for.
+    int finish(int walkResult) {
+        while (m_copies.uncollected() > 0) {
+            remember(m_copies.collectOldest());
+        }
+        return m_copyFailure != 0 ? m_copyFailure : walkResult;
+    }
+
+private:
+    int copy(const fs::path& from, const fs::path& to) {
+        m_copies.submit(from, to);
+        return m_copies.uncollected() < ParallelCopies::kInFlight
+                   ? 0
+                   : remember(m_copies.collectOldest());
+    }
+    int remember(int err) {
+        if (m_copyFailure == 0) {
+            m_copyFailure = err;
+        }
+        return err;
+    }
+
+    const platform::FileSystem& m_fileSystem;
+    const std::function<bool()>& m_cancelled;
+    ParallelCopies m_copies;
+    int m_copyFailure = 0;
+};
+
+int TreeCopy::walk(const fs::path& from, const fs::path& target) {
+    if (int err = m_fileSystem.createDirectories(target)) {
         return err;
     }
     int err = 0;
-    std::vector<platform::FileSystem::Entry> entries = fileSystem.listDirectory(from, err);
+    std::vector<platform::FileSystem::Entry> entries = m_fileSystem.listDirectory(from, err);
     if (err != 0) {
         return err;
     }
     for (const auto& entry : entries) {
         platform::FileSystem::EntryInfo info;
         fs::path source = from / entry.name;
-        if (int rc = fileSystem.entryInfo(source, info)) {
+        if (int rc = m_fileSystem.entryInfo(source, info)) {
             return rc;
         }
         if (info.type == Type::Symlink &&
-            (fileSystem.entryInfo(source, info, platform::FileSystem::Links::Followed) != 0 ||
+            (m_fileSystem.entryInfo(source, info, platform::FileSystem::Links::Followed) != 0 ||
              info.type == Type::Directory)) {
             continue;
         }
-        if (info.type != Type::Directory && cancelled()) {
+        if (info.type != Type::Directory && m_cancelled()) {
             return ECANCELED;
         }
-        int rc = info.type == Type::Directory
-                     ? copyTreeReplacing(fileSystem, source, target / entry.name, cancelled)
-                     : copyIntoPlace(fileSystem, source, target / entry.name, Placement::Replace,
-                                     Flush::Later);
+        int rc = info.type == Type::Directory ? walk(source, target / entry.name)
+                                              : copy(source, target / entry.name);
         if (rc != 0) {
             return rc;
         }
     }
     return 0;
+}
+
+} // namespace
+
+int copyTreeReplacing(const platform::FileSystem& fileSystem, const fs::path& from,
+                      const fs::path& target, const std::function<bool()>& cancelled) {
+    TreeCopy copy(fileSystem, cancelled);
+    return copy.finish(copy.walk(from, target));
 }
 
 } // namespace tarnel::ops

@@ -25,10 +25,12 @@ int copyIntoPlace(const platform::FileSystem& fileSystem, const std::filesystem:
 
 // Copies a folder with everything below it into target (made when missing), replacing files of
 // the same names; a symbolic link to a folder is not followed, so that a link loop cannot make
-// the copy endless, and a link that leads nowhere is left out. The copies are not flushed: the
-// caller flushes the target's file system once. cancelled is asked before each file; once it
-// says yes the copy stops there with ECANCELED, the files copied so far staying. 0 or the errno
-// of the first failure (the copy stops there).
+// the copy endless, and a link that leads nowhere is left out. The files are copied on a few
+// threads while the folders are walked, and are not flushed: the caller flushes the target's file
+// system once. cancelled is asked before each file, on the calling thread; once it says yes the
+// copy stops there with ECANCELED, the files copied so far staying. 0 or the errno of the first
+// failure, in the walk's order: the walk stops there, and only the few copies already under way
+// still finish.
 int copyTreeReplacing(
     const platform::FileSystem& fileSystem, const std::filesystem::path& from,
     const std::filesystem::path& target,

@@ -18,14 +18,6 @@ using Links = platform::FileSystem::Links;
 namespace category = store::category;
 namespace point = store::point;
 
-// Copies in flight at most: enough to keep every copying thread busy while the walk looks at the
-// next entries, few enough that a failure has little to undo.
-constexpr std::size_t kCopiesInFlight = 16;
-
-std::size_t copyingThreads() {
-    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4);
-}
-
 // A table file cannot carry every control character, and a name with a line break is no name a
 // user can read back.
 bool hasControlCharacter(std::string_view name) {
@@ -48,7 +40,7 @@ WalkReport FolderWalk::run(CategoryRecord& top, const fs::path& source) {
     m_report = {};
     m_touched.clear();
     if (m_mode == WalkMode::Import) {
-        m_copies = std::make_unique<ParallelCopies>(m_context.fileSystem, copyingThreads());
+        m_copies = std::make_unique<ParallelCopies>(m_context.fileSystem, Placement::NeverReplace);
     }
     walkFolder(top, source);
     m_copies.reset();
@@ -189,7 +181,7 @@ bool FolderWalk::addFile(CategoryRecord& category, const fs::path& path, const s
     }
     m_copies->submit(path, target);
     m_copying.push_back({&category, std::move(record), path, target, name, size});
-    return m_copying.size() < kCopiesInFlight || addOldestCopied();
+    return m_copying.size() < ParallelCopies::kInFlight || addOldestCopied();
 }
 
 bool FolderWalk::addOldestCopied() {

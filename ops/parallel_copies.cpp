@@ -1,12 +1,20 @@
 #include "ops/parallel_copies.h"
 
-#include "ops/file_copy.h"
+#include <algorithm>
 
 namespace tarnel::ops {
 
-ParallelCopies::ParallelCopies(const platform::FileSystem& fileSystem, std::size_t threads)
-    : m_fileSystem(fileSystem) {
-    for (std::size_t i = 0; i < threads; ++i) {
+namespace {
+
+std::size_t copyingThreads() {
+    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4);
+}
+
+} // namespace
+
+ParallelCopies::ParallelCopies(const platform::FileSystem& fileSystem, Placement placement)
+    : m_fileSystem(fileSystem), m_placement(placement) {
+    for (std::size_t i = 0, threads = copyingThreads(); i < threads; ++i) {
         m_threads.emplace_back([this] { work(); });
     }
 }
@@ -51,8 +59,7 @@ void ParallelCopies::work() {
         Job* job = m_unstarted.front();
         m_unstarted.pop_front();
         lock.unlock();
-        int result =
-            copyIntoPlace(m_fileSystem, job->from, job->to, Placement::NeverReplace, Flush::Later);
+        int result = copyIntoPlace(m_fileSystem, job->from, job->to, m_placement, Flush::Later);
         lock.lock();
         job->result = result;
         job->done = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ops/file_copy.h"
 #include "platform/file_system.h"
 
 #include <condition_variable>
@@ -12,13 +13,18 @@
 
 namespace tarnel::ops {
 
-// Copies files into place (never over an existing file, flushed later by the caller) on a few
-// threads while the caller goes on walking: copying through the page cache is the processor's
-// work, and one thread leaves the second core idle. Results come back in the order the copies
-// were asked for. One caller thread submits and collects.
+// Copies files into place (by the placement given, flushed later by the caller) on a few threads
+// while the caller goes on walking: copying through the page cache is the processor's work, and
+// one thread leaves the second core idle. Results come back in the order the copies were asked
+// for. One caller thread submits and collects.
 class ParallelCopies {
 public:
-    ParallelCopies(const platform::FileSystem& fileSystem, std::size_t threads);
+    // Copies a caller lets run before it collects the oldest: enough to keep every copying thread
+    // busy while the caller looks at the next entries, few enough that a failure has little to
+    // undo.
+    static constexpr std::size_t kInFlight = 16;
+
+    ParallelCopies(const platform::FileSystem& fileSystem, Placement placement);
     // Finishes the copies already asked for, then stops the threads.
     ~ParallelCopies();
     ParallelCopies(const ParallelCopies&) = delete;
@@ -41,6 +47,7 @@ private:
     void work();
 
     const platform::FileSystem& m_fileSystem;
+    Placement m_placement;
     std::mutex m_mutex;
     std::condition_variable m_queued;
     std::condition_variable m_finished;

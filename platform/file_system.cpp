@@ -257,9 +257,11 @@ bool sameContentSizes(const FileSystem& fileSystem, const fs::path& a, const fs:
 
 } // namespace
 
+// The entry itself, so that a link leading nowhere exists too: it takes the name. One lstat; a
+// path it cannot reach could not be reached by following links either.
 bool FileSystem::exists(const fs::path& path) const {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec)) || fs::exists(path, ec);
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
 }
 
 bool FileSystem::isDirectory(const fs::path& path) const {

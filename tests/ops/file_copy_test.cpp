@@ -41,5 +41,33 @@ TEST(FileCopyTest, ABatchedCopyNeverReplacesAFileThatAppearedMeanwhileNorTripsOv
     EXPECT_EQ(snapshotOf(dir / "out"), (Snapshot{{"doc.txt", "ours"}, {"late.txt", "theirs"}}));
 }
 
+// The files are copied on other threads while the walk goes on: a copy that fails before a cancel
+// is what the tree copy reports, even when the walk meets the cancel before the copy is done.
+TEST(FileCopyTest, ATreeCopyReportsTheFirstFailureInTheWalksOrderAndStopsThere) {
+    test::TempDir dir;
+    test::OpsFileSystem fileSystem;
+    fs::create_directories(dir / "from");
+    for (int i = 0; i < 40; ++i) {
+        test::writeBytes(dir / "from" / ("a" + std::to_string(100 + i)), std::to_string(i));
+    }
+    fileSystem.failCopiesOf = "a102";
+    int asked = 0;
+    EXPECT_EQ(
+        copyTreeReplacing(fileSystem, dir / "from", dir / "to", [&asked] { return ++asked > 5; }),
+        ENOSPC);
+    Snapshot copied = snapshotOf(dir / "to");
+    EXPECT_EQ(copied.at("a100"), "0");
+    EXPECT_EQ(copied.at("a101"), "1");
+    for (const auto& [name, bytes] : copied) {
+        EXPECT_TRUE(name >= "a100" && name < "a105") << name << ": " << bytes;
+        EXPECT_NE(name, "a102");
+    }
+
+    fileSystem.failCopiesOf.clear();
+    test::writeBytes(dir / "to" / "a139", "older");
+    EXPECT_EQ(copyTreeReplacing(fileSystem, dir / "from", dir / "to"), 0);
+    EXPECT_EQ(snapshotOf(dir / "to"), snapshotOf(dir / "from"));
+}
+
 } // namespace
 } // namespace tarnel::ops

@@ -128,6 +128,20 @@ TEST(FileSystemTest, RenameNoReplaceNeverReplaces) {
     EXPECT_EQ(fs.renameNoReplace(dir / "a", dir / "d"), ENOENT);
 }
 
+// A name is taken by whatever entry holds it, a link that leads nowhere too.
+TEST(FileSystemTest, ANameExistsWhateverEntryHoldsIt) {
+    TempDir dir;
+    const FileSystem& fs = realFileSystem();
+    writeBytes(dir / "file", "x");
+    std::filesystem::create_directory(dir / "folder");
+    std::filesystem::create_symlink(dir / "gone", dir / "dangling");
+    EXPECT_TRUE(fs.exists(dir / "file"));
+    EXPECT_TRUE(fs.exists(dir / "folder"));
+    EXPECT_TRUE(fs.exists(dir / "dangling"));
+    EXPECT_FALSE(fs.exists(dir / "gone"));
+    EXPECT_FALSE(fs.exists(dir / "file" / "below"));
+}
+
 TEST(FileSystemTest, NewFilesAreWrittenOrCopiedOnlyWhereNothingStands) {
     TempDir dir;
     const FileSystem& fs = realFileSystem();
