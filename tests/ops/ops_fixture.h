@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -65,11 +66,14 @@ public:
     }
 
 private:
+    // Category lists are saved on several threads at once.
     void countIndexWrite(const fs::path& path) const {
         if (path.parent_path().filename() == "Index") {
+            std::lock_guard lock(m_indexWritesMutex);
             ++indexWrites[path.filename().string()];
         }
     }
+    mutable std::mutex m_indexWritesMutex;
     static bool matches(const fs::path& path, const std::string& piece) {
         return !piece.empty() && path.string().find(piece) != std::string::npos;
     }
