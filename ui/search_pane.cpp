@@ -179,8 +179,11 @@ void CSearchPane::rebuild() {
 
 void CSearchPane::fillCategories(const CategoryRecord& parent, const Kept& kept) {
     for (CategoryRecord* child : m_base->categories().children(&parent)) {
-        addItem(m_categoryTree, child->id, parent.id, child->name(), FolderOpen, FolderClosed,
-                kept);
+        // A category without sub-categories has nothing to open: its folder stays closed, as in
+        // the knowledge tree.
+        bool leaf = m_base->categories().children(child).empty();
+        addItem(m_categoryTree, child->id, parent.id, child->name(),
+                leaf ? FolderClosed : FolderOpen, FolderClosed, kept);
         fillCategories(*child, kept);
     }
 }

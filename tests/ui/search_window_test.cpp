@@ -238,6 +238,9 @@ TEST_F(SearchTest, TheTreesShowTheBaseWithTheSkinsIconsAndKeepTicksThroughChange
     EXPECT_FALSE(picture(work->pImgExpand).isNull());
     EXPECT_EQ(picture(work->pImgExpand), skinPicture(skin::ICON_FOLDER_OPEN));
     EXPECT_EQ(picture(work->pImgCollapse), skinPicture(skin::ICON_FOLDER_CLOSE));
+    const ST_LISTBOX_ITEM* life = categories().GetItemByIndex(2);
+    EXPECT_TRUE(life->bExpanded);
+    EXPECT_EQ(picture(life->pImgExpand), skinPicture(skin::ICON_FOLDER_CLOSE));
     EXPECT_EQ(picture(tags().GetItemByIndex(1)->pImgCollapse), skinPicture(skin::ICON_TAG_OPEN));
 
     tick(categories(), "项目");
