@@ -795,11 +795,11 @@ private:
         return err;
     }
 
-    // One content copy as its copying thread left it.
+    // One content copy as its copying thread left it; the text of a failure is made on the
+    // calling thread, since strerror may share a buffer between threads.
     struct StagedCopy {
         ManifestEntry entry;
         int err = 0;
-        StepFailure failure;
     };
 
     // The content copy, compared piece by piece with the source as it is read; the bytes read
@@ -818,7 +818,6 @@ private:
             out.err = m_fs.copyNewFile(copy.source, path, consume, source);
         }
         if (out.err) {
-            out.failure = {path, platform::errorText(out.err)};
             return out;
         }
         out.entry.checksum = checksum.value();
@@ -839,11 +838,11 @@ private:
             platform::parallelFor(
                 count, [&](std::size_t i) { batch[i] = copyToStaging(copies[first + i]); });
             for (std::size_t i = 0; i < count; ++i) {
+                const PlannedCopy& copy = copies[first + i];
                 if (batch[i].err) {
-                    failure = batch[i].failure;
+                    failure = {m_staging / copy.target, platform::errorText(batch[i].err)};
                     return batch[i].err;
                 }
-                const PlannedCopy& copy = copies[first + i];
                 m_staged.push_back(m_staging / copy.target);
                 writeBack.add(m_staged.back());
                 m_sources[copy.source] = std::move(batch[i].entry);
