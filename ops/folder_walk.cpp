@@ -4,8 +4,8 @@
 #include "ops/file_copy.h"
 #include "ops/import_messages.h"
 #include "store/attribute_tables.h"
+#include "store/staged_saves.h"
 
-#include <algorithm>
 #include <thread>
 
 namespace tarnel::ops {
@@ -44,36 +44,23 @@ WalkReport FolderWalk::run(CategoryRecord& top, const fs::path& source) {
     }
     walkFolder(top, source);
     m_copies.reset();
-    // One flush of the copies before the index that names them is saved, instead of one per file.
-    if (m_mode == WalkMode::Import) {
-        fs::path folder = top.owner->folderOf(top);
-        if (int err = m_context.fileSystem.flushFileSystem(folder); err && m_report.code == kOk) {
-            stop(kWriteFailed, folder.string() + ": " + platform::errorText(err));
-        }
-    }
-    saveTouchedLists();
+    saveTouchedLists(m_mode == WalkMode::Import ? top.owner->folderOf(top) : fs::path());
     m_progress.done();
     return m_report;
 }
 
-// Each list is written atomically with its own flushes, which wait on the disk rather than on the
-// processor, so a few threads save the lists side by side; each list is touched by one thread.
-void FolderWalk::saveTouchedLists() {
-    constexpr std::size_t kSavers = 16;
-    std::atomic<std::size_t> next{0};
-    std::vector<int> results(m_touched.size(), kOk);
-    auto saver = [&] {
-        for (std::size_t i = next++; i < m_touched.size(); i = next++) {
-            results[i] = m_context.base.savePoints(*m_touched[i]);
-        }
-    };
-    std::vector<std::thread> savers;
-    for (std::size_t n = 1; n < std::min(kSavers, m_touched.size()); ++n) {
-        savers.emplace_back(saver);
+// The copies in copied (none when empty) are flushed with the lists, before any list that names
+// them is put in place, instead of a flush for each file.
+void FolderWalk::saveTouchedLists(const fs::path& copied) {
+    store::StagedSaves saves(m_context.fileSystem);
+    std::vector<int> results;
+    results.reserve(m_touched.size());
+    for (store::CategoryRecord* record : m_touched) {
+        results.push_back(m_context.base.savePoints(*record, &saves));
     }
-    saver();
-    for (std::thread& thread : savers) {
-        thread.join();
+    fs::path failed;
+    if (int err = saves.commit(copied, failed); err && m_report.code == kOk) {
+        stop(kWriteFailed, failed.string() + ": " + platform::errorText(err));
     }
     for (std::size_t i = 0; i < results.size(); ++i) {
         if (results[i] != kOk && m_report.code == kOk) {

@@ -87,7 +87,7 @@ private:
     bool addAllCopied();
     void removeUncollectedCopies();
     store::CategoryRecord* addCategory(store::CategoryRecord& parent, const std::string& name);
-    void saveTouchedLists();
+    void saveTouchedLists(const std::filesystem::path& copied);
     bool stop(int code, std::string failure);
     void skip(const std::filesystem::path& path, const std::string& reason);
 

@@ -50,6 +50,39 @@ fs::path temporarySibling(const fs::path& path) {
     return path.parent_path() / name;
 }
 
+enum class Flush { Now, Later };
+
+// The data in a new temporary file beside path, with the mode path has (or the access given when
+// it does not exist); on failure the temporary file is gone.
+int writeTemporarySibling(const fs::path& path, std::string_view data, FileSystem::Access access,
+                          Flush flush, fs::path& temp) {
+    mode_t mode = access == FileSystem::Access::OwnerOnly ? 0600 : 0644;
+    struct stat existing {};
+    bool keepMode = ::stat(path.c_str(), &existing) == 0;
+    if (keepMode && S_ISDIR(existing.st_mode)) {
+        return EISDIR;
+    }
+    temp = temporarySibling(path);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) {
+        return errno;
+    }
+    int err = writeAll(fd, data);
+    if (!err && keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+        err = errno;
+    }
+    if (!err && flush == Flush::Now && ::fsync(fd) != 0) {
+        err = errno;
+    }
+    if (::close(fd) != 0 && !err) {
+        err = errno;
+    }
+    if (err) {
+        ::unlink(temp.c_str());
+    }
+    return err;
+}
+
 // Flushing the folder makes the rename itself survive a crash.
 void syncDirectory(const fs::path& dir) {
     int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -338,36 +371,23 @@ int FileSystem::readChunks(const fs::path& path, const ChunkConsumer& consume) c
 }
 
 int FileSystem::writeFileAtomic(const fs::path& path, std::string_view data, Access access) const {
-    mode_t mode = access == Access::OwnerOnly ? 0600 : 0644;
-    struct stat existing {};
-    bool keepMode = ::stat(path.c_str(), &existing) == 0;
-    if (keepMode && S_ISDIR(existing.st_mode)) {
-        return EISDIR;
-    }
-    fs::path temp = temporarySibling(path);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd < 0) {
-        return errno;
-    }
-    int err = writeAll(fd, data);
-    if (!err && keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) {
-        err = errno;
-    }
-    if (!err && ::fsync(fd) != 0) {
-        err = errno;
-    }
-    if (::close(fd) != 0 && !err) {
-        err = errno;
-    }
+    fs::path temp;
+    int err = writeTemporarySibling(path, data, access, Flush::Now, temp);
     if (!err) {
         err = rename(temp, path);
+        if (err) {
+            ::unlink(temp.c_str());
+        }
     }
-    if (err) {
-        ::unlink(temp.c_str());
-        return err;
+    if (!err) {
+        syncDirectory(path.parent_path());
     }
-    syncDirectory(path.parent_path());
-    return 0;
+    return err;
+}
+
+int FileSystem::stageReplacement(const fs::path& path, std::string_view data, fs::path& staged,
+                                 Access access) const {
+    return writeTemporarySibling(path, data, access, Flush::Later, staged);
 }
 
 int FileSystem::writeNewFile(const fs::path& path, std::string_view data) const {

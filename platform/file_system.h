@@ -99,6 +99,15 @@ public:
     virtual int writeFileAtomic(const std::filesystem::path& path, std::string_view data,
                                 Access access = Access::Shared) const;
 
+    // The first half of writeFileAtomic for files put in place together: the data goes to a
+    // temporary file beside path (named in staged) and is not flushed. After one flushFileSystem
+    // for the whole batch, rename puts each in place and a second flushFileSystem makes the renames
+    // last: two flushes for the batch instead of two for each file. A new file gets the access
+    // given; an existing one keeps its mode. On failure nothing is left.
+    virtual int stageReplacement(const std::filesystem::path& path, std::string_view data,
+                                 std::filesystem::path& staged,
+                                 Access access = Access::Shared) const;
+
     // Writes a new file (EEXIST when the path is taken) and starts writing it to disk without
     // waiting for it; syncFiles then makes it durable. Many files written this way share the
     // disk's flushes instead of waiting for one each. On failure the file is gone.

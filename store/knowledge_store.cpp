@@ -103,8 +103,8 @@ int KnowledgeStore::saveStore(StoreKind kind) {
     return kFailure;
 }
 
-int KnowledgeStore::savePoints(CategoryRecord& record) {
-    return usesLocalFiles() && record.points ? record.points->save() : kOk;
+int KnowledgeStore::savePoints(CategoryRecord& record, StagedSaves* saves) {
+    return usesLocalFiles() && record.points ? record.points->save(saves) : kOk;
 }
 
 int KnowledgeStore::saveAttachments(CategoryRecord& record) {

@@ -75,7 +75,8 @@ public:
     // Each save is a no-op returning 0 in shared mode; else the store's result.
     int saveCounters();
     int saveStore(StoreKind kind); // Category, Recycle or Tag
-    int savePoints(CategoryRecord& record);
+    // With saves, the list is staged there (StagedSaves) rather than put in place at once.
+    int savePoints(CategoryRecord& record, StagedSaves* saves = nullptr);
     int saveAttachments(CategoryRecord& record);
     // Counters, both category stores, the tag store and every loaded list; the first error, but
     // every file is tried.

@@ -61,8 +61,9 @@ public:
     }
 
     // Writes the file by the table-file rules: deleted when no record is left. A list that holds
-    // nothing has no file and saves as 0. 0 or the table file's error.
-    int save() {
+    // nothing has no file and saves as 0. 0 or the table file's error. With saves the new file is
+    // staged there rather than put in place at once.
+    int save(StagedSaves* saves = nullptr) {
         if (m_holding == ListHolding::Nothing) {
             return kOk;
         }
@@ -79,7 +80,7 @@ public:
                 m_layout = std::make_shared<const ListLayout>(std::move(layout));
             }
             if (rc == kOk) {
-                rc = m_file.replace(bytes);
+                rc = saves ? m_file.replace(bytes, *saves) : m_file.replace(bytes);
             }
         }
         if (rc == kOk) {

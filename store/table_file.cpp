@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 #include "platform/text_format.h"
 #include "store/result_codes.h"
+#include "store/staged_saves.h"
 #include "store/table_format.h"
 
 #include <algorithm>
@@ -212,6 +213,13 @@ int TableFile::replace(std::string_view encodedRows) {
         return rc;
     }
     return m_fileSystem->writeFileAtomic(m_path, encodedRows) == 0 ? kOk : kSaveFailed;
+}
+
+int TableFile::replace(std::string_view encodedRows, StagedSaves& saves) {
+    if (int rc = setDamagedFileAside()) {
+        return rc;
+    }
+    return saves.stage(m_path, encodedRows) == 0 ? kOk : kSaveFailed;
 }
 
 int TableFile::remove() {

@@ -12,6 +12,8 @@
 
 namespace tarnel::store {
 
+class StagedSaves;
+
 // The values of one row as they stand in the file (GB18030, already unscrambled). The views are
 // valid only during the visitor call.
 using RawRow = std::span<const std::string_view>;
@@ -63,6 +65,8 @@ public:
 
     // Replaces the file atomically with the encoded rows. 0, or kSaveFailed (old file untouched).
     int replace(std::string_view encodedRows);
+    // The same, staged in saves to be put in place with the others staged there.
+    int replace(std::string_view encodedRows, StagedSaves& saves);
 
     // Deletes the file; a missing file is success. 0 or kSaveFailed.
     int remove();

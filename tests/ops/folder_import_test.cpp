@@ -192,6 +192,21 @@ TEST_F(FolderImportTest, TheFirstFailedCopyStopsTheWalkAndWhatWasAddedIsSaved) {
     EXPECT_THAT(codes(), ElementsAre(1));
 }
 
+// The lists are staged together and put in place after one flush: one that cannot be written is
+// named, the others still reach their place, and nothing staged stays in the index folder.
+TEST_F(FolderImportTest, AListThatCannotBeSavedIsNamedAndTheOthersAreSavedWithoutLeftovers) {
+    fileSystem.failWritesTo = "2.cps";
+    OperationResult result = importFolder(context, *categories().root(), choice(source), true);
+    EXPECT_EQ(result.code, store::kSaveFailed);
+    EXPECT_EQ(prompt.events().back(), shown("添加“子”失败!", MessageIcon::Warning));
+    EXPECT_EQ(test::tableRows(indexFile("1.cps")).size(), 4u);
+    EXPECT_FALSE(fs::exists(indexFile("2.cps")));
+    EXPECT_EQ(rowOf("3.cps", 5)[2], "c.txt");
+    for (const auto& entry : fs::directory_iterator(dir / "Index")) {
+        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+    }
+}
+
 TEST_F(FolderImportTest, AWalkCancelledHalfWayFromAnotherThreadSavesWhatItAddedAndSaysWhere) {
     std::mutex mutex;
     std::condition_variable changed;

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 // The real file system with failures switched on by a piece of the path.
 class OpsFileSystem : public platform::FileSystem {
 public:
-    std::string failWritesTo;          // writeFileAtomic
+    std::string failWritesTo;          // writeFileAtomic, stageReplacement
     std::string failRenamesOf;         // rename, either path
     std::string failCreatesOf;         // createDirectory
     std::string failRemovesOf;         // removeFile, removeAll
@@ -35,6 +35,13 @@ public:
         countIndexWrite(path);
         return matches(path, failWritesTo) ? ENOSPC
                                            : FileSystem::writeFileAtomic(path, data, access);
+    }
+    int stageReplacement(const fs::path& path, std::string_view data, fs::path& staged,
+                         Access access) const override {
+        countIndexWrite(path);
+        return matches(path, failWritesTo)
+                   ? ENOSPC
+                   : FileSystem::stageReplacement(path, data, staged, access);
     }
     int rename(const fs::path& from, const fs::path& to) const override {
         if (matches(from, failRenamesOf) || matches(to, failRenamesOf)) {
@@ -66,7 +73,7 @@ public:
     }
 
 private:
-    // Category lists are saved on several threads at once.
+    // Files are removed on the copying threads too.
     void countIndexWrite(const fs::path& path) const {
         if (path.parent_path().filename() == "Index") {
             std::lock_guard lock(m_indexWritesMutex);
