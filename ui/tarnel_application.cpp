@@ -15,6 +15,8 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QMovie>
+#include <QScreen>
+#include <QStyle>
 
 namespace tarnel::ui {
 
@@ -32,6 +34,18 @@ void TarnelApplication::loadTranslations() {
 }
 
 namespace {
+
+// The window starts maximised; restored by the user, or where no window manager maximises it, it
+// takes most of the screen, centred, instead of the few hundred pixels its layout asks for.
+void giveRestoredSize(QWidget& window) {
+    QScreen* screen = window.screen();
+    if (screen == nullptr) {
+        return;
+    }
+    QRect available = screen->availableGeometry();
+    window.setGeometry(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, available.size() * 3 / 4, available));
+}
 
 // The update program holds its own lock for its whole run; its state files are its own then. The
 // lock is let go at once: the update program that the completion may start takes it.
@@ -122,6 +136,7 @@ TarnelApplication::initInstance(const std::filesystem::path& programDirectory,
         frame, &CMainFrame::exited, QCoreApplication::instance(),
         [frame] { QCoreApplication::exit(frame->exitCode()); }, Qt::QueuedConnection);
     m_mainFrame->load_skin(true);
+    giveRestoredSize(*m_mainFrame);
     m_mainFrame->showMaximized();
     m_channel = std::make_unique<InstanceChannel>(channelHandlers(*frame));
     m_channel->listen(instance::socketPath(runtimeFolder));

@@ -18,6 +18,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -75,6 +76,9 @@ TEST(TarnelApplicationTest, StartsWithTheTitledWindowAndTheRepairedSettings) {
     EXPECT_EQ(frame->objectName(), "CMainFrame");
     EXPECT_TRUE(frame->isVisible());
     EXPECT_TRUE(frame->isMaximized());
+    QRect available = frame->screen()->availableGeometry();
+    EXPECT_EQ(frame->normalGeometry().size(), available.size() * 3 / 4);
+    EXPECT_EQ(frame->normalGeometry().center(), available.center());
     EXPECT_EQ(frame->windowTitle().toStdString(), "Tarnel个人知识管理系统 2.1.0");
     EXPECT_EQ(readBytes(program / "tarnel.ini"),
               "[DATA]\r\nData_Path=" + (program / "Data").string() +
