@@ -2,6 +2,7 @@
 #include "platform/file_system.h"
 #include "platform/text_format.h"
 #include "platform/user_folders.h"
+#include "platform/user_identity.h"
 #include "ui/instance_client.h"
 #include "ui/program_icon.h"
 #include "ui/tarnel_application.h"
@@ -11,6 +12,12 @@
 #include <QCommandLineParser>
 
 int main(int argc, char** argv) {
+    // The browser engine's sandbox cannot work for the superuser, and the engine would end the
+    // program at its start rather than run without it.
+    if (tarnel::platform::runsAsSuperuser() &&
+        !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
     // The browser engine shares its drawing contexts with the windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApplication(argc, argv);

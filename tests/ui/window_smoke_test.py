@@ -247,11 +247,16 @@ def check_desktop(program, display, env, program_dir):
         raise AssertionError("start beside a lock holder ended with %d" % code)
 
 
+# Run as the superuser, the program itself starts the browser engine without its sandbox.
 def program_env(display, program_dir, **more):
-    return dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=program_dir,
-                XDG_DATA_HOME=os.path.join(program_dir, "home"),
-                ASAN_OPTIONS="detect_leaks=0:new_delete_type_mismatch=0",
-                QTWEBENGINE_DISABLE_SANDBOX="1", **more)
+    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=program_dir,
+               XDG_DATA_HOME=os.path.join(program_dir, "home"),
+               ASAN_OPTIONS="detect_leaks=0:new_delete_type_mismatch=0", **more)
+    if os.geteuid() == 0:
+        env.pop("QTWEBENGINE_DISABLE_SANDBOX", None)
+    else:
+        env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
+    return env
 
 
 # The search pane's controls by their accessible names; the trees' rows are read inside the
