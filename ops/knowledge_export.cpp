@@ -3,11 +3,13 @@
 #include "ops/comment_editing.h"
 #include "ops/file_copy.h"
 #include "ops/import_messages.h"
+#include "ops/parallel_copies.h"
 #include "ops/tag_points.h"
 #include "store/attribute_tables.h"
 
 #include <cerrno>
 #include <functional>
+#include <set>
 
 namespace tarnel::ops {
 namespace {
@@ -83,22 +85,56 @@ bool cancelRequested(const ExportProgress* progress) {
     return progress && progress->progress.cancelRequested();
 }
 
-// Copies a point's content file into the folder under its name, keeping a file already there;
-// a point whose file is missing has nothing to copy.
-int copyKeeping(OperationContext& context, CategoryRecord& category,
-                const store::PointRecord& point, const fs::path& folder,
-                const ExportProgress* progress) {
-    if (cancelRequested(progress)) {
-        return kWalkCancelled;
+// Copies points' content files into export folders under their names on a few threads while the
+// caller goes on, keeping a file already there; a point whose file is missing has nothing to copy.
+// Points of one name that go to one folder are copied once, the first asked for, as copying them
+// one after the other would. The first failure in the order asked stops the export; the few copies
+// already running still finish.
+class KeepingCopies {
+public:
+    KeepingCopies(OperationContext& context, const ExportProgress* progress)
+        : m_context(context), m_progress(progress),
+          m_copies(context.fileSystem, Placement::NeverReplace) {}
+
+    int copy(CategoryRecord& category, const store::PointRecord& point, const fs::path& folder) {
+        if (cancelRequested(m_progress)) {
+            return kWalkCancelled;
+        }
+        fs::path source = category.owner->contentPathOf(category, point);
+        if (!m_context.fileSystem.isRegularFile(source)) {
+            return kOk;
+        }
+        fs::path target = folder / std::string(point.name());
+        if (!m_targets.insert(target).second) {
+            return kOk;
+        }
+        m_copies.submit(std::move(source), std::move(target));
+        return m_copies.uncollected() < ParallelCopies::kInFlight ? m_failure : collectOldest();
     }
-    fs::path source = category.owner->contentPathOf(category, point);
-    if (!context.fileSystem.isRegularFile(source)) {
-        return kOk;
+
+    // Waits for the copies still running: rc, unless a copy asked for before it stopped failed.
+    int finish(int rc) {
+        while (m_copies.uncollected() > 0) {
+            collectOldest();
+        }
+        return m_failure != kOk ? m_failure : rc;
     }
-    int err = copyIntoPlace(context.fileSystem, source, folder / std::string(point.name()),
-                            Placement::NeverReplace, Flush::Later);
-    return err == 0 || err == EEXIST ? kOk : kWriteFailed;
-}
+
+private:
+    int collectOldest() {
+        int err = m_copies.collectOldest();
+        if (err != 0 && err != EEXIST && m_failure == kOk) {
+            m_failure = kWriteFailed;
+        }
+        return m_failure;
+    }
+
+    OperationContext& m_context;
+    const ExportProgress* m_progress;
+    ParallelCopies m_copies;
+    std::set<fs::path> m_targets;
+    int m_failure = kOk;
+};
 
 int copyCategory(OperationContext& context, CategoryRecord& category, const fs::path& target,
                  SubLevels subLevels, const ExportProgress* progress) {
@@ -115,18 +151,20 @@ int copyCategory(OperationContext& context, CategoryRecord& category, const fs::
     if (fileSystem.createDirectories(target) != 0) {
         return store::kFolderCreateFailed;
     }
+    KeepingCopies copies(context, progress);
+    int rc = kOk;
     for (const auto& point : category.owner->pointsOf(category).records()) {
-        if (int rc = copyKeeping(context, category, *point, target, progress)) {
-            return rc;
+        if ((rc = copies.copy(category, *point, target)) != kOk) {
+            break;
         }
     }
-    return kOk;
+    return copies.finish(rc);
 }
 
 int copyTag(OperationContext& context, store::TagRecord& tag, const fs::path& folder,
-            const ExportProgress* progress) {
+            KeepingCopies& copies) {
     for (const TagPoint& tp : listTagPoints(context, tag).points) {
-        if (int rc = copyKeeping(context, *tp.category, *tp.point, folder, progress)) {
+        if (int rc = copies.copy(*tp.category, *tp.point, folder)) {
             return rc;
         }
     }
@@ -169,9 +207,10 @@ OperationResult exportTag(OperationContext& context, store::TagRecord& tag,
         return finished(context, target, store::kFolderCreateFailed, tag.id);
     }
     int rc = runCopy(progress, message::kExportingTag, [&] {
-        int copied = copyTag(context, tag, target, progress);
+        KeepingCopies copies(context, progress);
+        int copied = copyTag(context, tag, target, copies);
         if (*chosen != SubLevels::Include) {
-            return copied;
+            return copies.finish(copied);
         }
         for (store::TagRecord* sub : context.base.tags().subtree(&tag)) {
             fs::path folder = target / tagFolderName(sub->name());
@@ -179,9 +218,9 @@ OperationResult exportTag(OperationContext& context, store::TagRecord& tag,
                 fileSystem.createDirectory(folder) != 0) {
                 continue;
             }
-            copied = copyTag(context, *sub, folder, progress);
+            copied = copyTag(context, *sub, folder, copies);
         }
-        return copied;
+        return copies.finish(copied);
     });
     return finished(context, target, rc, tag.id);
 }

@@ -180,6 +180,32 @@ TEST_F(ExportTest, SubTagsLandSideBySideUnderSafeFolderNames) {
     EXPECT_EQ(tagFolderName("...名"), "...名");
 }
 
+// The points are copied on several threads: of two points of one name the first listed lands, as
+// copying one after the other would have it, and a failed copy fails the export.
+TEST_F(ExportTest, OfPointsOfOneNameInATagTheFirstListedLandsAndAFailedCopyFailsTheExport) {
+    store::CategoryRecord* c = makeCategory(categories().root(), "别处");
+    makePoint(*c, "one.txt", "other one");
+    store::TagRecord* t = makeTag("同名");
+    store::PointRecord* one = categories().pointsOf(*a).records().front().get();
+    store::PointRecord* other = categories().pointsOf(*c).records().front().get();
+    store::PointRecord* deep = categories().pointsOf(*b).records().front().get();
+    ASSERT_TRUE(setTagsOfPoints(context, {{c, other}, {a, one}, {b, deep}}, {t->id}).ok());
+    TagPoint first = listTagPoints(context, *t).points.front();
+    std::string landed =
+        test::readBytes(first.category->owner->contentPathOf(*first.category, *first.point));
+    prompt.clear();
+    ASSERT_TRUE(exportTag(context, *t, out.path()).ok());
+    EXPECT_EQ(snapshotOf(out.path()),
+              (Snapshot{{"同名", "<dir>"}, {"同名/deep.txt", "deep"}, {"同名/one.txt", landed}}));
+
+    test::TempDir second;
+    fileSystem.failCopiesOf = "deep.txt";
+    EXPECT_EQ(exportTag(context, *t, second.path()).code, kWriteFailed);
+    EXPECT_FALSE(fs::exists(second / "同名" / "deep.txt"));
+    EXPECT_THAT(prompt.events(), ElementsAre(shown("导出成功!" + kTail, MessageIcon::Information),
+                                             shown("导出失败!" + kTail, MessageIcon::Error)));
+}
+
 TEST_F(ExportTest, APointIsCopiedOverAnExistingFileAndOfferedToOpen) {
     store::PointRecord* one = categories().pointsOf(*a).records().front().get();
     EXPECT_EQ(pointExportName(*one), "one");
