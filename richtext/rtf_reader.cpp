@@ -564,7 +564,7 @@ void Parser::handleControlSymbol(char symbol) {
 }
 
 void Parser::handleControlWord(const RtfToken& token) {
-    Keyword keyword = lookupKeyword(token.name);
+    Keyword keyword = lookupKeyword(token);
     if (keyword != Keyword::UnicodeChar && keyword != Keyword::UnicodeSkip) {
         flushLoneSurrogate();
     }

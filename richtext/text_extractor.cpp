@@ -352,7 +352,7 @@ private:
     }
 
     void handleControlWord(const RtfToken& token) {
-        Keyword keyword = lookupKeyword(token.name);
+        Keyword keyword = lookupKeyword(token);
         if (keyword != Keyword::UnicodeChar && keyword != Keyword::UnicodeSkip) {
             flushLoneSurrogate();
         }
