@@ -14,8 +14,9 @@ using Map = std::unordered_map<std::string_view, Keyword>;
 
 // The reader looks a keyword up for every control word of the file, so the map is laid out once
 // as an open-addressed table of a power-of-two size (at most half full). A word's first 16
-// letters packed into two integers are its hash and most of its comparison: a lookup is a few
-// integer operations, and only a word longer than 16 letters compares its text.
+// letters packed into two integers (as the tokenizer packs them) are its hash and most of its
+// comparison: a lookup is a few integer operations, and only a word longer than 16 letters
+// compares its text.
 class KeywordTable {
 public:
     explicit KeywordTable(const Map& map) {
@@ -37,17 +38,18 @@ public:
         }
     }
 
-    Keyword find(std::string_view name) const {
-        if (name.empty()) {
+    Keyword find(const RtfToken& word) const {
+        if (word.name.empty()) {
             return Keyword::Unknown;
         }
-        const Packed packed = pack(name);
+        const Packed packed{word.packedName, word.name.size()};
         for (std::size_t slot = slotOf(packed);; slot = (slot + 1) & m_mask) {
             const Slot& entry = m_slots[slot];
             if (entry.packed.length == 0) {
                 return Keyword::Unknown;
             }
-            if (entry.packed == packed && (name.size() <= kPackedLetters || entry.name == name)) {
+            if (entry.packed == packed &&
+                (word.name.size() <= kPackedLetters || entry.name == word.name)) {
                 return entry.keyword;
             }
         }
@@ -57,8 +59,7 @@ private:
     static constexpr std::size_t kPackedLetters = 16;
 
     struct Packed {
-        std::uint64_t low = 0;
-        std::uint64_t high = 0;
+        PackedName letters;
         std::size_t length = 0;
 
         bool operator==(const Packed&) const = default;
@@ -74,12 +75,9 @@ private:
         Packed out;
         out.length = word.size();
         const std::size_t letters = std::min(word.size(), kPackedLetters);
-        const std::size_t lowLetters = std::min<std::size_t>(letters, 8);
-        for (std::size_t i = 0; i < lowLetters; ++i) {
-            out.low |= std::uint64_t{static_cast<unsigned char>(word[i])} << (8 * i);
-        }
-        for (std::size_t i = lowLetters; i < letters; ++i) {
-            out.high |= std::uint64_t{static_cast<unsigned char>(word[i])} << (8 * (i - 8));
+        for (std::size_t i = 0; i < letters; ++i) {
+            std::uint64_t& half = i < 8 ? out.letters.low : out.letters.high;
+            half |= std::uint64_t{static_cast<unsigned char>(word[i])} << (8 * (i % 8));
         }
         return out;
     }
@@ -87,7 +85,8 @@ private:
     // One multiplication mixes every letter into the top bits, which pick the slot.
     std::size_t slotOf(const Packed& word) const {
         std::uint64_t value =
-            (word.low ^ (word.high * 0xC2B2AE3D27D4EB4Fu) ^ word.length) * 0x9E3779B97F4A7C15u;
+            (word.letters.low ^ (word.letters.high * 0xC2B2AE3D27D4EB4Fu) ^ word.length) *
+            0x9E3779B97F4A7C15u;
         return static_cast<std::size_t>(value >> (64 - m_bits));
     }
 
@@ -277,9 +276,9 @@ Map buildKeywordMap() {
 
 } // namespace
 
-Keyword lookupKeyword(std::string_view name) {
+Keyword lookupKeyword(const RtfToken& word) {
     static const KeywordTable kKeywords(buildKeywordMap());
-    return kKeywords.find(name);
+    return kKeywords.find(word);
 }
 
 Keyword regularOfAssociated(Keyword keyword) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "richtext/rtf_format.h"
+#include "richtext/rtf_tokenizer.h"
 
 #include <cstdint>
 #include <string_view>
@@ -160,8 +161,8 @@ enum class Keyword : std::uint8_t {
     PictureScaleY,
 };
 
-// The keyword of a control word's name (without backslash or parameter); Unknown for any other.
-Keyword lookupKeyword(std::string_view name);
+// The keyword of a control word token's name; Unknown for any other name.
+Keyword lookupKeyword(const RtfToken& word);
 
 // The character a word of the "characters by name" group stands for (\emdash is U+2014); 0 for
 // every other keyword. Inline, as this and documentCodePageOf are asked of every control word.

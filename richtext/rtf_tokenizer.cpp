@@ -62,6 +62,16 @@ std::size_t endOfText(std::string_view input, std::size_t pos) {
     return pos;
 }
 
+PackedName packedLetters(std::string_view word) {
+    PackedName packed;
+    const std::size_t letters = std::min<std::size_t>(word.size(), 16);
+    for (std::size_t i = 0; i < letters; ++i) {
+        std::uint64_t& half = i < 8 ? packed.low : packed.high;
+        half |= std::uint64_t{static_cast<unsigned char>(word[i])} << (8 * (i % 8));
+    }
+    return packed;
+}
+
 } // namespace
 
 RtfToken RtfTokenizer::readText(std::size_t start) {
@@ -72,6 +82,47 @@ RtfToken RtfTokenizer::readText(std::size_t start) {
     token.offset = start;
     token.text = m_input.substr(start, end - start);
     return token;
+}
+
+// Where the control word's letters from name on end, with the first 16 of them packed: sixteen
+// bytes are looked through at once, so that words of every length take the same steps.
+const char* RtfTokenizer::endOfLetters(const char* name, const char* end, PackedName& packed) {
+#if defined(__SSE2__)
+    if (end - name >= 16) {
+        // Sixteen bytes of 0xFF then sixteen of zero: the mask that keeps a word's first letters.
+        alignas(16) static constexpr std::array<unsigned char, 32> kKeep = [] {
+            std::array<unsigned char, 32> keep{};
+            for (std::size_t i = 0; i < 16; ++i) {
+                keep[i] = 0xFF;
+            }
+            return keep;
+        }();
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(name));
+        // Letters are the bytes from 'a' to 'z' once the case bit is set; the bytes from 0x80 on
+        // compare as negative.
+        const __m128i folded = _mm_or_si128(chunk, _mm_set1_epi8(0x20));
+        const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(folded, _mm_set1_epi8('a' - 1)),
+                                              _mm_cmplt_epi8(folded, _mm_set1_epi8('z' + 1)));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(letters));
+        const unsigned length = static_cast<unsigned>(__builtin_ctz(~mask));
+        const __m128i keep =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep.data() + 16 - length));
+        alignas(16) std::uint64_t halves[2];
+        _mm_store_si128(reinterpret_cast<__m128i*>(halves), _mm_and_si128(chunk, keep));
+        packed = {halves[0], halves[1]};
+        const char* p = name + length;
+        while (p != end && isLetter(*p)) {
+            ++p;
+        }
+        return p;
+    }
+#endif
+    const char* p = name;
+    while (p != end && isLetter(*p)) {
+        ++p;
+    }
+    packed = packedLetters(std::string_view(name, static_cast<std::size_t>(p - name)));
+    return p;
 }
 
 RtfToken RtfTokenizer::readControl(std::size_t start) {
@@ -111,6 +162,7 @@ RtfToken RtfTokenizer::readControl(std::size_t start) {
         // A backslash before a line break is a paragraph mark in older writers' output.
         token.kind = RtfToken::Kind::ControlWord;
         token.name = "par";
+        token.packedName = packedLetters(token.name);
         return token;
     }
     token.kind = RtfToken::Kind::ControlSymbol;
@@ -127,10 +179,7 @@ RtfToken RtfTokenizer::readControlWord(std::size_t start) {
     const char* const begin = m_input.data();
     const char* const end = begin + m_input.size();
     const char* const name = begin + start + 1;
-    const char* p = name;
-    while (p != end && isLetter(*p)) {
-        ++p;
-    }
+    const char* p = endOfLetters(name, end, token.packedName);
     token.name = std::string_view(name, static_cast<std::size_t>(p - name));
     bool negative = p != end && *p == '-' && p + 1 != end && isDigit(p[1]);
     if (negative) {

@@ -9,6 +9,16 @@
 
 namespace tarnel::richtext {
 
+// A control word's first 16 letters as two little-endian integers, zero past the word's end: the
+// keyword table's hash and, for a word of at most 16 letters, its whole comparison. The tokenizer
+// packs it from the bytes it looks through to find the word's end.
+struct PackedName {
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+
+    bool operator==(const PackedName&) const = default;
+};
+
 struct RtfToken {
     enum class Kind {
         GroupStart,
@@ -28,6 +38,7 @@ struct RtfToken {
 
     Kind kind = Kind::End;
     std::string_view name;
+    PackedName packedName;
     std::string_view text;
     std::int32_t parameter = 0;
     bool hasParameter = false;
@@ -106,6 +117,7 @@ private:
     // zero bytes.
     static constexpr bool isIgnorable(char c) { return c == '\r' || c == '\n' || c == '\0'; }
 
+    static const char* endOfLetters(const char* name, const char* end, PackedName& packed);
     RtfToken readControl(std::size_t start);
     RtfToken readControlWord(std::size_t start);
     RtfToken readText(std::size_t start);

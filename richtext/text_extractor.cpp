@@ -328,8 +328,15 @@ private:
         }
     }
 
+    // Most of the bytes of text in other scripts come one \'hh at a time: one goes to the pending
+    // bytes without the copy of a stretch of text.
     void takeByte(unsigned char byte) {
         if (byte == 0) {
+            return;
+        }
+        if (m_state.place == Place::Body) {
+            flushLoneSurrogate();
+            m_pendingBytes.push_back(static_cast<char>(byte));
             return;
         }
         char c = static_cast<char>(byte);
@@ -352,7 +359,7 @@ private:
     }
 
     void handleControlWord(const RtfToken& token) {
-        Keyword keyword = lookupKeyword(token.name);
+        Keyword keyword = lookupKeyword(token);
         if (keyword != Keyword::UnicodeChar && keyword != Keyword::UnicodeSkip) {
             flushLoneSurrogate();
         }

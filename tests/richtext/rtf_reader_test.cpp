@@ -5,6 +5,7 @@
 #include "tests/richtext/document_dump.h"
 #include "tests/richtext/fixture.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
@@ -307,6 +308,28 @@ TEST(RtfReaderTest, ReadsListLevelsWithTheirStartsAndBullets) {
               "P upper-letter#2 level=1 start=4: [font=Calibri]\"deeper\"\n");
     EXPECT_EQ(RtfWriter().write(read(RtfWriter().write(result.document)).document),
               RtfWriter().write(result.document));
+}
+
+// Long stretches of digits are decoded in blocks: every byte value, in both cases, with a line
+// break after an odd digit and a space inside a block, still gives the exact bytes.
+TEST(RtfReaderTest, DecodesLongPictureHexInEitherCaseAcrossBreaks) {
+    std::string bytes;
+    std::string hex;
+    constexpr std::string_view kDigits = "0123456789abcdef";
+    for (int value = 0; value < 256; ++value) {
+        bytes += static_cast<char>(value);
+        hex += kDigits[value >> 4];
+        hex += kDigits[value & 15];
+    }
+    for (std::size_t i = 0; i < hex.size(); i += 3) {
+        hex[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(hex[i])));
+    }
+    hex.insert(101, "\r\n");
+    hex.insert(200, " ");
+    ReadResult result = read("{\\rtf1{\\pict\\pngblip " + hex + "}}");
+    const auto& picture = std::get<Picture>(result.document.paragraphs.at(0).content.at(0));
+    EXPECT_EQ(picture.data, bytes);
+    EXPECT_EQ(result.status, ReadStatus::Complete);
 }
 
 TEST(RtfReaderTest, KeepsMetafileMappingModeAndScale) {
