@@ -59,6 +59,46 @@ void syncDirectory(const fs::path& dir) {
     }
 }
 
+// The temporary file takes every piece, or none after the first that failed.
+int replaceFile(const FileSystem& files, const fs::path& path,
+                const FileSystem::PieceProducer& produce, FileSystem::Access access) {
+    mode_t mode = access == FileSystem::Access::OwnerOnly ? 0600 : 0644;
+    struct stat existing {};
+    bool keepMode = ::stat(path.c_str(), &existing) == 0;
+    if (keepMode && S_ISDIR(existing.st_mode)) {
+        return EISDIR;
+    }
+    fs::path temp = temporarySibling(path);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) {
+        return errno;
+    }
+    int err = 0;
+    produce([fd, &err](std::string_view piece) {
+        if (!err) {
+            err = writeAll(fd, piece);
+        }
+    });
+    if (!err && keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+        err = errno;
+    }
+    if (!err && ::fsync(fd) != 0) {
+        err = errno;
+    }
+    if (::close(fd) != 0 && !err) {
+        err = errno;
+    }
+    if (!err) {
+        err = files.rename(temp, path);
+    }
+    if (err) {
+        ::unlink(temp.c_str());
+        return err;
+    }
+    syncDirectory(path.parent_path());
+    return 0;
+}
+
 // Copies the rest of in to out: in the kernel, or through a buffer where it cannot. Some file
 // systems report nothing to copy for a file that has bytes, so an empty first answer is checked
 // by reading.
@@ -338,36 +378,13 @@ int FileSystem::readChunks(const fs::path& path, const ChunkConsumer& consume) c
 }
 
 int FileSystem::writeFileAtomic(const fs::path& path, std::string_view data, Access access) const {
-    mode_t mode = access == Access::OwnerOnly ? 0600 : 0644;
-    struct stat existing {};
-    bool keepMode = ::stat(path.c_str(), &existing) == 0;
-    if (keepMode && S_ISDIR(existing.st_mode)) {
-        return EISDIR;
-    }
-    fs::path temp = temporarySibling(path);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd < 0) {
-        return errno;
-    }
-    int err = writeAll(fd, data);
-    if (!err && keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) {
-        err = errno;
-    }
-    if (!err && ::fsync(fd) != 0) {
-        err = errno;
-    }
-    if (::close(fd) != 0 && !err) {
-        err = errno;
-    }
-    if (!err) {
-        err = rename(temp, path);
-    }
-    if (err) {
-        ::unlink(temp.c_str());
-        return err;
-    }
-    syncDirectory(path.parent_path());
-    return 0;
+    return replaceFile(
+        *this, path, [data](const PieceConsumer& write) { write(data); }, access);
+}
+
+int FileSystem::writeFileAtomicInPieces(const fs::path& path, const PieceProducer& produce,
+                                        Access access) const {
+    return replaceFile(*this, path, produce, access);
 }
 
 int FileSystem::writeNewFile(const fs::path& path, std::string_view data) const {
