@@ -1,8 +1,9 @@
 // Opening and saving a large note in the reading area, each against its baseline in the same run:
 // opening (read the file, read the rich text, carry it into a QTextDocument, lay it out) against
 // QTextDocument::setPlainText of the same text laid out at the same width, and saving (carry the
-// document back, write the rich text, replace the file) against writing the same bytes to the
-// same file. The targets are at most 4 and 3 times.
+// document back, write the rich text in pieces into the file that replaces the old one, as the
+// reading area does) against writing the same bytes to the same file. The targets are at most 4 and
+// 3 times.
 //
 //   reading_open_save_bench [--mib N] [--repetitions N]
 //
@@ -85,6 +86,17 @@ std::string readOrExit(const fs::path& path) {
 
 void writeOrExit(const fs::path& path, const std::string& bytes) {
     if (platform::realFileSystem().writeFileAtomic(path, bytes) != 0) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+}
+
+// As the reading area saves a note: the writer's pieces go straight into the replacing file.
+void writeInPiecesOrExit(const fs::path& path, const richtext::Document& document) {
+    if (platform::realFileSystem().writeFileAtomicInPieces(
+            path, [&document](const platform::FileSystem::PieceConsumer& write) {
+                richtext::RtfWriter().write(document, write);
+            }) != 0) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         std::exit(1);
     }
@@ -182,11 +194,13 @@ int main(int argc, char** argv) {
     QTextDocument opened;
     ui::toQt(richtext::RtfReader().read(stored).document, opened);
     layOut(opened);
-    std::string saved;
-    double save = bestSeconds(options.repetitions, [&] {
-        saved = richtext::RtfWriter().write(ui::fromQt(opened));
-        writeOrExit(file, saved);
-    });
+    double save =
+        bestSeconds(options.repetitions, [&] { writeInPiecesOrExit(file, ui::fromQt(opened)); });
+    std::string saved = richtext::RtfWriter().write(ui::fromQt(opened));
+    if (readOrExit(file) != saved) {
+        std::fprintf(stderr, "the bytes written in pieces differ from the writer's whole text\n");
+        return 1;
+    }
     double plainSave = bestSeconds(options.repetitions, [&] { writeOrExit(file, saved); });
     Breakdown parts = breakdown(stored);
     files.removeAll(folder);

@@ -35,10 +35,10 @@ public:
         : m_context(context), m_category(*found.category), m_point(*found.point),
           m_path(m_category.owner->contentPathOf(m_category, m_point)) {}
 
-    OperationResult run(std::string_view bytes);
+    OperationResult run(const platform::FileSystem::PieceProducer& produce);
 
 private:
-    int writeContent(std::string_view bytes);
+    int writeContent(const platform::FileSystem::PieceProducer& produce);
     void changeIndex(long long newSize);
     int saveIndex();
     void restore();
@@ -53,9 +53,10 @@ private:
     store::Record m_pointBefore;
     std::vector<std::pair<CategoryRecord*, store::Record>> m_categoriesBefore;
     bool m_pointsSaved = false;
+    long long m_written = 0;
 };
 
-int ContentSave::writeContent(std::string_view bytes) {
+int ContentSave::writeContent(const platform::FileSystem::PieceProducer& produce) {
     const platform::FileSystem& fileSystem = m_context.fileSystem;
     if (fileSystem.exists(m_path)) {
         std::string old;
@@ -64,7 +65,13 @@ int ContentSave::writeContent(std::string_view bytes) {
         }
         m_oldBytes = std::move(old);
     }
-    return fileSystem.writeFileAtomic(m_path, bytes);
+    return fileSystem.writeFileAtomicInPieces(
+        m_path, [&](const platform::FileSystem::PieceConsumer& write) {
+            produce([&](std::string_view piece) {
+                m_written += static_cast<long long>(piece.size());
+                write(piece);
+            });
+        });
 }
 
 // The categories up to the last one below the root, as the point's other bookkeeping counts
@@ -119,11 +126,11 @@ OperationResult ContentSave::failed(int code, std::string_view reason) {
     return {code};
 }
 
-OperationResult ContentSave::run(std::string_view bytes) {
-    if (int err = writeContent(bytes)) {
+OperationResult ContentSave::run(const platform::FileSystem::PieceProducer& produce) {
+    if (int err = writeContent(produce)) {
         return failed(kWriteFailed, platform::errorText(err));
     }
-    changeIndex(static_cast<long long>(bytes.size()));
+    changeIndex(m_written);
     if (int rc = saveIndex()) {
         restore();
         return failed(rc, message::kIndexNotSaved);
@@ -141,6 +148,13 @@ FoundPoint findPoint(store::KnowledgeStore& base, long long id) {
 
 OperationResult savePointContent(OperationContext& context, long long pointId,
                                  std::string_view bytes) {
+    return savePointContent(
+        context, pointId,
+        [bytes](const platform::FileSystem::PieceConsumer& write) { write(bytes); });
+}
+
+OperationResult savePointContent(OperationContext& context, long long pointId,
+                                 const platform::FileSystem::PieceProducer& produce) {
     FoundPoint found = findPoint(context.base, pointId);
     if (!found.point) {
         context.prompt.show(
@@ -149,7 +163,7 @@ OperationResult savePointContent(OperationContext& context, long long pointId,
         return {store::kNoRecord};
     }
     ContentSave save(context, found);
-    return save.run(bytes);
+    return save.run(produce);
 }
 
 } // namespace tarnel::ops

@@ -26,5 +26,9 @@ FoundPoint findPoint(store::KnowledgeStore& base, long long id);
 // the id, kWriteFailed when the file could not be written, or the store's save error).
 OperationResult savePointContent(OperationContext& context, long long pointId,
                                  std::string_view bytes);
+// The same for content made while it is written (the reading area's rich text): produce hands
+// the bytes to the file in pieces, and `point_size` becomes how many there were.
+OperationResult savePointContent(OperationContext& context, long long pointId,
+                                 const platform::FileSystem::PieceProducer& produce);
 
 } // namespace tarnel::ops

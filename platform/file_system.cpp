@@ -52,10 +52,11 @@ fs::path temporarySibling(const fs::path& path) {
 
 enum class Flush { Now, Later };
 
-// The data in a new temporary file beside path, with the mode path has (or the access given when
-// it does not exist); on failure the temporary file is gone.
-int writeTemporarySibling(const fs::path& path, std::string_view data, FileSystem::Access access,
-                          Flush flush, fs::path& temp) {
+// Every piece produced, or none after the first that failed, in a new temporary file beside path
+// with the mode path has (or the access given when it does not exist); on failure the temporary
+// file is gone.
+int writeTemporarySibling(const fs::path& path, const FileSystem::PieceProducer& produce,
+                          FileSystem::Access access, Flush flush, fs::path& temp) {
     mode_t mode = access == FileSystem::Access::OwnerOnly ? 0600 : 0644;
     struct stat existing {};
     bool keepMode = ::stat(path.c_str(), &existing) == 0;
@@ -67,7 +68,12 @@ int writeTemporarySibling(const fs::path& path, std::string_view data, FileSyste
     if (fd < 0) {
         return errno;
     }
-    int err = writeAll(fd, data);
+    int err = 0;
+    produce([fd, &err](std::string_view piece) {
+        if (!err) {
+            err = writeAll(fd, piece);
+        }
+    });
     if (!err && keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) {
         err = errno;
     }
@@ -90,6 +96,22 @@ void syncDirectory(const fs::path& dir) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+int replaceFile(const FileSystem& files, const fs::path& path,
+                const FileSystem::PieceProducer& produce, FileSystem::Access access) {
+    fs::path temp;
+    int err = writeTemporarySibling(path, produce, access, Flush::Now, temp);
+    if (!err) {
+        err = files.rename(temp, path);
+        if (err) {
+            ::unlink(temp.c_str());
+        }
+    }
+    if (!err) {
+        syncDirectory(path.parent_path());
+    }
+    return err;
 }
 
 // Copies the rest of in to out: in the kernel, or through a buffer where it cannot. Some file
@@ -371,23 +393,19 @@ int FileSystem::readChunks(const fs::path& path, const ChunkConsumer& consume) c
 }
 
 int FileSystem::writeFileAtomic(const fs::path& path, std::string_view data, Access access) const {
-    fs::path temp;
-    int err = writeTemporarySibling(path, data, access, Flush::Now, temp);
-    if (!err) {
-        err = rename(temp, path);
-        if (err) {
-            ::unlink(temp.c_str());
-        }
-    }
-    if (!err) {
-        syncDirectory(path.parent_path());
-    }
-    return err;
+    return replaceFile(
+        *this, path, [data](const PieceConsumer& write) { write(data); }, access);
+}
+
+int FileSystem::writeFileAtomicInPieces(const fs::path& path, const PieceProducer& produce,
+                                        Access access) const {
+    return replaceFile(*this, path, produce, access);
 }
 
 int FileSystem::stageReplacement(const fs::path& path, std::string_view data, fs::path& staged,
                                  Access access) const {
-    return writeTemporarySibling(path, data, access, Flush::Later, staged);
+    return writeTemporarySibling(
+        path, [data](const PieceConsumer& write) { write(data); }, access, Flush::Later, staged);
 }
 
 int FileSystem::writeNewFile(const fs::path& path, std::string_view data) const {

@@ -98,6 +98,14 @@ public:
     // temporary file is gone. A new file gets the access given; an existing one keeps its mode.
     virtual int writeFileAtomic(const std::filesystem::path& path, std::string_view data,
                                 Access access = Access::Shared) const;
+    // The same for data made while it is written (a large note's rich text, which then never
+    // stands whole in memory): produce hands the pieces to its argument in order. After a piece
+    // failed to be written the rest are ignored, and the old file stays.
+    using PieceConsumer = std::function<void(std::string_view piece)>;
+    using PieceProducer = std::function<void(const PieceConsumer& write)>;
+    virtual int writeFileAtomicInPieces(const std::filesystem::path& path,
+                                        const PieceProducer& produce,
+                                        Access access = Access::Shared) const;
 
     // The first half of writeFileAtomic for files put in place together: the data goes to a
     // temporary file beside path (named in staged) and is not flushed. After one flushFileSystem
@@ -116,7 +124,6 @@ public:
     // is handed to consume, written, read back from the new file and compared with what was read
     // (EIO on a difference). source receives the source file as it stood at the open. Its write to
     // disk is not started: a large copy is best handed to a WriteBackQueue.
-    using PieceConsumer = std::function<void(std::string_view piece)>;
     virtual int copyNewFile(const std::filesystem::path& from, const std::filesystem::path& to,
                             const PieceConsumer& consume, CopiedSource& source) const;
     // Makes the files (folders may be among them) and every folder made for them under root

@@ -181,7 +181,9 @@ std::size_t expectedSize(const Inline& item) {
 
 class Emitter {
 public:
-    explicit Emitter(const Document& document) : m_document(document) {
+    // With a sink the output leaves in pieces, and its whole size is never needed.
+    Emitter(const Document& document, const RtfWriter::Sink* sink)
+        : m_document(document), m_sink(sink) {
         collectTables(m_document.paragraphs);
         finishTables();
         planLists(m_document.paragraphs);
@@ -189,13 +191,39 @@ public:
 
     std::string run() {
         m_out.reserve(m_expectedSize);
-        writeHeader();
-        writeBlocks(m_document.paragraphs, 0);
-        m_out += '}';
+        writeDocument();
         return std::move(m_out);
     }
 
+    // A piece leaves at the first point past the limit, and nothing written between two such
+    // points takes more than another piece's worth: the buffer is never made larger.
+    std::size_t runInPieces() {
+        m_pieceLimit = RtfWriter::kPieceBytes;
+        m_out.reserve(2 * m_pieceLimit);
+        writeDocument();
+        handOn();
+        return m_handedOn;
+    }
+
 private:
+    void writeDocument() {
+        writeHeader();
+        writeBlocks(m_document.paragraphs, 0);
+        m_out += '}';
+    }
+    void handOnWhenFull() {
+        if (m_out.size() >= m_pieceLimit) {
+            handOn();
+        }
+    }
+    void handOn() {
+        if (!m_out.empty()) {
+            (*m_sink)(m_out);
+            m_handedOn += m_out.size();
+            m_out.clear();
+        }
+    }
+
     // The font and colour tables, and the size the blocks take written, in one pass over them.
     void collectTables(const std::vector<Paragraph>& blocks);
     void finishTables();
@@ -203,7 +231,14 @@ private:
     void planItem(const Paragraph& paragraph);
     void addFont(const std::string& name);
     void addColor(const std::optional<Color>& color);
-    int fontIndex(const std::string& name) const { return m_fontIndex.at(name); }
+    // Runs share their font's text: one looked up just before is known by its address.
+    int fontIndex(const std::string& name) {
+        if (&name != m_lastFont) {
+            m_lastFont = &name;
+            m_lastFontIndex = m_fontIndex.at(name);
+        }
+        return m_lastFontIndex;
+    }
     // Entry 0 of the colour table is the automatic colour.
     int colorIndex(const Color& color) const { return m_colorIndex.at(colorKey(color)) + 1; }
     static std::uint32_t colorKey(const Color& color) {
@@ -283,8 +318,12 @@ private:
     }
 
     const Document& m_document;
+    // Without a sink the whole document is one piece.
+    const RtfWriter::Sink* m_sink = nullptr;
     std::vector<std::string> m_fonts;
     std::unordered_map<std::string, int> m_fontIndex;
+    const std::string* m_lastFont = nullptr;
+    int m_lastFontIndex = 0;
     std::vector<Color> m_colors;
     std::unordered_map<std::uint32_t, int> m_colorIndex;
     int m_symbolFont = -1;
@@ -300,6 +339,8 @@ private:
     int m_previousUnnamedList = 0;
     bool m_previousWasUnnamedItem = false;
     std::size_t m_expectedSize = 0;
+    std::size_t m_pieceLimit = std::string::npos;
+    std::size_t m_handedOn = 0;
     std::string m_out;
     bool m_delimit = false;
     int m_unicodeSkip = 1;
@@ -310,7 +351,7 @@ void Emitter::collectTables(const std::vector<Paragraph>& blocks) {
         m_symbolBullets =
             m_symbolBullets || (paragraph.list == ListKind::Bullet && paragraph.listBullet.empty());
         for (const Inline& item : paragraph.content) {
-            m_expectedSize += expectedSize(item);
+            m_expectedSize += m_sink ? 0 : expectedSize(item);
             if (const TextRun* run = std::get_if<TextRun>(&item)) {
                 addFont(run->format.font.str());
                 addColor(run->format.color);
@@ -335,6 +376,7 @@ void Emitter::collectTables(const std::vector<Paragraph>& blocks) {
 void Emitter::finishTables() {
     if (m_fonts.empty()) {
         addFont({});
+        m_lastFont = nullptr; // the name just added is gone
     }
     if (m_symbolBullets) {
         m_symbolFont = static_cast<int>(m_fonts.size());
@@ -402,9 +444,15 @@ void Emitter::planItem(const Paragraph& paragraph) {
 }
 
 void Emitter::addFont(const std::string& name) {
-    if (m_fontIndex.try_emplace(name, static_cast<int>(m_fonts.size())).second) {
+    if (&name == m_lastFont) {
+        return;
+    }
+    auto [it, added] = m_fontIndex.try_emplace(name, static_cast<int>(m_fonts.size()));
+    if (added) {
         m_fonts.push_back(name);
     }
+    m_lastFont = &name;
+    m_lastFontIndex = it->second;
 }
 
 void Emitter::addColor(const std::optional<Color>& color) {
@@ -694,6 +742,7 @@ void Emitter::writeParagraph(const Paragraph& paragraph, int tableLevel, EndMark
         word(tableLevel > 1 ? "nestcell" : "cell");
     }
     raw(kLineEnd);
+    handOnWhenFull();
 }
 
 // The list item's \\ls and level for readers of list tables, then its label as text for readers
@@ -840,21 +889,28 @@ void Emitter::writePicture(const Picture& picture) {
     closeGroup();
 }
 
-// Pictures make most of a note's bytes: their digits are written in place, a line at a time.
+// Pictures make most of a note's bytes: their digits are written in place, whole lines at a
+// time, each stretch of lines no longer than a piece.
 void Emitter::writeHex(std::string_view bytes) {
     constexpr std::size_t kBytesPerLine = kHexDigitsPerLine / 2;
-    const std::size_t lines = bytes.size() / kBytesPerLine;
-    const std::size_t start = m_out.size();
-    m_out.resize(start + bytes.size() * 2 + lines * kLineEnd.size());
-    char* out = m_out.data() + start;
-    std::size_t column = 0;
-    for (unsigned char byte : bytes) {
-        *out++ = kHexDigits[byte >> 4];
-        *out++ = kHexDigits[byte & 15];
-        if (++column == kBytesPerLine) {
-            out = std::copy(kLineEnd.begin(), kLineEnd.end(), out);
-            column = 0;
+    constexpr std::size_t kStretchBytes =
+        RtfWriter::kPieceBytes / 4 / kBytesPerLine * kBytesPerLine;
+    for (std::size_t from = 0; from < bytes.size(); from += kStretchBytes) {
+        std::string_view stretch = bytes.substr(from, kStretchBytes);
+        const std::size_t lines = stretch.size() / kBytesPerLine;
+        const std::size_t start = m_out.size();
+        m_out.resize(start + stretch.size() * 2 + lines * kLineEnd.size());
+        char* out = m_out.data() + start;
+        std::size_t column = 0;
+        for (unsigned char byte : stretch) {
+            *out++ = kHexDigits[byte >> 4];
+            *out++ = kHexDigits[byte & 15];
+            if (++column == kBytesPerLine) {
+                out = std::copy(kLineEnd.begin(), kLineEnd.end(), out);
+                column = 0;
+            }
         }
+        handOnWhenFull();
     }
 }
 
@@ -923,7 +979,11 @@ void Emitter::writeText(std::string_view utf8) {
                 ++end;
             }
             literal(utf8[pos]);
-            m_out.append(utf8.substr(pos + 1, end - pos - 1));
+            for (std::string_view rest = utf8.substr(pos + 1, end - pos - 1); !rest.empty();
+                 rest.remove_prefix(std::min(rest.size(), RtfWriter::kPieceBytes))) {
+                m_out.append(rest.substr(0, RtfWriter::kPieceBytes));
+                handOnWhenFull();
+            }
             pos = end;
             continue;
         }
@@ -940,6 +1000,7 @@ void Emitter::writeText(std::string_view utf8) {
         } else {
             writeEscape(codePoint);
         }
+        handOnWhenFull();
     }
 }
 
@@ -961,7 +1022,11 @@ void Emitter::writeFontName(std::string_view utf8) {
 } // namespace
 
 std::string RtfWriter::write(const Document& document) const {
-    return Emitter(document).run();
+    return Emitter(document, nullptr).run();
+}
+
+std::size_t RtfWriter::write(const Document& document, const Sink& sink) const {
+    return Emitter(document, &sink).runInPieces();
 }
 
 } // namespace tarnel::richtext

@@ -2,7 +2,10 @@
 
 #include "richtext/document.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace tarnel::richtext {
 
@@ -13,7 +16,15 @@ namespace tarnel::richtext {
 // HYPERLINK fields. The same document always gives the same bytes.
 class RtfWriter {
 public:
+    // Takes the bytes in order, a piece at a time.
+    using Sink = std::function<void(std::string_view piece)>;
+    // About the size of each piece but the last: a few times the processor's cache, so that the
+    // bytes are handed on while still in it and a large note never stands whole in fresh memory.
+    static constexpr std::size_t kPieceBytes = 64 * 1024;
+
     std::string write(const Document& document) const;
+    // The same bytes handed to the sink in pieces; returns how many there were in all.
+    std::size_t write(const Document& document, const Sink& sink) const;
 };
 
 } // namespace tarnel::richtext

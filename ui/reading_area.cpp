@@ -120,16 +120,21 @@ void CReadingArea::applyChange(const store::ChangeNotification& notification) {
 
 void CReadingArea::show(const std::string& bytes) {
     richtext::ReadResult read = richtext::RtfReader().read(bytes);
-    m_storedBytes = bytes;
     m_readOnly = read.status != richtext::ReadStatus::Complete;
-    m_unkept = unkeptContent(read);
-    toQt(read.document, *m_editor->document());
-    m_editor->moveCursor(QTextCursor::Start);
-    m_editor->setReadOnly(m_readOnly || m_viewOnly);
-    m_notice->setVisible(m_readOnly && !m_viewOnly);
+    m_storedUnkept = unkeptContent(read);
+    m_stored = std::move(read.document);
     if (m_readOnly) {
         m_notice->setText(QString::fromUtf8(reading::kReadOnlyNotice) + "\n" + text(read.message));
     }
+    display();
+}
+
+void CReadingArea::display() {
+    m_unkept = m_storedUnkept;
+    toQt(m_stored, *m_editor->document());
+    m_editor->moveCursor(QTextCursor::Start);
+    m_editor->setReadOnly(m_readOnly || m_viewOnly);
+    m_notice->setVisible(m_readOnly && !m_viewOnly);
     // Building the document may report a change on the way that the final reset does not take
     // back; whoever follows the modified state hears the state the shown content has.
     emit modifiedChanged(isModified());
@@ -192,18 +197,19 @@ bool CReadingArea::save() {
     if (m_readOnly || m_viewOnly || !agreeToLoss()) {
         return false;
     }
-    std::string bytes = richText();
-    if (!storeBytes(bytes)) {
+    richtext::Document edited = fromQt(*m_editor->document());
+    if (!store(edited)) {
         return false;
     }
-    m_storedBytes = std::move(bytes);
+    m_stored = std::move(edited);
+    m_storedUnkept.clear();
     m_editor->document()->setModified(false);
     emit saved();
     return true;
 }
 
 void CReadingArea::revert() {
-    show(m_storedBytes);
+    display();
 }
 
 bool CReadingArea::runSavePrompt() {
@@ -226,11 +232,16 @@ bool CReadingArea::runSavePrompt() {
     }
 }
 
-bool CReadingArea::storeBytes(const std::string& bytes) {
+// A note's content goes to its file as the writer makes it, never whole in memory.
+bool CReadingArea::store(const richtext::Document& edited) {
     if (m_subject == Subject::Comment) {
-        return storeComment(bytes);
+        return storeComment(richtext::RtfWriter().write(edited));
     }
-    return ops::savePointContent(m_context, m_pointId, bytes).ok();
+    return ops::savePointContent(m_context, m_pointId,
+                                 [&edited](const platform::FileSystem::PieceConsumer& write) {
+                                     richtext::RtfWriter().write(edited, write);
+                                 })
+        .ok();
 }
 
 // The comment operation sets has_comment for any bytes written, and the writer writes a header

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ops/operation_context.h"
+#include "richtext/document.h"
 #include "store/knowledge_store.h"
 #include "ui/rich_text_editor.h"
 
@@ -105,8 +106,10 @@ signals:
 
 private:
     void show(const std::string& bytes);
+    // Shows the stored content.
+    void display();
     bool agreeToLoss();
-    bool storeBytes(const std::string& bytes);
+    bool store(const richtext::Document& edited);
     bool storeComment(const std::string& bytes);
     void trackPoint(const store::ChangeNotification& notification);
 
@@ -122,10 +125,14 @@ private:
     std::string m_pointName;
     bool m_pointGone = false;
     bool m_commentExists = false;
-    std::string m_storedBytes;
+    // The content as it was read or last saved, and what the model could not keep of the file it
+    // was read from; revert shows both again.
+    richtext::Document m_stored;
+    QString m_storedUnkept;
     bool m_readOnly = false;
     bool m_viewOnly = false;
-    // What the model could not keep of the stored content, for the question; empty when nothing.
+    // What the model could not keep of the stored content, for the question; empty when nothing
+    // or once the user agreed to lose it.
     QString m_unkept;
 };
 

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 // The real file system with failures switched on by a piece of the path.
 class OpsFileSystem : public platform::FileSystem {
 public:
-    std::string failWritesTo;          // writeFileAtomic, stageReplacement
+    std::string failWritesTo;          // writeFileAtomic, writeFileAtomicInPieces, stageReplacement
     std::string failRenamesOf;         // rename, either path
     std::string failCreatesOf;         // createDirectory
     std::string failRemovesOf;         // removeFile, removeAll
@@ -42,6 +42,13 @@ public:
         return matches(path, failWritesTo)
                    ? ENOSPC
                    : FileSystem::stageReplacement(path, data, staged, access);
+    }
+    int writeFileAtomicInPieces(const fs::path& path, const PieceProducer& produce,
+                                Access access) const override {
+        countIndexWrite(path);
+        return matches(path, failWritesTo)
+                   ? ENOSPC
+                   : FileSystem::writeFileAtomicInPieces(path, produce, access);
     }
     int rename(const fs::path& from, const fs::path& to) const override {
         if (matches(from, failRenamesOf) || matches(to, failRenamesOf)) {

@@ -3,7 +3,9 @@
 #include "tests/support/temp_dir.h"
 
 #include <cerrno>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace tarnel::platform {
@@ -53,6 +55,40 @@ TEST(FileSystemTest, AFailedReplaceLeavesTheOldFileAlone) {
     EXPECT_EQ(readBytes(file), "old");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"kms.ids"});
     EXPECT_EQ(fs.writeFileAtomic(dir / "missing-folder" / "x", "new"), ENOENT);
+}
+
+// Pieces are joined in order. When the disk takes no more half way (here the file size limit),
+// the save fails with the reason even though a later piece is written without an error, and the
+// old file stands with no temporary file beside it.
+TEST(FileSystemTest, AWriteInPiecesFailsAtThePieceThatCannotBeWritten) {
+    TempDir dir;
+    const auto file = dir / "note.rtf";
+    const FileSystem& fs = realFileSystem();
+    ASSERT_EQ(fs.writeFileAtomicInPieces(file,
+                                         [](const FileSystem::PieceConsumer& write) {
+                                             write("{\\rtf1 ");
+                                             write("");
+                                             write("text}");
+                                         }),
+              0);
+    EXPECT_EQ(readBytes(file), "{\\rtf1 text}");
+
+    struct rlimit unlimited {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    struct rlimit limited = unlimited;
+    limited.rlim_cur = 4096;
+    auto handler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    int err = fs.writeFileAtomicInPieces(file, [](const FileSystem::PieceConsumer& write) {
+        write(std::string(3000, 'a'));
+        write(std::string(3000, 'b'));
+        write("");
+    });
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    ::signal(SIGXFSZ, handler);
+    EXPECT_EQ(err, EFBIG);
+    EXPECT_EQ(readBytes(file), "{\\rtf1 text}");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"note.rtf"});
 }
 
 // Renames that cross file systems fail with EXDEV; a move must then copy and delete.

@@ -254,7 +254,7 @@ TEST_F(ReadingAreaTest, TablesAndListsSaveWithoutAskingAndDeeperNestingAsksFirst
     EXPECT_TRUE(saved.document.paragraphs[3].isTable());
 
     // The saved file keeps all it holds: opened again, it saves without a question.
-    area->revert();
+    ASSERT_TRUE(area->openPoint(*work, *record()));
     area->editor()->insertPlainText("y");
     EXPECT_TRUE(area->save());
     EXPECT_EQ(prompt.events().size(), 1u);
