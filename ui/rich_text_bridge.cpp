@@ -145,6 +145,16 @@ Color modelColor(const QBrush& brush) {
             static_cast<std::uint8_t>(c.blue())};
 }
 
+const TextRun* firstShownRun(const Paragraph& paragraph) {
+    for (const Inline& item : paragraph.content) {
+        const auto* run = std::get_if<TextRun>(&item);
+        if (run != nullptr && !run->format.hidden && !run->text.empty()) {
+            return run;
+        }
+    }
+    return nullptr;
+}
+
 QTextCharFormat qtCharFormat(const CharFormat& format) {
     QTextCharFormat out;
     if (!format.font.empty()) {
@@ -624,6 +634,11 @@ private:
         }
         if (start != Start::Join) {
             addToList(paragraph);
+            const TextRun* first =
+                paragraph.list == ListKind::None ? nullptr : firstShownRun(paragraph);
+            if (first != nullptr) {
+                m_cursor.setBlockCharFormat(listLabelFormat(sharedFormat(first->format)));
+            }
         }
         for (const Inline& item : paragraph.content) {
             if (const auto* run = std::get_if<TextRun>(&item)) {
@@ -1137,6 +1152,17 @@ double pixelsPerTwip() {
     QScreen* screen = QGuiApplication::primaryScreen();
     double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
     return dpi / kTwipsPerInch;
+}
+
+QTextCharFormat listLabelFormat(const QTextCharFormat& firstCharacter) {
+    QTextCharFormat label;
+    if (firstCharacter.hasProperty(QTextFormat::FontFamilies)) {
+        label.setFontFamilies(firstCharacter.fontFamilies().toStringList());
+    }
+    if (firstCharacter.hasProperty(QTextFormat::FontPointSize)) {
+        label.setFontPointSize(firstCharacter.fontPointSize());
+    }
+    return label;
 }
 
 void toQt(const Document& document, QTextDocument& target) {
