@@ -223,11 +223,20 @@ double twipsToPixels(int twips) {
     return twips * pixelsPerTwip();
 }
 
-// The stored twips while the margin still shows them; a margin an edit changed, converted.
-int modelIndent(const QTextBlockFormat& format, int twipsProperty, double pixels) {
+// A list item's hanging first line is shown at the left indent, with its number or bullet in
+// the hanging space: Qt draws the label left of where the first line starts, which the hanging
+// indent would put off the page's edge (Word's and LibreOffice's lists all hang so).
+double shownFirstLineIndent(int twips, bool listItem) {
+    return listItem && twips < 0 ? 0.0 : twipsToPixels(twips);
+}
+
+// The stored twips while the margin still shows them as they were shown (listItem only for the
+// first line's indent); a margin an edit changed, converted.
+int modelIndent(const QTextBlockFormat& format, int twipsProperty, double pixels,
+                bool listItem = false) {
     if (format.hasProperty(twipsProperty)) {
         int twips = format.intProperty(twipsProperty);
-        if (std::abs(twipsToPixels(twips) - pixels) < 1e-6) {
+        if (std::abs(shownFirstLineIndent(twips, listItem) - pixels) < 1e-6) {
             return twips;
         }
     }
@@ -267,7 +276,8 @@ QTextBlockFormat qtBlockFormat(const Paragraph& paragraph) {
     out.setAlignment(qtAlignment(paragraph.alignment));
     out.setLeftMargin(twipsToPixels(paragraph.leftIndent));
     out.setRightMargin(twipsToPixels(paragraph.rightIndent));
-    out.setTextIndent(twipsToPixels(paragraph.firstLineIndent));
+    out.setTextIndent(
+        shownFirstLineIndent(paragraph.firstLineIndent, paragraph.list != ListKind::None));
     out.setProperty(bridge::kLeftTwips, paragraph.leftIndent);
     out.setProperty(bridge::kRightTwips, paragraph.rightIndent);
     out.setProperty(bridge::kFirstLineTwips, paragraph.firstLineIndent);
@@ -910,7 +920,8 @@ private:
             out.alignment = modelAlignment(format.alignment());
             out.leftIndent = modelIndent(format, bridge::kLeftTwips, format.leftMargin());
             out.rightIndent = modelIndent(format, bridge::kRightTwips, format.rightMargin());
-            out.firstLineIndent = modelIndent(format, bridge::kFirstLineTwips, format.textIndent());
+            out.firstLineIndent = modelIndent(format, bridge::kFirstLineTwips, format.textIndent(),
+                                              block.textList() != nullptr);
             if (QTextList* list = block.textList()) {
                 addListFields(*list, out);
             }

@@ -347,6 +347,19 @@ std::vector<std::pair<int, int>> inkedColumnRuns(const QImage& image) {
     return runs;
 }
 
+// The document as Qt draws it, in a default font smaller than the model's.
+QImage drawn(const Document& document) {
+    QTextDocument qt;
+    qt.setDefaultFont(QFont(qt.defaultFont().family(), 8));
+    toQt(document, qt);
+    QImage image(300, 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    qt.drawContents(&painter);
+    painter.end();
+    return image;
+}
+
 // A list item's number is drawn as large as its text and on its baseline, not in the smaller
 // default font of the document: the label's "1" and the text's "1" are the same glyph.
 TEST(RichTextBridgeTest, AListItemsNumberHasTheSizeAndBaselineOfItsText) {
@@ -358,20 +371,34 @@ TEST(RichTextBridgeTest, AListItemsNumberHasTheSizeAndBaselineOfItsText) {
     item.content.emplace_back(TextRun{large, "1"});
     Document document;
     document.paragraphs.push_back(item);
-    QTextDocument qt;
-    qt.setDefaultFont(QFont(qt.defaultFont().family(), 8));
-    toQt(document, qt);
     expectKept(document);
 
-    QImage image(300, 100, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    qt.drawContents(&painter);
-    painter.end();
-    std::vector<std::pair<int, int>> runs = inkedColumnRuns(image);
+    std::vector<std::pair<int, int>> runs = inkedColumnRuns(drawn(document));
     ASSERT_GE(runs.size(), 3u); // "1", "." and the text's "1"
     EXPECT_NEAR(runs.front().first, runs.back().first, 1);
     EXPECT_NEAR(runs.front().second, runs.back().second, 1);
+}
+
+// Lists as word processors write them hang their first line back to the margin; the number shows
+// in the hanging space and the text starts at the left indent, and both indents come back.
+TEST(RichTextBridgeTest, AHangingListItemShowsItsNumberInTheHangingSpace) {
+    Paragraph item;
+    item.list = ListKind::Decimal;
+    item.listId = 1;
+    item.leftIndent = 720;
+    item.firstLineIndent = -720;
+    item.content.emplace_back(TextRun{{}, "1"});
+    Document document;
+    document.paragraphs.push_back(item);
+    expectKept(document);
+
+    std::vector<std::pair<int, int>> runs = inkedColumnRuns(drawn(document));
+    EXPECT_EQ(runs.size(), 3u); // "1", "." and the text's "1"
+
+    QTextDocument qt;
+    toQt(document, qt);
+    qt.firstBlock().textList()->remove(qt.firstBlock());
+    EXPECT_EQ(fromQt(qt).paragraphs.at(0).firstLineIndent, 0);
 }
 
 // Cells whose boundaries fall back (as a damaged file may give them) still show and come back.
