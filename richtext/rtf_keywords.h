@@ -3,6 +3,8 @@
 #include "richtext/rtf_format.h"
 #include "richtext/rtf_tokenizer.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -161,8 +163,47 @@ enum class Keyword : std::uint8_t {
     PictureScaleY,
 };
 
-// The keyword of a control word token's name; Unknown for any other name.
-Keyword lookupKeyword(const RtfToken& word);
+// The reader looks a keyword up for every control word of the file, so the keywords are laid out
+// at compile time as an open-addressed table of a power-of-two size (under half full). A word's
+// first 16 letters packed into two integers (as the tokenizer packs them) are its hash and most of
+// its comparison: a lookup is a few integer operations on one slot of 24 bytes, and only a word
+// longer than 16 letters compares its text.
+struct KeywordSlot {
+    PackedName letters;
+    std::uint32_t length = 0; // 0: an empty slot
+    Keyword keyword = Keyword::Unknown;
+};
+
+inline constexpr std::size_t kKeywordSlotBits = 9;
+inline constexpr std::size_t kPackedNameLetters = 16;
+
+// One multiplication mixes every letter into the top bits, which pick the slot.
+inline constexpr std::size_t keywordSlotOf(const PackedName& letters, std::size_t length) {
+    std::uint64_t value =
+        (letters.low ^ (letters.high * 0xC2B2AE3D27D4EB4Fu) ^ length) * 0x9E3779B97F4A7C15u;
+    return static_cast<std::size_t>(value >> (64 - kKeywordSlotBits));
+}
+
+extern const std::array<KeywordSlot, std::size_t{1} << kKeywordSlotBits> kKeywordSlots;
+// The whole name of each slot's keyword, for the words longer than their packed letters.
+extern const std::array<std::string_view, std::size_t{1} << kKeywordSlotBits> kKeywordSlotNames;
+
+// The keyword of a control word token's name; Unknown for any other name. Inline, as the reader's
+// and the extractor's loops ask it of every control word.
+inline Keyword lookupKeyword(const RtfToken& word) {
+    constexpr std::size_t kMask = kKeywordSlots.size() - 1;
+    const std::size_t length = word.name.size();
+    for (std::size_t slot = keywordSlotOf(word.packedName, length);; slot = (slot + 1) & kMask) {
+        const KeywordSlot& entry = kKeywordSlots[slot];
+        if (entry.letters == word.packedName && entry.length == length &&
+            (length <= kPackedNameLetters || kKeywordSlotNames[slot] == word.name)) {
+            return entry.keyword;
+        }
+        if (entry.length == 0) {
+            return Keyword::Unknown;
+        }
+    }
+}
 
 // The character a word of the "characters by name" group stands for (\emdash is U+2014); 0 for
 // every other keyword. Inline, as this and documentCodePageOf are asked of every control word.

@@ -19,6 +19,15 @@ struct PackedName {
     bool operator==(const PackedName&) const = default;
 };
 
+inline constexpr PackedName packedLetters(std::string_view word) {
+    PackedName packed;
+    for (std::size_t i = 0; i < word.size() && i < 16; ++i) {
+        std::uint64_t& half = i < 8 ? packed.low : packed.high;
+        half |= std::uint64_t{static_cast<unsigned char>(word[i])} << (8 * (i % 8));
+    }
+    return packed;
+}
+
 struct RtfToken {
     enum class Kind {
         GroupStart,

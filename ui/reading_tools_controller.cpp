@@ -50,6 +50,19 @@ std::filesystem::path pathOf(const QString& file) {
     return std::filesystem::path(file.toStdString());
 }
 
+// Each selected list item's bullet is drawn in the font of its first character.
+void labelInTextFont(const QTextCursor& selection) {
+    const QTextDocument* document = selection.document();
+    const int end = selection.selectionEnd();
+    for (QTextBlock block = document->findBlock(selection.selectionStart());
+         block.isValid() && block.position() <= end; block = block.next()) {
+        if (block.begin() != block.end()) {
+            QTextCursor(block).setBlockCharFormat(
+                listLabelFormat(block.begin().fragment().charFormat()));
+        }
+    }
+}
+
 } // namespace
 
 CReadingToolsController::CReadingToolsController(CReadingArea& area, CReadingToolbar& toolbar,
@@ -411,6 +424,7 @@ void CReadingToolsController::toggleBullet() {
         } else {
             cursor.createList(bullets);
         }
+        labelInTextFont(cursor);
     }
     cursor.endEditBlock();
 }

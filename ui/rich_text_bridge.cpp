@@ -145,6 +145,16 @@ Color modelColor(const QBrush& brush) {
             static_cast<std::uint8_t>(c.blue())};
 }
 
+const TextRun* firstShownRun(const Paragraph& paragraph) {
+    for (const Inline& item : paragraph.content) {
+        const auto* run = std::get_if<TextRun>(&item);
+        if (run != nullptr && !run->format.hidden && !run->text.empty()) {
+            return run;
+        }
+    }
+    return nullptr;
+}
+
 QTextCharFormat qtCharFormat(const CharFormat& format) {
     QTextCharFormat out;
     if (!format.font.empty()) {
@@ -213,11 +223,20 @@ double twipsToPixels(int twips) {
     return twips * pixelsPerTwip();
 }
 
-// The stored twips while the margin still shows them; a margin an edit changed, converted.
-int modelIndent(const QTextBlockFormat& format, int twipsProperty, double pixels) {
+// A list item's hanging first line is shown at the left indent, with its number or bullet in
+// the hanging space: Qt draws the label left of where the first line starts, which the hanging
+// indent would put off the page's edge (Word's and LibreOffice's lists all hang so).
+double shownFirstLineIndent(int twips, bool listItem) {
+    return listItem && twips < 0 ? 0.0 : twipsToPixels(twips);
+}
+
+// The stored twips while the margin still shows them as they were shown (listItem only for the
+// first line's indent); a margin an edit changed, converted.
+int modelIndent(const QTextBlockFormat& format, int twipsProperty, double pixels,
+                bool listItem = false) {
     if (format.hasProperty(twipsProperty)) {
         int twips = format.intProperty(twipsProperty);
-        if (std::abs(twipsToPixels(twips) - pixels) < 1e-6) {
+        if (std::abs(shownFirstLineIndent(twips, listItem) - pixels) < 1e-6) {
             return twips;
         }
     }
@@ -257,7 +276,8 @@ QTextBlockFormat qtBlockFormat(const Paragraph& paragraph) {
     out.setAlignment(qtAlignment(paragraph.alignment));
     out.setLeftMargin(twipsToPixels(paragraph.leftIndent));
     out.setRightMargin(twipsToPixels(paragraph.rightIndent));
-    out.setTextIndent(twipsToPixels(paragraph.firstLineIndent));
+    out.setTextIndent(
+        shownFirstLineIndent(paragraph.firstLineIndent, paragraph.list != ListKind::None));
     out.setProperty(bridge::kLeftTwips, paragraph.leftIndent);
     out.setProperty(bridge::kRightTwips, paragraph.rightIndent);
     out.setProperty(bridge::kFirstLineTwips, paragraph.firstLineIndent);
@@ -624,6 +644,11 @@ private:
         }
         if (start != Start::Join) {
             addToList(paragraph);
+            const TextRun* first =
+                paragraph.list == ListKind::None ? nullptr : firstShownRun(paragraph);
+            if (first != nullptr) {
+                m_cursor.setBlockCharFormat(listLabelFormat(sharedFormat(first->format)));
+            }
         }
         for (const Inline& item : paragraph.content) {
             if (const auto* run = std::get_if<TextRun>(&item)) {
@@ -895,7 +920,8 @@ private:
             out.alignment = modelAlignment(format.alignment());
             out.leftIndent = modelIndent(format, bridge::kLeftTwips, format.leftMargin());
             out.rightIndent = modelIndent(format, bridge::kRightTwips, format.rightMargin());
-            out.firstLineIndent = modelIndent(format, bridge::kFirstLineTwips, format.textIndent());
+            out.firstLineIndent = modelIndent(format, bridge::kFirstLineTwips, format.textIndent(),
+                                              block.textList() != nullptr);
             if (QTextList* list = block.textList()) {
                 addListFields(*list, out);
             }
@@ -1137,6 +1163,17 @@ double pixelsPerTwip() {
     QScreen* screen = QGuiApplication::primaryScreen();
     double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
     return dpi / kTwipsPerInch;
+}
+
+QTextCharFormat listLabelFormat(const QTextCharFormat& firstCharacter) {
+    QTextCharFormat label;
+    if (firstCharacter.hasProperty(QTextFormat::FontFamilies)) {
+        label.setFontFamilies(firstCharacter.fontFamilies().toStringList());
+    }
+    if (firstCharacter.hasProperty(QTextFormat::FontPointSize)) {
+        label.setFontPointSize(firstCharacter.fontPointSize());
+    }
+    return label;
 }
 
 void toQt(const Document& document, QTextDocument& target) {

@@ -61,6 +61,11 @@ void toQt(const richtext::Document& document, QTextDocument& target);
 // The model of what the QTextDocument holds now.
 richtext::Document fromQt(const QTextDocument& source);
 
+// The character format of a list item's block, which Qt draws its number or bullet with: the font
+// and size of the item's first character, so that the label stands on the text's baseline at the
+// text's size instead of the document's default font.
+QTextCharFormat listLabelFormat(const QTextCharFormat& firstCharacter);
+
 // Inserts the document at the cursor as an edit (it can be undone): its first paragraph's content
 // joins the cursor's paragraph, each further paragraph starts one of its own. Pictures keep their
 // bytes; an animated one plays.

@@ -1,5 +1,6 @@
 #include "richtext/rtf_tokenizer.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -65,6 +66,26 @@ TEST(RtfTokenizerTest, BackslashBeforeLineBreakIsParagraph) {
 TEST(RtfTokenizerTest, NegativeAndHugeParameters) {
     EXPECT_EQ(tokens("\\u-10179\\fs99999999999999 \\li-"),
               (Tokens{"\\u=-10179", "\\fs=2147483647", "\\li", "text:-"}));
+}
+
+// Parameters of every length up to past int32, ending at each kind of byte (the digits' neighbours
+// '/' and ':' among them) or at the end of the input, in words near its end and far from it.
+TEST(RtfTokenizerTest, ParametersOfEveryLengthEndWhereTheirDigitsEnd) {
+    const std::string digits = "9081726354";
+    for (std::size_t length = 1; length <= digits.size(); ++length) {
+        const long long value = std::stoll(digits.substr(0, length));
+        const std::string expected = "\\fs=" + std::to_string(std::min(value, 2147483647LL));
+        for (std::string after : {"", " ", "x", "\\", "{", "}", "/", ":", "\x80", "-"}) {
+            const std::string word = "\\fs" + digits.substr(0, length) + after;
+            for (const std::string& input : {word, word + "          \\b"}) {
+                Tokens got = tokens(input);
+                ASSERT_FALSE(got.empty()) << input;
+                EXPECT_EQ(got.front(), expected) << input;
+            }
+            EXPECT_EQ(tokens("\\li-" + digits.substr(0, length) + after).front(),
+                      "\\li=-" + std::to_string(std::min(value, 2147483647LL)));
+        }
+    }
 }
 
 TEST(RtfTokenizerTest, BinaryDataMayHoldBraces) {

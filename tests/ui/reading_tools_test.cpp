@@ -502,7 +502,11 @@ TEST_F(ReadingToolsTest, ParagraphToolsWrapDockAndTheReadingMode) {
     EXPECT_EQ(model().paragraphs[0].alignment, richtext::Alignment::Left);
     tools->runTool(app::kToolParaBullet);
     EXPECT_EQ(model().paragraphs[0].list, richtext::ListKind::Bullet);
-    EXPECT_GT(editor().document()->firstBlock().textList()->format().indent(), 0);
+    const QTextBlock bulleted = editor().document()->firstBlock();
+    EXPECT_GT(bulleted.textList()->format().indent(), 0);
+    // The bullet is drawn at the size of the text it stands before.
+    EXPECT_EQ(bulleted.charFormat().fontPointSize(),
+              bulleted.begin().fragment().charFormat().fontPointSize());
     tools->runTool(app::kToolParaBullet);
     EXPECT_EQ(model().paragraphs[0].list, richtext::ListKind::None);
     EXPECT_EQ(model().paragraphs[0].leftIndent, 0);

@@ -5,12 +5,15 @@
 #include "tests/richtext/fixture.h"
 #include "ui/rich_text_bridge.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextList>
 #include <QTextTable>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tarnel::ui {
@@ -315,6 +318,87 @@ TEST(RichTextBridgeTest, TablesBecomeQtTablesAndListLevelsQtListsAndBothComeBack
     const Table& back = edited.paragraphs.at(0).table.at(0);
     EXPECT_EQ(documentText(edited).substr(0, 15), "A\tB n1 n2\n\tC\tD!");
     EXPECT_EQ(back.rows.at(1).cells.at(2).paragraphs.size(), 1u);
+}
+
+// The top and bottom rows of each run of columns that hold ink, left to right.
+std::vector<std::pair<int, int>> inkedColumnRuns(const QImage& image) {
+    std::vector<std::pair<int, int>> runs;
+    bool inRun = false;
+    for (int x = 0; x < image.width(); ++x) {
+        int top = image.height();
+        int bottom = -1;
+        for (int y = 0; y < image.height(); ++y) {
+            if (qGray(image.pixel(x, y)) < 128) {
+                top = std::min(top, y);
+                bottom = y;
+            }
+        }
+        if (bottom < 0) {
+            inRun = false;
+            continue;
+        }
+        if (!inRun) {
+            runs.emplace_back(top, bottom);
+        } else {
+            runs.back() = {std::min(runs.back().first, top), std::max(runs.back().second, bottom)};
+        }
+        inRun = true;
+    }
+    return runs;
+}
+
+// The document as Qt draws it, in a default font smaller than the model's.
+QImage drawn(const Document& document) {
+    QTextDocument qt;
+    qt.setDefaultFont(QFont(qt.defaultFont().family(), 8));
+    toQt(document, qt);
+    QImage image(300, 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    qt.drawContents(&painter);
+    painter.end();
+    return image;
+}
+
+// A list item's number is drawn as large as its text and on its baseline, not in the smaller
+// default font of the document: the label's "1" and the text's "1" are the same glyph.
+TEST(RichTextBridgeTest, AListItemsNumberHasTheSizeAndBaselineOfItsText) {
+    Paragraph item;
+    item.list = ListKind::Decimal;
+    item.listId = 1;
+    CharFormat large;
+    large.sizeHalfPoints = 60;
+    item.content.emplace_back(TextRun{large, "1"});
+    Document document;
+    document.paragraphs.push_back(item);
+    expectKept(document);
+
+    std::vector<std::pair<int, int>> runs = inkedColumnRuns(drawn(document));
+    ASSERT_GE(runs.size(), 3u); // "1", "." and the text's "1"
+    EXPECT_NEAR(runs.front().first, runs.back().first, 1);
+    EXPECT_NEAR(runs.front().second, runs.back().second, 1);
+}
+
+// Lists as word processors write them hang their first line back to the margin; the number shows
+// in the hanging space and the text starts at the left indent, and both indents come back.
+TEST(RichTextBridgeTest, AHangingListItemShowsItsNumberInTheHangingSpace) {
+    Paragraph item;
+    item.list = ListKind::Decimal;
+    item.listId = 1;
+    item.leftIndent = 720;
+    item.firstLineIndent = -720;
+    item.content.emplace_back(TextRun{{}, "1"});
+    Document document;
+    document.paragraphs.push_back(item);
+    expectKept(document);
+
+    std::vector<std::pair<int, int>> runs = inkedColumnRuns(drawn(document));
+    EXPECT_EQ(runs.size(), 3u); // "1", "." and the text's "1"
+
+    QTextDocument qt;
+    toQt(document, qt);
+    qt.firstBlock().textList()->remove(qt.firstBlock());
+    EXPECT_EQ(fromQt(qt).paragraphs.at(0).firstLineIndent, 0);
 }
 
 // Cells whose boundaries fall back (as a damaged file may give them) still show and come back.
