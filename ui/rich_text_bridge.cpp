@@ -1188,8 +1188,12 @@ void toQt(const Document& document, QTextDocument& target) {
         const QSignalBlocker blocker(&target);
         target.setDocumentLayout(nullptr);
     }
+    // One edit block for the whole build: outside one, every table inserted would rescan every
+    // frame of the document so far, which makes a note of many tables take quadratic time.
     QTextCursor cursor(&target);
+    cursor.beginEditBlock();
     QtBuilder(target, cursor).addBlocks(document.paragraphs, cursor);
+    cursor.endEditBlock();
     registerHiddenText(target);
     target.setUndoRedoEnabled(true);
     target.setModified(false);
