@@ -92,12 +92,15 @@ struct Paragraph {
     int firstLineIndent = 0;
     // A list item: the kind of its level, the level (0 outermost, at most kMaxListLevel), the
     // number its level starts at and, for a bullet, the text it shows (empty for the round
-    // bullet U+2022). Items of one listId (1 and up, in the order lists first appear) are
-    // numbered together, whatever stands between them.
+    // bullet U+2022); for a number, the texts before and after it ("(", ")" for "(a)"). Items of
+    // one listId (1 and up, in the order lists first appear) are numbered together, whatever
+    // stands between them.
     ListKind list = ListKind::None;
     int listLevel = 0;
     int listStart = 1;
     std::string listBullet;
+    std::string listNumberPrefix;
+    std::string listNumberSuffix = ".";
     int listId = 0;
     std::vector<Inline> content;
     // A table block holds its table here (exactly one) and has no content; a paragraph of text

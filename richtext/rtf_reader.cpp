@@ -158,6 +158,8 @@ struct ItemStyle {
     ListKind kind = ListKind::None;
     int start = 1;
     std::string bullet;
+    std::string numberPrefix;
+    std::string numberSuffix;
 
     bool operator==(const ItemStyle&) const = default;
 };
@@ -423,6 +425,8 @@ private:
     void resolveList(const ParagraphState& state, Paragraph& paragraph);
     int listIdOf(int fileList, const Paragraph& paragraph);
     std::string bulletText(const std::u32string& text, std::int32_t font) const;
+    std::string levelText(std::u32string_view units, std::int32_t font) const;
+    void setNumberTexts(const LevelDefinition& level, int ownLevel, Paragraph& paragraph) const;
 
     std::int32_t fieldLink(FieldFrame& field);
     void fontTableText(std::string_view text);
@@ -549,8 +553,12 @@ void Parser::takeText(std::string_view text) {
 }
 
 void Parser::takeByte(unsigned char byte) {
-    if (byte == 0) {
-        return; // no character of any code page; writers pad with it
+    // A zero byte is no character of any code page, and writers pad with it; in a list level's
+    // text it stands for the outermost level's number.
+    bool levelText = m_state.destination == Destination::LevelText ||
+                     m_state.destination == Destination::OldListBulletText;
+    if (byte == 0 && !levelText) {
+        return;
     }
     char c = static_cast<char>(byte);
     switch (m_state.destination) {
@@ -1386,7 +1394,8 @@ CharFormat Parser::resolve(const CharState& chars) const {
 // Lists are numbered 1 and up in the order they first appear, whatever the file calls them.
 int Parser::listIdOf(int fileList, const Paragraph& paragraph) {
     auto level = static_cast<std::size_t>(paragraph.listLevel);
-    ItemStyle style{paragraph.list, paragraph.listStart, paragraph.listBullet};
+    ItemStyle style{paragraph.list, paragraph.listStart, paragraph.listBullet,
+                    paragraph.listNumberPrefix, paragraph.listNumberSuffix};
     // The lists of one file's list, latest first; as many as its items show different styles.
     std::vector<std::size_t>& lists = m_readListsOf[fileList];
     auto fits = [&](std::size_t index) {
@@ -1421,6 +1430,8 @@ void Parser::resolveList(const ParagraphState& state, Paragraph& paragraph) {
             paragraph.listStart = level.start;
             if (level.kind == ListKind::Bullet) {
                 paragraph.listBullet = bulletText(level.text, level.font);
+            } else {
+                setNumberTexts(level, state.listLevel, paragraph);
             }
         } else {
             // A list the file's tables do not describe still shows as a list.
@@ -1453,14 +1464,35 @@ void Parser::resolveList(const ParagraphState& state, Paragraph& paragraph) {
     m_previousWasOldItem = oldItem;
 }
 
+// A numbered level's text is the count of its units, then characters with the levels' numbers
+// among them as the bytes 0 to 8. What stands before and after the level's own number is kept,
+// unless other levels' numbers stand before it (as in "1.1."), when only what follows it is.
+void Parser::setNumberTexts(const LevelDefinition& level, int ownLevel,
+                            Paragraph& paragraph) const {
+    std::u32string_view units = level.text;
+    if (!units.empty() && units.front() >= kByteUnit && units.front() - kByteUnit < 0x20) {
+        units = units.substr(1, units.front() - kByteUnit);
+    }
+    auto isNumber = [](char32_t unit) {
+        return unit >= kByteUnit && unit - kByteUnit <= static_cast<char32_t>(kMaxListLevel);
+    };
+    std::size_t own = units.find(kByteUnit + static_cast<char32_t>(ownLevel));
+    if (own == std::u32string_view::npos) {
+        return;
+    }
+    std::u32string_view before = units.substr(0, own);
+    std::u32string_view after = units.substr(own + 1);
+    after =
+        after.substr(0, static_cast<std::size_t>(
+                            std::find_if(after.begin(), after.end(), isNumber) - after.begin()));
+    bool othersBefore = std::any_of(before.begin(), before.end(), isNumber);
+    paragraph.listNumberPrefix = othersBefore ? std::string() : levelText(before, level.font);
+    paragraph.listNumberSuffix = levelText(after, level.font);
+}
+
 // A bullet's text as UTF-8: the characters a list level's text (its first unit is the count of
-// characters that follow) or an old-style bullet holds, symbol fonts' bytes and their private
-// code points (U+F0xx) as the characters they show. Empty for the round bullet.
+// characters that follow) or an old-style bullet holds. Empty for the round bullet.
 std::string Parser::bulletText(const std::u32string& text, std::int32_t font) const {
-    auto found = m_fonts.find(font);
-    bool symbol = found != m_fonts.end() && found->second.symbol;
-    int codePage = found == m_fonts.end() || found->second.codePage == 0 ? m_documentCodePage
-                                                                         : found->second.codePage;
     std::u32string_view units = text;
     if (!units.empty() && units.front() >= kByteUnit && units.front() - kByteUnit < 0x20) {
         std::size_t count = units.front() - kByteUnit;
@@ -1468,8 +1500,24 @@ std::string Parser::bulletText(const std::u32string& text, std::int32_t font) co
     }
     // Without its count a text may hold one unit more than a level's: a bullet is never longer
     // than a level can write back.
-    units = units.substr(0, kMaxBulletCharacters);
+    std::string out = levelText(units.substr(0, kMaxBulletCharacters), font);
+    return out == "\u2022" ? std::string() : out;
+}
+
+// Characters of a list level's text as UTF-8, up to a ';': bytes decode together in the font's
+// code page (so that a double-byte character stays one), and symbol fonts' bytes and their
+// private code points (U+F0xx) become the characters they show.
+std::string Parser::levelText(std::u32string_view units, std::int32_t font) const {
+    auto found = m_fonts.find(font);
+    bool symbol = found != m_fonts.end() && found->second.symbol;
+    int codePage = found == m_fonts.end() || found->second.codePage == 0 ? m_documentCodePage
+                                                                         : found->second.codePage;
     std::string out;
+    std::string bytes;
+    auto flush = [&] {
+        appendDecoded(bytes, codePage, out);
+        bytes.clear();
+    };
     for (char32_t unit : units) {
         if (unit == kByteUnit + ';') {
             break;
@@ -1479,15 +1527,19 @@ std::string Parser::bulletText(const std::u32string& text, std::int32_t font) co
             if (symbol) {
                 appendUtf8(out, symbolBullet(byte));
             } else if (byte >= 0x20) {
-                appendDecoded(std::string(1, static_cast<char>(byte)), codePage, out);
+                bytes.push_back(static_cast<char>(byte));
             }
-        } else if (unit >= 0xF000 && unit <= 0xF0FF) {
+            continue;
+        }
+        flush();
+        if (unit >= 0xF000 && unit <= 0xF0FF) {
             appendUtf8(out, symbolBullet(static_cast<unsigned char>(unit & 0xFF)));
         } else if (unit >= 0x20) {
             appendUtf8(out, unit);
         }
     }
-    return out == "\u2022" ? std::string() : out;
+    flush();
+    return out;
 }
 
 void Parser::endParagraph() {

@@ -59,28 +59,24 @@ std::string upperCased(std::string text) {
 }
 
 // The number text a list item shows, for readers that do not number lists themselves.
-std::string listLabel(ListKind kind, int number) {
+std::string listNumber(ListKind kind, int number) {
     switch (kind) {
-    case ListKind::Decimal:
-        return std::to_string(number) + ".";
     case ListKind::LowerLetter:
     case ListKind::UpperLetter:
         if (number > kLastLetterNumber) {
-            return std::to_string(number) + ".";
+            return std::to_string(number);
         }
-        return (kind == ListKind::UpperLetter ? upperCased(letterNumeral(number))
-                                              : letterNumeral(number)) +
-               ".";
+        return kind == ListKind::UpperLetter ? upperCased(letterNumeral(number))
+                                             : letterNumeral(number);
     case ListKind::LowerRoman:
     case ListKind::UpperRoman:
         if (number > kLastRomanNumber) {
-            return std::to_string(number) + ".";
+            return std::to_string(number);
         }
-        return (kind == ListKind::UpperRoman ? upperCased(romanNumeral(number))
-                                             : romanNumeral(number)) +
-               ".";
+        return kind == ListKind::UpperRoman ? upperCased(romanNumeral(number))
+                                            : romanNumeral(number);
     default:
-        return {};
+        return std::to_string(number);
     }
 }
 
@@ -106,13 +102,18 @@ struct LevelStyle {
     ListKind kind = ListKind::Decimal;
     int start = 1;
     std::string bullet;
+    std::string numberPrefix;
+    std::string numberSuffix = ".";
 
     bool operator==(const LevelStyle&) const = default;
 };
 
 LevelStyle levelStyleOf(const Paragraph& paragraph) {
-    return {paragraph.list, paragraph.listStart,
-            paragraph.list == ListKind::Bullet ? paragraph.listBullet : std::string()};
+    if (paragraph.list == ListKind::Bullet) {
+        return {paragraph.list, paragraph.listStart, paragraph.listBullet, std::string(), "."};
+    }
+    return {paragraph.list, paragraph.listStart, std::string(), paragraph.listNumberPrefix,
+            paragraph.listNumberSuffix};
 }
 
 // A list as written: \lsN with the styles of its levels and the numbers reached.
@@ -577,14 +578,17 @@ void Emitter::writeListLevel(const WrittenList& list, int level) {
         word("levelnumbers");
         raw(";");
     } else {
-        // "N." with N the level's own number.
-        hexByte(2);
+        // The prefix, the level's own number, the suffix; the number's place after the count.
+        const std::size_t prefixLength = characterCount(style.numberPrefix);
+        hexByte(static_cast<unsigned char>(prefixLength + 1 + characterCount(style.numberSuffix)));
+        writeText(style.numberPrefix);
         hexByte(static_cast<unsigned char>(level));
-        raw(".;");
+        writeText(style.numberSuffix);
+        raw(";");
         closeGroup();
         openGroup();
         word("levelnumbers");
-        hexByte(1);
+        hexByte(static_cast<unsigned char>(prefixLength + 1));
         raw(";");
     }
     closeGroup();
@@ -764,9 +768,11 @@ void Emitter::writeListPrefix(const Paragraph& paragraph) {
     } else if (bullet) {
         writeText(paragraph.listBullet);
     } else {
-        for (char c : listLabel(kind, item.number)) {
+        writeText(paragraph.listNumberPrefix);
+        for (char c : listNumber(kind, item.number)) {
             literal(c);
         }
+        writeText(paragraph.listNumberSuffix);
     }
     word("tab");
     closeGroup();

@@ -767,7 +767,8 @@ private:
         }
         auto key =
             std::make_tuple(paragraph.listId, paragraph.listLevel, static_cast<int>(paragraph.list),
-                            paragraph.listStart, paragraph.listBullet);
+                            paragraph.listStart, paragraph.listBullet, paragraph.listNumberPrefix,
+                            paragraph.listNumberSuffix);
         if (auto found = m_lists.find(key); found != m_lists.end()) {
             found->second->add(m_cursor.block());
             return;
@@ -781,6 +782,8 @@ private:
         format.setProperty(bridge::kListLevel, paragraph.listLevel);
         format.setProperty(bridge::kListStart, paragraph.listStart);
         format.setProperty(bridge::kListBullet, qtText(paragraph.listBullet));
+        format.setNumberPrefix(qtText(paragraph.listNumberPrefix));
+        format.setNumberSuffix(qtText(paragraph.listNumberSuffix));
         m_lists[key] = m_cursor.createList(format);
     }
 
@@ -847,7 +850,8 @@ private:
 
     QTextDocument& m_document;
     QTextCursor m_cursor;
-    std::map<std::tuple<int, int, int, int, std::string>, QTextList*> m_lists;
+    std::map<std::tuple<int, int, int, int, std::string, std::string, std::string>, QTextList*>
+        m_lists;
     static constexpr std::size_t kSharedFormats = 32;
     std::deque<std::pair<CharFormat, QTextCharFormat>> m_formats;
 };
@@ -949,6 +953,8 @@ private:
                 std::clamp(format.intProperty(bridge::kListLevel), 0, richtext::kMaxListLevel);
             out.listStart = format.intProperty(bridge::kListStart);
             out.listBullet = modelText(format.stringProperty(bridge::kListBullet));
+            out.listNumberPrefix = modelText(format.numberPrefix());
+            out.listNumberSuffix = modelText(format.numberSuffix());
             return;
         }
         // A list made in the editor: a list of its own at the level of its indent.

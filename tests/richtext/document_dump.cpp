@@ -167,6 +167,9 @@ void dumpParagraph(const Paragraph& paragraph, std::string& out) {
         if (paragraph.listStart != 1) {
             out += " start=" + std::to_string(paragraph.listStart);
         }
+        if (!paragraph.listNumberPrefix.empty() || paragraph.listNumberSuffix != ".") {
+            out += " number=" + paragraph.listNumberPrefix + "N" + paragraph.listNumberSuffix;
+        }
         if (!paragraph.listBullet.empty()) {
             out += " shows=" + paragraph.listBullet;
         }

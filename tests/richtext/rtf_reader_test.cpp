@@ -310,6 +310,20 @@ TEST(RtfReaderTest, ReadsListLevelsWithTheirStartsAndBullets) {
               RtfWriter().write(result.document));
 }
 
+// What a level's text holds around its own number is kept; a text that names the numbers of the
+// levels above first ("1.1.") keeps only what follows. Bytes of a double-byte character in a
+// level's text decode together.
+TEST(RtfReaderTest, KeepsTheTextsAroundANumber) {
+    ReadResult result =
+        read("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 SimSun;}}"
+             "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'03\\'b5\\'da\\'00;}}"
+             "{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}}\\listid7}}"
+             "{\\*\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls1}}"
+             "\\pard\\ls1 one\\par\\pard\\ls1\\ilvl1 two\\par}");
+    EXPECT_EQ(dump(result.document), "P decimal#1 number=第N: [font=SimSun]\"one\"\n"
+                                     "P decimal#1 level=1: [font=SimSun]\"two\"\n");
+}
+
 // Long stretches of digits are decoded in blocks: every byte value, in both cases, with a line
 // break after an odd digit and a space inside a block, still gives the exact bytes.
 TEST(RtfReaderTest, DecodesLongPictureHexInEitherCaseAcrossBreaks) {
@@ -412,7 +426,8 @@ INSTANTIATE_TEST_SUITE_P(
             "[font=Calibri,fs=21,u,color=#0563c1,link=https://example.org/a?b=1]\"the "
             "site\" [font=Calibri,fs=21]\".\"\n"
             "P justify bullet#1 indent=420/-420/0: [font=Calibri,fs=21]\"Bullet item\"\n"
-            "P justify lower-letter#1 level=1 indent=840/-420/0: [font=Calibri,fs=21]\"Lettered "
+            "P justify lower-letter#1 level=1 number=N) indent=840/-420/0: "
+            "[font=Calibri,fs=21]\"Lettered "
             "item\"\n"
             "P justify decimal#2 indent=420/-420/0: [font=Calibri,fs=21]\"Numbered item\"\n"
             "T\n"

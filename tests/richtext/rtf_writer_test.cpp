@@ -369,5 +369,28 @@ TEST(RtfWriterTest, WritesListLevelsAndTheirLabels) {
                                                 "\\f1\\'b7", "\\f0 iii."}));
 }
 
+// A number's texts go into its level's text around the number (the count of characters first,
+// the number's place in \\levelnumbers) and into the label for older readers, and come back.
+TEST(RtfWriterTest, WritesTheTextsAroundANumberAndReadsThemBack) {
+    Paragraph chapter = listItem(paragraph({run("c")}, Alignment::Left, ListKind::Decimal), 1);
+    chapter.listNumberPrefix = "第";
+    chapter.listNumberSuffix = "章";
+    Paragraph part = listItem(paragraph({run("p")}, Alignment::Left, ListKind::LowerLetter), 1, 1);
+    part.listNumberPrefix = "(";
+    part.listNumberSuffix = ")";
+    Document document;
+    document.paragraphs = {chapter, part, part};
+    std::string written = RtfWriter().write(document);
+    EXPECT_NE(written.find("{\\leveltext\\'03\\uc2\\u31532\\'b5\\'da\\'00\\u31456\\'d5\\'c2;}"
+                           "{\\levelnumbers\\'02;}"),
+              std::string::npos)
+        << written;
+    EXPECT_NE(written.find("{\\leveltext\\'03(\\'01);}{\\levelnumbers\\'02;}"), std::string::npos);
+    EXPECT_NE(written.find("{\\pntext\\f0(b)\\tab}"), std::string::npos);
+    ReadResult read = RtfReader().read(written);
+    EXPECT_EQ(dump(read.document), dump(document));
+    EXPECT_EQ(read.document, document);
+}
+
 } // namespace
 } // namespace tarnel::richtext

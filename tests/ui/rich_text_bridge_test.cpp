@@ -135,6 +135,10 @@ Document everyField() {
         item.list = kind;
         item.leftIndent = kind == ListKind::Decimal ? 720 : 0;
         item.firstLineIndent = -360;
+        if (kind == ListKind::UpperRoman) {
+            item.listNumberPrefix = "第";
+            item.listNumberSuffix = ")";
+        }
         item.content = {TextRun{plain, "item"}};
         document.paragraphs.push_back(item);
     }
@@ -247,7 +251,7 @@ TEST(RichTextBridgeTest, PicturesShowAtTheirGoalSizeAndScale) {
 // table, and a three-level list running on across a paragraph.
 const char* const kTablesAndLists =
     "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}"
-    "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+    "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00);}}"
     "{\\listlevel\\levelnfc4\\levelstartat3{\\leveltext\\'02\\'01.;}}"
     "{\\listlevel\\levelnfc23{\\leveltext\\'01\\u9642 ?;}}\\listid7}}"
     "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}}"
@@ -309,7 +313,7 @@ TEST(RichTextBridgeTest, TablesBecomeQtTablesAndListLevelsQtListsAndBothComeBack
     QTextBlock one = qt.find("one").block();
     QTextBlock four = qt.find("four").block();
     EXPECT_EQ(one.textList(), four.textList());
-    EXPECT_EQ(four.textList()->itemText(four), QString("2."));
+    EXPECT_EQ(four.textList()->itemText(four), QString("2)"));
 
     // Text typed into a cell is kept in it.
     QTextCursor cell = table->cellAt(1, 2).lastCursorPosition();
