@@ -1504,9 +1504,9 @@ std::string Parser::bulletText(const std::u32string& text, std::int32_t font) co
     return out == "\u2022" ? std::string() : out;
 }
 
-// Characters of a list level's text as UTF-8, up to a ';': bytes decode together in the font's
-// code page (so that a double-byte character stays one), and symbol fonts' bytes and their
-// private code points (U+F0xx) become the characters they show.
+// Characters of a list level's text as UTF-8, up to a ';', control characters left out: bytes
+// decode together in the font's code page (so that a double-byte character stays one), and
+// symbol fonts' bytes and their private code points (U+F0xx) become the characters they show.
 std::string Parser::levelText(std::u32string_view units, std::int32_t font) const {
     auto found = m_fonts.find(font);
     bool symbol = found != m_fonts.end() && found->second.symbol;
@@ -1514,8 +1514,12 @@ std::string Parser::levelText(std::u32string_view units, std::int32_t font) cons
                                                                          : found->second.codePage;
     std::string out;
     std::string bytes;
+    // A code page may decode bytes into control characters, which a level's text never holds.
     auto flush = [&] {
-        appendDecoded(bytes, codePage, out);
+        std::string decoded;
+        appendDecoded(bytes, codePage, decoded);
+        std::copy_if(decoded.begin(), decoded.end(), std::back_inserter(out),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0x20; });
         bytes.clear();
     };
     for (char32_t unit : units) {

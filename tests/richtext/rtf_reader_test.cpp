@@ -324,6 +324,19 @@ TEST(RtfReaderTest, KeepsTheTextsAroundANumber) {
                                      "P decimal#1 level=1: [font=SimSun]\"two\"\n");
 }
 
+// A code page may decode a bullet's bytes into control characters (EBCDIC's "7" is U+0004): they
+// are left out, so that what is read writes and reads back the same.
+TEST(RtfReaderTest, ABulletKeepsNoControlCharacters) {
+    ReadResult result = read("{\\rtf1\\ansi\\ansicpg424{\\*\\pn\\pnlvlblt{\\pntxtb \xff"
+                             "76}}one\\par}");
+    ASSERT_EQ(result.document.paragraphs.size(), 1u);
+    const std::string& bullet = result.document.paragraphs[0].listBullet;
+    EXPECT_FALSE(bullet.empty());
+    EXPECT_TRUE(std::none_of(bullet.begin(), bullet.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x20; }));
+    EXPECT_EQ(read(RtfWriter().write(result.document)).document, result.document);
+}
+
 // Long stretches of digits are decoded in blocks: every byte value, in both cases, with a line
 // break after an odd digit and a space inside a block, still gives the exact bytes.
 TEST(RtfReaderTest, DecodesLongPictureHexInEitherCaseAcrossBreaks) {
