@@ -50,7 +50,11 @@ fs::path temporarySibling(const fs::path& path) {
     return path.parent_path() / name;
 }
 
-enum class Flush { Now, Later };
+// When a temporary file's bytes go to disk: all at the flush before it is closed; the same, with
+// each piece's write to disk started as soon as it is written, so that the flush waits only for
+// the last ones while the pieces after it are still being made; or at a flush of the whole batch
+// later.
+enum class Flush { Now, AsWritten, Later };
 
 // Every piece produced, or none after the first that failed, in a new temporary file beside path
 // with the mode path has (or the access given when it does not exist); on failure the temporary
@@ -69,15 +73,22 @@ int writeTemporarySibling(const fs::path& path, const FileSystem::PieceProducer&
         return errno;
     }
     int err = 0;
-    produce([fd, &err](std::string_view piece) {
-        if (!err) {
-            err = writeAll(fd, piece);
+    off_t written = 0;
+    produce([fd, flush, &err, &written](std::string_view piece) {
+        if (err) {
+            return;
         }
+        err = writeAll(fd, piece);
+        if (!err && flush == Flush::AsWritten && !piece.empty()) {
+            // Only a hint: the flush that counts is the fsync below.
+            ::sync_file_range(fd, written, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
+        }
+        written += static_cast<off_t>(piece.size());
     });
     if (!err && keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) {
         err = errno;
     }
-    if (!err && flush == Flush::Now && ::fsync(fd) != 0) {
+    if (!err && flush != Flush::Later && ::fsync(fd) != 0) {
         err = errno;
     }
     if (::close(fd) != 0 && !err) {
@@ -99,9 +110,9 @@ void syncDirectory(const fs::path& dir) {
 }
 
 int replaceFile(const FileSystem& files, const fs::path& path,
-                const FileSystem::PieceProducer& produce, FileSystem::Access access) {
+                const FileSystem::PieceProducer& produce, FileSystem::Access access, Flush flush) {
     fs::path temp;
-    int err = writeTemporarySibling(path, produce, access, Flush::Now, temp);
+    int err = writeTemporarySibling(path, produce, access, flush, temp);
     if (!err) {
         err = files.rename(temp, path);
         if (err) {
@@ -394,12 +405,12 @@ int FileSystem::readChunks(const fs::path& path, const ChunkConsumer& consume) c
 
 int FileSystem::writeFileAtomic(const fs::path& path, std::string_view data, Access access) const {
     return replaceFile(
-        *this, path, [data](const PieceConsumer& write) { write(data); }, access);
+        *this, path, [data](const PieceConsumer& write) { write(data); }, access, Flush::Now);
 }
 
 int FileSystem::writeFileAtomicInPieces(const fs::path& path, const PieceProducer& produce,
                                         Access access) const {
-    return replaceFile(*this, path, produce, access);
+    return replaceFile(*this, path, produce, access, Flush::AsWritten);
 }
 
 int FileSystem::stageReplacement(const fs::path& path, std::string_view data, fs::path& staged,
