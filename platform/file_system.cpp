@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include "platform/write_behind.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -56,6 +58,33 @@ fs::path temporarySibling(const fs::path& path) {
 // later.
 enum class Flush { Now, AsWritten, Later };
 
+// Every piece produced, or none after the first that failed, in the open file.
+int writePieces(int fd, const FileSystem::PieceProducer& produce) {
+    int err = 0;
+    produce([fd, &err](std::string_view piece) {
+        if (!err) {
+            err = writeAll(fd, piece);
+        }
+    });
+    return err;
+}
+
+// The same on a thread of its own, each piece started on its way to disk once written.
+int writeBehind(int fd, const FileSystem::PieceProducer& produce) {
+    off_t written = 0;
+    WriteBehind behind([fd, &written](std::string_view piece) {
+        if (int err = writeAll(fd, piece)) {
+            return err;
+        }
+        // Only a hint: the flush that counts is the file's fsync.
+        ::sync_file_range(fd, written, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
+        written += static_cast<off_t>(piece.size());
+        return 0;
+    });
+    produce([&behind](std::string_view piece) { behind.add(piece); });
+    return behind.finish();
+}
+
 // Every piece produced, or none after the first that failed, in a new temporary file beside path
 // with the mode path has (or the access given when it does not exist); on failure the temporary
 // file is gone.
@@ -72,19 +101,7 @@ int writeTemporarySibling(const fs::path& path, const FileSystem::PieceProducer&
     if (fd < 0) {
         return errno;
     }
-    int err = 0;
-    off_t written = 0;
-    produce([fd, flush, &err, &written](std::string_view piece) {
-        if (err) {
-            return;
-        }
-        err = writeAll(fd, piece);
-        if (!err && flush == Flush::AsWritten && !piece.empty()) {
-            // Only a hint: the flush that counts is the fsync below.
-            ::sync_file_range(fd, written, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
-        }
-        written += static_cast<off_t>(piece.size());
-    });
+    int err = flush == Flush::AsWritten ? writeBehind(fd, produce) : writePieces(fd, produce);
     if (!err && keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) {
         err = errno;
     }
