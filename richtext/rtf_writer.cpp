@@ -27,9 +27,18 @@ bool needsDelimiter(char c) {
            c == '-';
 }
 
-// Printable ASCII that stands for itself in the text.
+// Printable ASCII that stands for itself in the text, by byte: one look per letter of a long
+// stretch of English.
+constexpr std::array<bool, 256> kPlainLiterals = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x7F; ++c) {
+        plain[static_cast<std::size_t>(c)] = c != '\\' && c != '{' && c != '}';
+    }
+    return plain;
+}();
+
 bool isPlainLiteral(char c) {
-    return c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}';
+    return kPlainLiterals[static_cast<unsigned char>(c)];
 }
 
 std::string romanNumeral(int number) {
@@ -385,8 +394,9 @@ private:
     std::unordered_map<std::uint32_t, int> m_colorIndex;
     int m_symbolFont = -1;
     std::unordered_map<char32_t, std::string> m_fallbacks;
-    // By code point: 0 for one not written yet, else its place in m_escapes plus one.
-    std::vector<std::uint32_t> m_escapeIndex;
+    // By code point: 0 for one not written yet, else its place in m_escapes plus one (surrogates
+    // never come, so the places fit in 16 bits and the table in less of the cache).
+    std::vector<std::uint16_t> m_escapeIndex;
     std::vector<Escape> m_escapes;
     bool m_symbolBullets = false;
     std::vector<WrittenList> m_lists;
@@ -989,7 +999,7 @@ const Emitter::Escape& Emitter::escapeOf(char32_t codePoint) {
     if (m_escapeIndex.empty()) {
         m_escapeIndex.assign(0x10000, 0);
     }
-    std::uint32_t& index = m_escapeIndex[codePoint];
+    std::uint16_t& index = m_escapeIndex[codePoint];
     if (index == 0) {
         const std::string& fallback = fallbackBytes(codePoint);
         std::string text = "\\u";
@@ -1006,7 +1016,7 @@ const Emitter::Escape& Emitter::escapeOf(char32_t codePoint) {
         escape.skip = static_cast<int>(fallback.size());
         escape.endsWithWord = fallback.empty();
         m_escapes.push_back(escape);
-        index = static_cast<std::uint32_t>(m_escapes.size());
+        index = static_cast<std::uint16_t>(m_escapes.size());
     }
     return m_escapes[index - 1];
 }
