@@ -1056,8 +1056,7 @@ private:
         std::size_t length = static_cast<std::size_t>(
             writeModelText(m_utf8.data(), text, ObjectCharacters::Drop) - m_utf8.data());
         if (length != 0) {
-            content.emplace_back(std::in_place_type<TextRun>, run.format,
-                                 std::string(m_utf8.data(), length));
+            content.push_back(TextRun{run.format, std::string(m_utf8.data(), length)});
         }
     }
 
