@@ -1,7 +1,5 @@
 #include "platform/file_system.h"
 
-#include "platform/write_behind.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -53,36 +51,32 @@ fs::path temporarySibling(const fs::path& path) {
 }
 
 // When a temporary file's bytes go to disk: all at the flush before it is closed; the same, with
-// each piece's write to disk started as soon as it is written, so that the flush waits only for
-// the last ones while the pieces after it are still being made; or at a flush of the whole batch
-// later.
+// each megabyte's write to disk started as soon as it is written, so that the flush waits only
+// for the last while the rest is still being made; or at a flush of the whole batch later.
 enum class Flush { Now, AsWritten, Later };
 
+// Starting a write to disk costs about as much for a few pages as for a megabyte: started for
+// every small piece of a note, the starts would take longer than the flush they spare.
+constexpr off_t kStartedWriteBytes = 1 << 20;
+
 // Every piece produced, or none after the first that failed, in the open file.
-int writePieces(int fd, const FileSystem::PieceProducer& produce) {
+int writePieces(int fd, const FileSystem::PieceProducer& produce, Flush flush) {
+    off_t written = 0;
+    off_t started = 0;
     int err = 0;
-    produce([fd, &err](std::string_view piece) {
-        if (!err) {
-            err = writeAll(fd, piece);
+    produce([&](std::string_view piece) {
+        if (err) {
+            return;
+        }
+        err = writeAll(fd, piece);
+        written += static_cast<off_t>(piece.size());
+        if (!err && flush == Flush::AsWritten && written - started >= kStartedWriteBytes) {
+            // Only a hint: the flush that counts is the file's fsync.
+            ::sync_file_range(fd, started, written - started, SYNC_FILE_RANGE_WRITE);
+            started = written;
         }
     });
     return err;
-}
-
-// The same on a thread of its own, each piece started on its way to disk once written.
-int writeBehind(int fd, const FileSystem::PieceProducer& produce) {
-    off_t written = 0;
-    WriteBehind behind([fd, &written](std::string_view piece) {
-        if (int err = writeAll(fd, piece)) {
-            return err;
-        }
-        // Only a hint: the flush that counts is the file's fsync.
-        ::sync_file_range(fd, written, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
-        written += static_cast<off_t>(piece.size());
-        return 0;
-    });
-    produce([&behind](std::string_view piece) { behind.add(piece); });
-    return behind.finish();
 }
 
 // Every piece produced, or none after the first that failed, in a new temporary file beside path
@@ -101,7 +95,7 @@ int writeTemporarySibling(const fs::path& path, const FileSystem::PieceProducer&
     if (fd < 0) {
         return errno;
     }
-    int err = flush == Flush::AsWritten ? writeBehind(fd, produce) : writePieces(fd, produce);
+    int err = writePieces(fd, produce, flush);
     if (!err && keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) {
         err = errno;
     }
