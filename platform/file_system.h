@@ -99,8 +99,9 @@ public:
     virtual int writeFileAtomic(const std::filesystem::path& path, std::string_view data,
                                 Access access = Access::Shared) const;
     // The same for data made while it is written (a large note's rich text, which then never
-    // stands whole in memory): produce hands the pieces to its argument in order. After a piece
-    // failed to be written the rest are ignored, and the old file stays.
+    // stands whole in memory): produce hands the pieces to its argument in order. Each megabyte
+    // starts on its way to disk once written, so the flush at the end waits for little more than
+    // the last. After a piece failed to be written the rest are ignored, and the old file stays.
     using PieceConsumer = std::function<void(std::string_view piece)>;
     using PieceProducer = std::function<void(const PieceConsumer& write)>;
     virtual int writeFileAtomicInPieces(const std::filesystem::path& path,

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -18,15 +19,26 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::size_t kHexDigitsPerLine = 128;
 constexpr std::string_view kHexDigits = "0123456789abcdef";
+// The most characters a number of an int takes written, its sign included.
+constexpr std::size_t kIntDigits = 11;
 
 bool needsDelimiter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
            c == '-';
 }
 
-// Printable ASCII that stands for itself in the text.
+// Printable ASCII that stands for itself in the text, by byte: one look per letter of a long
+// stretch of English.
+constexpr std::array<bool, 256> kPlainLiterals = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x7F; ++c) {
+        plain[static_cast<std::size_t>(c)] = c != '\\' && c != '{' && c != '}';
+    }
+    return plain;
+}();
+
 bool isPlainLiteral(char c) {
-    return c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}';
+    return kPlainLiterals[static_cast<unsigned char>(c)];
 }
 
 std::string romanNumeral(int number) {
@@ -180,6 +192,50 @@ std::size_t expectedSize(const Inline& item) {
     return (picture.data.size() + picture.animation.size()) * 2 * 129 / 128 + 128;
 }
 
+// The bytes written so far, with room to write a few more in place without a check per byte. A
+// std::string's bytes past its size are not its user's to write, so the string is made longer a
+// stretch at a time and the part in use counted apart; a reservation is touched only as far as
+// it is written.
+class Output {
+public:
+    // Longest of what is written in place (a character's escape, an end of line).
+    static constexpr std::size_t kRoom = 32;
+    static constexpr std::size_t kStretch = 64 * 1024;
+
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    std::string_view view() const { return {m_bytes.data(), m_size}; }
+    void clear() { m_size = 0; }
+    void reserve(std::size_t bytes) { m_bytes.reserve(bytes + kRoom); }
+    // Where count bytes may be written; advance then counts those that were.
+    char* room(std::size_t count) {
+        if (m_size + count > m_bytes.size()) [[unlikely]] {
+            grow(count);
+        }
+        return m_bytes.data() + m_size;
+    }
+    void advance(std::size_t count) { m_size += count; }
+    void append(std::string_view text) {
+        std::copy(text.begin(), text.end(), room(text.size()));
+        m_size += text.size();
+    }
+    void append(char c) {
+        *room(1) = c;
+        ++m_size;
+    }
+    std::string take() {
+        m_bytes.resize(m_size);
+        m_size = 0;
+        return std::move(m_bytes);
+    }
+
+private:
+    [[gnu::noinline]] void grow(std::size_t count) { m_bytes.resize(m_size + count + kStretch); }
+
+    std::string m_bytes;
+    std::size_t m_size = 0;
+};
+
 class Emitter {
 public:
     // With a sink the output leaves in pieces, and its whole size is never needed.
@@ -193,7 +249,7 @@ public:
     std::string run() {
         m_out.reserve(m_expectedSize);
         writeDocument();
-        return std::move(m_out);
+        return m_out.take();
     }
 
     // A piece leaves at the first point past the limit, and nothing written between two such
@@ -210,7 +266,7 @@ private:
     void writeDocument() {
         writeHeader();
         writeBlocks(m_document.paragraphs, 0);
-        m_out += '}';
+        m_out.append('}');
     }
     void handOnWhenFull() {
         if (m_out.size() >= m_pieceLimit) {
@@ -219,7 +275,7 @@ private:
     }
     void handOn() {
         if (!m_out.empty()) {
-            (*m_sink)(m_out);
+            (*m_sink)(m_out.view());
             m_handedOn += m_out.size();
             m_out.clear();
         }
@@ -232,11 +288,12 @@ private:
     void planItem(const Paragraph& paragraph);
     void addFont(const std::string& name);
     void addColor(const std::optional<Color>& color);
-    // Runs share their font's text: one looked up just before is known by its address.
+    // Runs share their font's text: a run's font is known by the address of the text, which the
+    // tables were collected from.
     int fontIndex(const std::string& name) {
         if (&name != m_lastFont) {
             m_lastFont = &name;
-            m_lastFontIndex = m_fontIndex.at(name);
+            m_lastFontIndex = m_fontIndexByText.at(&name);
         }
         return m_lastFontIndex;
     }
@@ -265,8 +322,11 @@ private:
     const std::string& fallbackBytes(char32_t codePoint);
     // A character of the Basic Multilingual Plane beyond ASCII as written: \uN and its fallback
     // bytes, made once per character (notes repeat a few thousand characters many times).
+    // At most \u, a sign, five digits and four fallback bytes of four characters each (one
+    // GB18030 character), copied whole and counted by length.
     struct Escape {
-        std::string text;
+        std::array<char, Output::kRoom> text{};
+        std::size_t length = 0;
         int skip = 0;
         bool endsWithWord = false;
     };
@@ -278,29 +338,34 @@ private:
     void writeFontName(std::string_view utf8);
 
     void word(std::string_view name) {
-        m_out += '\\';
-        m_out += name;
+        m_out.append('\\');
+        m_out.append(name);
         m_delimit = true;
     }
     void word(std::string_view name, int value) {
         word(name);
-        m_out += std::to_string(value);
+        char* out = m_out.room(kIntDigits);
+        m_out.advance(
+            static_cast<std::size_t>(std::to_chars(out, out + kIntDigits, value).ptr - out));
     }
     void raw(std::string_view text) {
-        m_out += text;
+        m_out.append(text);
         m_delimit = false;
     }
     void literal(char c) {
         if (m_delimit && needsDelimiter(c)) {
-            m_out += ' ';
+            m_out.append(' ');
         }
-        m_out += c;
+        m_out.append(c);
         m_delimit = false;
     }
     void hexByte(unsigned char byte) {
-        m_out += "\\'";
-        m_out += kHexDigits[byte >> 4];
-        m_out += kHexDigits[byte & 15];
+        char* out = m_out.room(4);
+        out[0] = '\\';
+        out[1] = '\'';
+        out[2] = kHexDigits[byte >> 4];
+        out[3] = kHexDigits[byte & 15];
+        m_out.advance(4);
         m_delimit = false;
     }
     void unicodeSkip(int count) {
@@ -323,14 +388,16 @@ private:
     const RtfWriter::Sink* m_sink = nullptr;
     std::vector<std::string> m_fonts;
     std::unordered_map<std::string, int> m_fontIndex;
+    std::unordered_map<const std::string*, int> m_fontIndexByText;
     const std::string* m_lastFont = nullptr;
     int m_lastFontIndex = 0;
     std::vector<Color> m_colors;
     std::unordered_map<std::uint32_t, int> m_colorIndex;
     int m_symbolFont = -1;
     std::unordered_map<char32_t, std::string> m_fallbacks;
-    // By code point: 0 for one not written yet, else its place in m_escapes plus one.
-    std::vector<std::uint32_t> m_escapeIndex;
+    // By code point: 0 for one not written yet, else its place in m_escapes plus one (surrogates
+    // never come, so the places fit in 16 bits and the table in less of the cache).
+    std::vector<std::uint16_t> m_escapeIndex;
     std::vector<Escape> m_escapes;
     bool m_symbolBullets = false;
     std::vector<WrittenList> m_lists;
@@ -342,7 +409,7 @@ private:
     std::size_t m_expectedSize = 0;
     std::size_t m_pieceLimit = std::string::npos;
     std::size_t m_handedOn = 0;
-    std::string m_out;
+    Output m_out;
     bool m_delimit = false;
     int m_unicodeSkip = 1;
 };
@@ -376,8 +443,8 @@ void Emitter::collectTables(const std::vector<Paragraph>& blocks) {
 
 void Emitter::finishTables() {
     if (m_fonts.empty()) {
-        addFont({});
-        m_lastFont = nullptr; // the name just added is gone
+        m_fontIndex.try_emplace(std::string(), 0);
+        m_fonts.emplace_back();
     }
     if (m_symbolBullets) {
         m_symbolFont = static_cast<int>(m_fonts.size());
@@ -448,12 +515,16 @@ void Emitter::addFont(const std::string& name) {
     if (&name == m_lastFont) {
         return;
     }
-    auto [it, added] = m_fontIndex.try_emplace(name, static_cast<int>(m_fonts.size()));
-    if (added) {
-        m_fonts.push_back(name);
+    auto [known, addedText] = m_fontIndexByText.try_emplace(&name, 0);
+    if (addedText) {
+        auto [it, added] = m_fontIndex.try_emplace(name, static_cast<int>(m_fonts.size()));
+        if (added) {
+            m_fonts.push_back(name);
+        }
+        known->second = it->second;
     }
     m_lastFont = &name;
-    m_lastFontIndex = it->second;
+    m_lastFontIndex = known->second;
 }
 
 void Emitter::addColor(const std::optional<Color>& color) {
@@ -904,9 +975,9 @@ void Emitter::writeHex(std::string_view bytes) {
     for (std::size_t from = 0; from < bytes.size(); from += kStretchBytes) {
         std::string_view stretch = bytes.substr(from, kStretchBytes);
         const std::size_t lines = stretch.size() / kBytesPerLine;
-        const std::size_t start = m_out.size();
-        m_out.resize(start + stretch.size() * 2 + lines * kLineEnd.size());
-        char* out = m_out.data() + start;
+        const std::size_t length = stretch.size() * 2 + lines * kLineEnd.size();
+        char* out = m_out.room(length);
+        m_out.advance(length);
         std::size_t column = 0;
         for (unsigned char byte : stretch) {
             *out++ = kHexDigits[byte >> 4];
@@ -934,22 +1005,24 @@ const Emitter::Escape& Emitter::escapeOf(char32_t codePoint) {
     if (m_escapeIndex.empty()) {
         m_escapeIndex.assign(0x10000, 0);
     }
-    std::uint32_t& index = m_escapeIndex[codePoint];
+    std::uint16_t& index = m_escapeIndex[codePoint];
     if (index == 0) {
         const std::string& fallback = fallbackBytes(codePoint);
+        std::string text = "\\u";
+        text += std::to_string(codePoint > 0x7FFF ? static_cast<int>(codePoint) - 65536
+                                                  : static_cast<int>(codePoint));
+        for (unsigned char byte : fallback) {
+            text += "\\'";
+            text += kHexDigits[byte >> 4];
+            text += kHexDigits[byte & 15];
+        }
         Escape escape;
+        std::copy(text.begin(), text.end(), escape.text.begin());
+        escape.length = text.size();
         escape.skip = static_cast<int>(fallback.size());
         escape.endsWithWord = fallback.empty();
-        escape.text = "\\u";
-        escape.text += std::to_string(codePoint > 0x7FFF ? static_cast<int>(codePoint) - 65536
-                                                         : static_cast<int>(codePoint));
-        for (unsigned char byte : fallback) {
-            escape.text += "\\'";
-            escape.text += kHexDigits[byte >> 4];
-            escape.text += kHexDigits[byte & 15];
-        }
-        m_escapes.push_back(std::move(escape));
-        index = static_cast<std::uint32_t>(m_escapes.size());
+        m_escapes.push_back(escape);
+        index = static_cast<std::uint16_t>(m_escapes.size());
     }
     return m_escapes[index - 1];
 }
@@ -957,7 +1030,8 @@ const Emitter::Escape& Emitter::escapeOf(char32_t codePoint) {
 void Emitter::writeEscape(char32_t codePoint) {
     const Escape& escape = escapeOf(codePoint);
     unicodeSkip(escape.skip);
-    m_out += escape.text;
+    std::copy(escape.text.begin(), escape.text.end(), m_out.room(Output::kRoom));
+    m_out.advance(escape.length);
     m_delimit = escape.endsWithWord;
 }
 
@@ -996,7 +1070,7 @@ void Emitter::writeText(std::string_view utf8) {
         char32_t codePoint = nextCodePoint(utf8, pos);
         if (codePoint == '\\' || codePoint == '{' || codePoint == '}') {
             raw("\\");
-            m_out += static_cast<char>(codePoint);
+            m_out.append(static_cast<char>(codePoint));
         } else if (codePoint == '\t') {
             word("tab");
         } else if (codePoint == '\n') {
