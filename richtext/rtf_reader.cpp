@@ -552,23 +552,22 @@ void Parser::takeText(std::string_view text) {
     }
 }
 
+// A zero byte is no character of any code page, and writers pad with it; in a list level's text
+// it stands for the outermost level's number.
 void Parser::takeByte(unsigned char byte) {
-    // A zero byte is no character of any code page, and writers pad with it; in a list level's
-    // text it stands for the outermost level's number.
-    bool levelText = m_state.destination == Destination::LevelText ||
-                     m_state.destination == Destination::OldListBulletText;
-    if (byte == 0 && !levelText) {
-        return;
-    }
     char c = static_cast<char>(byte);
     switch (m_state.destination) {
     case Destination::Body:
     case Destination::FieldInstruction:
-        flushLoneSurrogate();
-        m_pendingBytes += c;
+        if (byte != 0) {
+            flushLoneSurrogate();
+            m_pendingBytes += c;
+        }
         break;
     case Destination::FontTable:
-        fontTableText(std::string_view(&c, 1));
+        if (byte != 0) {
+            fontTableText(std::string_view(&c, 1));
+        }
         break;
     case Destination::LevelText:
     case Destination::OldListBulletText:
