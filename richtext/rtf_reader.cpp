@@ -1463,15 +1463,21 @@ void Parser::resolveList(const ParagraphState& state, Paragraph& paragraph) {
     m_previousWasOldItem = oldItem;
 }
 
+// A list level's text without the count of its units that it starts with (when it does), which
+// also cuts off what follows them.
+std::u32string_view withoutCount(std::u32string_view units) {
+    if (!units.empty() && units.front() >= kByteUnit && units.front() - kByteUnit < 0x20) {
+        return units.substr(1, units.front() - kByteUnit);
+    }
+    return units;
+}
+
 // A numbered level's text is the count of its units, then characters with the levels' numbers
 // among them as the bytes 0 to 8. What stands before and after the level's own number is kept,
 // unless other levels' numbers stand before it (as in "1.1."), when only what follows it is.
 void Parser::setNumberTexts(const LevelDefinition& level, int ownLevel,
                             Paragraph& paragraph) const {
-    std::u32string_view units = level.text;
-    if (!units.empty() && units.front() >= kByteUnit && units.front() - kByteUnit < 0x20) {
-        units = units.substr(1, units.front() - kByteUnit);
-    }
+    std::u32string_view units = withoutCount(level.text);
     auto isNumber = [](char32_t unit) {
         return unit >= kByteUnit && unit - kByteUnit <= static_cast<char32_t>(kMaxListLevel);
     };
@@ -1492,11 +1498,7 @@ void Parser::setNumberTexts(const LevelDefinition& level, int ownLevel,
 // A bullet's text as UTF-8: the characters a list level's text (its first unit is the count of
 // characters that follow) or an old-style bullet holds. Empty for the round bullet.
 std::string Parser::bulletText(const std::u32string& text, std::int32_t font) const {
-    std::u32string_view units = text;
-    if (!units.empty() && units.front() >= kByteUnit && units.front() - kByteUnit < 0x20) {
-        std::size_t count = units.front() - kByteUnit;
-        units = units.substr(1, count);
-    }
+    std::u32string_view units = withoutCount(text);
     // Without its count a text may hold one unit more than a level's: a bullet is never longer
     // than a level can write back.
     std::string out = levelText(units.substr(0, kMaxBulletCharacters), font);
