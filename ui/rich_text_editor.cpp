@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QFont>
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
@@ -50,6 +51,19 @@ std::optional<richtext::Picture> pictureOfFile(const QUrl& url) {
 CRichTextEditor::CRichTextEditor(QWidget* parent)
     : QTextEdit(parent), m_tables(new CTableTools(*this)) {
     setAcceptRichText(false);
+    QFont plain = font();
+    plain.setPointSizeF(richtext::kDefaultFontSizeHalfPoints / 2.0);
+    setFont(plain);
+    connect(this, &QTextEdit::cursorPositionChanged, this, &CRichTextEditor::typePlainInEmptyCell);
+}
+
+// The caret in an empty cell takes the format of the cell itself, which holds the cell's shading
+// as a background: text typed there would be saved highlighted in the shading's colour.
+void CRichTextEditor::typePlainInEmptyCell() {
+    QTextCursor caret = textCursor();
+    if (!caret.hasSelection() && caret.charFormat().isTableCellFormat()) {
+        setCurrentCharFormat(QTextCharFormat());
+    }
 }
 
 void CRichTextEditor::contextMenuEvent(QContextMenuEvent* event) {

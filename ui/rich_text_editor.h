@@ -13,7 +13,7 @@ class CTableTools;
 // hold enters the document. Rich text is read by our reader; a pasted or dropped picture (image
 // bytes, an image, a picture file) becomes a model picture with its own bytes; HTML keeps what the
 // model holds of it; anything else is plain text. Its context menu adds the table edits to the
-// usual ones.
+// usual ones. Text that names no size is shown at the size it is saved with.
 class CRichTextEditor : public QTextEdit {
     Q_OBJECT
 
@@ -34,6 +34,7 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    void typePlainInEmptyCell();
     bool insertPictureFrom(const QMimeData& source);
     void insertModel(const richtext::Document& document);
 

@@ -14,7 +14,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 #include <QTextTable>
 #include <gtest/gtest.h>
 
@@ -177,6 +179,42 @@ TEST(TableToolsTest, ATableInsertedInTextSplitsItsParagraphAndOneInACellNests) {
               "P: []\"in\"\nT\n R edge=0/108\n  C x=4320 border=10,10,10,10\n"
               "   T\n    R edge=0/108\n     C x=8640 border=10,10,10,10\n      P:\n   P:\n"
               "  C x=8640 border=10,10,10,10\n   P:\nP: []\"tro\"\n");
+}
+
+TEST(TableToolsTest, TextTypedIntoAnEmptyCellIsPlainAndShownAtTheSizeItIsSavedWith) {
+    CRichTextEditor editor;
+    RtfReader reader;
+    toQt(reader
+             .read("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\trowd\\clcbpat1"
+                   "\\cellx1000\\clcbpat1\\cellx2000\\pard\\intbl x\\cell\\cell\\row}")
+             .document,
+         *editor.document());
+    QTextTable* table = firstTable(editor);
+    ASSERT_NE(table, nullptr);
+    putCaret(editor, table->cellAt(0, 1));
+    QTest::keyClicks(&editor, "y");
+    editor.tableTools().apply(TableEdit::InsertRowBelow);
+    putCaret(editor, table->cellAt(1, 0));
+    QTest::keyClicks(&editor, "z");
+    // The cells keep their shading; the text in them has no background of its own.
+    const std::string shaded = "  C x=1000 shading=#ff0000\n   P: []\"";
+    const std::string next = "  C x=2000 shading=#ff0000\n   P:";
+    EXPECT_EQ(richtext::test::dump(saved(editor)), "T\n R\n" + shaded + "x\"\n" + next +
+                                                       " []\"y\"\n R\n" + shaded + "z\"\n" + next +
+                                                       "\n");
+    // Typed and stored text of the file's default size stand on lines of one height.
+    editor.document()->setTextWidth(400);
+    (void)editor.document()->size();
+    const auto lineHeight = [&](int row, int column) {
+        return table->cellAt(row, column)
+            .firstCursorPosition()
+            .block()
+            .layout()
+            ->lineAt(0)
+            .height();
+    };
+    EXPECT_EQ(lineHeight(0, 1), lineHeight(0, 0));
+    EXPECT_EQ(lineHeight(1, 0), lineHeight(0, 0));
 }
 
 TEST(TableToolsTest, EntriesAreEnabledOnlyWhereTheyApply) {
