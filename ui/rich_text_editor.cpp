@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFont>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QTextCursor>
@@ -74,6 +75,18 @@ void CRichTextEditor::contextMenuEvent(QContextMenuEvent* event) {
         m_tables->addMenu(*menu);
     }
     chooseFromMenu(*menu, event->globalPos());
+}
+
+void CRichTextEditor::keyPressEvent(QKeyEvent* event) {
+    // Shift+Tab comes as a back tab from the keyboard, as a shifted tab from some input methods.
+    const bool tab = event->key() == Qt::Key_Tab && event->modifiers() == Qt::NoModifier;
+    const bool backTab = event->key() == Qt::Key_Backtab ||
+                         (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ShiftModifier);
+    if ((tab || backTab) && m_tables->moveToNeighbourCell(tab)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
 }
 
 void CRichTextEditor::insertModel(const richtext::Document& document) {

@@ -13,7 +13,8 @@ class CTableTools;
 // hold enters the document. Rich text is read by our reader; a pasted or dropped picture (image
 // bytes, an image, a picture file) becomes a model picture with its own bytes; HTML keeps what the
 // model holds of it; anything else is plain text. Its context menu adds the table edits to the
-// usual ones. Text that names no size is shown at the size it is saved with.
+// usual ones; Tab and Shift+Tab move between a table's cells. Text that names no size is shown at
+// the size it is saved with.
 class CRichTextEditor : public QTextEdit {
     Q_OBJECT
 
@@ -29,6 +30,7 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;

@@ -220,6 +220,31 @@ void CTableTools::insertTable(int rows, int columns) {
     m_editor.ensureCursorVisible();
 }
 
+bool CTableTools::moveToNeighbourCell(bool forward) {
+    QTextTable* table = currentTable();
+    if (table == nullptr || m_editor.isReadOnly()) {
+        return false;
+    }
+    const QTextTableCell current = table->cellAt(m_editor.textCursor());
+    const int columns = table->columns();
+    const int here = current.row() * columns + current.column();
+    // A merged cell is met at every grid place it covers: it counts at its first.
+    for (int place = forward ? here + current.columnSpan() : here - 1;
+         place >= 0 && place < table->rows() * columns; place += forward ? 1 : -1) {
+        const QTextTableCell cell = table->cellAt(place / columns, place % columns);
+        if (cell.row() * columns + cell.column() == place) {
+            m_editor.setTextCursor(cell.firstCursorPosition());
+            return true;
+        }
+    }
+    if (forward) {
+        const int newRow = current.row() + current.rowSpan();
+        apply(TableEdit::InsertRowBelow);
+        m_editor.setTextCursor(table->cellAt(newRow, 0).firstCursorPosition());
+    }
+    return true;
+}
+
 // A table left without rows is taken away whole, as Qt does.
 void CTableTools::editRows(TableEdit edit) {
     QTextTable* table = currentTable();

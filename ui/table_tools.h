@@ -62,6 +62,11 @@ public:
     // puts the caret into its first cell.
     void insertTable(int rows, int columns);
 
+    // Tab and Shift+Tab in a word processor's table: the caret goes to the start of the next or
+    // the previous cell, row by row; from the last cell forward, into the first cell of a new
+    // row below. False, and nothing done, outside a table or on a read-only editor.
+    bool moveToNeighbourCell(bool forward);
+
     // Adds the table sub-menu with an entry per edit, enabled as canApply says now.
     QMenu* addMenu(QMenu& menu);
 

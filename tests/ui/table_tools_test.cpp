@@ -217,6 +217,42 @@ TEST(TableToolsTest, TextTypedIntoAnEmptyCellIsPlainAndShownAtTheSizeItIsSavedWi
     EXPECT_EQ(lineHeight(1, 0), lineHeight(0, 0));
 }
 
+TEST(TableToolsTest, TabGoesFromCellToCellAndOnFromTheLastIntoANewRow) {
+    CRichTextEditor editor;
+    editor.setPlainText("intro");
+    editor.moveCursor(QTextCursor::End);
+    editor.tableTools().insertTable(2, 3);
+    QTextTable* table = firstTable(editor);
+    ASSERT_NE(table, nullptr);
+    selectCells(editor, table->cellAt(0, 0), table->cellAt(0, 1));
+    editor.tableTools().apply(TableEdit::MergeCells);
+    selectCells(editor, table->cellAt(0, 2), table->cellAt(1, 2));
+    editor.tableTools().apply(TableEdit::MergeCells);
+    putCaret(editor, table->cellAt(0, 0));
+    const auto caretCell = [&] {
+        QTextTableCell cell = table->cellAt(editor.textCursor());
+        EXPECT_EQ(editor.textCursor().position(), cell.firstPosition());
+        return std::pair{cell.row(), cell.column()};
+    };
+    // Each merged cell is met once, at its first place.
+    std::vector<std::pair<int, int>> visited = {caretCell()};
+    for (int step = 0; step < 3; ++step) {
+        QTest::keyClick(&editor, Qt::Key_Tab);
+        visited.push_back(caretCell());
+    }
+    EXPECT_EQ(visited, (std::vector<std::pair<int, int>>{{0, 0}, {0, 2}, {1, 0}, {1, 1}}));
+    QTest::keyClick(&editor, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(caretCell(), std::pair(1, 0));
+    putCaret(editor, table->cellAt(1, 1));
+    QTest::keyClick(&editor, Qt::Key_Tab);
+    ASSERT_EQ(table->rows(), 3);
+    EXPECT_EQ(caretCell(), std::pair(2, 0));
+    // Outside a table a tab is a character of the text.
+    editor.moveCursor(QTextCursor::Start);
+    QTest::keyClick(&editor, Qt::Key_Tab);
+    EXPECT_EQ(editor.document()->firstBlock().text(), QString("\tintro"));
+}
+
 TEST(TableToolsTest, EntriesAreEnabledOnlyWhereTheyApply) {
     CRichTextEditor editor;
     editor.setPlainText("text");
