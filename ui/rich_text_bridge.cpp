@@ -1315,13 +1315,63 @@ void insertDocument(QTextCursor& cursor, const Document& document) {
     cursor.endEditBlock();
 }
 
+namespace {
+
+// The layout of the cells a selection of a table's cells covers, its first column moved to where
+// the table's first stands.
+TableGrid selectedGrid(const QTextCursor& cursor) {
+    int firstRow = 0;
+    int rows = 0;
+    int firstColumn = 0;
+    int columns = 0;
+    cursor.selectedTableCells(&firstRow, &rows, &firstColumn, &columns);
+    const TableGrid whole = tableGrid(*cursor.currentTable());
+    const auto column = static_cast<std::size_t>(firstColumn);
+    const auto end = column + static_cast<std::size_t>(columns);
+    const int shift = column > 0 ? whole.boundaries[column - 1] : 0;
+    TableGrid out;
+    for (std::size_t c = column; c < end; ++c) {
+        out.boundaries.push_back(whole.boundaries[c] - shift);
+    }
+    for (int r = firstRow; r < firstRow + rows; ++r) {
+        TableRow row = whole.rows[static_cast<std::size_t>(r)];
+        row.cells.assign(row.cells.begin() + firstColumn,
+                         row.cells.begin() + firstColumn + columns);
+        for (TableCell& cell : row.cells) {
+            cell.rightBoundary -= shift;
+        }
+        out.rows.push_back(std::move(row));
+    }
+    return out;
+}
+
+QTextTable* firstTableOf(const QTextDocument& document) {
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame)) {
+            return table;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 // A fragment carries the formats but not the resources they name: the pictures' bytes come from
-// the source document.
+// the source document. Of a selection of cells it makes a table of those cells with the whole
+// table's layout, which no longer fits it: the cells get theirs back.
 Document selectionModel(const QTextCursor& cursor) {
     const QTextDocument& source = *cursor.document();
     QTextDocument copy;
     registerHiddenText(copy);
     QTextCursor(&copy).insertFragment(cursor.selection());
+    if (cursor.hasComplexSelection()) {
+        TableGrid grid = selectedGrid(cursor);
+        QTextTable* table = firstTableOf(copy);
+        if (table != nullptr && table->rows() == static_cast<int>(grid.rows.size()) &&
+            table->columns() == static_cast<int>(grid.boundaries.size())) {
+            setTableGrid(*table, grid);
+        }
+    }
     for (QTextBlock block = copy.firstBlock(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             QTextCharFormat format = it.fragment().charFormat();

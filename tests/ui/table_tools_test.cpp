@@ -9,8 +9,10 @@
 #include "ui/table_tools.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -251,6 +253,29 @@ TEST(TableToolsTest, TabGoesFromCellToCellAndOnFromTheLastIntoANewRow) {
     editor.moveCursor(QTextCursor::Start);
     QTest::keyClick(&editor, Qt::Key_Tab);
     EXPECT_EQ(editor.document()->firstBlock().text(), QString("\tintro"));
+}
+
+TEST(TableToolsTest, CopiedCellsKeepTheirWidthsBordersShadingAndMerges) {
+    CRichTextEditor editor;
+    const std::string cell = "\\clbrdrb\\brdrs\\brdrw20\\clcbpat1";
+    const std::string row =
+        "\\trowd\\trgaph50\\cellx1000" + cell + "\\cellx2500" + cell + "\\cellx4000\\pard\\intbl ";
+    toQt(RtfReader()
+             .read("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}" + row +
+                   "a\\cell b\\cell c\\cell\\row\\trowd\\trgaph50\\cellx1000" + cell +
+                   "\\clmgf\\cellx2500" + cell +
+                   "\\clmrg\\cellx4000\\pard\\intbl d\\cell e\\cell\\cell\\row}")
+             .document,
+         *editor.document());
+    QTextTable* table = firstTable(editor);
+    ASSERT_NE(table, nullptr);
+    selectCells(editor, table->cellAt(0, 1), table->cellAt(1, 2));
+    editor.copy();
+    const QByteArray rtf = QApplication::clipboard()->mimeData()->data(CRichTextEditor::kRtfMime);
+    const std::string shaded = " border=0,0,20,0 shading=#ff0000\n";
+    EXPECT_EQ(richtext::test::dump(RtfReader().read(rtf.toStdString()).document),
+              "T\n R edge=0/50\n  C x=1500" + shaded + "   P: []\"b\"\n  C x=3000" + shaded +
+                  "   P: []\"c\"\n R edge=0/50\n  C x=3000" + shaded + "   P: []\"e\"\n");
 }
 
 TEST(TableToolsTest, EntriesAreEnabledOnlyWhereTheyApply) {
