@@ -760,11 +760,16 @@ private:
     }
 
     // One Qt list per list and level, so that numbers run on across other paragraphs as the
-    // model has it.
+    // model has it. An item ends the runs of the levels below its own in its list: their numbers
+    // start again after it, as word processors number them.
     void addToList(const Paragraph& paragraph) {
         if (paragraph.list == ListKind::None) {
             return;
         }
+        std::erase_if(m_lists, [&](const auto& entry) {
+            return std::get<0>(entry.first) == paragraph.listId &&
+                   std::get<1>(entry.first) > paragraph.listLevel;
+        });
         auto key =
             std::make_tuple(paragraph.listId, paragraph.listLevel, static_cast<int>(paragraph.list),
                             paragraph.listStart, paragraph.listBullet, paragraph.listNumberPrefix,

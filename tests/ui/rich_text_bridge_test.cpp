@@ -324,6 +324,30 @@ TEST(RichTextBridgeTest, TablesBecomeQtTablesAndListLevelsQtListsAndBothComeBack
     EXPECT_EQ(back.rows.at(1).cells.at(2).paragraphs.size(), 1u);
 }
 
+// As word processors number them: a level's numbers start again after an item of a level above
+// it, and run on across paragraphs of other levels below it.
+TEST(RichTextBridgeTest, ASubLevelNumbersAgainAfterAnItemAboveIt) {
+    ReadResult read = RtfReader().read(
+        "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+        "{\\listlevel\\levelnfc4{\\leveltext\\'02\\'01);}}{\\listlevel\\levelnfc2{\\leveltext"
+        "\\'02\\'02.;}}\\listid7}}{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}}"
+        "\\pard\\ls1 one\\par\\pard\\ls1\\ilvl1 a\\par\\pard\\ls1\\ilvl2 i\\par\\pard\\ls1"
+        "\\ilvl1 b\\par\\pard\\ls1\\ilvl2 i again\\par\\pard\\ls1 two\\par\\pard\\ls1\\ilvl1 "
+        "a again\\par\\pard after\\par}");
+    ASSERT_EQ(read.status, ReadStatus::Complete) << read.message;
+    QTextDocument qt;
+    toQt(read.document, qt);
+    std::vector<std::string> labels;
+    for (QTextBlock block = qt.begin(); block.isValid(); block = block.next()) {
+        QTextList* list = block.textList();
+        labels.push_back((list ? list->itemText(block) + " " : QString()).toStdString() +
+                         block.text().toStdString());
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"1. one", "a) a", "i. i", "b) b", "i. i again",
+                                                "2. two", "a) a again", "after"}));
+    EXPECT_EQ(fromQt(qt), read.document);
+}
+
 // The top and bottom rows of each run of columns that hold ink, left to right.
 std::vector<std::pair<int, int>> inkedColumnRuns(const QImage& image) {
     std::vector<std::pair<int, int>> runs;
