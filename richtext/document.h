@@ -92,15 +92,19 @@ struct Paragraph {
     int firstLineIndent = 0;
     // A list item: the kind of its level, the level (0 outermost, at most kMaxListLevel), the
     // number its level starts at and, for a bullet, the text it shows (empty for the round
-    // bullet U+2022); for a number, the texts before and after it ("(", ")" for "(a)"). Items of
+    // bullet U+2022); for a number, the texts before and after it ("(", ")" for "(a)"), and how
+    // many of the levels just above its own show their numbers before it, each followed by the
+    // joint ("1.2." is one such level and "." for the second item under the first). Items of
     // one listId (1 and up, in the order lists first appear) are numbered together, whatever
-    // stands between them.
+    // stands between them; a level's numbers start again after an item of a level above it.
     ListKind list = ListKind::None;
     int listLevel = 0;
     int listStart = 1;
     std::string listBullet;
     std::string listNumberPrefix;
     std::string listNumberSuffix = ".";
+    int listOuterNumbers = 0;
+    std::string listNumberJoint;
     int listId = 0;
     std::vector<Inline> content;
     // A table block holds its table here (exactly one) and has no content; a paragraph of text

@@ -1474,7 +1474,8 @@ std::u32string_view withoutCount(std::u32string_view units) {
 
 // A numbered level's text is the count of its units, then characters with the levels' numbers
 // among them as the bytes 0 to 8. What stands before and after the level's own number is kept,
-// unless other levels' numbers stand before it (as in "1.1."), when only what follows it is.
+// with the numbers of the levels just above it that stand before it each followed by one joint
+// (as in "1.1."); when other numbers stand before those, only what follows the own number is.
 void Parser::setNumberTexts(const LevelDefinition& level, int ownLevel,
                             Paragraph& paragraph) const {
     std::u32string_view units = withoutCount(level.text);
@@ -1485,14 +1486,39 @@ void Parser::setNumberTexts(const LevelDefinition& level, int ownLevel,
     if (own == std::u32string_view::npos) {
         return;
     }
-    std::u32string_view before = units.substr(0, own);
     std::u32string_view after = units.substr(own + 1);
     after =
         after.substr(0, static_cast<std::size_t>(
                             std::find_if(after.begin(), after.end(), isNumber) - after.begin()));
-    bool othersBefore = std::any_of(before.begin(), before.end(), isNumber);
-    paragraph.listNumberPrefix = othersBefore ? std::string() : levelText(before, level.font);
     paragraph.listNumberSuffix = levelText(after, level.font);
+    std::size_t first = own;
+    int outer = 0;
+    std::u32string_view joint;
+    while (outer < ownLevel) {
+        std::size_t number = first;
+        while (number > 0 && !isNumber(units[number - 1])) {
+            --number;
+        }
+        const auto above = kByteUnit + static_cast<char32_t>(ownLevel - outer - 1);
+        if (number == 0 || units[number - 1] != above) {
+            break;
+        }
+        std::u32string_view between = units.substr(number, first - number);
+        if (outer > 0 && between != joint) {
+            break;
+        }
+        joint = between;
+        first = number - 1;
+        ++outer;
+    }
+    std::u32string_view before = units.substr(0, first);
+    if (std::any_of(before.begin(), before.end(), isNumber)) {
+        paragraph.listNumberPrefix.clear();
+        return;
+    }
+    paragraph.listNumberPrefix = levelText(before, level.font);
+    paragraph.listOuterNumbers = outer;
+    paragraph.listNumberJoint = levelText(joint, level.font);
 }
 
 // A bullet's text as UTF-8: the characters a list level's text (its first unit is the count of

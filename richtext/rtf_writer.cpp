@@ -1,6 +1,7 @@
 #include "richtext/rtf_writer.h"
 
 #include "platform/codepage.h"
+#include "richtext/list_number.h"
 #include "richtext/rtf_format.h"
 #include "richtext/utf8.h"
 
@@ -41,57 +42,6 @@ bool isPlainLiteral(char c) {
     return kPlainLiterals[static_cast<unsigned char>(c)];
 }
 
-std::string romanNumeral(int number) {
-    static constexpr std::pair<int, std::string_view> kNumerals[] = {
-        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
-    std::string text;
-    for (auto [value, numeral] : kNumerals) {
-        for (; number >= value; number -= value) {
-            text += numeral;
-        }
-    }
-    return text;
-}
-
-// Beyond these, letters and roman numerals would make a label grow with the list, so the number
-// is written in digits.
-constexpr int kLastLetterNumber = 26 * 30;
-constexpr int kLastRomanNumber = 3999;
-
-std::string letterNumeral(int number) {
-    return std::string(static_cast<std::size_t>((number - 1) / 26 + 1),
-                       static_cast<char>('a' + (number - 1) % 26));
-}
-
-std::string upperCased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-    return text;
-}
-
-// The number text a list item shows, for readers that do not number lists themselves.
-std::string listNumber(ListKind kind, int number) {
-    switch (kind) {
-    case ListKind::LowerLetter:
-    case ListKind::UpperLetter:
-        if (number > kLastLetterNumber) {
-            return std::to_string(number);
-        }
-        return kind == ListKind::UpperLetter ? upperCased(letterNumeral(number))
-                                             : letterNumeral(number);
-    case ListKind::LowerRoman:
-    case ListKind::UpperRoman:
-        if (number > kLastRomanNumber) {
-            return std::to_string(number);
-        }
-        return kind == ListKind::UpperRoman ? upperCased(romanNumeral(number))
-                                            : romanNumeral(number);
-    default:
-        return std::to_string(number);
-    }
-}
-
 int levelNumberFormat(ListKind kind) {
     switch (kind) {
     case ListKind::Bullet:
@@ -116,16 +66,25 @@ struct LevelStyle {
     std::string bullet;
     std::string numberPrefix;
     std::string numberSuffix = ".";
+    int outerNumbers = 0;
+    std::string numberJoint;
 
     bool operator==(const LevelStyle&) const = default;
 };
 
 LevelStyle levelStyleOf(const Paragraph& paragraph) {
     if (paragraph.list == ListKind::Bullet) {
-        return {paragraph.list, paragraph.listStart, paragraph.listBullet, std::string(), "."};
+        return {paragraph.list, paragraph.listStart, paragraph.listBullet, std::string(), ".", 0,
+                std::string()};
     }
-    return {paragraph.list, paragraph.listStart, std::string(), paragraph.listNumberPrefix,
-            paragraph.listNumberSuffix};
+    const int outer = std::clamp(paragraph.listOuterNumbers, 0, paragraph.listLevel);
+    return {paragraph.list,
+            paragraph.listStart,
+            std::string(),
+            paragraph.listNumberPrefix,
+            paragraph.listNumberSuffix,
+            outer,
+            outer > 0 ? paragraph.listNumberJoint : std::string()};
 }
 
 // A list as written: \lsN with the styles of its levels and the numbers reached.
@@ -136,10 +95,11 @@ struct WrittenList {
     std::array<bool, kMaxListLevel + 1> started{};
 };
 
-// A list item as written: its list's \ls number and the label old readers show.
+// A list item as written: its list's \ls number and the numbers of its level and those above,
+// for the label old readers show.
 struct ItemPlan {
     int list = 0;
-    int number = 0;
+    std::array<int, kMaxListLevel + 1> numbers{};
 };
 
 std::size_t characterCount(std::string_view utf8) {
@@ -313,6 +273,7 @@ private:
     void writeBorder(std::string_view side, const Border& border);
     void writeParagraph(const Paragraph& paragraph, int tableLevel, EndMark end);
     void writeListPrefix(const Paragraph& paragraph);
+    void writeNumber(ListKind kind, int number);
     void writeLinkGroup(const std::string& link, const std::vector<Inline>& content,
                         std::size_t begin, std::size_t end);
     void writeInline(const Inline& item);
@@ -508,7 +469,14 @@ void Emitter::planItem(const Paragraph& paragraph) {
     for (std::size_t deeper = level + 1; deeper < list->started.size(); ++deeper) {
         list->started[deeper] = false;
     }
-    m_items.push_back({static_cast<int>(index) + 1, number});
+    ItemPlan item{static_cast<int>(index) + 1, list->numbers};
+    // A level above that has no item yet shows its first number.
+    for (std::size_t above = 0; above < level; ++above) {
+        if (!list->started[above]) {
+            item.numbers[above] = list->levels[above] ? list->levels[above]->start : 1;
+        }
+    }
+    m_items.push_back(item);
 }
 
 void Emitter::addFont(const std::string& name) {
@@ -649,17 +617,29 @@ void Emitter::writeListLevel(const WrittenList& list, int level) {
         word("levelnumbers");
         raw(";");
     } else {
-        // The prefix, the level's own number, the suffix; the number's place after the count.
+        // The prefix, the numbers of the levels shown above this one each with the joint, the
+        // level's own number, the suffix; then each number's place after the count.
+        const int outer = std::min(style.outerNumbers, level);
         const std::size_t prefixLength = characterCount(style.numberPrefix);
-        hexByte(static_cast<unsigned char>(prefixLength + 1 + characterCount(style.numberSuffix)));
+        const std::size_t step = 1 + characterCount(style.numberJoint);
+        const std::size_t ownPlace = prefixLength + static_cast<std::size_t>(outer) * step + 1;
+        hexByte(static_cast<unsigned char>(ownPlace + characterCount(style.numberSuffix)));
         writeText(style.numberPrefix);
+        for (int above = level - outer; above < level; ++above) {
+            hexByte(static_cast<unsigned char>(above));
+            writeText(style.numberJoint);
+        }
         hexByte(static_cast<unsigned char>(level));
         writeText(style.numberSuffix);
         raw(";");
         closeGroup();
         openGroup();
         word("levelnumbers");
-        hexByte(static_cast<unsigned char>(prefixLength + 1));
+        for (int shown = 0; shown < outer; ++shown) {
+            hexByte(static_cast<unsigned char>(prefixLength +
+                                               static_cast<std::size_t>(shown) * step + 1));
+        }
+        hexByte(static_cast<unsigned char>(ownPlace));
         raw(";");
     }
     closeGroup();
@@ -839,14 +819,27 @@ void Emitter::writeListPrefix(const Paragraph& paragraph) {
     } else if (bullet) {
         writeText(paragraph.listBullet);
     } else {
-        writeText(paragraph.listNumberPrefix);
-        for (char c : listNumber(kind, item.number)) {
-            literal(c);
+        const WrittenList& list = m_lists.at(static_cast<std::size_t>(item.list - 1));
+        const int level = std::clamp(paragraph.listLevel, 0, kMaxListLevel);
+        const LevelStyle& style = *list.levels[static_cast<std::size_t>(level)];
+        writeText(style.numberPrefix);
+        for (int above = level - style.outerNumbers; above < level; ++above) {
+            const std::optional<LevelStyle>& shown = list.levels[static_cast<std::size_t>(above)];
+            writeNumber(shown ? shown->kind : ListKind::Decimal,
+                        item.numbers[static_cast<std::size_t>(above)]);
+            writeText(style.numberJoint);
         }
-        writeText(paragraph.listNumberSuffix);
+        writeNumber(kind, item.numbers[static_cast<std::size_t>(level)]);
+        writeText(style.numberSuffix);
     }
     word("tab");
     closeGroup();
+}
+
+void Emitter::writeNumber(ListKind kind, int number) {
+    for (char c : listNumber(kind, number)) {
+        literal(c);
+    }
 }
 
 void Emitter::writeLinkGroup(const std::string& link, const std::vector<Inline>& content,

@@ -1,5 +1,6 @@
 #include "ui/rich_text_bridge.h"
 
+#include "richtext/list_number.h"
 #include "ui/metafile_svg.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -21,6 +22,7 @@
 #include <QTextTable>
 #include <QUrl>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
 #include <map>
@@ -761,7 +763,9 @@ private:
 
     // One Qt list per list and level, so that numbers run on across other paragraphs as the
     // model has it. An item ends the runs of the levels below its own in its list: their numbers
-    // start again after it, as word processors number them.
+    // start again after it, as word processors number them. Qt shows no numbers of other levels:
+    // those a label shows before its own are written into the list's prefix as they stand when
+    // its run starts.
     void addToList(const Paragraph& paragraph) {
         if (paragraph.list == ListKind::None) {
             return;
@@ -770,10 +774,15 @@ private:
             return std::get<0>(entry.first) == paragraph.listId &&
                    std::get<1>(entry.first) > paragraph.listLevel;
         });
+        const int level = std::clamp(paragraph.listLevel, 0, richtext::kMaxListLevel);
+        const int outer = std::clamp(paragraph.listOuterNumbers, 0, level);
+        const std::string shownPrefix =
+            paragraph.listNumberPrefix + outerNumbers(paragraph, level, outer);
+        countItem(paragraph, level);
         auto key =
             std::make_tuple(paragraph.listId, paragraph.listLevel, static_cast<int>(paragraph.list),
                             paragraph.listStart, paragraph.listBullet, paragraph.listNumberPrefix,
-                            paragraph.listNumberSuffix);
+                            paragraph.listNumberSuffix, outer, paragraph.listNumberJoint);
         if (auto found = m_lists.find(key); found != m_lists.end()) {
             found->second->add(m_cursor.block());
             return;
@@ -787,9 +796,45 @@ private:
         format.setProperty(bridge::kListLevel, paragraph.listLevel);
         format.setProperty(bridge::kListStart, paragraph.listStart);
         format.setProperty(bridge::kListBullet, qtText(paragraph.listBullet));
-        format.setNumberPrefix(qtText(paragraph.listNumberPrefix));
+        if (outer > 0) {
+            format.setProperty(bridge::kListOuterNumbers, outer);
+            format.setProperty(bridge::kListJoint, qtText(paragraph.listNumberJoint));
+            format.setProperty(bridge::kListPrefix, qtText(paragraph.listNumberPrefix));
+        }
+        format.setNumberPrefix(qtText(shownPrefix));
         format.setNumberSuffix(qtText(paragraph.listNumberSuffix));
         m_lists[key] = m_cursor.createList(format);
+    }
+
+    // The numbers the levels of each list have reached, counted as the writer counts them.
+    struct Numbering {
+        std::array<int, richtext::kMaxListLevel + 1> numbers{};
+        std::array<bool, richtext::kMaxListLevel + 1> started{};
+        std::array<ListKind, richtext::kMaxListLevel + 1> kinds{};
+    };
+
+    void countItem(const Paragraph& paragraph, int level) {
+        Numbering& numbering = m_numbering[paragraph.listId];
+        const auto at = static_cast<std::size_t>(level);
+        int& number = numbering.numbers[at];
+        number = numbering.started[at] ? number + 1 : paragraph.listStart;
+        numbering.started[at] = true;
+        numbering.kinds[at] = paragraph.list;
+        std::fill(numbering.started.begin() + level + 1, numbering.started.end(), false);
+    }
+
+    // A level above without an item yet shows its first number.
+    std::string outerNumbers(const Paragraph& paragraph, int level, int outer) {
+        std::string out;
+        const Numbering& numbering = m_numbering[paragraph.listId];
+        for (int above = level - outer; above < level; ++above) {
+            const auto at = static_cast<std::size_t>(above);
+            out += numbering.started[at]
+                       ? richtext::listNumber(numbering.kinds[at], numbering.numbers[at])
+                       : "1";
+            out += paragraph.listNumberJoint;
+        }
+        return out;
     }
 
     void addRun(const TextRun& run) {
@@ -855,8 +900,11 @@ private:
 
     QTextDocument& m_document;
     QTextCursor m_cursor;
-    std::map<std::tuple<int, int, int, int, std::string, std::string, std::string>, QTextList*>
+    std::map<
+        std::tuple<int, int, int, int, std::string, std::string, std::string, int, std::string>,
+        QTextList*>
         m_lists;
+    std::map<int, Numbering> m_numbering;
     static constexpr std::size_t kSharedFormats = 32;
     std::deque<std::pair<CharFormat, QTextCharFormat>> m_formats;
 };
@@ -958,8 +1006,14 @@ private:
                 std::clamp(format.intProperty(bridge::kListLevel), 0, richtext::kMaxListLevel);
             out.listStart = format.intProperty(bridge::kListStart);
             out.listBullet = modelText(format.stringProperty(bridge::kListBullet));
-            out.listNumberPrefix = modelText(format.numberPrefix());
             out.listNumberSuffix = modelText(format.numberSuffix());
+            if (format.hasProperty(bridge::kListOuterNumbers)) {
+                out.listOuterNumbers = format.intProperty(bridge::kListOuterNumbers);
+                out.listNumberJoint = modelText(format.stringProperty(bridge::kListJoint));
+                out.listNumberPrefix = modelText(format.stringProperty(bridge::kListPrefix));
+            } else {
+                out.listNumberPrefix = modelText(format.numberPrefix());
+            }
             return;
         }
         // A list made in the editor: a list of its own at the level of its indent.

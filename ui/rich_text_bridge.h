@@ -47,6 +47,11 @@ inline constexpr int kListId = QTextFormat::UserProperty + 40;
 inline constexpr int kListLevel = QTextFormat::UserProperty + 41;
 inline constexpr int kListStart = QTextFormat::UserProperty + 42;
 inline constexpr int kListBullet = QTextFormat::UserProperty + 43;
+// A number that shows those of the levels above it: how many (an int), the text after each and
+// the model's prefix (QStrings), which the shown prefix holds together with those numbers.
+inline constexpr int kListOuterNumbers = QTextFormat::UserProperty + 46;
+inline constexpr int kListJoint = QTextFormat::UserProperty + 47;
+inline constexpr int kListPrefix = QTextFormat::UserProperty + 48;
 // A table's model layout on its format: per row a QVariantList of the row's fields followed by
 // each cell's (see tableLayout), and the right boundaries of the grid's columns in twips.
 inline constexpr int kTableRows = QTextFormat::UserProperty + 44;

@@ -167,8 +167,13 @@ void dumpParagraph(const Paragraph& paragraph, std::string& out) {
         if (paragraph.listStart != 1) {
             out += " start=" + std::to_string(paragraph.listStart);
         }
-        if (!paragraph.listNumberPrefix.empty() || paragraph.listNumberSuffix != ".") {
-            out += " number=" + paragraph.listNumberPrefix + "N" + paragraph.listNumberSuffix;
+        if (!paragraph.listNumberPrefix.empty() || paragraph.listNumberSuffix != "." ||
+            paragraph.listOuterNumbers > 0) {
+            out += " number=" + paragraph.listNumberPrefix;
+            for (int outer = 0; outer < paragraph.listOuterNumbers; ++outer) {
+                out += "N" + paragraph.listNumberJoint;
+            }
+            out += "N" + paragraph.listNumberSuffix;
         }
         if (!paragraph.listBullet.empty()) {
             out += " shows=" + paragraph.listBullet;

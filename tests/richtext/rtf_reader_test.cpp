@@ -313,15 +313,24 @@ TEST(RtfReaderTest, ReadsListLevelsWithTheirStartsAndBullets) {
 // What a level's text holds around its own number is kept; a text that names the numbers of the
 // levels above first ("1.1.") keeps only what follows. Bytes of a double-byte character in a
 // level's text decode together.
+// The numbers of the levels just above the own one stand before it, each with one joint ("1.1.",
+// "(1-2)"); numbers that skip a level are left out with what precedes them.
 TEST(RtfReaderTest, KeepsTheTextsAroundANumber) {
     ReadResult result =
         read("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 SimSun;}}"
              "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'03\\'b5\\'da\\'00;}}"
-             "{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}}\\listid7}}"
+             "{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}}"
+             "{\\listlevel\\levelnfc4{\\leveltext\\'05(\\'01-\\'02);}}"
+             "{\\listlevel\\levelnfc0{\\leveltext\\'05\\'00.\\'02.\\'03;}}\\listid7}}"
              "{\\*\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls1}}"
-             "\\pard\\ls1 one\\par\\pard\\ls1\\ilvl1 two\\par}");
-    EXPECT_EQ(dump(result.document), "P decimal#1 number=第N: [font=SimSun]\"one\"\n"
-                                     "P decimal#1 level=1: [font=SimSun]\"two\"\n");
+             "\\pard\\ls1 one\\par\\pard\\ls1\\ilvl1 two\\par\\pard\\ls1\\ilvl2 three\\par"
+             "\\pard\\ls1\\ilvl3 four\\par}");
+    EXPECT_EQ(dump(result.document),
+              "P decimal#1 number=第N: [font=SimSun]\"one\"\n"
+              "P decimal#1 level=1 number=N.N.: [font=SimSun]\"two\"\n"
+              "P lower-letter#1 level=2 number=(N-N): [font=SimSun]\"three\"\n"
+              "P decimal#1 level=3 number=N: [font=SimSun]\"four\"\n");
+    EXPECT_EQ(read(RtfWriter().write(result.document)).document, result.document);
 }
 
 // A code page may decode a bullet's bytes into control characters (EBCDIC's "7" is U+0004): they

@@ -392,5 +392,38 @@ TEST(RtfWriterTest, WritesTheTextsAroundANumberAndReadsThemBack) {
     EXPECT_EQ(read.document, document);
 }
 
+// The numbers of the levels above go before the own one, each with the joint, into the level's
+// text (every number's place in \\levelnumbers) and with their values into the label.
+TEST(RtfWriterTest, WritesTheNumbersOfTheLevelsAboveAndReadsThemBack) {
+    Paragraph chapter = listItem(paragraph({run("c")}, Alignment::Left, ListKind::Decimal), 1);
+    Paragraph section = listItem(paragraph({run("s")}, Alignment::Left, ListKind::Decimal), 1, 1);
+    section.listOuterNumbers = 1;
+    section.listNumberJoint = ".";
+    Paragraph point = listItem(paragraph({run("p")}, Alignment::Left, ListKind::LowerLetter), 1, 2);
+    point.listNumberPrefix = "(";
+    point.listNumberSuffix = ")";
+    point.listOuterNumbers = 2;
+    point.listNumberJoint = "-";
+    Document document;
+    document.paragraphs = {chapter, section, point, chapter, section, section, point};
+    std::string written = RtfWriter().write(document);
+    EXPECT_NE(written.find("{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}"),
+              std::string::npos)
+        << written;
+    EXPECT_NE(
+        written.find("{\\leveltext\\'07(\\'00-\\'01-\\'02);}{\\levelnumbers\\'02\\'04\\'06;}"),
+        std::string::npos);
+    std::vector<std::string> labels;
+    for (std::size_t at = written.find("{\\pntext"); at != std::string::npos;
+         at = written.find("{\\pntext", at + 1)) {
+        labels.push_back(written.substr(at + 8, written.find("\\tab", at) - at - 8));
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"\\f0 1.", "\\f0 1.1.", "\\f0(1-1-a)", "\\f0 2.",
+                                                "\\f0 2.1.", "\\f0 2.2.", "\\f0(2-2-a)"}));
+    ReadResult read = RtfReader().read(written);
+    EXPECT_EQ(dump(read.document), dump(document));
+    EXPECT_EQ(read.document, document);
+}
+
 } // namespace
 } // namespace tarnel::richtext

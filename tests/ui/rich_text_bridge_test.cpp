@@ -142,6 +142,11 @@ Document everyField() {
         item.content = {TextRun{plain, "item"}};
         document.paragraphs.push_back(item);
     }
+    Paragraph subItem = document.paragraphs.back();
+    subItem.listLevel = 1;
+    subItem.listOuterNumbers = 1;
+    subItem.listNumberJoint = "-";
+    document.paragraphs.push_back(subItem);
     Paragraph withPictures;
     withPictures.content = pictures();
     document.paragraphs.push_back(withPictures);
@@ -325,11 +330,12 @@ TEST(RichTextBridgeTest, TablesBecomeQtTablesAndListLevelsQtListsAndBothComeBack
 }
 
 // As word processors number them: a level's numbers start again after an item of a level above
-// it, and run on across paragraphs of other levels below it.
+// it, and run on across paragraphs of other levels below it; a label shows the numbers of the
+// levels above its own that its level's text names.
 TEST(RichTextBridgeTest, ASubLevelNumbersAgainAfterAnItemAboveIt) {
     ReadResult read = RtfReader().read(
         "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
-        "{\\listlevel\\levelnfc4{\\leveltext\\'02\\'01);}}{\\listlevel\\levelnfc2{\\leveltext"
+        "{\\listlevel\\levelnfc4{\\leveltext\\'04\\'00.\\'01);}}{\\listlevel\\levelnfc2{\\leveltext"
         "\\'02\\'02.;}}\\listid7}}{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}}"
         "\\pard\\ls1 one\\par\\pard\\ls1\\ilvl1 a\\par\\pard\\ls1\\ilvl2 i\\par\\pard\\ls1"
         "\\ilvl1 b\\par\\pard\\ls1\\ilvl2 i again\\par\\pard\\ls1 two\\par\\pard\\ls1\\ilvl1 "
@@ -343,8 +349,8 @@ TEST(RichTextBridgeTest, ASubLevelNumbersAgainAfterAnItemAboveIt) {
         labels.push_back((list ? list->itemText(block) + " " : QString()).toStdString() +
                          block.text().toStdString());
     }
-    EXPECT_EQ(labels, (std::vector<std::string>{"1. one", "a) a", "i. i", "b) b", "i. i again",
-                                                "2. two", "a) a again", "after"}));
+    EXPECT_EQ(labels, (std::vector<std::string>{"1. one", "1.a) a", "i. i", "1.b) b", "i. i again",
+                                                "2. two", "2.a) a again", "after"}));
     EXPECT_EQ(fromQt(qt), read.document);
 }
 
