@@ -1096,17 +1096,64 @@ private:
                         model.verticalMerge =
                             cell.row() == r ? CellMerge::First : CellMerge::Continue;
                     }
+                    setFrame(cell, qt.format(), model);
                     bool origin = k == 0 && cell.row() == r;
                     model.paragraphs = origin ? cellBlocks(cell) : std::vector<Paragraph>{};
                     if (model.paragraphs.empty() || model.paragraphs.back().isTable()) {
                         model.paragraphs.emplace_back();
                     }
+                    dropShadingFromText(model);
                     row.cells.push_back(std::move(model));
                 }
             }
             out.rows.push_back(std::move(row));
         }
         return out;
+    }
+
+    // What Qt shows of a cell it made (from HTML): its background as the shading, and its own
+    // borders or else the table's border around it (an HTML table's border="1").
+    static void setFrame(const QTextTableCell& cell, const QTextTableFormat& table,
+                         TableCell& model) {
+        const QTextTableCellFormat format = cell.format().toTableCellFormat();
+        if (format.hasProperty(QTextFormat::BackgroundBrush) &&
+            format.background().style() != Qt::NoBrush) {
+            model.shading = modelColor(format.background());
+        }
+        auto side = [&](Border& border, int widthProperty, int brushProperty) {
+            const bool own = format.hasProperty(widthProperty);
+            const double width = own ? format.doubleProperty(widthProperty) : table.border();
+            if (width <= 0 || (!own && table.borderStyle() == QTextFrameFormat::BorderStyle_None)) {
+                return;
+            }
+            border.width = std::max(1, static_cast<int>(std::lround(width / pixelsPerTwip())));
+            const QBrush brush = own ? format.brushProperty(brushProperty) : table.borderBrush();
+            if (brush.style() != Qt::NoBrush) {
+                border.color = modelColor(brush);
+            }
+        };
+        side(model.top, QTextFormat::TableCellTopBorder, QTextFormat::TableCellTopBorderBrush);
+        side(model.left, QTextFormat::TableCellLeftBorder, QTextFormat::TableCellLeftBorderBrush);
+        side(model.bottom, QTextFormat::TableCellBottomBorder,
+             QTextFormat::TableCellBottomBorderBrush);
+        side(model.right, QTextFormat::TableCellRightBorder,
+             QTextFormat::TableCellRightBorderBrush);
+    }
+
+    // Qt gives the text of a cell with a background that background as its own: it is the
+    // cell's shading, not a highlight of the text.
+    static void dropShadingFromText(TableCell& cell) {
+        if (!cell.shading) {
+            return;
+        }
+        for (Paragraph& paragraph : cell.paragraphs) {
+            for (Inline& item : paragraph.content) {
+                if (auto* run = std::get_if<TextRun>(&item);
+                    run != nullptr && run->format.background == cell.shading) {
+                    run->format.background.reset();
+                }
+            }
+        }
     }
 
     std::vector<Paragraph> cellBlocks(const QTextTableCell& cell) {

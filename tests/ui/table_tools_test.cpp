@@ -20,6 +20,7 @@
 #include <QTextCursor>
 #include <QTextLayout>
 #include <QTextTable>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace tarnel::ui {
@@ -276,6 +277,25 @@ TEST(TableToolsTest, CopiedCellsKeepTheirWidthsBordersShadingAndMerges) {
     EXPECT_EQ(richtext::test::dump(RtfReader().read(rtf.toStdString()).document),
               "T\n R edge=0/50\n  C x=1500" + shaded + "   P: []\"b\"\n  C x=3000" + shaded +
                   "   P: []\"c\"\n R edge=0/50\n  C x=3000" + shaded + "   P: []\"e\"\n");
+}
+
+// A table of a web page or another program comes as HTML: Qt gives its cells' backgrounds to
+// their text as well, and its border to the table, which the model keeps on each cell.
+TEST(TableToolsTest, APastedHtmlTableKeepsItsBordersAndShading) {
+    CRichTextEditor editor;
+    auto* html = new QMimeData;
+    html->setHtml("<table border=\"1\"><tr><td bgcolor=\"#ff0000\">a</td>"
+                  "<td style=\"background-color:#00ff00\"><span style=\"background-color:#0000ff\">"
+                  "b</span>c</td><td>d</td></tr></table>");
+    QApplication::clipboard()->setMimeData(html);
+    editor.paste();
+    // Qt draws an HTML table's border grey.
+    const std::string side = std::to_string(std::lround(1 / pixelsPerTwip())) + "#808080";
+    const std::string border = " border=" + side + "," + side + "," + side + "," + side;
+    EXPECT_EQ(richtext::test::dump(saved(editor)),
+              "T\n R\n  C x=1440" + border + " shading=#ff0000\n   P: []\"a\"\n  C x=2880" +
+                  border + " shading=#00ff00\n   P: [bg=#0000ff]\"b\" []\"c\"\n  C x=4320" +
+                  border + "\n   P: []\"d\"\n");
 }
 
 TEST(TableToolsTest, EntriesAreEnabledOnlyWhereTheyApply) {
