@@ -1757,7 +1757,9 @@ void Parser::finishFontEntry() {
     int ownCodePage =
         m_fontEntry.codePage > 0 ? m_fontEntry.codePage : codePageOfCharset(m_fontEntry.charset);
     std::string& name = m_fontEntry.name;
-    std::erase_if(name, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    // A code page can decode a name's bytes into control characters or into the ';' that ends an
+    // entry of the table (EBCDIC's '^'): no name keeps them, or it would not read back as written.
+    std::erase_if(name, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == ';'; });
     // Trimmed after the cut too, as a cut can end in a blank that a second read would trim.
     std::string cut = cutToCharacters(trimmed(name), kMaxFontNameBytes);
     m_fonts[m_fontEntry.number] = {std::string(trimmed(cut)), ownCodePage,

@@ -346,6 +346,16 @@ TEST(RtfReaderTest, ABulletKeepsNoControlCharacters) {
     EXPECT_EQ(read(RtfWriter().write(result.document)).document, result.document);
 }
 
+// In EBCDIC the byte of '^' is ';', which ends an entry of the font table: a name keeps none.
+TEST(RtfReaderTest, AFontNameKeepsNoSemicolon) {
+    ReadResult result =
+        read("{\\rtf1\\ansi\\ansicpg424{\\fonttbl{\\f0\\fnil \xc1^\xc2;}}\\f0 x\\par}");
+    ASSERT_EQ(result.document.paragraphs.size(), 1u);
+    const auto& run = std::get<TextRun>(result.document.paragraphs[0].content.at(0));
+    EXPECT_EQ(run.format.font.str(), "AB");
+    EXPECT_EQ(read(RtfWriter().write(result.document)).document, result.document);
+}
+
 // Long stretches of digits are decoded in blocks: every byte value, in both cases, with a line
 // break after an odd digit and a space inside a block, still gives the exact bytes.
 TEST(RtfReaderTest, DecodesLongPictureHexInEitherCaseAcrossBreaks) {
