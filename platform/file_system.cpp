@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include "platform/write_behind.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -60,23 +62,35 @@ enum class Flush { Now, AsWritten, Later };
 constexpr off_t kStartedWriteBytes = 1 << 20;
 
 // Every piece produced, or none after the first that failed, in the open file.
-int writePieces(int fd, const FileSystem::PieceProducer& produce, Flush flush) {
+int writePieces(int fd, const FileSystem::PieceProducer& produce) {
+    int err = 0;
+    produce([fd, &err](std::string_view piece) {
+        if (!err) {
+            err = writeAll(fd, piece);
+        }
+    });
+    return err;
+}
+
+// The same on a thread of its own while the pieces after are made, each megabyte started on its
+// way to disk once written.
+int writeBehind(int fd, const FileSystem::PieceProducer& produce) {
     off_t written = 0;
     off_t started = 0;
-    int err = 0;
-    produce([&](std::string_view piece) {
-        if (err) {
-            return;
+    WriteBehind behind([&](std::string_view bytes) {
+        if (int err = writeAll(fd, bytes)) {
+            return err;
         }
-        err = writeAll(fd, piece);
-        written += static_cast<off_t>(piece.size());
-        if (!err && flush == Flush::AsWritten && written - started >= kStartedWriteBytes) {
+        written += static_cast<off_t>(bytes.size());
+        if (written - started >= kStartedWriteBytes) {
             // Only a hint: the flush that counts is the file's fsync.
             ::sync_file_range(fd, started, written - started, SYNC_FILE_RANGE_WRITE);
             started = written;
         }
+        return 0;
     });
-    return err;
+    produce([&behind](std::string_view piece) { behind.add(piece); });
+    return behind.finish();
 }
 
 // Every piece produced, or none after the first that failed, in a new temporary file beside path
@@ -95,7 +109,7 @@ int writeTemporarySibling(const fs::path& path, const FileSystem::PieceProducer&
     if (fd < 0) {
         return errno;
     }
-    int err = writePieces(fd, produce, flush);
+    int err = flush == Flush::AsWritten ? writeBehind(fd, produce) : writePieces(fd, produce);
     if (!err && keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) {
         err = errno;
     }

@@ -99,9 +99,10 @@ public:
     virtual int writeFileAtomic(const std::filesystem::path& path, std::string_view data,
                                 Access access = Access::Shared) const;
     // The same for data made while it is written (a large note's rich text, which then never
-    // stands whole in memory): produce hands the pieces to its argument in order. Each megabyte
-    // starts on its way to disk once written, so the flush at the end waits for little more than
-    // the last. After a piece failed to be written the rest are ignored, and the old file stays.
+    // stands whole in memory): produce hands the pieces to its argument in order. They are
+    // gathered and written on a thread of their own while the next are made, each megabyte
+    // started on its way to disk once written, so the flush at the end waits for little more than
+    // the last. After a write failed nothing more is written, and the old file stays.
     using PieceConsumer = std::function<void(std::string_view piece)>;
     using PieceProducer = std::function<void(const PieceConsumer& write)>;
     virtual int writeFileAtomicInPieces(const std::filesystem::path& path,

@@ -91,6 +91,42 @@ TEST(FileSystemTest, AWriteInPiecesFailsAtThePieceThatCannotBeWritten) {
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"note.rtf"});
 }
 
+// A note of some megabytes in pieces of many lengths, as the rich-text writer hands them on, is
+// the pieces joined exactly. When the disk takes no more a few megabytes in, long after the first
+// pieces were written and with many still to come, the save fails with the reason and leaves the
+// old file alone.
+TEST(FileSystemTest, ALargeWriteInPiecesIsThePiecesJoinedOrFailsWhole) {
+    TempDir dir;
+    const auto file = dir / "note.rtf";
+    const FileSystem& fs = realFileSystem();
+    auto produce = [](std::string& joined) {
+        return [&joined](const FileSystem::PieceConsumer& write) {
+            for (std::size_t i = 0; joined.size() < (5u << 20); ++i) {
+                std::string piece(1 + i * 7919 % 90000, static_cast<char>('A' + i % 58));
+                joined += piece;
+                write(piece);
+            }
+        };
+    };
+    std::string expected;
+    ASSERT_EQ(fs.writeFileAtomicInPieces(file, produce(expected)), 0);
+    EXPECT_EQ(readBytes(file), expected);
+
+    struct rlimit unlimited {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    struct rlimit limited = unlimited;
+    limited.rlim_cur = 3u << 20;
+    auto handler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    std::string refused;
+    int err = fs.writeFileAtomicInPieces(file, produce(refused));
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    ::signal(SIGXFSZ, handler);
+    EXPECT_EQ(err, EFBIG);
+    EXPECT_EQ(readBytes(file), expected);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"note.rtf"});
+}
+
 // Renames that cross file systems fail with EXDEV; a move must then copy and delete.
 class OtherDevice : public FileSystem {
 public:
