@@ -100,10 +100,10 @@ struct Paragraph {
     ListKind list = ListKind::None;
     int listLevel = 0;
     int listStart = 1;
+    int listOuterNumbers = 0;
     std::string listBullet;
     std::string listNumberPrefix;
     std::string listNumberSuffix = ".";
-    int listOuterNumbers = 0;
     std::string listNumberJoint;
     int listId = 0;
     std::vector<Inline> content;
