@@ -91,8 +91,7 @@ LevelStyle levelStyleOf(const Paragraph& paragraph) {
 struct WrittenList {
     int listId = 0;
     std::array<std::optional<LevelStyle>, kMaxListLevel + 1> levels;
-    std::array<int, kMaxListLevel + 1> numbers{};
-    std::array<bool, kMaxListLevel + 1> started{};
+    ListCounter counter;
 };
 
 // A list item as written: its list's \ls number and the numbers of its level and those above,
@@ -463,18 +462,12 @@ void Emitter::planItem(const Paragraph& paragraph) {
     }
     WrittenList* list = &m_lists[index];
     list->levels[level] = style;
-    int& number = list->numbers[level];
-    number = list->started[level] ? number + 1 : style.start;
-    list->started[level] = true;
-    for (std::size_t deeper = level + 1; deeper < list->started.size(); ++deeper) {
-        list->started[deeper] = false;
-    }
-    ItemPlan item{static_cast<int>(index) + 1, list->numbers};
-    // A level above that has no item yet shows its first number.
+    ItemPlan item{static_cast<int>(index) + 1, {}};
+    item.numbers[level] = list->counter.count(static_cast<int>(level), style.start);
     for (std::size_t above = 0; above < level; ++above) {
-        if (!list->started[above]) {
-            item.numbers[above] = list->levels[above] ? list->levels[above]->start : 1;
-        }
+        const std::optional<LevelStyle>& shown = list->levels[above];
+        item.numbers[above] =
+            list->counter.reached(static_cast<int>(above), shown ? shown->start : 1);
     }
     m_items.push_back(item);
 }

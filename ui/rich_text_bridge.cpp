@@ -806,32 +806,25 @@ private:
         m_lists[key] = m_cursor.createList(format);
     }
 
-    // The numbers the levels of each list have reached, counted as the writer counts them.
+    // The numbers each list's levels have reached, and the kind each level's items last had.
     struct Numbering {
-        std::array<int, richtext::kMaxListLevel + 1> numbers{};
-        std::array<bool, richtext::kMaxListLevel + 1> started{};
+        richtext::ListCounter counter;
         std::array<ListKind, richtext::kMaxListLevel + 1> kinds{};
     };
 
     void countItem(const Paragraph& paragraph, int level) {
         Numbering& numbering = m_numbering[paragraph.listId];
-        const auto at = static_cast<std::size_t>(level);
-        int& number = numbering.numbers[at];
-        number = numbering.started[at] ? number + 1 : paragraph.listStart;
-        numbering.started[at] = true;
-        numbering.kinds[at] = paragraph.list;
-        std::fill(numbering.started.begin() + level + 1, numbering.started.end(), false);
+        numbering.counter.count(level, paragraph.listStart);
+        numbering.kinds[static_cast<std::size_t>(level)] = paragraph.list;
     }
 
-    // A level above without an item yet shows its first number.
+    // A level above without an item yet shows 1.
     std::string outerNumbers(const Paragraph& paragraph, int level, int outer) {
         std::string out;
         const Numbering& numbering = m_numbering[paragraph.listId];
         for (int above = level - outer; above < level; ++above) {
-            const auto at = static_cast<std::size_t>(above);
-            out += numbering.started[at]
-                       ? richtext::listNumber(numbering.kinds[at], numbering.numbers[at])
-                       : "1";
+            out += richtext::listNumber(numbering.kinds[static_cast<std::size_t>(above)],
+                                        numbering.counter.reached(above, 1));
             out += paragraph.listNumberJoint;
         }
         return out;
