@@ -24,12 +24,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <optional>
 #include <set>
 #include <tuple>
-#include <unordered_map>
 
 namespace tarnel::ui {
 namespace {
@@ -89,11 +90,35 @@ enum class ObjectCharacters { Keep, Drop };
 // QString::toUtf8 makes it. Writes at most kUtf8BytesPerUnit bytes for each unit of text.
 constexpr qsizetype kUtf8BytesPerUnit = 3;
 
+// Whether the four units at in are all ASCII.
+bool fourAscii(const char16_t* in) {
+    std::uint64_t units = 0;
+    std::memcpy(&units, in, sizeof units);
+    return (units & 0xFF80FF80FF80FF80u) == 0;
+}
+
 char* writeModelText(char* out, QStringView text, ObjectCharacters objects) {
     const char16_t* in = text.utf16();
     const char16_t* const end = in + text.size();
     while (in != end) {
+        // English text goes four letters at a time, and most of Chinese one three-byte
+        // character at a time, before any of the rarer cases is tried.
+        while (end - in >= 4 && fourAscii(in)) {
+            for (int i = 0; i < 4; ++i) {
+                *out++ = static_cast<char>(in[i]);
+            }
+            in += 4;
+        }
+        if (in == end) {
+            break;
+        }
         char32_t unit = *in++;
+        if (unit >= 0x800 && unit < 0xD800 && unit != QChar::LineSeparator) {
+            *out++ = static_cast<char>(0xE0 | unit >> 12);
+            *out++ = static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+            *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+            continue;
+        }
         if (unit == QChar::ObjectReplacementCharacter && objects == ObjectCharacters::Drop) {
             continue;
         }
@@ -902,10 +927,36 @@ private:
     std::deque<std::pair<CharFormat, QTextCharFormat>> m_formats;
 };
 
+// What was made of each of a document's formats, by the format's index: the indices run from 0
+// to the number of formats, and a fragment looks its format up without hashing. Entries stay
+// where they are as more are added.
+template <typename Made> class ByFormatIndex {
+public:
+    // The entry of the index and whether it was made just now, empty.
+    std::pair<Made&, bool> entry(int index) {
+        auto at = static_cast<std::size_t>(index);
+        if (at >= m_made.size()) {
+            m_made.resize(at + 1);
+        }
+        bool added = !m_made[at];
+        if (added) {
+            m_made[at].emplace();
+        }
+        return {*m_made[at], added};
+    }
+
+private:
+    std::deque<std::optional<Made>> m_made;
+};
+
 // Reads the paragraphs back, one fragment at a time.
 class ModelReader {
 public:
-    explicit ModelReader(const QTextDocument& source) : m_source(source) {}
+    // The document's characters are copied out once: a fragment's own text would cost a string
+    // of its own. A fragment's characters stand at its position in the document, and a block's
+    // fragments follow one another from the block's position.
+    explicit ModelReader(const QTextDocument& source)
+        : m_source(source), m_text(source.toRawText()) {}
 
     Paragraph paragraph(const QTextBlock& block) {
         Paragraph out = paragraphFields(block);
@@ -915,8 +966,12 @@ public:
             ++fragments;
         }
         out.content.reserve(fragments);
+        qsizetype at = block.position();
         for (auto it = first; !it.atEnd(); ++it) {
-            addFragment(it.fragment(), out.content);
+            QTextFragment fragment = it.fragment();
+            qsizetype length = fragment.length();
+            addFragment(fragment, QStringView(m_text).mid(at, length), out.content);
+            at += length;
         }
         return out;
     }
@@ -963,9 +1018,8 @@ private:
     // Blocks share a few formats: each gives its paragraph's fields once, by its index in the
     // document (a block's list is the object its format names).
     const Paragraph& paragraphFields(const QTextBlock& block) {
-        auto [it, added] = m_paragraphFields.try_emplace(block.blockFormatIndex());
+        auto [out, added] = m_paragraphFields.entry(block.blockFormatIndex());
         if (added) {
-            Paragraph& out = it->second;
             QTextBlockFormat format = block.blockFormat();
             out.alignment = modelAlignment(format.alignment());
             out.leftIndent = modelIndent(format, bridge::kLeftTwips, format.leftMargin());
@@ -976,7 +1030,7 @@ private:
                 addListFields(*list, out);
             }
         }
-        return it->second;
+        return out;
     }
 
     // Lists made in the editor are numbered after every list the model gave.
@@ -1158,9 +1212,9 @@ private:
     }
 
 private:
-    void addFragment(const QTextFragment& fragment, std::vector<Inline>& content) const {
+    void addFragment(const QTextFragment& fragment, QStringView text,
+                     std::vector<Inline>& content) const {
         const RunFormat& run = runFormat(fragment);
-        QString text = fragment.text();
         switch (run.kind) {
         case FragmentKind::Hidden:
             for (qsizetype i = 0; i < text.size(); ++i) {
@@ -1228,10 +1282,9 @@ private:
     // Most fragments share a few formats: each is converted once, by its index in the document,
     // so that a fragment of text costs no copy of its Qt format.
     const RunFormat& runFormat(const QTextFragment& fragment) const {
-        auto [it, added] = m_runFormats.try_emplace(fragment.charFormatIndex());
+        auto [run, added] = m_runFormats.entry(fragment.charFormatIndex());
         if (added) {
             QTextCharFormat format = fragment.charFormat();
-            RunFormat& run = it->second;
             run.format = modelCharFormat(format);
             if (format.objectType() == bridge::kHiddenObjectType) {
                 run.kind = FragmentKind::Hidden;
@@ -1240,11 +1293,12 @@ private:
                 run.kind = FragmentKind::Picture;
             }
         }
-        return it->second;
+        return run;
     }
 
     const QTextDocument& m_source;
-    mutable std::unordered_map<int, RunFormat> m_runFormats;
+    const QString m_text;
+    mutable ByFormatIndex<RunFormat> m_runFormats;
     // Where a fragment's text is made UTF-8 before the run takes as much as it needs.
     mutable std::string m_utf8;
     // Blocks read so far in the frame being read that Qt made, not the model.
@@ -1252,7 +1306,7 @@ private:
     std::map<const QTextList*, int> m_editorLists;
     // Found when the first list made in the editor needs a number.
     std::optional<int> m_lastEditorList;
-    std::unordered_map<int, Paragraph> m_paragraphFields;
+    ByFormatIndex<Paragraph> m_paragraphFields;
 };
 
 // The one block an empty QTextDocument always has is no paragraph unless one was made there.

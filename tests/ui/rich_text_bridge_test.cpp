@@ -170,18 +170,20 @@ TEST(RichTextBridgeTest, HiddenTextIsNeitherShownNorFound) {
     EXPECT_EQ(richtext::test::dump(fromQt(qt)), richtext::test::dump(everyField()));
 }
 
-// Two-, three- and four-byte characters, a line break, halves of pairs alone ('?', as
-// QString::toUtf8 makes them) and a pair parted by a pasted object character.
+// Runs of ASCII longer and shorter than four letters, two-, three- and four-byte characters, a
+// line break, halves of pairs alone ('?', as QString::toUtf8 makes them) and a pair parted by a
+// pasted object character.
 TEST(RichTextBridgeTest, TypedTextComesBackAsItsUtf8) {
-    const char16_t typed[] = {u'a', 0x00E9, 0x4E2D, 0xD83D, 0xDE00, 0x2028, 0xD83D,
-                              u'x', 0xDE00, 0xD83D, 0xFFFC, 0xDE00, 0xFFFC};
+    const char16_t typed[] = {u'a',   u'b', u'c',   u'd',   u'e',   0x00E9, 0x4E2D,
+                              u'w',   u'x', u'y',   u'z',   0xD83D, 0xDE00, 0x2028,
+                              0xD83D, u'x', 0xDE00, 0xD83D, 0xFFFC, 0xDE00, 0xFFFC};
     QTextDocument qt;
     QTextCursor(&qt).insertText(QStringView(typed, std::size(typed)).toString());
     Document back = fromQt(qt);
     ASSERT_EQ(back.paragraphs.size(), 1u);
     ASSERT_EQ(back.paragraphs[0].content.size(), 1u);
     EXPECT_EQ(std::get<TextRun>(back.paragraphs[0].content[0]).text,
-              "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\n?x?\xF0\x9F\x98\x80");
+              "abcde\xC3\xA9\xE4\xB8\xADwxyz\xF0\x9F\x98\x80\n?x?\xF0\x9F\x98\x80");
 }
 
 TEST(RichTextBridgeTest, TextTypedAfterHiddenTextIsVisible) {
