@@ -1,9 +1,9 @@
 // Opening and saving a large note in the reading area, each against its baseline in the same run:
 // opening (read the file, read the rich text, carry it into a QTextDocument, lay it out) against
 // QTextDocument::setPlainText of the same text laid out at the same width, and saving (carry the
-// document back, write the rich text in pieces into the file that replaces the old one, as the
-// reading area does) against writing the same bytes to the same file. The targets are at most 4 and
-// 3 times.
+// document back, write the rich text in pieces into the file that replaces the old one, and keep
+// the model, as the reading area does) against writing the same bytes to the same file. The targets
+// are at most 4 and 3 times.
 //
 //   reading_open_save_bench [--mib N] [--repetitions N]
 //
@@ -13,6 +13,7 @@
 // figure to watch: Qt lays tables out many times slower than plain lines. Each figure is the best
 // of several runs.
 #include "bench/rtf_document_generator.h"
+#include "platform/background_release.h"
 #include "platform/file_system.h"
 #include "richtext/plain_text.h"
 #include "richtext/rtf_reader.h"
@@ -33,6 +34,7 @@
 #include <random>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 using namespace tarnel;
@@ -166,6 +168,24 @@ OpenFigures measureOpen(const fs::path& file, int repetitions) {
     return out;
 }
 
+// As the reading area saves: the edited model is kept and the one it replaces is given back on a
+// thread of its own while the user goes on; each run waits for that before the next starts.
+double measureSave(const QTextDocument& opened, const fs::path& file, int repetitions) {
+    richtext::Document stored = ui::fromQt(opened);
+    platform::BackgroundRelease released;
+    double best = 1e300;
+    for (int i = 0; i < repetitions; ++i) {
+        released.wait();
+        auto start = std::chrono::steady_clock::now();
+        richtext::Document edited = ui::fromQt(opened);
+        writeInPiecesOrExit(file, edited);
+        released.release(std::exchange(stored, std::move(edited)));
+        std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        best = std::min(best, elapsed.count());
+    }
+    return best;
+}
+
 struct Options {
     std::size_t mebibytes = 5;
     std::size_t tableMebibytes = 2;
@@ -214,8 +234,7 @@ int main(int argc, char** argv) {
     QTextDocument opened;
     ui::toQt(richtext::RtfReader().read(stored).document, opened);
     layOut(opened);
-    double save =
-        bestSeconds(options.repetitions, [&] { writeInPiecesOrExit(file, ui::fromQt(opened)); });
+    double save = measureSave(opened, file, options.repetitions);
     std::string saved = richtext::RtfWriter().write(ui::fromQt(opened));
     if (readOrExit(file) != saved) {
         std::fprintf(stderr, "the bytes written in pieces differ from the writer's whole text\n");

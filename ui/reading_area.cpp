@@ -12,6 +12,7 @@
 #include <QShortcut>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace tarnel::ui {
 namespace {
@@ -122,7 +123,7 @@ void CReadingArea::show(const std::string& bytes) {
     richtext::ReadResult read = richtext::RtfReader().read(bytes);
     m_readOnly = read.status != richtext::ReadStatus::Complete;
     m_storedUnkept = unkeptContent(read);
-    m_stored = std::move(read.document);
+    keepStored(std::move(read.document));
     if (m_readOnly) {
         m_notice->setText(QString::fromUtf8(reading::kReadOnlyNotice) + "\n" + text(read.message));
     }
@@ -201,11 +202,16 @@ bool CReadingArea::save() {
     if (!store(edited)) {
         return false;
     }
-    m_stored = std::move(edited);
+    keepStored(std::move(edited));
     m_storedUnkept.clear();
     m_editor->document()->setModified(false);
     emit saved();
     return true;
+}
+
+// The model replaced is as large as the note: it is given back while the user goes on.
+void CReadingArea::keepStored(richtext::Document document) {
+    m_released.release(std::exchange(m_stored, std::move(document)));
 }
 
 void CReadingArea::revert() {

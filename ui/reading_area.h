@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ops/operation_context.h"
+#include "platform/background_release.h"
 #include "richtext/document.h"
 #include "store/knowledge_store.h"
 #include "ui/rich_text_editor.h"
@@ -110,6 +111,7 @@ private:
     void display();
     bool agreeToLoss();
     bool store(const richtext::Document& edited);
+    void keepStored(richtext::Document document);
     bool storeComment(const std::string& bytes);
     void trackPoint(const store::ChangeNotification& notification);
 
@@ -129,6 +131,7 @@ private:
     // was read from; revert shows both again.
     richtext::Document m_stored;
     QString m_storedUnkept;
+    platform::BackgroundRelease m_released;
     bool m_readOnly = false;
     bool m_viewOnly = false;
     // What the model could not keep of the stored content, for the question; empty when nothing
