@@ -16,8 +16,10 @@ void StarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->save();
     painter->setClipRect(option.rect);
     int x = option.rect.left() + kLeft;
+    bool selected = option.state & QStyle::State_Selected;
     for (int i = 0; i < kStars; ++i) {
         const QImage& star = i < rating ? lit : grey;
+        painter->setOpacity(selected && i >= rating ? kUnlitOnSelection : 1.0);
         painter->drawImage(
             QPoint(x, option.rect.top() + (option.rect.height() - star.height()) / 2), star);
         x += star.width() + kGap;

@@ -8,7 +8,8 @@ namespace tarnel::ui {
 
 // Paints a row's star rating (PointListModel::kStarRole, 0 to 5) as five of the skin's star
 // pictures, the rated ones lit (IMG_LIGHT_STAR) and the others grey (IMG_GRAY_STAR), asked for at
-// every paint. The picture table outlives the delegate.
+// every paint; on a selected row the grey ones are faint, so that they do not look lit against the
+// highlight. The picture table outlives the delegate.
 class StarDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -20,6 +21,8 @@ public:
     // Left of the first star, and between two stars.
     static constexpr int kGap = 1;
     static constexpr int kLeft = 2;
+    // How strongly the grey stars show on a selected row.
+    static constexpr double kUnlitOnSelection = 0.4;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;

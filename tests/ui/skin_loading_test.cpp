@@ -8,6 +8,7 @@
 #include "ui/skin/colour_scheme.h"
 #include "ui/skin_page.h"
 #include "ui/skin_palette.h"
+#include "ui/star_delegate.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -313,6 +314,31 @@ TEST_F(SkinSwitchTest, SwitchingInTheChooserRepaintsTheFrameWritesSkinPathAndKee
     painter.end();
     EXPECT_EQ(drawn.pixelColor(4, 4), pictureColour(5, skin::IMG_PASTE));
     EXPECT_TRUE(prompt.events().empty());
+}
+
+// On a selected row the grey stars would stand out light on the highlight, as lit ones do: they
+// are drawn faint there, so that an unrated point does not look rated.
+TEST_F(SkinSwitchTest, UnlitStarsRecedeOnASelectedRow) {
+    makeCategories({"A/x", "A/y"});
+    start();
+    auto* window = dynamic_cast<CWindowFormView*>(frame->openCategoryWindow(*category("A")));
+    ASSERT_NE(window, nullptr);
+    ASSERT_EVENTUALLY(window->list()->viewport()->height() > 40);
+    window->list()->selectRow(0);
+    QRect cell = window->list()->visualRect(window->model()->index(0, 0));
+    QImage shown = window->list()->viewport()->grab().toImage();
+    int y = cell.top() + (cell.height() - 4) / 2 + 1;
+    QColor highlight = shown.pixelColor(cell.right() - 1, cell.top() + 1);
+    QColor grey = pictureColour(4, skin::IMG_GRAY_STAR);
+    auto faint = [&](int picture, int behind) {
+        return qRound(StarDelegate::kUnlitOnSelection * picture +
+                      (1 - StarDelegate::kUnlitOnSelection) * behind);
+    };
+    EXPECT_EQ(shown.pixelColor(cell.left() + 3, y), pictureColour(4, skin::IMG_LIGHT_STAR));
+    QColor drawn = shown.pixelColor(cell.left() + 8, y);
+    EXPECT_NEAR(drawn.red(), faint(grey.red(), highlight.red()), 1);
+    EXPECT_NEAR(drawn.green(), faint(grey.green(), highlight.green()), 1);
+    EXPECT_NEAR(drawn.blue(), faint(grey.blue(), highlight.blue()), 1);
 }
 
 // The next start reads the chosen skin from the written settings file; the palette is reset
