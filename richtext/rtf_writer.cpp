@@ -8,9 +8,14 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <optional>
 #include <span>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -199,10 +204,19 @@ class Emitter {
 public:
     // With a sink the output leaves in pieces, and its whole size is never needed.
     Emitter(const Document& document, const RtfWriter::Sink* sink)
-        : m_document(document), m_sink(sink) {
-        collectTables(m_document.paragraphs);
+        : m_blocks(document.paragraphs), m_sink(sink) {
+        collectTables(m_blocks);
         finishTables();
-        planLists(m_document.paragraphs);
+        planLists(m_blocks);
+    }
+    // For blocks handed over one at a time while later ones are still being made (streamBlock):
+    // the body goes to the sink as it is written, with the symbol font's number left out,
+    // since that font comes after every other; finishStream then writes the header and the body.
+    struct Streamed {};
+    Emitter(const std::vector<Paragraph>& blocks, const RtfWriter::Sink* body, Streamed)
+        : m_blocks(blocks), m_sink(body), m_streamed(true) {
+        m_pieceLimit = RtfWriter::kPieceBytes;
+        m_out.reserve(2 * m_pieceLimit);
     }
 
     std::string run() {
@@ -221,10 +235,56 @@ public:
         return m_handedOn;
     }
 
+    // Tables and lists are collected and planned in the order the whole document's are, so a
+    // block written now looks up what it would look up after all of them.
+    void streamBlock(const Paragraph& block) {
+        std::span<const Paragraph> one(&block, 1);
+        collectTables(one);
+        planLists(one);
+        writeBlocks(one, 0);
+    }
+    // False when a block written named a list level whose style a later item may still give:
+    // the body may differ from the whole document's.
+    bool streamedAlike() const { return !m_streamedUnsure; }
+    // The header through the sink, then the body handed on before (held, in order) with the
+    // symbol font's number put in, then the end; returns how many bytes there were in all.
+    std::size_t finishStream(const RtfWriter::Sink& sink, const std::vector<std::string>& held) {
+        handOn();
+        m_sink = &sink;
+        m_handedOn = 0;
+        finishTables();
+        writeHeader();
+        handOn();
+        const std::string number = std::to_string(m_symbolFont);
+        std::size_t offset = 0;
+        auto next = m_symbolFontAt.begin();
+        for (const std::string& piece : held) {
+            std::string_view rest = piece;
+            for (; next != m_symbolFontAt.end() && *next <= offset + rest.size(); ++next) {
+                std::size_t taken = *next - offset;
+                passOn(rest.substr(0, taken));
+                passOn(number);
+                rest.remove_prefix(taken);
+                offset += taken;
+            }
+            passOn(rest);
+            offset += rest.size();
+        }
+        m_out.append('}');
+        handOn();
+        return m_handedOn;
+    }
+
 private:
+    void passOn(std::string_view bytes) {
+        if (!bytes.empty()) {
+            (*m_sink)(bytes);
+            m_handedOn += bytes.size();
+        }
+    }
     void writeDocument() {
         writeHeader();
-        writeBlocks(m_document.paragraphs, 0);
+        writeBlocks(m_blocks, 0);
         m_out.append('}');
     }
     void handOnWhenFull() {
@@ -241,9 +301,9 @@ private:
     }
 
     // The font and colour tables, and the size the blocks take written, in one pass over them.
-    void collectTables(const std::vector<Paragraph>& blocks);
+    void collectTables(std::span<const Paragraph> blocks);
     void finishTables();
-    void planLists(const std::vector<Paragraph>& blocks);
+    void planLists(std::span<const Paragraph> blocks);
     void planItem(const Paragraph& paragraph);
     void addFont(const std::string& name);
     void addColor(const std::optional<Color>& color);
@@ -343,9 +403,13 @@ private:
         m_unicodeSkip = 1;
     }
 
-    const Document& m_document;
+    const std::vector<Paragraph>& m_blocks;
     // Without a sink the whole document is one piece.
     const RtfWriter::Sink* m_sink = nullptr;
+    const bool m_streamed = false;
+    bool m_streamedUnsure = false;
+    // Where in the streamed body the symbol font's number goes.
+    std::vector<std::size_t> m_symbolFontAt;
     std::vector<std::string> m_fonts;
     std::unordered_map<std::string, int> m_fontIndex;
     std::unordered_map<const std::string*, int> m_fontIndexByText;
@@ -360,7 +424,8 @@ private:
     std::vector<std::uint16_t> m_escapeIndex;
     std::vector<Escape> m_escapes;
     bool m_symbolBullets = false;
-    std::vector<WrittenList> m_lists;
+    // A written list holds the styles of all its levels: a deque grows without moving them.
+    std::deque<WrittenList> m_lists;
     std::unordered_map<int, std::vector<std::size_t>> m_listsOf;
     std::vector<ItemPlan> m_items;
     std::size_t m_nextItem = 0;
@@ -374,7 +439,7 @@ private:
     int m_unicodeSkip = 1;
 };
 
-void Emitter::collectTables(const std::vector<Paragraph>& blocks) {
+void Emitter::collectTables(std::span<const Paragraph> blocks) {
     for (const Paragraph& paragraph : blocks) {
         m_symbolBullets =
             m_symbolBullets || (paragraph.list == ListKind::Bullet && paragraph.listBullet.empty());
@@ -414,7 +479,7 @@ void Emitter::finishTables() {
 // Items are planned in the order they are written. Each list's levels keep the style their first
 // item gives them; an item of another style at that level starts a written list of its own.
 // Items without a list id make a list while they follow each other.
-void Emitter::planLists(const std::vector<Paragraph>& blocks) {
+void Emitter::planLists(std::span<const Paragraph> blocks) {
     for (const Paragraph& paragraph : blocks) {
         for (const Table& table : paragraph.table) {
             for (const TableRow& row : table.rows) {
@@ -803,10 +868,14 @@ void Emitter::writeListPrefix(const Paragraph& paragraph) {
     word("ilvl", std::clamp(paragraph.listLevel, 0, kMaxListLevel));
     bool bullet = kind == ListKind::Bullet;
     bool symbolBullet = bullet && paragraph.listBullet.empty();
-    int font = symbolBullet ? m_symbolFont : 0;
     openGroup();
     word("pntext");
-    word("f", font);
+    if (symbolBullet && m_streamed) {
+        word("f");
+        m_symbolFontAt.push_back(m_handedOn + m_out.size());
+    } else {
+        word("f", symbolBullet ? m_symbolFont : 0);
+    }
     if (symbolBullet) {
         hexByte(static_cast<unsigned char>(kSymbolBullet));
     } else if (bullet) {
@@ -818,6 +887,7 @@ void Emitter::writeListPrefix(const Paragraph& paragraph) {
         writeText(style.numberPrefix);
         for (int above = level - style.outerNumbers; above < level; ++above) {
             const std::optional<LevelStyle>& shown = list.levels[static_cast<std::size_t>(above)];
+            m_streamedUnsure = m_streamedUnsure || (m_streamed && !shown);
             writeNumber(shown ? shown->kind : ListKind::Decimal,
                         item.numbers[static_cast<std::size_t>(above)]);
             writeText(style.numberJoint);
@@ -1086,6 +1156,90 @@ void Emitter::writeFontName(std::string_view utf8) {
 }
 
 } // namespace
+
+struct RtfStreamWriter::Stream {
+    explicit Stream(const std::vector<Paragraph>& blocks)
+        : first(blocks.data()), room(blocks.capacity()),
+          emitter(blocks, &holdPiece, Emitter::Streamed{}) {}
+
+    void work() {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [this] { return ready > written || finishing; });
+            if (ready == written) {
+                return;
+            }
+            std::size_t upTo = ready;
+            lock.unlock();
+            for (std::size_t i = written; i < upTo; ++i) {
+                emitter.streamBlock(first[i]);
+            }
+            lock.lock();
+            written = upTo;
+        }
+    }
+
+    const Paragraph* const first;
+    const std::size_t room;
+    std::vector<std::string> held;
+    const RtfWriter::Sink holdPiece = [this](std::string_view piece) { held.emplace_back(piece); };
+    Emitter emitter;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t ready = 0;
+    std::size_t written = 0;
+    bool finishing = false;
+    std::thread thread;
+};
+
+RtfStreamWriter::RtfStreamWriter(const std::vector<Paragraph>& blocks)
+    : m_stream(std::make_unique<Stream>(blocks)) {
+    try {
+        m_stream->thread = std::thread([stream = m_stream.get()] { stream->work(); });
+    } catch (const std::system_error&) {
+        m_stream->finishing = true;
+    }
+}
+
+RtfStreamWriter::~RtfStreamWriter() {
+    stop();
+}
+
+// Only this thread sets how many are ready, so it reads that without the lock.
+void RtfStreamWriter::ready(std::size_t count) {
+    if (count <= m_stream->ready || count > m_stream->room) {
+        return;
+    }
+    std::lock_guard lock(m_stream->mutex);
+    m_stream->ready = count;
+    m_stream->changed.notify_one();
+}
+
+void RtfStreamWriter::stop() {
+    {
+        std::lock_guard lock(m_stream->mutex);
+        m_stream->finishing = true;
+        m_stream->changed.notify_one();
+    }
+    if (m_stream->thread.joinable()) {
+        m_stream->thread.join();
+    }
+}
+
+std::size_t RtfStreamWriter::finish(const Document& document, const Sink& sink) {
+    stop();
+    const std::vector<Paragraph>& blocks = document.paragraphs;
+    if (blocks.data() != m_stream->first || blocks.size() < m_stream->written) {
+        return RtfWriter().write(document, sink);
+    }
+    for (std::size_t i = m_stream->written; i < blocks.size(); ++i) {
+        m_stream->emitter.streamBlock(blocks[i]);
+    }
+    if (!m_stream->emitter.streamedAlike()) {
+        return RtfWriter().write(document, sink);
+    }
+    return m_stream->emitter.finishStream(sink, m_stream->held);
+}
 
 std::string RtfWriter::write(const Document& document) const {
     return Emitter(document, nullptr).run();

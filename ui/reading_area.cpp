@@ -198,7 +198,7 @@ bool CReadingArea::save() {
     if (m_readOnly || m_viewOnly || !agreeToLoss()) {
         return false;
     }
-    richtext::Document edited = fromQt(*m_editor->document());
+    richtext::Document edited;
     if (!store(edited)) {
         return false;
     }
@@ -238,14 +238,17 @@ bool CReadingArea::runSavePrompt() {
     }
 }
 
-// A note's content goes to its file as the writer makes it, never whole in memory.
-bool CReadingArea::store(const richtext::Document& edited) {
+// A note's content is written while the editor's document is still being read back into the
+// model, which it then holds.
+bool CReadingArea::store(richtext::Document& edited) {
+    const QTextDocument& shown = *m_editor->document();
     if (m_subject == Subject::Comment) {
+        edited = fromQt(shown);
         return storeComment(richtext::RtfWriter().write(edited));
     }
     return ops::savePointContent(m_context, m_pointId,
-                                 [&edited](const platform::FileSystem::PieceConsumer& write) {
-                                     richtext::RtfWriter().write(edited, write);
+                                 [&](const platform::FileSystem::PieceConsumer& write) {
+                                     edited = writtenFromQt(shown, write);
                                  })
         .ok();
 }

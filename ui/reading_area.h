@@ -110,7 +110,8 @@ private:
     // Shows the stored content.
     void display();
     bool agreeToLoss();
-    bool store(const richtext::Document& edited);
+    // The model of what was stored goes to edited.
+    bool store(richtext::Document& edited);
     void keepStored(richtext::Document document);
     bool storeComment(const std::string& bytes);
     void trackPoint(const store::ChangeNotification& notification);

@@ -973,6 +973,7 @@ public:
             addFragment(fragment, QStringView(m_text).mid(at, length), out.content);
             at += length;
         }
+        m_charactersRead += static_cast<std::size_t>(at - block.position());
         return out;
     }
 
@@ -980,6 +981,14 @@ public:
     // after every table; one that is empty and no paragraph of the model is left out.
     std::vector<Paragraph> blocks(QTextFrame::iterator it) {
         std::vector<Paragraph> out;
+        addBlocks(it, out, nullptr);
+        return out;
+    }
+
+    // The same added to out, telling the writer, if any, each time more of them are complete: a
+    // block Qt made may still go when a table follows it.
+    void addBlocks(QTextFrame::iterator it, std::vector<Paragraph>& out,
+                   richtext::RtfStreamWriter* writer) {
         bool afterTable = false;
         for (; !it.atEnd(); ++it) {
             if (auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
@@ -989,6 +998,9 @@ public:
                 Paragraph block;
                 block.table.push_back(this->table(*table));
                 out.push_back(std::move(block));
+                if (writer) {
+                    handOver(*writer, out.size());
+                }
                 afterTable = true;
                 continue;
             }
@@ -1009,12 +1021,26 @@ public:
             } else {
                 m_qtsOwn.erase(out.size() - 1);
             }
+            if (writer) {
+                handOver(*writer, qtsOwn ? out.size() - 1 : out.size());
+            }
         }
         m_qtsOwn.clear();
-        return out;
     }
 
 private:
+    // The writer reads the blocks handed over once this core has moved on from them: taking
+    // lines another core has just written costs it several times what taking them from memory
+    // does.
+    static constexpr std::size_t kCharactersPerHandOver = 64 * 1024;
+
+    void handOver(richtext::RtfStreamWriter& writer, std::size_t complete) {
+        if (m_charactersRead >= m_charactersHandedOver + kCharactersPerHandOver) {
+            writer.ready(complete);
+            m_charactersHandedOver = m_charactersRead;
+        }
+    }
+
     // Blocks share a few formats: each gives its paragraph's fields once, by its index in the
     // document (a block's list is the object its format names).
     const Paragraph& paragraphFields(const QTextBlock& block) {
@@ -1307,6 +1333,8 @@ private:
     // Found when the first list made in the editor needs a number.
     std::optional<int> m_lastEditorList;
     ByFormatIndex<Paragraph> m_paragraphFields;
+    std::size_t m_charactersRead = 0;
+    std::size_t m_charactersHandedOver = 0;
 };
 
 // The one block an empty QTextDocument always has is no paragraph unless one was made there.
@@ -1365,6 +1393,19 @@ Document fromQt(const QTextDocument& source) {
     }
     ModelReader reader(source);
     out.paragraphs = reader.blocks(source.rootFrame()->begin());
+    return out;
+}
+
+Document writtenFromQt(const QTextDocument& source, const richtext::RtfWriter::Sink& sink) {
+    Document out;
+    if (isEmptyDocument(source)) {
+        richtext::RtfWriter().write(out, sink);
+        return out;
+    }
+    out.paragraphs.reserve(static_cast<std::size_t>(source.blockCount()));
+    richtext::RtfStreamWriter writer(out.paragraphs);
+    ModelReader(source).addBlocks(source.rootFrame()->begin(), out.paragraphs, &writer);
+    writer.finish(out, sink);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "richtext/document.h"
+#include "richtext/rtf_writer.h"
 
 #include <QTextFormat>
 #include <vector>
@@ -65,6 +66,10 @@ void toQt(const richtext::Document& document, QTextDocument& target);
 
 // The model of what the QTextDocument holds now.
 richtext::Document fromQt(const QTextDocument& source);
+// The same, written through the sink as the writer writes it while the document is still being
+// read (the reading area's save): returns the model written.
+richtext::Document writtenFromQt(const QTextDocument& source,
+                                 const richtext::RtfWriter::Sink& sink);
 
 // The character format of a list item's block, which Qt draws its number or bullet with: the font
 // and size of the item's first character, so that the label stands on the text's baseline at the

@@ -425,5 +425,64 @@ TEST(RtfWriterTest, WritesTheNumbersOfTheLevelsAboveAndReadsThemBack) {
     EXPECT_EQ(read.document, document);
 }
 
+// The document's blocks handed over as they are made: after every block, a few at a time, or
+// none before the end.
+std::string streamed(const Document& document, std::size_t every) {
+    Document made;
+    made.paragraphs.reserve(document.paragraphs.size());
+    RtfStreamWriter writer(made.paragraphs);
+    for (const Paragraph& block : document.paragraphs) {
+        made.paragraphs.push_back(block);
+        if (every != 0 && made.paragraphs.size() % every == 0) {
+            writer.ready(made.paragraphs.size());
+        }
+    }
+    std::string out;
+    std::size_t count = writer.finish(made, [&out](std::string_view piece) { out += piece; });
+    EXPECT_EQ(count, out.size());
+    return out;
+}
+
+// Bullets of the symbol font, which is numbered after every other font, spread over many of
+// the writer's pieces, so that its number goes in at piece boundaries too.
+Document manySymbolBullets() {
+    Document document;
+    for (int i = 0; i < 4000; ++i) {
+        std::string text(static_cast<std::size_t>(i % 40), 'x');
+        document.paragraphs.push_back(
+            i % 3 == 0 ? paragraph({run(text, font(i % 7 == 0 ? "宋体" : "Arial"))},
+                                   Alignment::Left, ListKind::Bullet)
+                       : paragraph({run(text + "你好")}));
+    }
+    return document;
+}
+
+// A section numbered with its chapter's number before any chapter came: the chapter's style is
+// known only later.
+Document sectionBeforeItsChapter() {
+    Paragraph chapter = listItem(paragraph({run("c")}, Alignment::Left, ListKind::UpperRoman), 1);
+    Paragraph section = listItem(paragraph({run("s")}, Alignment::Left, ListKind::Decimal), 1, 1);
+    section.listOuterNumbers = 1;
+    section.listNumberJoint = ".";
+    Document document;
+    document.paragraphs = {section, chapter, section};
+    return document;
+}
+
+TEST(RtfStreamWriterTest, GivesTheWritersBytesHoweverTheBlocksAreHandedOver) {
+    std::vector<Document> documents = {Document{}, sampleDocument(), tableDocument(),
+                                       manySymbolBullets(), sectionBeforeItsChapter()};
+    for (const char* name : {"word_2016.rtf", "libreoffice_7_4.rtf", "libreoffice_7_4_tables.rtf",
+                             "wordpad_tables.rtf"}) {
+        documents.push_back(RtfReader().read(test::fixtureBytes(name)).document);
+    }
+    for (std::size_t d = 0; d < documents.size(); ++d) {
+        std::string whole = RtfWriter().write(documents[d]);
+        for (std::size_t every : {1, 3, 500, 0}) {
+            EXPECT_EQ(streamed(documents[d], every), whole) << "document " << d << ", " << every;
+        }
+    }
+}
+
 } // namespace
 } // namespace tarnel::richtext

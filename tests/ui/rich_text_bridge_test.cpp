@@ -46,6 +46,11 @@ void expectKept(const Document& document) {
     RtfWriter writer;
     EXPECT_EQ(writer.write(back), writer.write(document));
     EXPECT_EQ(pictureBytes(back), pictureBytes(document));
+    QTextDocument qt;
+    toQt(document, qt);
+    std::string written;
+    EXPECT_TRUE(writtenFromQt(qt, [&](std::string_view piece) { written += piece; }) == document);
+    EXPECT_EQ(written, writer.write(document));
 }
 
 TEST(RichTextBridgeTest, EveryFixtureComesBackAsItWasRead) {
@@ -334,6 +339,31 @@ TEST(RichTextBridgeTest, TablesBecomeQtTablesAndListLevelsQtListsAndBothComeBack
 // As word processors number them: a level's numbers start again after an item of a level above
 // it, and run on across paragraphs of other levels below it; a label shows the numbers of the
 // levels above its own that its level's text names.
+// Long enough for the writer to take blocks on its own thread twice while the rest is read: tables,
+// the blocks Qt keeps around them, list levels and long paragraphs, the last ones as typed.
+TEST(RichTextBridgeTest, ANoteWrittenWhileItIsReadBackGivesTheSameModelAndBytes) {
+    Document note;
+    std::vector<Paragraph> tablesAndLists = RtfReader().read(kTablesAndLists).document.paragraphs;
+    for (int i = 0; i < 300; ++i) {
+        Paragraph text;
+        text.content.push_back(TextRun{CharFormat{}, std::string(500, 'a' + i % 26) + "段落"});
+        note.paragraphs.push_back(text);
+        note.paragraphs.insert(note.paragraphs.end(), tablesAndLists.begin(), tablesAndLists.end());
+    }
+    QTextDocument qt;
+    toQt(note, qt);
+    QTextCursor end(&qt);
+    end.movePosition(QTextCursor::End);
+    end.insertBlock();
+    end.insertText("typed at the end");
+    Document read = fromQt(qt);
+    std::string written;
+    Document back = writtenFromQt(qt, [&](std::string_view piece) { written += piece; });
+    EXPECT_EQ(richtext::test::dump(back), richtext::test::dump(read));
+    EXPECT_TRUE(back == read);
+    EXPECT_EQ(written, RtfWriter().write(read));
+}
+
 TEST(RichTextBridgeTest, ASubLevelNumbersAgainAfterAnItemAboveIt) {
     ReadResult read = RtfReader().read(
         "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
