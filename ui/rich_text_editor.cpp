@@ -59,12 +59,29 @@ CRichTextEditor::CRichTextEditor(QWidget* parent)
 }
 
 // The caret in an empty cell takes the format of the cell itself, which holds the cell's shading
-// as a background: text typed there would be saved highlighted in the shading's colour.
+// as a background: text typed there would be saved highlighted in the shading's colour. It is
+// typed instead in the font and size of the nearest text before it, as in a word processor, and
+// in nothing else of that text's format.
 void CRichTextEditor::typePlainInEmptyCell() {
     QTextCursor caret = textCursor();
-    if (!caret.hasSelection() && caret.charFormat().isTableCellFormat()) {
-        setCurrentCharFormat(QTextCharFormat());
+    if (caret.hasSelection() || !caret.charFormat().isTableCellFormat()) {
+        return;
     }
+    QTextCharFormat typed;
+    QTextCursor before(document());
+    for (int position = caret.position() - 1; position > 0; --position) {
+        before.setPosition(position);
+        QTextCharFormat format = before.charFormat();
+        if (!format.isTableCellFormat() && !format.isTableFormat()) {
+            for (int property : {int(QTextFormat::FontFamilies), int(QTextFormat::FontPointSize)}) {
+                if (format.hasProperty(property)) {
+                    typed.setProperty(property, format.property(property));
+                }
+            }
+            break;
+        }
+    }
+    setCurrentCharFormat(typed);
 }
 
 void CRichTextEditor::contextMenuEvent(QContextMenuEvent* event) {

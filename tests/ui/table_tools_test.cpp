@@ -220,6 +220,32 @@ TEST(TableToolsTest, TextTypedIntoAnEmptyCellIsPlainAndShownAtTheSizeItIsSavedWi
     EXPECT_EQ(lineHeight(1, 0), lineHeight(0, 0));
 }
 
+// A table inserted after text in a font and size of its own is typed into in that font and size,
+// and in nothing else of the text's format.
+TEST(TableToolsTest, TextTypedIntoANewTableTakesTheFontAndSizeOfTheTextBeforeIt) {
+    CRichTextEditor editor;
+    toQt(RtfReader()
+             .read("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0 \\'cb\\'ce\\'cc\\'e5;}}"
+                   "{\\colortbl;\\red255\\green0\\blue0;}\\pard\\f0\\fs21\\b\\cf1 intro\\par}")
+             .document,
+         *editor.document());
+    editor.moveCursor(QTextCursor::End);
+    editor.tableTools().insertTable(1, 2);
+    QTextTable* table = firstTable(editor);
+    ASSERT_NE(table, nullptr);
+    putCaret(editor, table->cellAt(0, 1));
+    QTest::keyClicks(&editor, "a");
+    richtext::Document document = saved(editor);
+    ASSERT_EQ(document.paragraphs.size(), 2u);
+    const richtext::TableCell& typedIn = document.paragraphs[1].table.at(0).rows.at(0).cells.at(1);
+    ASSERT_EQ(typedIn.paragraphs.size(), 1u);
+    ASSERT_EQ(typedIn.paragraphs[0].content.size(), 1u);
+    richtext::TextRun expected{richtext::CharFormat{}, "a"};
+    expected.format.font = "\u5B8B\u4F53";
+    expected.format.sizeHalfPoints = 21;
+    EXPECT_EQ(std::get<richtext::TextRun>(typedIn.paragraphs[0].content[0]), expected);
+}
+
 TEST(TableToolsTest, TabGoesFromCellToCellAndOnFromTheLastIntoANewRow) {
     CRichTextEditor editor;
     editor.setPlainText("intro");
