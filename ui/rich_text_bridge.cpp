@@ -928,13 +928,13 @@ private:
 };
 
 // What was made of each of a document's formats, by the format's index: the indices run from 0
-// to the number of formats, and a fragment looks its format up without hashing. Entries stay
-// where they are as more are added.
+// to the number of formats (-1 for none), and a fragment looks its format up without hashing.
+// Entries stay where they are as more are added.
 template <typename Made> class ByFormatIndex {
 public:
     // The entry of the index and whether it was made just now, empty.
     std::pair<Made&, bool> entry(int index) {
-        auto at = static_cast<std::size_t>(index);
+        auto at = static_cast<std::size_t>(std::max(index, -1) + 1);
         if (at >= m_made.size()) {
             m_made.resize(at + 1);
         }
@@ -1333,6 +1333,7 @@ private:
     // Found when the first list made in the editor needs a number.
     std::optional<int> m_lastEditorList;
     ByFormatIndex<Paragraph> m_paragraphFields;
+    // What has been read, and what of it handed over: the pace of the hand-overs.
     std::size_t m_charactersRead = 0;
     std::size_t m_charactersHandedOver = 0;
 };

@@ -211,9 +211,10 @@ def check_desktop(program, display, env, program_dir):
     tarnel = subprocess.Popen([program], cwd=program_dir, env=env)
     try:
         wait_for("the frame", lambda: frame_id(display), 30)
-        # A search stops at a window that goes away meanwhile: it is tried until it finds the panel.
-        wait_for("the panel", lambda: x(display, "xdotool", "search", "--name", "^panel$").split())
-        panel = x(display, "xdotool", "search", "--name", "^panel$").split()[0]
+        # A search stops at a window that goes away meanwhile: it is tried until it finds the panel,
+        # and the panel is the one that search found (a second search can meet the same gap).
+        panel = wait_for("the panel",
+                         lambda: x(display, "xdotool", "search", "--name", "^panel$").split())[0]
         wait_for("the tray icon docked", lambda: tray_icon(display, panel))
         # The caption names the start page once it has loaded.
         # A search stops at a caption that changes meanwhile: the first id found is kept.
