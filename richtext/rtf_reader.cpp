@@ -375,6 +375,7 @@ public:
 
 private:
     void takeText(std::string_view text);
+    void takeHexBytes(std::string_view escapes);
     void takeByte(unsigned char byte);
     void handleBinary(std::string_view bytes);
     void handleControlWord(const RtfToken& token);
@@ -549,6 +550,17 @@ void Parser::takeText(std::string_view text) {
         break;
     default:
         break;
+    }
+}
+
+void Parser::takeHexBytes(std::string_view escapes) {
+    if (m_state.destination == Destination::Body ||
+        m_state.destination == Destination::FieldInstruction) {
+        appendHexBytes(escapes, m_pendingBytes, [this] { flushLoneSurrogate(); });
+        return;
+    }
+    for (std::size_t i = 0; i < escapes.size() / 4; ++i) {
+        takeByte(hexByteAt(escapes, i));
     }
 }
 

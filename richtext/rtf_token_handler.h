@@ -23,12 +23,31 @@ inline std::string readProblemMessage(std::size_t openGroups, const std::string&
     return message;
 }
 
+// Appends the values of the \'hh in escapes to out, but for zeros, which are no character of any
+// code page (writers pad with them); beforeFirst runs before the first byte appended, if any.
+template <class BeforeFirst>
+void appendHexBytes(std::string_view escapes, std::string& out, BeforeFirst beforeFirst) {
+    bool first = true;
+    for (std::size_t i = 0; i < escapes.size() / 4; ++i) {
+        const unsigned char byte = hexByteAt(escapes, i);
+        if (byte == 0) {
+            continue;
+        }
+        if (first) {
+            beforeFirst();
+            first = false;
+        }
+        out.push_back(static_cast<char>(byte));
+    }
+}
+
 // How the reader and the text extractor take each token: the fallback of a \uN is skipped, bytes
 // (\'hh and the escaped \\, { and }, which may be the trail byte of a double-byte character) join
 // the pending text, every other token first flushes it, and a group boundary ends a waiting
 // surrogate. Derived (a friend of this base) provides takeText (literal text after the skipped
-// fallback), takeByte, flushBytes, flushLoneSurrogate, pushGroup, popGroup, handleControlWord,
-// handleControlSymbol and handleBinary.
+// fallback), takeHexBytes (the \'hh of a HexBytes token after the skipped fallback), takeByte,
+// flushBytes, flushLoneSurrogate, pushGroup, popGroup, handleControlWord, handleControlSymbol
+// and handleBinary.
 template <class Derived> class RtfTokenHandler {
 protected:
     void handle(const RtfToken& token) {
@@ -38,9 +57,13 @@ protected:
             handleText(token.text);
             return;
         }
+        if (token.kind == Kind::HexBytes) {
+            handleHexBytes(token.text);
+            return;
+        }
         bool escapedByte = token.kind == Kind::ControlSymbol &&
                            (token.symbol == '\\' || token.symbol == '{' || token.symbol == '}');
-        if (token.kind == Kind::HexByte || escapedByte) {
+        if (token.kind == Kind::BadHex || escapedByte) {
             if (m_skipRemaining > 0) {
                 --m_skipRemaining;
                 return;
@@ -85,6 +108,18 @@ protected:
     bool m_starred = false;
 
 private:
+    // Each byte is one the fallback of a \uN may pass over.
+    void handleHexBytes(std::string_view escapes) {
+        const std::size_t count = escapes.size() / 4;
+        std::size_t i = std::min(count, static_cast<std::size_t>(m_skipRemaining));
+        m_skipRemaining -= static_cast<int>(i);
+        if (i == count) {
+            return;
+        }
+        m_starred = false;
+        static_cast<Derived&>(*this).takeHexBytes(escapes.substr(4 * i));
+    }
+
     void handleText(std::string_view text) {
         if (m_skipRemaining > 0) {
             std::size_t skipped = std::min(text.size(), static_cast<std::size_t>(m_skipRemaining));

@@ -165,21 +165,14 @@ RtfToken RtfTokenizer::readControl(std::size_t start) {
         return readControlWord(start);
     }
     if (c == '\'') {
-        int high = after + 1 < m_input.size() ? hexDigitValue(m_input[after + 1]) : -1;
-        int low = after + 2 < m_input.size() ? hexDigitValue(m_input[after + 2]) : -1;
-        if (high < 0 || low < 0) {
-            if (after + 2 >= m_input.size()) {
-                m_truncated = true;
-            }
-            noteProblem(start, "\\' is not followed by two hexadecimal digits");
-            m_pos = after + 1;
-            token.kind = RtfToken::Kind::HexByte;
-            token.byte = '?';
-            return token;
+        // A well-formed \'hh takes the tokenizer's quick way: here it is cut short or damaged.
+        if (after + 2 >= m_input.size()) {
+            m_truncated = true;
         }
-        m_pos = after + 3;
-        token.kind = RtfToken::Kind::HexByte;
-        token.byte = static_cast<unsigned char>(high * 16 + low);
+        noteProblem(start, "\\' is not followed by two hexadecimal digits");
+        m_pos = after + 1;
+        token.kind = RtfToken::Kind::BadHex;
+        token.byte = '?';
         return token;
     }
     m_pos = after + 1;

@@ -36,8 +36,11 @@ struct RtfToken {
         ControlWord,
         // symbol holds the character after the backslash (\* \~ \- \_ \{ \} \\ ...).
         ControlSymbol,
-        // \'hh: byte holds the value.
-        HexByte,
+        // One or more \'hh in a row (a word in another script is a run of them): text holds
+        // them, four characters each, and hexByteAt gives their values.
+        HexBytes,
+        // A \' without two hexadecimal digits: byte holds '?', which stands for it.
+        BadHex,
         // Literal text between control items, without the line breaks the format ignores.
         Text,
         // The bytes that follow \binN.
@@ -56,6 +59,12 @@ struct RtfToken {
     // Where the token starts in the input.
     std::size_t offset = 0;
 };
+
+// The value of the index-th \'hh of a HexBytes token's text.
+inline unsigned char hexByteAt(std::string_view escapes, std::size_t index) {
+    const char* escape = escapes.data() + 4 * index;
+    return static_cast<unsigned char>(hexDigitValue(escape[2]) * 16 + hexDigitValue(escape[3]));
+}
 
 // Splits rich-text bytes into tokens, one at a time, without recursion or allocation; the views in
 // a token point into the input, which must outlive the tokenizer. It never fails: damage is noted
@@ -94,15 +103,8 @@ public:
             if (start + 1 < m_input.size() && isLetter(m_input[start + 1])) {
                 return readControlWord(start);
             }
-            if (start + 3 < m_input.size() && m_input[start + 1] == '\'') {
-                int high = hexDigitValue(m_input[start + 2]);
-                int low = hexDigitValue(m_input[start + 3]);
-                if (high >= 0 && low >= 0) {
-                    m_pos = start + 4;
-                    token.kind = RtfToken::Kind::HexByte;
-                    token.byte = static_cast<unsigned char>(high * 16 + low);
-                    return token;
-                }
+            if (isHexEscape(start)) {
+                return readHexBytes(start);
             }
             return readControl(start);
         default:
@@ -120,6 +122,23 @@ public:
     }
 
 private:
+    // Whether a whole \'hh starts at pos.
+    bool isHexEscape(std::size_t pos) const {
+        return pos + 3 < m_input.size() && m_input[pos] == '\\' && m_input[pos + 1] == '\'' &&
+               hexDigitValue(m_input[pos + 2]) >= 0 && hexDigitValue(m_input[pos + 3]) >= 0;
+    }
+    [[gnu::always_inline]] RtfToken readHexBytes(std::size_t start) {
+        std::size_t end = start + 4;
+        while (isHexEscape(end)) {
+            end += 4;
+        }
+        m_pos = end;
+        RtfToken token;
+        token.kind = RtfToken::Kind::HexBytes;
+        token.offset = start;
+        token.text = m_input.substr(start, end - start);
+        return token;
+    }
     static constexpr bool isLetter(char c) {
         return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
     }

@@ -328,8 +328,18 @@ private:
         }
     }
 
-    // Most of the bytes of text in other scripts come one \'hh at a time: one goes to the pending
-    // bytes without the copy of a stretch of text.
+    // Most of the bytes of text in other scripts come as \'hh: they go to the pending bytes
+    // without the copy of a stretch of text.
+    void takeHexBytes(std::string_view escapes) {
+        if (m_state.place == Place::Body) {
+            appendHexBytes(escapes, m_pendingBytes, [this] { flushLoneSurrogate(); });
+            return;
+        }
+        for (std::size_t i = 0; i < escapes.size() / 4; ++i) {
+            takeByte(hexByteAt(escapes, i));
+        }
+    }
+
     void takeByte(unsigned char byte) {
         if (byte == 0) {
             return;

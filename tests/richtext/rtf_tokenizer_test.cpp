@@ -28,7 +28,12 @@ std::vector<std::string> tokens(std::string_view input) {
         case RtfToken::Kind::ControlSymbol:
             result.push_back(std::string("sym:") + token.symbol);
             break;
-        case RtfToken::Kind::HexByte:
+        case RtfToken::Kind::HexBytes:
+            for (std::size_t i = 0; i < token.text.size() / 4; ++i) {
+                result.push_back("hex:" + std::to_string(hexByteAt(token.text, i)));
+            }
+            break;
+        case RtfToken::Kind::BadHex:
             result.push_back("hex:" + std::to_string(token.byte));
             break;
         case RtfToken::Kind::Text:
@@ -108,6 +113,21 @@ TEST(RtfTokenizerTest, BadHexEscapeIsNotedAndPassedOver) {
     EXPECT_EQ(tokenizer.next().text, "zq");
     EXPECT_EQ(tokenizer.firstProblem(), "byte 1: \\' is not followed by two hexadecimal digits");
     EXPECT_FALSE(tokenizer.truncated());
+}
+
+TEST(RtfTokenizerTest, EscapedBytesInARowAreOneTokenUntilABreakOrABadEscape) {
+    RtfTokenizer tokenizer("\\'c4\\'E3\\'41\r\n\\'42\\'4");
+    RtfToken run = tokenizer.next();
+    ASSERT_EQ(run.kind, RtfToken::Kind::HexBytes);
+    EXPECT_EQ(run.text, "\\'c4\\'E3\\'41");
+    EXPECT_EQ(hexByteAt(run.text, 1), 0xE3);
+    RtfToken afterBreak = tokenizer.next();
+    ASSERT_EQ(afterBreak.kind, RtfToken::Kind::HexBytes);
+    EXPECT_EQ(afterBreak.text, "\\'42");
+    EXPECT_EQ(afterBreak.offset, 14u);
+    EXPECT_EQ(tokenizer.next().kind, RtfToken::Kind::BadHex);
+    EXPECT_EQ(tokenizer.next().text, "4");
+    EXPECT_TRUE(tokenizer.truncated());
 }
 
 TEST(RtfTokenizerTest, EndKeepsBeingEnd) {

@@ -93,6 +93,10 @@ TEST(TextExtractorTest, GivesTheTextOfTheFullReadForHandMadeAndDamagedInput) {
         "\\f0\\'d6\\'d0\\'ce\\'c4 \\f1\\'e9t\\'e9\\par}",
         // \uN with a two-byte fallback, a surrogate pair and a lone one, \uc0.
         "{\\rtf1\\uc2\\u20013\\'d6\\'d0 \\u-10179\\u-8704?? x\\u-10179 y{\\uc0\\u25991 z}}",
+        // Escaped bytes in a row: a fallback that ends part way through them, zero bytes between
+        // the halves of a pair and inside a character.
+        "{\\rtf1\\ansicpg936\\uc2\\u20320\\'c4\\'e3\\'ba\\'c3 \\uc0\\u-10179\\'00\\'00\\u-8704 "
+        "\\'c4\\'00\\'e3}",
         // Destinations that hold no body text, hidden text, a field's instruction and result.
         "{\\rtf1{\\stylesheet{\\s1 Heading;}}{\\info{\\title T}}{\\*\\generator G;}"
         "{\\pict\\pngblip 8950}a{\\v hidden}b{\\field{\\*\\fldinst HYPERLINK \"x\"}"
