@@ -154,7 +154,8 @@ bool isLetter(char c) {
 
 // How much of the input can be tokenized before the next bytes come: all of it, unless it ends
 // inside a control word, a control symbol or a \'hh, which then waits for the next bytes. (A \bin
-// cut short is taken up by the caller.)
+// cut short, and binary data, whose backslashes this cannot tell from escapes, are taken up by
+// the scan.)
 std::size_t readyEnd(std::string_view input) {
     std::size_t slash = input.rfind('\\');
     if (slash == std::string_view::npos) {
@@ -266,8 +267,7 @@ private:
             if (end == pos) {
                 break;
             }
-            scan(input.substr(pos, end - pos), false, m_offset + pos);
-            pos = end;
+            pos += scan(input.substr(pos, end - pos), false, m_offset + pos);
             if (m_binaryLeft == 0) {
                 break;
             }
@@ -279,13 +279,17 @@ private:
         return pos;
     }
 
-    // The input starts at firstOffset in the file.
-    void scan(std::string_view input, bool last, std::size_t firstOffset) {
+    // The input starts at firstOffset in the file. Returns how much of it was read: all of it,
+    // unless binary data ends in a backslash that made its end look ready (the data of \bin1\\a
+    // is a backslash, and \a a control word the next bytes may go on), then as far as what
+    // follows the data is ready.
+    std::size_t scan(std::string_view input, bool last, std::size_t firstOffset) {
         RtfTokenizer tokenizer(input, firstOffset);
         std::size_t cutBinaryAt = std::numeric_limits<std::size_t>::max();
+        std::size_t ready = input.size();
         while (!done()) {
             RtfToken token = tokenizer.next();
-            if (token.kind == RtfToken::Kind::End) {
+            if (token.kind == RtfToken::Kind::End || token.offset >= ready) {
                 break;
             }
             if (token.kind == RtfToken::Kind::Binary && !last) {
@@ -294,6 +298,10 @@ private:
                     // The rest of the binary data comes with the next bytes.
                     m_binaryLeft = announced - token.text.size();
                     cutBinaryAt = token.offset;
+                } else {
+                    auto after = static_cast<std::size_t>(token.text.data() + token.text.size() -
+                                                          input.data());
+                    ready = after + readyEnd(input.substr(after));
                 }
             }
             if (m_skipDepth > 0) {
@@ -303,10 +311,12 @@ private:
             }
         }
         m_truncated = m_truncated || (last && tokenizer.truncated());
-        if (m_problem.empty() && !tokenizer.firstProblem().empty()) {
+        if (m_problem.empty() && !tokenizer.firstProblem().empty() &&
+            tokenizer.firstProblemOffset() < ready) {
             (tokenizer.firstProblemOffset() == cutBinaryAt ? m_binaryProblem : m_problem) =
                 tokenizer.firstProblem();
         }
+        return ready;
     }
 
     void skipToken(RtfToken::Kind kind) {

@@ -101,8 +101,10 @@ TEST(TextExtractorTest, GivesTheTextOfTheFullReadForHandMadeAndDamagedInput) {
         "{\\rtf1{\\stylesheet{\\s1 Heading;}}{\\info{\\title T}}{\\*\\generator G;}"
         "{\\pict\\pngblip 8950}a{\\v hidden}b{\\field{\\*\\fldinst HYPERLINK \"x\"}"
         "{\\fldrslt link}}\\cell c\\row\\sect\\page{\\*\\unknown u}d\\emdash\\~\\line e}",
-        // Binary data that holds braces and backslashes.
+        // Binary data that holds braces and backslashes; a backslash of data just before a
+        // control word, which is no escaped backslash.
         "{\\rtf1 a{\\pict\\bin6 {}\\\\}}b\\par}",
+        "{\\rtf1 a\\bin1\\\\line b\\par}",
         // Paragraph marks of every kind around empty and hidden paragraphs.
         "{\\rtf1 a\\par\\par{\\v h}\\par b\\\n c\\par{\\pict\\pngblip 00}}",
         // Tables: rows as lines, a nested table, a cell without its end mark, a row beyond the
