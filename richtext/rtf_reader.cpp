@@ -1481,7 +1481,9 @@ std::u32string_view withoutCount(std::u32string_view units) {
     if (!units.empty() && units.front() >= kByteUnit && units.front() - kByteUnit < 0x20) {
         return units.substr(1, units.front() - kByteUnit);
     }
-    return units;
+    // As many characters as a text with its count keeps: the writer writes the count, and the
+    // text must read back alike.
+    return units.substr(0, kMaxBulletCharacters);
 }
 
 // A numbered level's text is the count of its units, then characters with the levels' numbers

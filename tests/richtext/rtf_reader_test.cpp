@@ -337,6 +337,19 @@ TEST(RtfReaderTest, KeepsTheTextsAroundANumber) {
     EXPECT_EQ(read(RtfWriter().write(result.document)).document, result.document);
 }
 
+// A level's text that does not start with its count keeps no more characters than one that
+// does, as the writer writes it: what is read writes and reads back the same.
+TEST(RtfReaderTest, ALevelTextWithoutItsCountKeepsAsManyCharactersAsOneWithIt) {
+    ReadResult result =
+        read("{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0"
+             "{\\leveltext abcdefg\\'00.;}}\\listid1}}{\\*\\listoverridetable"
+             "{\\listoverride\\listid1\\listoverridecount0\\ls1}}\\pard\\ls1 x\\par}");
+    ASSERT_EQ(result.document.paragraphs.size(), 1u);
+    EXPECT_EQ(result.document.paragraphs[0].listNumberPrefix, "abcdefg");
+    EXPECT_EQ(result.document.paragraphs[0].listNumberSuffix, "");
+    EXPECT_EQ(read(RtfWriter().write(result.document)).document, result.document);
+}
+
 // A code page may decode a bullet's bytes into control characters (EBCDIC's "7" is U+0004): they
 // are left out, so that what is read writes and reads back the same.
 TEST(RtfReaderTest, ABulletKeepsNoControlCharacters) {
