@@ -100,13 +100,7 @@ const char* readDigits(const char* p, const char* end, std::int64_t& value) {
 } // namespace
 
 RtfToken RtfTokenizer::readText(std::size_t start) {
-    std::size_t end = endOfText(m_input, start);
-    m_pos = end;
-    RtfToken token;
-    token.kind = RtfToken::Kind::Text;
-    token.offset = start;
-    token.text = m_input.substr(start, end - start);
-    return token;
+    return spanToken(RtfToken::Kind::Text, start, endOfText(m_input, start));
 }
 
 // Where the control word's letters from name on end, with the first 16 of them packed: sixteen

@@ -2,6 +2,7 @@
 
 #include "richtext/rtf_format.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -112,6 +113,10 @@ public:
         }
     }
 
+    // Tokenizes no further than end, where the input is to be taken as ending (what follows is
+    // not ready yet); never before what has been tokenized.
+    void stopAt(std::size_t end) { m_input = m_input.substr(0, std::max(end, m_pos)); }
+
     // True when the input ended inside a control word's data (a \binN or \' cut short).
     bool truncated() const { return m_truncated; }
     // Empty when no damage was met; else a description of the first damage, with its offset.
@@ -132,9 +137,13 @@ private:
         while (isHexEscape(end)) {
             end += 4;
         }
+        return spanToken(RtfToken::Kind::HexBytes, start, end);
+    }
+    // A token whose text is the input from start to end, where the next one starts.
+    RtfToken spanToken(RtfToken::Kind kind, std::size_t start, std::size_t end) {
         m_pos = end;
         RtfToken token;
-        token.kind = RtfToken::Kind::HexBytes;
+        token.kind = kind;
         token.offset = start;
         token.text = m_input.substr(start, end - start);
         return token;

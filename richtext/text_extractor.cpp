@@ -289,7 +289,7 @@ private:
         std::size_t ready = input.size();
         while (!done()) {
             RtfToken token = tokenizer.next();
-            if (token.kind == RtfToken::Kind::End || token.offset >= ready) {
+            if (token.kind == RtfToken::Kind::End) {
                 break;
             }
             if (token.kind == RtfToken::Kind::Binary && !last) {
@@ -302,6 +302,7 @@ private:
                     auto after = static_cast<std::size_t>(token.text.data() + token.text.size() -
                                                           input.data());
                     ready = after + readyEnd(input.substr(after));
+                    tokenizer.stopAt(ready);
                 }
             }
             if (m_skipDepth > 0) {
@@ -311,8 +312,7 @@ private:
             }
         }
         m_truncated = m_truncated || (last && tokenizer.truncated());
-        if (m_problem.empty() && !tokenizer.firstProblem().empty() &&
-            tokenizer.firstProblemOffset() < ready) {
+        if (m_problem.empty() && !tokenizer.firstProblem().empty()) {
             (tokenizer.firstProblemOffset() == cutBinaryAt ? m_binaryProblem : m_problem) =
                 tokenizer.firstProblem();
         }
