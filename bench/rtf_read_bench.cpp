@@ -8,11 +8,13 @@
 // italic, underlined, coloured runs in two fonts, aligned and bulleted paragraphs and PNG and JPEG
 // pictures in hexadecimal. A second, table-heavy document of the same size holds mostly tables
 // in Word's form (some with merged cells, some nested in cells) between items of a three-level
-// list. Each figure is the best of several runs after one warm-up read.
+// list. Each figure is the best of several runs after one warm-up read. Splitting the file into
+// tokens alone is timed too, without a target: the least that any reading of the file costs.
 #include "bench/rtf_document_generator.h"
 #include "platform/file_system.h"
 #include "richtext/plain_text.h"
 #include "richtext/rtf_reader.h"
+#include "richtext/rtf_tokenizer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -82,17 +84,30 @@ Options parseOptions(int argc, char** argv) {
 
 struct Measured {
     std::size_t bytes = 0;
+    std::size_t tokens = 0;
     std::size_t blocks = 0;
     std::size_t textBytes = 0;
     double baseline = 0;
+    double tokenizing = 0;
     double reading = 0;
     double extracting = 0;
 };
+
+// Splitting the file into tokens and nothing else: what every reading of it costs at least.
+std::size_t tokenCount(const std::string& bytes) {
+    richtext::RtfTokenizer tokenizer(bytes);
+    std::size_t count = 0;
+    while (tokenizer.next().kind != richtext::RtfToken::Kind::End) {
+        ++count;
+    }
+    return count;
+}
 
 Measured measure(const fs::path& file, int repetitions) {
     Measured out;
     out.bytes = readOrExit(file).size(); // warms the page cache
     out.baseline = bestSeconds(repetitions, [&] { out.bytes = readOrExit(file).size(); });
+    out.tokenizing = bestSeconds(repetitions, [&] { out.tokens = tokenCount(readOrExit(file)); });
     // The document a run read is freed before the next run, untimed: a reader keeps what it
     // read, and the reading area frees the document it replaces on a thread of its own.
     std::optional<richtext::ReadResult> kept;
@@ -113,9 +128,11 @@ Measured measure(const fs::path& file, int repetitions) {
 void report(const char* name, const Measured& m) {
     double ratio = m.reading / m.baseline;
     double extractRatio = m.extracting / m.baseline;
-    std::printf("%s: %.1f MiB, %zu blocks, %zu bytes of text\n", name,
-                static_cast<double>(m.bytes) / (1 << 20), m.blocks, m.textBytes);
+    std::printf("%s: %.1f MiB, %zu tokens, %zu blocks, %zu bytes of text\n", name,
+                static_cast<double>(m.bytes) / (1 << 20), m.tokens, m.blocks, m.textBytes);
     std::printf("baseline, read from disk:            %8.2f ms\n", m.baseline * 1e3);
+    std::printf("tokens alone, no document (floor):   %8.2f ms  %6.2fx\n", m.tokenizing * 1e3,
+                m.tokenizing / m.baseline);
     std::printf("read (with pictures) and its text:   %8.2f ms  %6.2fx\n", m.reading * 1e3, ratio);
     std::printf("extractPlainText (pictures skipped): %8.2f ms  %6.2fx\n", m.extracting * 1e3,
                 extractRatio);

@@ -177,8 +177,9 @@ struct RowDefinition {
 
 enum class BorderSide : std::uint8_t { None, Top, Left, Bottom, Right };
 
-// A table being read, with its row and cell still open: its rows, the open row's cells and the
-// open cell's blocks so far. Their room is kept for the next table of the level.
+// A table being read, with its row and cell still open: its rows and the open row's cells, whose
+// room is kept for the next table of the level, and the open cell's blocks so far, a vector the
+// cell takes over when it closes (most cells hold one paragraph: a vector without spare room).
 struct OpenTable {
     std::vector<TableRow> rows;
     std::vector<TableCell> cells;
@@ -378,7 +379,9 @@ private:
     void takeHexBytes(std::string_view escapes);
     void takeByte(unsigned char byte);
     void handleBinary(std::string_view bytes);
-    void handleControlWord(const RtfToken& token);
+    // Always inline: every control word comes this way, and the compiler would leave it out of
+    // line as the reader grows.
+    [[gnu::always_inline]] void handleControlWord(const RtfToken& token);
     void handleControlSymbol(char symbol);
     bool handleDestination(Keyword keyword);
     void handleCharacterFormat(Keyword keyword, const RtfToken& token);
@@ -616,7 +619,7 @@ void Parser::handleControlSymbol(char symbol) {
     }
 }
 
-void Parser::handleControlWord(const RtfToken& token) {
+inline void Parser::handleControlWord(const RtfToken& token) {
     Keyword keyword = lookupKeyword(token);
     if (keyword != Keyword::UnicodeChar && keyword != Keyword::UnicodeSkip) {
         flushLoneSurrogate();
@@ -1315,8 +1318,8 @@ void Parser::appendCodePoint(char32_t codePoint) {
         }
         return;
     }
-    std::string utf8;
-    appendUtf8(utf8, codePoint);
+    char bytes[kMaxUtf8Bytes];
+    std::string_view utf8(bytes, encodeUtf8(codePoint, bytes));
     if (m_state.destination == Destination::FontTable) {
         if (m_fontEntryOpen) {
             appendDecoded(m_fontEntry.pendingBytes, fontEntryCodePage(), m_fontEntry.name);
@@ -1374,7 +1377,7 @@ void Parser::closeRun() {
     if (!m_runOpen) {
         return;
     }
-    m_inlines.emplace_back(TextRun{std::move(m_runFormat), m_runText});
+    m_inlines.emplace_back(std::in_place_type<TextRun>, std::move(m_runFormat), m_runText);
     m_runText.clear();
     m_runOpen = false;
 }
@@ -1594,14 +1597,13 @@ void Parser::endParagraph() {
 void Parser::endParagraphAt(std::size_t level) {
     closeRun();
     const ParagraphState& state = m_state.paragraph;
-    Paragraph paragraph;
+    Paragraph& paragraph = blocksAt(level).emplace_back();
     paragraph.alignment = state.alignment;
     paragraph.leftIndent = state.leftIndent;
     paragraph.rightIndent = state.rightIndent;
     paragraph.firstLineIndent = state.firstLineIndent;
     paragraph.content = takeExactly(m_inlines);
     resolveList(state, paragraph);
-    blocksAt(level).push_back(std::move(paragraph));
     m_paragraphHasPicture = false;
 }
 
@@ -1619,9 +1621,11 @@ void Parser::closeCell(OpenTable& open) {
     if (open.blocks.empty() || open.blocks.back().isTable()) {
         open.blocks.emplace_back();
     }
-    TableCell cell;
-    cell.paragraphs = takeExactly(open.blocks);
-    open.cells.push_back(std::move(cell));
+    if (open.blocks.size() < open.blocks.capacity()) {
+        open.blocks.shrink_to_fit();
+    }
+    open.cells.emplace_back().paragraphs = std::move(open.blocks);
+    open.blocks.clear();
 }
 
 void Parser::endRow(std::size_t level) {

@@ -27,18 +27,24 @@ inline std::string readProblemMessage(std::size_t openGroups, const std::string&
 // code page (writers pad with them); beforeFirst runs before the first byte appended, if any.
 template <class BeforeFirst>
 void appendHexBytes(std::string_view escapes, std::string& out, BeforeFirst beforeFirst) {
-    bool first = true;
-    for (std::size_t i = 0; i < escapes.size() / 4; ++i) {
-        const unsigned char byte = hexByteAt(escapes, i);
-        if (byte == 0) {
-            continue;
-        }
-        if (first) {
-            beforeFirst();
-            first = false;
-        }
-        out.push_back(static_cast<char>(byte));
+    const std::size_t count = escapes.size() / 4;
+    std::size_t i = 0;
+    while (i < count && hexByteAt(escapes, i) == 0) {
+        ++i;
     }
+    if (i == count) {
+        return;
+    }
+    beforeFirst();
+    // Room for every byte at once: a word in another script is a run of dozens.
+    std::size_t size = out.size();
+    out.resize(size + (count - i));
+    for (; i < count; ++i) {
+        if (const unsigned char byte = hexByteAt(escapes, i); byte != 0) {
+            out[size++] = static_cast<char>(byte);
+        }
+    }
+    out.resize(size);
 }
 
 // How the reader and the text extractor take each token: the fallback of a \uN is skipped, bytes

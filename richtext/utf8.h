@@ -10,8 +10,17 @@ namespace tarnel::richtext {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 
-// Appends the UTF-8 form of a code point; surrogates and values above U+10FFFF append U+FFFD.
-void appendUtf8(std::string& out, char32_t codePoint);
+inline constexpr std::size_t kMaxUtf8Bytes = 4;
+
+// Writes the UTF-8 form of a code point to out and returns its length; surrogates and values
+// above U+10FFFF give U+FFFD.
+std::size_t encodeUtf8(char32_t codePoint, char (&out)[kMaxUtf8Bytes]);
+
+// Appends the UTF-8 form of a code point, as encodeUtf8 gives it.
+inline void appendUtf8(std::string& out, char32_t codePoint) {
+    char bytes[kMaxUtf8Bytes];
+    out.append(bytes, encodeUtf8(codePoint, bytes));
+}
 
 // The UTF-16 unit a \uN stands for: older writers give units above 32767 as negative numbers;
 // a value that fits in neither form is U+FFFD.
