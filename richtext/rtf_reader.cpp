@@ -1377,7 +1377,9 @@ void Parser::closeRun() {
     if (!m_runOpen) {
         return;
     }
-    m_inlines.emplace_back(std::in_place_type<TextRun>, std::move(m_runFormat), m_runText);
+    auto& run = std::get<TextRun>(m_inlines.emplace_back(std::in_place_type<TextRun>));
+    run.format = std::move(m_runFormat);
+    run.text = m_runText;
     m_runText.clear();
     m_runOpen = false;
 }
