@@ -56,6 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "{\\rtf1\\ansicpg936\\uc2\\u20320\\'c4\\'e3\\'ba\\'c3}", "你好"},
         TextCase{"ZeroBytesBetweenHalvesOfAPairAreNothing",
                  "{\\rtf1\\uc0\\u-10179\\'00\\'00\\u-8704 }", "😀"},
+        TextCase{"LoneSurrogateComesBeforeTheBytesAfterZeros",
+                 "{\\rtf1\\ansicpg936\\uc0\\u-10179\\'00\\'c4\\'e3}", "\xEF\xBF\xBD你"},
         TextCase{"NoFallback", "{\\rtf1\\uc0\\u20320 a}", "你a"},
         TextCase{"SkipCountIsGroupState", "{\\rtf1{\\uc2\\u20320\\'c4\\'e3}\\u22909?}", "你好"},
         TextCase{"GroupEndStopsSkipping", "{\\rtf1{\\uc4\\u20320 a}b}", "你b"},
